@@ -1,0 +1,37 @@
+# make test: set up, build x64 and x86, run every test of the x64 build under Wine.
+# make demo: the control in a host window (arrives with the hosting work).
+SHELL := /bin/bash
+BUILD := build
+JOBS ?= $(shell nproc)
+CMAKE_FLAGS ?= -G Ninja -DCMAKE_BUILD_TYPE=Release
+
+.PHONY: all setup build build-x64 build-x86 test bench demo clean
+
+all: build
+
+setup:
+	@scripts/setup.sh
+
+$(BUILD)/%/build.ninja: | setup
+	cmake -S . -B $(BUILD)/$* $(CMAKE_FLAGS) -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-$*.cmake
+
+build-x64: setup $(BUILD)/x64/build.ninja
+	cmake --build $(BUILD)/x64 -j $(JOBS)
+
+build-x86: setup $(BUILD)/x86/build.ninja
+	cmake --build $(BUILD)/x86 -j $(JOBS)
+
+build: build-x64 build-x86
+
+test: build
+	cd $(BUILD)/x64 && xvfb-run -a -s "-screen 0 1280x1024x24" \
+		ctest --output-on-failure -j $(JOBS)
+
+bench: build-x64
+	cd $(BUILD)/x64 && for b in bench/bench_*.exe; do ../../scripts/wine-run.sh $$b; done
+
+demo:
+	@echo "The demo host arrives with the control's hosting; until then run 'make test'."
+
+clean:
+	rm -rf $(BUILD)

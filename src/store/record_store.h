@@ -1,0 +1,91 @@
+#pragma once
+
+#include "cell_entry.h"
+#include "group_node.h"
+#include "row_cursor.h"
+#include "text_arena.h"
+
+#include <windows.h>
+#include <oleauto.h>
+
+#include <cstdint>
+
+// The control's own copy of the host's two-dimensional array, the per-column presentation
+// that outlives loads, the per-load view arrays, the group tree and the row walker.
+class RecordStore {
+public:
+    RecordStore();
+    ~RecordStore();
+    RecordStore(const RecordStore&) = delete;
+    RecordStore& operator=(const RecordStore&) = delete;
+
+    // --- loading and column information ---
+    // False only when the array is refused; the store is then unchanged. A null source
+    // (the host passed an empty or null value) empties the store.
+    bool SetData(SAFEARRAY* source, int32_t format, int32_t grouping, bool revert);
+    void Clear();
+    // False when the entries could not be allocated (the old ones are kept).
+    bool EnsureColumnInfo(int32_t count);
+    void StoreCell(CellEntry& cell, VARIANT& element, int32_t format, int32_t grouping);
+
+    CellEntry& Cell(int32_t record, int32_t column) {
+        return cells[static_cast<size_t>(record) * columnCount + column];
+    }
+    const CellEntry& Cell(int32_t record, int32_t column) const {
+        return cells[static_cast<size_t>(record) * columnCount + column];
+    }
+
+    // By display position; each grows the column information first when needed.
+    const wchar_t* LabelAt(int32_t position);
+    int32_t AlignAt(int32_t position);
+    int32_t WidthAt(int32_t position);
+    void SetWidthAt(int32_t position, int32_t width);
+
+    // --- comparison (sign only counts) ---
+    int CompareCells(int32_t recordA, int32_t recordB, int32_t column, bool byValue) const;
+    int CompareSortCells(int32_t recordA, int32_t recordB, int32_t column) const;
+
+    // --- sorting ---
+    void Sort();
+    int CompareRecords(int32_t positionA, int32_t positionB) const;
+    void SortByColumn(int32_t position);
+    void ToggleGroupOrder(int32_t position);
+
+    // --- group tree ---
+    void Regroup(int32_t keepLevels);
+    int32_t FirstDifferingLevel(int32_t positionA, int32_t positionB) const;
+    bool MoveColumn(int32_t from, int32_t to);
+    bool SetGroupLevelCount(int32_t count);
+
+    // --- anchor: the current row remembered as data across re-sorting and regrouping ---
+    bool RememberAnchor();
+    bool FindAnchor();
+
+    // Fields, in the documented order.
+    ColumnInfo* columnInfo = nullptr;
+    int32_t columnInfoCount = 0;
+    int32_t columnCount = 0;
+    int32_t recordCount = 0;
+    CellEntry* cells = nullptr;
+    int32_t* columnOrder = nullptr;
+    int32_t* sortPriority = nullptr;
+    int32_t* groupAscending = nullptr;
+    int32_t* sortAscending = nullptr;
+    int32_t* recordOrder = nullptr;
+    int32_t* sortScratch = nullptr; // recordCount entries, so sorting allocates nothing
+    int32_t sortPosition = 0;
+    int32_t groupLevelCount = 0;
+    int32_t anchorRecord = -1;
+    int32_t anchorLevel = -1;
+    HANDLE heap = nullptr;
+    GroupNode root{};
+    int32_t rowCount = 1;
+    RowCursor cursor;
+
+    TextArena texts; // every cell text and tag of the current load
+
+private:
+    bool Load(SAFEARRAY* source, int32_t format, int32_t grouping, bool revert);
+    void ResetViewArrays();
+    void ReleaseViewArrays();
+};

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "group_node.h"
+
+#include <cstdint>
+
+class RecordStore;
+
+// The one walker over the displayed rows: walk row 0 is the hidden root row, display row i
+// is walk row i + 1. Every reader seeks before it reads.
+class RowCursor {
+public:
+    RecordStore* store = nullptr;
+    GroupNode* node = nullptr;
+    int32_t depth = 0;
+    int32_t index = -1; // record within node on a record row, -1 on a header row
+    int32_t row = 0;    // walk row
+
+    bool Reset();
+    bool Seek(int32_t displayRow);
+    bool StepForward();
+    bool StepBack();
+
+    int32_t RowGroupLevel() const;
+    int32_t RecordAtCursor() const;
+    bool HasFollowingSibling(int32_t atDepth) const;
+    const char* CellText(int32_t position) const;
+    const char* GroupCaption() const;
+
+private:
+    bool LevelAscending(int32_t atDepth) const;
+    bool Sibling(bool forward);
+    bool Descend(bool last);
+    bool Ascend();
+    bool NextNode();
+    bool PrevNode();
+    bool OnRecordRows() const;
+};

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <windows.h>
+
+#include <cstddef>
+
+// Bump allocator for the narrow texts of one load. A million cells would otherwise cost a
+// million heap blocks and their headers; here they cost one block per 256 KiB of text, and
+// a reload drops them all at once.
+class TextArena {
+public:
+    TextArena() = default;
+    ~TextArena() { Release(); }
+    TextArena(const TextArena&) = delete;
+    TextArena& operator=(const TextArena&) = delete;
+
+    // A NUL-terminated copy of text[0 .. length), or null when no memory could be had.
+    const char* Add(const char* text, size_t length);
+    const char* Add(const char* text);
+    // Frees every text handed out.
+    void Release();
+    // Bytes taken from the system, for measurements.
+    size_t ReservedBytes() const { return reserved; }
+
+private:
+    struct Block {
+        Block* previous;
+        size_t size;
+        size_t used;
+        char data[1];
+    };
+    static constexpr size_t blockSize = 256 * 1024;
+    Block* head = nullptr;
+    size_t reserved = 0;
+};
