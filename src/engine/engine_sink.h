@@ -1,0 +1,18 @@
+#pragma once
+
+#include <cstdint>
+
+// What the engine needs from the component that hosts it: the host's events and whether the
+// host lets the user act. The engine knows nothing else of its host.
+class EngineSink {
+public:
+    virtual void ShowAbout() = 0;
+    virtual void SelectionChanged() = 0;
+    virtual void ContextMenu(int32_t x, int32_t y, int32_t record) = 0;
+    virtual void ItemDblClick(int32_t x, int32_t y, int32_t record) = 0;
+    virtual int32_t EventsFrozen() = 0;
+    virtual bool DesignModeOrUIDead() = 0;
+
+protected:
+    ~EngineSink() = default;
+};
