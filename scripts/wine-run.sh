@@ -2,11 +2,14 @@
 # Runs a Windows program under 64-bit Wine with a prefix of the build tree's own,
 # quiet logging, a pinned locale and a display for window tests.
 #   NORV_WINEPREFIX  the prefix (default: ./wineprefix of the current directory)
-#   NORV_LOCALE      the locale the program sees (default en_US.UTF-8)
+#   NORV_LOCALE      the locale the program sees (default en_US.UTF-8), with a prefix of its own
 set -u
-export WINEPREFIX="${NORV_WINEPREFIX:-$PWD/wineprefix}"
+# Wine writes the user locale into the prefix when a program starts, so programs of another
+# locale get a prefix of their own instead of racing the default one.
+export WINEPREFIX="${NORV_WINEPREFIX:-$PWD/wineprefix}${NORV_LOCALE:+-${NORV_LOCALE%%.*}}"
 export WINEDEBUG=-all
-export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+# No Gecko or Mono prompts, no desktop menus, and a crash ends the program instead of waiting in the debugger.
+export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml,winemenubuilder.exe,winedbg.exe=d}"
 export LC_ALL="${NORV_LOCALE:-en_US.UTF-8}"
 export LANG="$LC_ALL"
 wine=/usr/lib/wine/wine64

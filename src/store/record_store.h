@@ -3,6 +3,7 @@
 #include "cell_entry.h"
 #include "group_node.h"
 #include "row_cursor.h"
+#include "sort_keys.h"
 #include "text_arena.h"
 
 #include <windows.h>
@@ -55,6 +56,9 @@ public:
     void Regroup(int32_t keepLevels);
     int32_t FirstDifferingLevel(int32_t positionA, int32_t positionB) const;
     bool MoveColumn(int32_t from, int32_t to);
+    // Moves the column only (with the sort header and anchor adjustments and the re-sort);
+    // false when the column would not move.
+    bool MoveColumnOrder(int32_t from, int32_t to);
     bool SetGroupLevelCount(int32_t count);
 
     // --- anchor: the current row remembered as data across re-sorting and regrouping ---
@@ -83,9 +87,41 @@ public:
     RowCursor cursor;
 
     TextArena texts; // every cell text and tag of the current load
+    // Text order by column, built as columns are first compared and dropped at every load.
+    mutable SortKeyCache sortKeys;
 
 private:
+    // Ordering of two records by record index: grouping levels, then the sort column.
+    int CompareRecordIndices(int32_t recordA, int32_t recordB) const;
+    int CompareSortColumn(int32_t recordA, int32_t recordB) const;
+    int CompareColumn(int32_t recordA, int32_t recordB, int32_t column, bool keyTexts) const;
+    int OrderForSort(int32_t recordA, int32_t recordB, bool withinGroup) const {
+        return withinGroup ? CompareSortColumn(recordA, recordB)
+                           : CompareRecordIndices(recordA, recordB);
+    }
+    void MergeSortRecords(int32_t begin, int32_t end, bool withinGroup);
+    void InsertionSortRecords(int32_t* order, int32_t begin, int32_t end, bool withinGroup) const;
+    void SortRange(int32_t begin, int32_t end, bool withinGroup);
+    bool SortWithinGroups();
+    void BuildGroups(int32_t keepLevels);
+    GroupNode* AllocateNode(GroupNode* parent);
+    void FreeChildren(GroupNode* node);
+    void FreeSiblingsAfter(GroupNode* node, GroupNode* lastKept);
+    int32_t PositionOfRecord(int32_t record) const;
+
     bool Load(SAFEARRAY* source, int32_t format, int32_t grouping, bool revert);
+    bool AllocateCells(int64_t records, int64_t columns);
+    void FillCells(SAFEARRAY* source, VARTYPE type, bool revert, LONG recordLower,
+                   LONG columnLower, int32_t format, int32_t grouping);
+    // Set while the cells are filled: an object among the values may run host code that calls
+    // back into the control, and a second load must not pull the cells from under the first.
+    bool loading = false;
     void ResetViewArrays();
     void ReleaseViewArrays();
+    // Column index shown at a display position, and its presentation entry (grown on demand).
+    int32_t ColumnAt(int32_t position) const;
+    ColumnInfo* InfoAt(int32_t position);
+    // The string step of every cell comparison.
+    int CompareTexts(const char* textA, const char* textB, int32_t recordA, int32_t recordB,
+                     int32_t column, bool keyTexts) const;
 };

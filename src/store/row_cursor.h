@@ -27,6 +27,11 @@ public:
     const char* CellText(int32_t position) const;
     const char* GroupCaption() const;
 
+    // From the root row, walks to the first row that shows the record at `position` of
+    // recordOrder: its record row (level -1) or the header of its group of `level`.
+    // Stays on that row, or returns to the root row and fails.
+    bool FindRow(int32_t position, int32_t level);
+
 private:
     bool LevelAscending(int32_t atDepth) const;
     bool Sibling(bool forward);
@@ -35,4 +40,7 @@ private:
     bool NextNode();
     bool PrevNode();
     bool OnRecordRows() const;
+    // Moves straight to walk row target when it is one of the records of the open leaf
+    // group under the cursor.
+    bool JumpWithinLeaf(int32_t target);
 };

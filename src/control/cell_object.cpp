@@ -1,0 +1,145 @@
+#include "control/cell_object.h"
+
+#include "control/view_control.h"
+
+#include <new>
+
+namespace {
+
+// A narrow store text as an automation string; absent reads as empty.
+HRESULT ToBstr(const char* text, BSTR* result) {
+    *result = nullptr;
+    int length = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
+    if (length <= 0)
+        return E_FAIL;
+    BSTR converted = SysAllocStringLen(nullptr, static_cast<UINT>(length - 1));
+    if (!converted)
+        return E_OUTOFMEMORY;
+    MultiByteToWideChar(CP_ACP, 0, text, -1, converted, length);
+    *result = converted;
+    return S_OK;
+}
+
+} // namespace
+
+CellObject* CellObject::Create(ViewControl* control, int32_t record, int32_t column) {
+    return new (std::nothrow) CellObject(control, record, column);
+}
+
+CellObject::CellObject(ViewControl* control, int32_t record, int32_t column)
+    : control(control), record(record), column(column) {
+    static_cast<_View*>(control)->AddRef();
+}
+
+CellObject::~CellObject() {
+    static_cast<_View*>(control)->Release();
+}
+
+HRESULT STDMETHODCALLTYPE CellObject::QueryInterface(REFIID riid, void** object) {
+    if (!object)
+        return E_POINTER;
+    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == IID_Cell)
+        *object = static_cast<::Cell*>(this);
+    else if (riid == IID_ISupportErrorInfo)
+        *object = static_cast<ISupportErrorInfo*>(this);
+    else {
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    AddRef();
+    return S_OK;
+}
+
+ULONG STDMETHODCALLTYPE CellObject::AddRef() {
+    return static_cast<ULONG>(InterlockedIncrement(&references));
+}
+
+ULONG STDMETHODCALLTYPE CellObject::Release() {
+    LONG left = InterlockedDecrement(&references);
+    if (left == 0)
+        delete this;
+    return static_cast<ULONG>(left);
+}
+
+HRESULT CellObject::GetCellInfo(ITypeInfo** info) {
+    return control->GetTypeInfoOf(IID_Cell, info);
+}
+
+HRESULT STDMETHODCALLTYPE CellObject::GetTypeInfoCount(UINT* count) {
+    if (!count)
+        return E_POINTER;
+    *count = 1;
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE CellObject::GetTypeInfo(UINT index, LCID, ITypeInfo** info) {
+    if (!info)
+        return E_POINTER;
+    *info = nullptr;
+    if (index != 0)
+        return DISP_E_BADINDEX;
+    return GetCellInfo(info);
+}
+
+HRESULT STDMETHODCALLTYPE CellObject::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID,
+                                                    DISPID* ids) {
+    if (riid != IID_NULL)
+        return DISP_E_UNKNOWNINTERFACE;
+    ITypeInfo* info = nullptr;
+    HRESULT hr = GetCellInfo(&info);
+    if (FAILED(hr))
+        return hr;
+    hr = DispGetIDsOfNames(info, names, count, ids);
+    info->Release();
+    return hr;
+}
+
+HRESULT STDMETHODCALLTYPE CellObject::Invoke(DISPID id, REFIID riid, LCID, WORD flags,
+                                             DISPPARAMS* params, VARIANT* result,
+                                             EXCEPINFO* exception, UINT* argumentError) {
+    if (riid != IID_NULL)
+        return DISP_E_UNKNOWNINTERFACE;
+    ITypeInfo* info = nullptr;
+    HRESULT hr = GetCellInfo(&info);
+    if (FAILED(hr))
+        return hr;
+    hr = DispInvoke(static_cast<::Cell*>(this), info, id, flags, params, result, exception,
+                    argumentError);
+    info->Release();
+    return hr;
+}
+
+bool CellObject::InsideData() const {
+    return record < control->store.recordCount && column < control->store.columnCount;
+}
+
+HRESULT STDMETHODCALLTYPE CellObject::get_Value(VARIANT* value) {
+    if (!value)
+        return E_POINTER;
+    VariantInit(value);
+    if (!InsideData())
+        return E_FAIL;
+    return VariantCopy(value, &control->store.Cell(record, column).value);
+}
+
+HRESULT STDMETHODCALLTYPE CellObject::get_Text(BSTR* text) {
+    if (!text)
+        return E_POINTER;
+    *text = nullptr;
+    if (!InsideData())
+        return E_FAIL;
+    return ToBstr(DisplayText(control->store.Cell(record, column)), text);
+}
+
+HRESULT STDMETHODCALLTYPE CellObject::get_Tag(BSTR* tag) {
+    if (!tag)
+        return E_POINTER;
+    *tag = nullptr;
+    if (!InsideData())
+        return E_FAIL;
+    return ToBstr(KeyText(control->store.Cell(record, column)), tag);
+}
+
+HRESULT STDMETHODCALLTYPE CellObject::InterfaceSupportsErrorInfo(REFIID riid) {
+    return riid == IID_Cell ? S_OK : S_FALSE;
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <windows.h>
+#include <unknwn.h>
+
+// An owned interface pointer: released when it goes, never copied by accident.
+template <typename T> class ComRef {
+public:
+    ComRef() = default;
+    explicit ComRef(T* adopted) : pointer(adopted) {}
+    ComRef(const ComRef&) = delete;
+    ComRef& operator=(const ComRef&) = delete;
+    ComRef(ComRef&& other) noexcept : pointer(other.pointer) { other.pointer = nullptr; }
+    ~ComRef() { Reset(); }
+
+    void Reset() {
+        if (pointer) {
+            T* old = pointer;
+            pointer = nullptr;
+            old->Release();
+        }
+    }
+    // Takes a new reference to shared.
+    void Assign(T* shared) {
+        if (shared)
+            shared->AddRef();
+        Reset();
+        pointer = shared;
+    }
+    T* Detach() {
+        T* result = pointer;
+        pointer = nullptr;
+        return result;
+    }
+    // For out-parameters: the old pointer is released first.
+    T** Receive() {
+        Reset();
+        return &pointer;
+    }
+    void** ReceiveVoid() { return reinterpret_cast<void**>(Receive()); }
+
+    T* Get() const { return pointer; }
+    T* operator->() const { return pointer; }
+    explicit operator bool() const { return pointer != nullptr; }
+
+private:
+    T* pointer = nullptr;
+};

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <windows.h>
+#include <ocidl.h>
+
+#include <cstdint>
+
+// Enumerators over a copy of the connections or of the connection points taken at creation.
+// Each copied item holds its own reference.
+HRESULT CreateConnectionEnumerator(const CONNECTDATA* items, int32_t count,
+                                   IEnumConnections** result);
+HRESULT CreatePointEnumerator(IConnectionPoint* const* items, int32_t count,
+                              IEnumConnectionPoints** result);

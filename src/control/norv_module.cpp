@@ -1,0 +1,50 @@
+// The entry points of norv.dll.
+
+#include "control/class_factory.h"
+#include "control/module_lock.h"
+#include "control/registry_script.h"
+#include "control/type_library.h"
+#include "norv_h.h"
+#include "store/module_instance.h"
+
+#include <windows.h>
+
+extern "C" {
+
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+    if (reason == DLL_PROCESS_ATTACH) {
+        // Resources (strings, cursors, dialogs, the type library) come from this module.
+        SetModuleInstance(instance);
+        DisableThreadLibraryCalls(instance);
+    }
+    return TRUE;
+}
+
+STDAPI DllCanUnloadNow() {
+    return ModuleLockCount() == 0 ? S_OK : S_FALSE;
+}
+
+STDAPI DllGetClassObject(REFCLSID clsid, REFIID riid, void** object) {
+    if (!object)
+        return E_POINTER;
+    *object = nullptr;
+    if (clsid != CLSID_View)
+        return CLASS_E_CLASSNOTAVAILABLE;
+    return CreateViewClassFactory(riid, object);
+}
+
+STDAPI DllRegisterServer() {
+    HRESULT hr = RunModuleRegistryScript(ModuleInstance(), ScriptAction::Register);
+    if (FAILED(hr))
+        return hr;
+    return RegisterModuleTypeLib(ModuleInstance());
+}
+
+STDAPI DllUnregisterServer() {
+    // Both steps run; the first failure is reported.
+    HRESULT keys = RunModuleRegistryScript(ModuleInstance(), ScriptAction::Unregister);
+    HRESULT library = UnregisterModuleTypeLib(ModuleInstance());
+    return FAILED(keys) ? keys : library;
+}
+
+} // extern "C"

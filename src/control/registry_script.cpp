@@ -1,0 +1,264 @@
+#include "control/registry_script.h"
+
+#include "control/module_path.h"
+
+#include <cwchar>
+#include <new>
+
+namespace {
+
+constexpr int registryScriptId = 102;
+constexpr size_t maxToken = 512;
+
+struct Statement {
+    enum Verb { None, Key, Fresh, Value } verb = None;
+    wchar_t path[maxToken];
+    wchar_t name[maxToken];
+    wchar_t text[maxToken];
+    bool hasText = false;
+};
+
+// The script as wide text, so paths and the module path need no further conversion.
+class WideScript {
+public:
+    WideScript(const char* text, size_t length) {
+        if (length == 0 || length > 1u << 20)
+            return;
+        int count = MultiByteToWideChar(CP_UTF8, 0, text, static_cast<int>(length), nullptr, 0);
+        if (count <= 0)
+            return;
+        chars = new (std::nothrow) wchar_t[static_cast<size_t>(count) + 1];
+        if (!chars)
+            return;
+        MultiByteToWideChar(CP_UTF8, 0, text, static_cast<int>(length), chars, count);
+        chars[count] = 0;
+        size = static_cast<size_t>(count);
+    }
+    ~WideScript() { delete[] chars; }
+    WideScript(const WideScript&) = delete;
+    WideScript& operator=(const WideScript&) = delete;
+
+    wchar_t* chars = nullptr;
+    size_t size = 0;
+};
+
+bool IsBlank(wchar_t c) {
+    return c == L' ' || c == L'\t' || c == L'\r';
+}
+
+// Copies text into out, replacing %MODULE% by the module path. False when it does not fit.
+bool ExpandText(const wchar_t* begin, const wchar_t* end, const wchar_t* modulePath,
+                wchar_t (&out)[maxToken]) {
+    static const wchar_t marker[] = L"%MODULE%";
+    const size_t markerLength = sizeof marker / sizeof marker[0] - 1;
+    size_t used = 0;
+    for (const wchar_t* p = begin; p < end;) {
+        if (static_cast<size_t>(end - p) >= markerLength &&
+            std::wcsncmp(p, marker, markerLength) == 0) {
+            size_t pathLength = wcslen(modulePath);
+            if (used + pathLength >= maxToken)
+                return false;
+            std::wmemcpy(out + used, modulePath, pathLength);
+            used += pathLength;
+            p += markerLength;
+            continue;
+        }
+        if (used + 1 >= maxToken)
+            return false;
+        out[used++] = *p++;
+    }
+    out[used] = 0;
+    return true;
+}
+
+enum class Token { None, Word, Text, Bad };
+
+// Reads one word or quoted text from cursor; Bad for an unterminated or oversized one.
+Token NextToken(const wchar_t*& cursor, const wchar_t* end, const wchar_t* modulePath,
+                wchar_t (&out)[maxToken]) {
+    while (cursor < end && IsBlank(*cursor))
+        ++cursor;
+    if (cursor >= end)
+        return Token::None;
+    bool quoted = *cursor == L'"';
+    const wchar_t* begin = quoted ? cursor + 1 : cursor;
+    const wchar_t* stop = begin;
+    if (quoted) {
+        while (stop < end && *stop != L'"')
+            ++stop;
+        if (stop >= end)
+            return Token::Bad;
+        cursor = stop + 1;
+    } else {
+        while (stop < end && !IsBlank(*stop))
+            ++stop;
+        cursor = stop;
+    }
+    if (!ExpandText(begin, stop, modulePath, out))
+        return Token::Bad;
+    return quoted ? Token::Text : Token::Word;
+}
+
+bool ParseStatement(const wchar_t* line, const wchar_t* end, const wchar_t* modulePath,
+                    Statement& statement) {
+    wchar_t verb[maxToken];
+    if (NextToken(line, end, modulePath, verb) != Token::Word)
+        return false;
+    if (wcscmp(verb, L"key") == 0)
+        statement.verb = Statement::Key;
+    else if (wcscmp(verb, L"fresh") == 0)
+        statement.verb = Statement::Fresh;
+    else if (wcscmp(verb, L"value") == 0)
+        statement.verb = Statement::Value;
+    else
+        return false;
+    if (NextToken(line, end, modulePath, statement.path) != Token::Word)
+        return false;
+    if (statement.verb == Statement::Value) {
+        if (NextToken(line, end, modulePath, statement.name) != Token::Word ||
+            NextToken(line, end, modulePath, statement.text) != Token::Text)
+            return false;
+        statement.hasText = true;
+    } else {
+        Token text = NextToken(line, end, modulePath, statement.text);
+        if (text == Token::Word || text == Token::Bad)
+            return false;
+        statement.hasText = text == Token::Text;
+    }
+    wchar_t extra[maxToken];
+    return NextToken(line, end, modulePath, extra) == Token::None;
+}
+
+HRESULT FromStatus(LSTATUS status) {
+    return status == ERROR_SUCCESS ? S_OK : HRESULT_FROM_WIN32(static_cast<DWORD>(status));
+}
+
+HRESULT SetString(HKEY key, const wchar_t* name, const wchar_t* text) {
+    DWORD bytes = static_cast<DWORD>((wcslen(text) + 1) * sizeof(wchar_t));
+    return FromStatus(
+        RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), bytes));
+}
+
+HRESULT DeleteTree(const wchar_t* path) {
+    LSTATUS status = RegDeleteTreeW(HKEY_CLASSES_ROOT, path);
+    if (status == ERROR_FILE_NOT_FOUND || status == ERROR_PATH_NOT_FOUND)
+        return S_OK;
+    if (status != ERROR_SUCCESS)
+        return FromStatus(status);
+    // RegDeleteTree empties the key; the key itself goes here.
+    status = RegDeleteKeyW(HKEY_CLASSES_ROOT, path);
+    if (status == ERROR_FILE_NOT_FOUND)
+        return S_OK;
+    return FromStatus(status);
+}
+
+HRESULT WriteStatement(const Statement& statement) {
+    if (statement.verb == Statement::Fresh) {
+        HRESULT hr = DeleteTree(statement.path);
+        if (FAILED(hr))
+            return hr;
+    }
+    HKEY key = nullptr;
+    LSTATUS status;
+    if (statement.verb == Statement::Value)
+        status = RegOpenKeyExW(HKEY_CLASSES_ROOT, statement.path, 0, KEY_SET_VALUE, &key);
+    else
+        status = RegCreateKeyExW(HKEY_CLASSES_ROOT, statement.path, 0, nullptr, 0, KEY_SET_VALUE,
+                                 nullptr, &key, nullptr);
+    if (status != ERROR_SUCCESS)
+        return FromStatus(status);
+    HRESULT hr = S_OK;
+    if (statement.hasText)
+        hr = SetString(key, statement.verb == Statement::Value ? statement.name : nullptr,
+                       statement.text);
+    RegCloseKey(key);
+    return hr;
+}
+
+// Visits the lines in script order or in reverse; stops at the first failure.
+template <typename Visit> HRESULT ForEachLine(const WideScript& script, bool reverse, Visit visit) {
+    const wchar_t* text = script.chars;
+    const wchar_t* end = text + script.size;
+    if (!reverse) {
+        for (const wchar_t* line = text; line < end;) {
+            const wchar_t* stop = line;
+            while (stop < end && *stop != L'\n')
+                ++stop;
+            HRESULT hr = visit(line, stop);
+            if (FAILED(hr))
+                return hr;
+            line = stop + 1;
+        }
+        return S_OK;
+    }
+    for (const wchar_t* stop = end; stop > text;) {
+        const wchar_t* line = stop;
+        while (line > text && line[-1] != L'\n')
+            --line;
+        HRESULT hr = visit(line, stop);
+        if (FAILED(hr))
+            return hr;
+        stop = line > text ? line - 1 : text;
+    }
+    return S_OK;
+}
+
+bool IsComment(const wchar_t* line, const wchar_t* end) {
+    while (line < end && IsBlank(*line))
+        ++line;
+    return line == end || *line == L'#';
+}
+
+} // namespace
+
+HRESULT RunRegistryScript(const char* text, size_t length, const wchar_t* modulePath,
+                          ScriptAction action) {
+    if (!text || !modulePath)
+        return E_POINTER;
+    WideScript script(text, length);
+    if (!script.chars)
+        return HRESULT_FROM_WIN32(ERROR_BAD_FORMAT);
+    Statement* statement = new (std::nothrow) Statement;
+    if (!statement)
+        return E_OUTOFMEMORY;
+    // The whole script is checked before the registry is touched.
+    HRESULT hr = ForEachLine(script, false, [&](const wchar_t* line, const wchar_t* end) {
+        if (IsComment(line, end))
+            return S_OK;
+        *statement = Statement();
+        return ParseStatement(line, end, modulePath, *statement)
+                   ? S_OK
+                   : HRESULT_FROM_WIN32(ERROR_BAD_FORMAT);
+    });
+    if (SUCCEEDED(hr)) {
+        bool unregister = action == ScriptAction::Unregister;
+        hr = ForEachLine(script, unregister, [&](const wchar_t* line, const wchar_t* end) {
+            if (IsComment(line, end))
+                return S_OK;
+            *statement = Statement();
+            ParseStatement(line, end, modulePath, *statement);
+            if (!unregister)
+                return WriteStatement(*statement);
+            if (statement->verb == Statement::Value)
+                return S_OK;
+            return DeleteTree(statement->path);
+        });
+    }
+    delete statement;
+    return hr;
+}
+
+HRESULT RunModuleRegistryScript(HINSTANCE module, ScriptAction action) {
+    wchar_t path[MAX_PATH];
+    if (!GetModulePath(module, path))
+        return HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE);
+    HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(registryScriptId), "REGISTRY");
+    if (!found)
+        return HRESULT_FROM_WIN32(ERROR_RESOURCE_NAME_NOT_FOUND);
+    HGLOBAL loaded = LoadResource(module, found);
+    const void* data = loaded ? LockResource(loaded) : nullptr;
+    if (!data)
+        return HRESULT_FROM_WIN32(GetLastError());
+    return RunRegistryScript(static_cast<const char*>(data), SizeofResource(module, found), path,
+                             action);
+}

@@ -1,0 +1,310 @@
+#include "control/view_control.h"
+
+#include "control/cell_object.h"
+#include "control/module_lock.h"
+#include "control/type_library.h"
+#include "store/module_instance.h"
+
+#include <new>
+
+namespace {
+
+constexpr int32_t lastDateTimeFormat = 5;
+constexpr int32_t lastDateTimeGrouping = 4;
+
+// Failures of the automation surface carry no error object; a stale one of an earlier call
+// must not be mistaken for theirs.
+HRESULT Refuse(HRESULT hr) {
+    SetErrorInfo(0, nullptr);
+    return hr;
+}
+
+HRESULT Answer(HRESULT hr) {
+    return FAILED(hr) ? Refuse(hr) : hr;
+}
+
+} // namespace
+
+ViewControl* ViewControl::Create() {
+    return new (std::nothrow) ViewControl();
+}
+
+ViewControl::ViewControl()
+    : eventPoint(this, DIID___View, &IID_IDispatch),
+      notifyPoint(this, IID_IPropertyNotifySink, nullptr) {
+    LockModule();
+}
+
+ViewControl::~ViewControl() {
+    // The window's procedure points at this object; it goes first.
+    DestroyEngineWindow();
+    eventPoint.DisconnectAll();
+    notifyPoint.DisconnectAll();
+    UnlockModule();
+}
+
+HRESULT STDMETHODCALLTYPE ViewControl::QueryInterface(REFIID riid, void** object) {
+    if (!object)
+        return E_POINTER;
+    if (riid == IID_IUnknown || riid == IID__View || riid == IID_IDispatch)
+        *object = static_cast<_View*>(this);
+    else if (riid == IID_IOleControl)
+        *object = static_cast<IOleControl*>(this);
+    else if (riid == IID_IOleObject)
+        *object = static_cast<IOleObject*>(this);
+    else if (riid == IID_IPersistStreamInit || riid == IID_IPersist)
+        *object = static_cast<IPersistStreamInit*>(this);
+    else if (riid == IID_ISupportErrorInfo)
+        *object = static_cast<ISupportErrorInfo*>(this);
+    else if (riid == IID_IConnectionPointContainer)
+        *object = static_cast<IConnectionPointContainer*>(this);
+    else if (riid == IID_ISpecifyPropertyPages)
+        *object = static_cast<ISpecifyPropertyPages*>(this);
+    else if (riid == IID_IPersistStorage)
+        *object = static_cast<IPersistStorage*>(this);
+    else if (riid == IID_IProvideClassInfo || riid == IID_IProvideClassInfo2)
+        *object = static_cast<IProvideClassInfo2*>(this);
+    else if (riid == IID_IObjectSafety)
+        *object = static_cast<IObjectSafety*>(this);
+    else {
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    AddRef();
+    return S_OK;
+}
+
+ULONG STDMETHODCALLTYPE ViewControl::AddRef() {
+    return static_cast<ULONG>(InterlockedIncrement(&references));
+}
+
+ULONG STDMETHODCALLTYPE ViewControl::Release() {
+    LONG left = InterlockedDecrement(&references);
+    if (left == 0)
+        delete this;
+    return static_cast<ULONG>(left);
+}
+
+HRESULT ViewControl::GetTypeInfoOf(REFGUID guid, ITypeInfo** info) {
+    if (!info)
+        return E_POINTER;
+    *info = nullptr;
+    if (guid == IID__View && viewInfo) {
+        viewInfo->AddRef();
+        *info = viewInfo.Get();
+        return S_OK;
+    }
+    if (!typeLibrary) {
+        HRESULT hr = LoadModuleTypeLib(ModuleInstance(), typeLibrary.Receive());
+        if (FAILED(hr))
+            return hr;
+    }
+    HRESULT hr = typeLibrary->GetTypeInfoOfGuid(guid, info);
+    if (SUCCEEDED(hr) && guid == IID__View)
+        viewInfo.Assign(*info);
+    return hr;
+}
+
+// --- IDispatch, through the type information of _View ---
+
+HRESULT STDMETHODCALLTYPE ViewControl::GetTypeInfoCount(UINT* count) {
+    if (!count)
+        return E_POINTER;
+    *count = 1;
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE ViewControl::GetTypeInfo(UINT index, LCID, ITypeInfo** info) {
+    if (!info)
+        return E_POINTER;
+    *info = nullptr;
+    if (index != 0)
+        return DISP_E_BADINDEX;
+    return GetTypeInfoOf(IID__View, info);
+}
+
+HRESULT STDMETHODCALLTYPE ViewControl::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID,
+                                                     DISPID* ids) {
+    if (riid != IID_NULL)
+        return DISP_E_UNKNOWNINTERFACE;
+    ComRef<ITypeInfo> info;
+    HRESULT hr = GetTypeInfoOf(IID__View, info.Receive());
+    if (FAILED(hr))
+        return hr;
+    return DispGetIDsOfNames(info.Get(), names, count, ids);
+}
+
+HRESULT STDMETHODCALLTYPE ViewControl::Invoke(DISPID id, REFIID riid, LCID, WORD flags,
+                                              DISPPARAMS* params, VARIANT* result,
+                                              EXCEPINFO* exception, UINT* argumentError) {
+    if (riid != IID_NULL)
+        return DISP_E_UNKNOWNINTERFACE;
+    ComRef<ITypeInfo> info;
+    HRESULT hr = GetTypeInfoOf(IID__View, info.Receive());
+    if (FAILED(hr))
+        return hr;
+    return DispInvoke(static_cast<_View*>(this), info.Get(), id, flags, params, result, exception,
+                      argumentError);
+}
+
+// --- _View ---
+
+HRESULT STDMETHODCALLTYPE ViewControl::get_Cell(LONG record, LONG column, ::Cell** cell) {
+    if (!cell)
+        return Refuse(E_POINTER);
+    *cell = nullptr;
+    if (record < 0 || column < 0 || record >= store.recordCount || column >= store.columnCount)
+        return Refuse(E_INVALIDARG);
+    CellObject* created = CellObject::Create(this, record, column);
+    if (!created)
+        return Refuse(E_OUTOFMEMORY);
+    *cell = created;
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE ViewControl::SetData(VARIANT data, DateTimeFormat format,
+                                               DateTimeGrouping grouping, VARIANT_BOOL revert) {
+    // Checked as the 32-bit integers a host may pass, whatever the enumerations allow.
+    const int32_t formatValue = static_cast<int32_t>(format);
+    const int32_t groupingValue = static_cast<int32_t>(grouping);
+    if (formatValue < 0 || formatValue > lastDateTimeFormat)
+        return Refuse(E_INVALIDARG);
+    if (groupingValue < 0 || groupingValue > lastDateTimeGrouping)
+        return Refuse(E_INVALIDARG);
+    const VARIANT* source = &data;
+    // A variable passed by reference: one level only.
+    if (V_VT(source) == (VT_BYREF | VT_VARIANT)) {
+        source = V_VARIANTREF(source);
+        if (!source)
+            return Refuse(E_INVALIDARG);
+    }
+    if (V_VT(source) == VT_EMPTY || V_VT(source) == VT_NULL) {
+        ViewEngine::SetData(nullptr, formatValue, groupingValue, false);
+        return S_OK;
+    }
+    if (!(V_VT(source) & VT_ARRAY))
+        return Refuse(E_INVALIDARG);
+    SAFEARRAY* array = nullptr;
+    if (V_VT(source) & VT_BYREF)
+        array = V_ARRAYREF(source) ? *V_ARRAYREF(source) : nullptr;
+    else
+        array = V_ARRAY(source);
+    if (!array)
+        return Refuse(E_INVALIDARG);
+    // Only the automation true value counts; 1 is not true here.
+    bool reverted = revert == VARIANT_TRUE;
+    if (!ViewEngine::SetData(array, formatValue, groupingValue, reverted))
+        return Refuse(E_INVALIDARG);
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE ViewControl::get_ColumnLabel(LONG column, BSTR* label) {
+    return Answer(GetColumnLabel(column, label));
+}
+
+HRESULT STDMETHODCALLTYPE ViewControl::put_ColumnLabel(LONG column, BSTR label) {
+    return Answer(PutColumnLabel(column, label));
+}
+
+HRESULT STDMETHODCALLTYPE ViewControl::get_ColumnWidth(LONG column, LONG* width) {
+    int32_t value = 0;
+    HRESULT hr = GetColumnWidth(column, width ? &value : nullptr);
+    if (SUCCEEDED(hr))
+        *width = value;
+    return Answer(hr);
+}
+
+HRESULT STDMETHODCALLTYPE ViewControl::put_ColumnWidth(LONG column, LONG width) {
+    return Answer(PutColumnWidth(column, width));
+}
+
+HRESULT STDMETHODCALLTYPE ViewControl::get_ColumnAlign(LONG column, ::ColumnAlign* align) {
+    int32_t value = 0;
+    HRESULT hr = GetColumnAlign(column, align ? &value : nullptr);
+    if (SUCCEEDED(hr))
+        *align = static_cast<::ColumnAlign>(value);
+    return Answer(hr);
+}
+
+HRESULT STDMETHODCALLTYPE ViewControl::put_ColumnAlign(LONG column, ::ColumnAlign align) {
+    return Answer(PutColumnAlign(column, align));
+}
+
+HRESULT STDMETHODCALLTYPE ViewControl::get_ColumnCount(LONG* count) {
+    int32_t value = 0;
+    HRESULT hr = GetColumnCount(count ? &value : nullptr);
+    if (SUCCEEDED(hr))
+        *count = value;
+    return Answer(hr);
+}
+
+HRESULT STDMETHODCALLTYPE ViewControl::get_RecordCount(LONG* count) {
+    int32_t value = 0;
+    HRESULT hr = GetRecordCount(count ? &value : nullptr);
+    if (SUCCEEDED(hr))
+        *count = value;
+    return Answer(hr);
+}
+
+HRESULT STDMETHODCALLTYPE ViewControl::get_SelectedRecord(LONG* record) {
+    int32_t value = 0;
+    HRESULT hr = GetSelectedRecord(record ? &value : nullptr);
+    if (SUCCEEDED(hr))
+        *record = value;
+    return Answer(hr);
+}
+
+HRESULT STDMETHODCALLTYPE ViewControl::get_Enabled(VARIANT_BOOL* value) {
+    if (!value)
+        return Refuse(E_POINTER);
+    *value = enabled ? VARIANT_TRUE : VARIANT_FALSE;
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE ViewControl::put_Enabled(VARIANT_BOOL value) {
+    if (RequestEdit(DISPID_ENABLED) == S_FALSE)
+        return S_FALSE;
+    dirty = true;
+    enabled = static_cast<int16_t>(value);
+    ApplyEnabled();
+    NotifyChanged(DISPID_ENABLED);
+    if (hwnd)
+        InvalidateRect(hwnd, nullptr, TRUE);
+    return S_OK;
+}
+
+void ViewControl::ApplyEnabled() {
+    if (hwnd)
+        EnableWindow(hwnd, enabled != 0);
+    if (uiActive && !enabled) {
+        if (hwnd && GetFocus() == hwnd)
+            SetFocus(GetParent(hwnd));
+        LeaveUIActiveState();
+    }
+}
+
+void ViewControl::LeaveUIActiveState() {
+    uiActive = false;
+    if (!clientSite)
+        return;
+    ComRef<IOleInPlaceSite> site;
+    if (SUCCEEDED(clientSite->QueryInterface(IID_IOleInPlaceSite, site.ReceiveVoid())))
+        site->OnUIDeactivate(FALSE);
+}
+
+HRESULT STDMETHODCALLTYPE ViewControl::AboutBox() {
+    if (!RunAboutDialog())
+        return Refuse(E_FAIL);
+    return S_OK;
+}
+
+void ViewControl::ShowAbout() {
+    RunAboutDialog();
+}
+
+LRESULT ViewControl::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    LRESULT result = ViewEngine::HandleMessage(message, wParam, lParam);
+    if (message == WM_CREATE && result != -1 && !enabled)
+        EnableWindow(hwnd, FALSE);
+    return result;
+}

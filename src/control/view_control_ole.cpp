@@ -1,0 +1,239 @@
+#include "control/view_control.h"
+
+namespace {
+
+// OLEMISC_RECOMPOSEONRESIZE | OLEMISC_CANTLINKINSIDE | OLEMISC_INSIDEOUT |
+// OLEMISC_ACTIVATEWHENVISIBLE | OLEMISC_SETCLIENTSITEFIRST
+constexpr DWORD miscStatus = 131473;
+constexpr DWORD safeForUntrusted =
+    INTERFACESAFE_FOR_UNTRUSTED_CALLER | INTERFACESAFE_FOR_UNTRUSTED_DATA;
+
+} // namespace
+
+// --- IOleControl ---
+
+HRESULT STDMETHODCALLTYPE ViewControl::GetControlInfo(CONTROLINFO* info) {
+    if (!info)
+        return E_POINTER;
+    // The control has no mnemonics.
+    info->hAccel = nullptr;
+    info->cAccel = 0;
+    info->dwFlags = 0;
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE ViewControl::OnMnemonic(MSG*) {
+    return E_NOTIMPL;
+}
+
+// Ambient properties are read when they are needed, so a change needs no action here.
+HRESULT STDMETHODCALLTYPE ViewControl::OnAmbientPropertyChange(DISPID) {
+    return S_OK;
+}
+
+// --- IOleObject ---
+
+HRESULT STDMETHODCALLTYPE ViewControl::SetClientSite(IOleClientSite* site) {
+    clientSite.Assign(site);
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE ViewControl::GetClientSite(IOleClientSite** site) {
+    if (!site)
+        return E_POINTER;
+    *site = clientSite.Get();
+    if (*site)
+        (*site)->AddRef();
+    return S_OK;
+}
+
+// The control shows no container or document names.
+HRESULT STDMETHODCALLTYPE ViewControl::SetHostNames(LPCOLESTR, LPCOLESTR) {
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE ViewControl::Close(DWORD saveOption) {
+    if (saveOption != OLECLOSE_NOSAVE && dirty && clientSite) {
+        HRESULT hr = clientSite->SaveObject();
+        if (FAILED(hr) && saveOption == OLECLOSE_SAVEIFDIRTY)
+            return hr;
+    }
+    DestroyEngineWindow();
+    if (adviseHolder)
+        adviseHolder->SendOnClose();
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE ViewControl::SetMoniker(DWORD, IMoniker*) {
+    return E_NOTIMPL;
+}
+
+HRESULT STDMETHODCALLTYPE ViewControl::GetMoniker(DWORD, DWORD, IMoniker** moniker) {
+    if (moniker)
+        *moniker = nullptr;
+    return E_NOTIMPL;
+}
+
+HRESULT STDMETHODCALLTYPE ViewControl::InitFromData(IDataObject*, BOOL, DWORD) {
+    return E_NOTIMPL;
+}
+
+HRESULT STDMETHODCALLTYPE ViewControl::GetClipboardData(DWORD, IDataObject** data) {
+    if (data)
+        *data = nullptr;
+    return E_NOTIMPL;
+}
+
+// Verbs need in-place activation, which this object does not offer.
+HRESULT STDMETHODCALLTYPE ViewControl::DoVerb(LONG, LPMSG, IOleClientSite*, LONG, HWND, LPCRECT) {
+    return E_NOTIMPL;
+}
+
+HRESULT STDMETHODCALLTYPE ViewControl::EnumVerbs(IEnumOLEVERB** verbs) {
+    if (!verbs)
+        return E_POINTER;
+    return OleRegEnumVerbs(CLSID_View, verbs);
+}
+
+// Nothing is linked, so the object is always up to date.
+HRESULT STDMETHODCALLTYPE ViewControl::Update() {
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE ViewControl::IsUpToDate() {
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE ViewControl::GetUserClassID(CLSID* clsid) {
+    if (!clsid)
+        return E_POINTER;
+    *clsid = CLSID_View;
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE ViewControl::GetUserType(DWORD form, LPOLESTR* name) {
+    if (!name)
+        return E_POINTER;
+    return OleRegGetUserType(CLSID_View, form, name);
+}
+
+HRESULT STDMETHODCALLTYPE ViewControl::SetExtent(DWORD aspect, SIZEL* size) {
+    if (aspect != DVASPECT_CONTENT)
+        return DV_E_DVASPECT;
+    if (!size)
+        return E_POINTER;
+    if (size->cx != extent.cx || size->cy != extent.cy)
+        dirty = true;
+    extent = *size;
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE ViewControl::GetExtent(DWORD aspect, SIZEL* size) {
+    if (!size)
+        return E_POINTER;
+    if (aspect != DVASPECT_CONTENT)
+        return DV_E_DVASPECT;
+    *size = extent;
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE ViewControl::Advise(IAdviseSink* sink, DWORD* connection) {
+    if (!connection)
+        return E_POINTER;
+    *connection = 0;
+    if (!adviseHolder) {
+        HRESULT hr = CreateOleAdviseHolder(adviseHolder.Receive());
+        if (FAILED(hr))
+            return hr;
+    }
+    return adviseHolder->Advise(sink, connection);
+}
+
+HRESULT STDMETHODCALLTYPE ViewControl::Unadvise(DWORD connection) {
+    if (!adviseHolder)
+        return OLE_E_NOCONNECTION;
+    return adviseHolder->Unadvise(connection);
+}
+
+HRESULT STDMETHODCALLTYPE ViewControl::EnumAdvise(IEnumSTATDATA** advises) {
+    if (!advises)
+        return E_POINTER;
+    *advises = nullptr;
+    if (!adviseHolder)
+        return S_FALSE;
+    return adviseHolder->EnumAdvise(advises);
+}
+
+HRESULT STDMETHODCALLTYPE ViewControl::GetMiscStatus(DWORD aspect, DWORD* status) {
+    if (!status)
+        return E_POINTER;
+    *status = 0;
+    if (aspect != DVASPECT_CONTENT)
+        return S_FALSE;
+    *status = miscStatus;
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE ViewControl::SetColorScheme(LOGPALETTE*) {
+    return E_NOTIMPL;
+}
+
+// --- ISupportErrorInfo, ISpecifyPropertyPages, IProvideClassInfo2 ---
+
+HRESULT STDMETHODCALLTYPE ViewControl::InterfaceSupportsErrorInfo(REFIID riid) {
+    return riid == IID__View ? S_OK : S_FALSE;
+}
+
+HRESULT STDMETHODCALLTYPE ViewControl::GetPages(CAUUID* pages) {
+    if (!pages)
+        return E_POINTER;
+    pages->cElems = 0;
+    pages->pElems = nullptr;
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE ViewControl::GetClassInfo(ITypeInfo** info) {
+    return GetTypeInfoOf(CLSID_View, info);
+}
+
+HRESULT STDMETHODCALLTYPE ViewControl::GetGUID(DWORD kind, GUID* guid) {
+    if (!guid)
+        return E_POINTER;
+    if (kind != GUIDKIND_DEFAULT_SOURCE_DISP_IID) {
+        *guid = GUID_NULL;
+        return E_INVALIDARG;
+    }
+    *guid = DIID___View;
+    return S_OK;
+}
+
+// --- IObjectSafety ---
+
+HRESULT STDMETHODCALLTYPE ViewControl::GetInterfaceSafetyOptions(REFIID riid, DWORD* supported,
+                                                                 DWORD* enabledOptions) {
+    if (!supported || !enabledOptions)
+        return E_POINTER;
+    IUnknown* answered = nullptr;
+    HRESULT hr = QueryInterface(riid, reinterpret_cast<void**>(&answered));
+    if (FAILED(hr)) {
+        *supported = *enabledOptions = 0;
+        return hr;
+    }
+    answered->Release();
+    *supported = safeForUntrusted;
+    *enabledOptions = safetyOptions;
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE ViewControl::SetInterfaceSafetyOptions(REFIID riid, DWORD mask,
+                                                                 DWORD options) {
+    IUnknown* answered = nullptr;
+    HRESULT hr = QueryInterface(riid, reinterpret_cast<void**>(&answered));
+    if (FAILED(hr))
+        return E_NOINTERFACE;
+    answered->Release();
+    if (options > safeForUntrusted)
+        return E_FAIL;
+    safetyOptions = (safetyOptions & ~mask) | options;
+    return S_OK;
+}

@@ -1,0 +1,126 @@
+#include "engine/view_engine.h"
+
+// The current row, the selected record derived from it, and the protocol that keeps both on
+// the same data while the order or the grouping changes.
+
+bool ViewEngine::SelectRow(int32_t row) {
+    if (row < 0)
+        row = 0;
+    if (row >= store.rowCount - 1)
+        row = store.rowCount - 2;
+    const int32_t old = currentRow;
+    const bool changed = row != old;
+    if (changed) {
+        currentRow = row;
+        InvalidateRow(old - topRow, true);
+    }
+    EnsureRowVisible(currentRow, false);
+    if (changed)
+        InvalidateRow(currentRow - topRow, true);
+    PlaceCaret();
+    SyncSelection();
+    return true;
+}
+
+void ViewEngine::EnsureRowVisible(int32_t row, bool update) {
+    int32_t top = topRow;
+    if (row - pageRows + 1 > top)
+        top = row - pageRows + 1;
+    if (row < top)
+        top = row;
+    if (top != topRow)
+        ScrollTo(scrollX, top);
+    if (update && hwnd)
+        UpdateWindow(hwnd);
+}
+
+bool ViewEngine::ToggleRow(int32_t row) {
+    if (!store.cursor.Seek(row) || store.cursor.RowGroupLevel() == -1)
+        return false;
+    if (!store.cursor.node->expanded)
+        return ExpandRow(row);
+    return CollapseRow(row);
+}
+
+bool ViewEngine::ExpandRow(int32_t row) {
+    if (!store.cursor.Seek(row) || store.cursor.RowGroupLevel() == -1)
+        return false;
+    const int32_t added = store.cursor.node->Expand();
+    store.rowCount += added;
+    if (currentRow > row)
+        currentRow += added;
+    InvalidateAll(false);
+    ScrollTo(scrollX, topRow);
+    SyncSelection();
+    return true;
+}
+
+bool ViewEngine::CollapseRow(int32_t row) {
+    if (!store.cursor.Seek(row) || store.cursor.RowGroupLevel() == -1)
+        return false;
+    const int32_t removed = store.cursor.node->Collapse();
+    store.rowCount -= removed;
+    if (currentRow > row) {
+        if (currentRow > row + removed)
+            currentRow -= removed;
+        else
+            currentRow = row; // the current row went into the closed group
+    }
+    InvalidateAll(true);
+    ScrollTo(scrollX, topRow);
+    SyncSelection();
+    return true;
+}
+
+void ViewEngine::SyncSelection() {
+    const int32_t old = selectedRecord;
+    if (store.columnCount > 0 && store.cursor.Seek(currentRow))
+        selectedRecord = store.cursor.RecordAtCursor();
+    else
+        selectedRecord = -1;
+    if (selectedRecord != old)
+        SelectionChanged();
+}
+
+void ViewEngine::ResetView() {
+    UpdateContentWidth(false);
+    currentRow = store.rowCount != 1 ? 0 : -1;
+    if (hwnd) {
+        ScrollTo(scrollX, topRow);
+        InvalidateAll(false);
+    }
+}
+
+void ViewEngine::FinishOrderChange() {
+    currentRow = store.cursor.row - 1;
+}
+
+void ViewEngine::SortRowsByColumn(int32_t position) {
+    store.cursor.Seek(currentRow);
+    store.SortByColumn(position);
+    FinishOrderChange();
+}
+
+void ViewEngine::ReverseGroupOrder(int32_t level) {
+    store.cursor.Seek(currentRow);
+    store.ToggleGroupOrder(level);
+    FinishOrderChange();
+}
+
+bool ViewEngine::MoveColumnKeepingRow(int32_t from, int32_t to) {
+    store.cursor.Seek(currentRow);
+    if (!store.MoveColumn(from, to))
+        return false;
+    ResetView();
+    FinishOrderChange();
+    return true;
+}
+
+bool ViewEngine::SetGroupLevelsKeepingRow(int32_t count) {
+    store.cursor.Seek(currentRow);
+    if (!store.SetGroupLevelCount(count))
+        return false;
+    ResetView();
+    FinishOrderChange();
+    return true;
+}

@@ -1,0 +1,350 @@
+#include "engine/view_engine.h"
+
+#include "render/gdi_handles.h"
+#include "store/module_instance.h"
+
+namespace {
+const char engineClassName[] = "NorvView";
+constexpr DWORD engineStyle = WS_CHILD | WS_VISIBLE | WS_HSCROLL | WS_VSCROLL;
+constexpr DWORD engineExStyle = WS_EX_CLIENTEDGE;
+} // namespace
+
+ViewEngine::ViewEngine() = default;
+
+ViewEngine::~ViewEngine() {
+    // The window must not outlive the object its procedure points at.
+    DestroyEngineWindow();
+}
+
+bool ViewEngine::RegisterEngineClass() {
+    HINSTANCE instance = ModuleInstance();
+    WNDCLASSEXA existing = {};
+    existing.cbSize = sizeof existing;
+    if (GetClassInfoExA(instance, engineClassName, &existing))
+        return true;
+    WNDCLASSEXA wc = {};
+    wc.cbSize = sizeof wc;
+    wc.style = CS_DBLCLKS;
+    wc.lpfnWndProc = WindowProc;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_WINDOW + 1));
+    wc.lpszClassName = engineClassName;
+    return RegisterClassExA(&wc) != 0;
+}
+
+bool ViewEngine::UnregisterEngineClass() {
+    return UnregisterClassA(engineClassName, ModuleInstance()) != 0;
+}
+
+HWND ViewEngine::CreateEngineWindow(HWND parent, const RECT& bounds) {
+    if (hwnd)
+        return hwnd;
+    if (!RegisterEngineClass())
+        return nullptr;
+    return CreateWindowExA(engineExStyle, engineClassName, nullptr, engineStyle, bounds.left,
+                           bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top,
+                           parent, nullptr, ModuleInstance(), this);
+}
+
+void ViewEngine::DestroyEngineWindow() {
+    if (hwnd)
+        DestroyWindow(hwnd);
+}
+
+LRESULT CALLBACK ViewEngine::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    ViewEngine* engine;
+    if (message == WM_NCCREATE) {
+        auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
+        engine = static_cast<ViewEngine*>(create->lpCreateParams);
+        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(engine));
+        if (engine)
+            engine->hwnd = window;
+    } else {
+        engine = reinterpret_cast<ViewEngine*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    }
+    if (!engine)
+        return DefWindowProcA(window, message, wParam, lParam);
+    LRESULT result = engine->HandleMessage(message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+        engine->hwnd = nullptr;
+    }
+    return result;
+}
+
+LRESULT ViewEngine::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    bool handled = true;
+    LRESULT result = Dispatch(message, wParam, lParam, handled);
+    if (!handled)
+        result = DefWindowProcA(hwnd, message, wParam, lParam);
+    return result;
+}
+
+bool IsReflectedMessage(UINT message) {
+    switch (message) {
+    case 0x202B:
+    case 0x202C:
+    case 0x202D:
+    case 0x202E:
+    case 0x202F: // owner draw, list keys
+    case 0x2039: // compare item
+    case 0x204E: // notify
+    case 0x2111:
+    case 0x2114:
+    case 0x2115: // command, scrolling
+    case 0x2132:
+    case 0x2133:
+    case 0x2134:
+    case 0x2135: // control colours
+    case 0x2136:
+    case 0x2137:
+    case 0x2138:
+    case 0x2210: // parent notify
+        return true;
+    default:
+        return false;
+    }
+}
+
+LRESULT ViewEngine::Dispatch(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) {
+    switch (message) {
+    case WM_CREATE:
+        handled = false;
+        OnCreate();
+        return 0;
+    case WM_SIZE:
+        handled = false;
+        OnSize(lParam);
+        return 0;
+    case WM_SYSCOLORCHANGE:
+        handled = false;
+        OnSysColorChange();
+        return 0;
+    case WM_HSCROLL:
+        handled = false;
+        OnHScroll(wParam);
+        return 0;
+    case WM_VSCROLL:
+        handled = false;
+        OnVScroll(wParam);
+        return 0;
+    case WM_ERASEBKGND:
+        OnEraseBackground(reinterpret_cast<HDC>(wParam));
+        return 1;
+    case WM_PAINT:
+        handled = false;
+        OnPaint();
+        return 0;
+    case WM_SETFOCUS:
+        handled = false;
+        OnSetFocus();
+        return 0;
+    case WM_KILLFOCUS:
+        handled = false;
+        OnKillFocus();
+        return 0;
+    case WM_DESTROY:
+        handled = false;
+        OnDestroy();
+        return 0;
+    default:
+        break;
+    }
+    if (IsReflectedMessage(message))
+        return DefWindowProcA(hwnd, message - ReflectedMessageOffset, wParam, lParam);
+    // Pointer shapes, mouse, keys, capture and tooltip texts come with the interaction work.
+    handled = false;
+    return 0;
+}
+
+void ViewEngine::OnCreate() {
+    horizontalBar = verticalBar = ScrollBarRequest{};
+    // The window works whether or not the tooltip window could be made.
+    headerTips.Create(hwnd);
+}
+
+void ViewEngine::OnDestroy() {
+    headerTips.Destroy();
+}
+
+void ViewEngine::OnSize(LPARAM lParam) {
+    clientWidth = static_cast<int16_t>(LOWORD(lParam));
+    clientHeight = static_cast<int16_t>(HIWORD(lParam));
+    UpdatePageRows();
+    if (store.columnCount == 0)
+        InvalidateAll(false);
+    ScrollTo(scrollX, topRow);
+}
+
+void ViewEngine::OnSysColorChange() {
+    Build();
+    UpdatePageRows();
+    UpdateContentWidth(true);
+    InvalidateAll(false);
+    ScrollTo(scrollX, topRow);
+}
+
+void ViewEngine::OnHScroll(WPARAM wParam) {
+    int32_t x;
+    switch (LOWORD(wParam)) {
+    case SB_LINELEFT:
+        x = scrollX - 10;
+        break;
+    case SB_LINERIGHT:
+        x = scrollX + 10;
+        break;
+    case SB_PAGELEFT:
+        x = scrollX - clientWidth;
+        break;
+    case SB_PAGERIGHT:
+        x = scrollX + clientWidth;
+        break;
+    case SB_THUMBPOSITION:
+    case SB_THUMBTRACK:
+        x = HIWORD(wParam);
+        break;
+    case SB_LEFT:
+        x = 0;
+        break;
+    case SB_RIGHT:
+        x = contentWidth;
+        break;
+    default:
+        return;
+    }
+    ScrollTo(x, topRow);
+}
+
+void ViewEngine::OnVScroll(WPARAM wParam) {
+    int32_t y;
+    switch (LOWORD(wParam)) {
+    case SB_LINEUP:
+        y = topRow - 1;
+        break;
+    case SB_LINEDOWN:
+        y = topRow + 1;
+        break;
+    case SB_PAGEUP:
+        y = topRow - pageRows;
+        break;
+    case SB_PAGEDOWN:
+        y = topRow + pageRows;
+        break;
+    case SB_THUMBPOSITION:
+    case SB_THUMBTRACK:
+        y = HIWORD(wParam);
+        break;
+    case SB_TOP:
+        y = 0;
+        break;
+    case SB_BOTTOM:
+        y = DisplayedRows();
+        break;
+    default:
+        return;
+    }
+    ScrollTo(scrollX, y);
+}
+
+void ViewEngine::OnEraseBackground(HDC dc) {
+    // Every pixel comes from the paint buffers; erasing would only flicker.
+    RECT box;
+    if (GetClipBox(dc, &box) != ERROR)
+        InvalidateRect(hwnd, &box, FALSE);
+}
+
+void ViewEngine::PaintArea(HDC dc, const RECT& update) {
+    if (update.top <= headerHeight)
+        PaintHeader(dc, update);
+    if (update.bottom > headerHeight)
+        PaintRows(dc, update);
+}
+
+// A column resize leaves two thin areas far apart (the column and the uncovered edge); their
+// bounding box would compose most of the window. A few separate areas are painted one by
+// one, each clipped to itself so that the focus rectangle is drawn once.
+int ViewEngine::UpdateAreas(RECT* areas, int capacity) const {
+    GdiObject region(CreateRectRgn(0, 0, 0, 0));
+    if (!region.Get() ||
+        GetUpdateRgn(hwnd, static_cast<HRGN>(region.Get()), FALSE) != COMPLEXREGION)
+        return 0;
+    struct {
+        RGNDATAHEADER header;
+        RECT rects[4];
+    } data;
+    const DWORD size = GetRegionData(static_cast<HRGN>(region.Get()), sizeof data,
+                                     reinterpret_cast<RGNDATA*>(&data));
+    if (size == 0 || size > sizeof data || data.header.nCount > 4 ||
+        static_cast<int>(data.header.nCount) > capacity)
+        return 0;
+    for (DWORD i = 0; i < data.header.nCount; ++i)
+        areas[i] = data.rects[i];
+    return static_cast<int>(data.header.nCount);
+}
+
+void ViewEngine::OnPaint() {
+    RECT client;
+    GetClientRect(hwnd, &client);
+    RECT areas[4];
+    const int count = store.columnCount > 0 ? UpdateAreas(areas, 4) : 0;
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd, &ps);
+    if (!dc)
+        return;
+    if (store.columnCount == 0) {
+        DrawPlaceholder(dc, client, false);
+    } else if (count == 0) {
+        PaintArea(dc, ps.rcPaint);
+    } else {
+        for (int i = 0; i < count; ++i) {
+            const int saved = SaveDC(dc);
+            IntersectClipRect(dc, areas[i].left, areas[i].top, areas[i].right, areas[i].bottom);
+            PaintArea(dc, areas[i]);
+            RestoreDC(dc, saved);
+        }
+    }
+    EndPaint(hwnd, &ps);
+}
+
+void ViewEngine::OnSetFocus() {
+    hasFocus = 1;
+    CreateCaret(hwnd, nullptr, 0, 0);
+    InvalidateCurrentRow();
+}
+
+void ViewEngine::OnKillFocus() {
+    hasFocus = 0;
+    DestroyCaret();
+    InvalidateCurrentRow();
+}
+
+void ViewEngine::InvalidateCurrentRow() {
+    if (currentRow >= 0)
+        InvalidateRow(currentRow - topRow, false);
+}
+
+void ViewEngine::InvalidateAll(bool erase) {
+    if (hwnd)
+        InvalidateRect(hwnd, nullptr, erase ? TRUE : FALSE);
+}
+
+void ViewEngine::PlaceCaret() {
+    if (!hasFocus)
+        return;
+    int32_t visible = currentRow - topRow;
+    if (visible < 0)
+        visible = 0;
+    if (visible > pageRows)
+        visible = pageRows;
+    SetCaretPos(0, headerHeight + rowHeight * visible);
+}
+
+void ViewEngine::ReleaseTracking() {
+    if (trackMode != TrackNone)
+        ReleaseCapture();
+}
+
+void ViewEngine::DrawPlaceholder(HDC dc, const RECT& bounds) {
+    DrawPlaceholder(dc, bounds, true);
+}

@@ -1,0 +1,85 @@
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstdint>
+
+// The graphics objects and pixel metrics the control draws and hit-tests with. Built at
+// construction, rebuilt whole when the system colours or metrics change.
+class DrawResources {
+public:
+    DrawResources();
+    ~DrawResources();
+    DrawResources(const DrawResources&) = delete;
+    DrawResources& operator=(const DrawResources&) = delete;
+
+    // Metrics, font, brush and glyph strip, from the current system settings.
+    void Build();
+
+    void DrawBoxGlyph(HDC dc, int x, int y, bool expanded, int level, bool hasNextSibling) const;
+    void DrawLineGlyph(HDC dc, int x, int y) const;
+    void DrawFolderGlyph(HDC dc, int x, int y, bool open) const;
+    // The sort triangle at the right end of textRect.
+    void DrawSortMark(HDC dc, const RECT& textRect, bool ascending, bool mono) const;
+    // The double chevron near the top right corner of the grouping area.
+    void DrawMoreLevelsMark(HDC dc, const RECT& area) const;
+    // The look with nothing to show: face colour, or a flat frame on window colour.
+    void DrawPlaceholder(HDC dc, const RECT& bounds, bool framed) const;
+
+    // Glyph strip cells.
+    enum GlyphCell {
+        GlyphClosedFolder = 0,
+        GlyphOpenFolder = 1,
+        GlyphLine = 2,
+        GlyphBoxPlusFull = 3,
+        GlyphBoxPlusAbove = 5,
+        GlyphBoxPlusAlone = 7,
+        GlyphCellCount = 9
+    };
+
+    int32_t highContrast = 0;
+    int32_t borderX = 1, borderY = 1;
+    int32_t edgeX = 2, edgeY = 2;
+    int32_t smallIconX = 16, smallIconY = 16;
+    int32_t rowHeight = 16;
+    int32_t indentWidth = 20;
+    int32_t headerHeight = 17;
+    int32_t levelButtonWidth = 20;
+    int32_t levelButtonHeight = 14;
+    int32_t groupingMargin = 18;
+    int32_t levelButtonTop = 1;
+    int32_t splitterWidth = 6;
+    int32_t textMargin = 6;
+    int32_t sortMarkMargin = 18;
+    int32_t minEdgeWidth = 2;
+
+    HFONT listFont = nullptr;
+    HBRUSH markBrush = nullptr;
+    HCURSOR sizeCursor = nullptr;
+    HCURSOR resizeCursor = nullptr;
+    HCURSOR splitCursor = nullptr;
+    HCURSOR handCursor = nullptr;
+    HIMAGELIST glyphs = nullptr;
+
+private:
+    // The strip's pixels stay selected in a memory context: the cells are copied from there,
+    // since an image-list draw costs Wine about a millisecond a cell.
+    HDC glyphDc = nullptr;
+    HBITMAP glyphBitmap = nullptr;
+    HGDIOBJ glyphDcOldBitmap = nullptr;
+    void ReleaseGlyphCopy();
+    void DrawCell(HDC dc, int x, int y, int cell) const;
+
+    void ReadSystemMetrics();
+    void ComputeTextMetrics(const TEXTMETRICA& text);
+    void CreateListFont();
+    void CreateMarkBrush();
+    void ReleaseFontAndBrush();
+    void BuildGlyphStrip();
+    void DrawGlyphCells(HDC dc) const;
+    void DrawFolderCell(HDC dc, int cell, int iconId) const;
+
+    bool ownsListFont = false;
+    bool ownsMarkBrush = false;
+};

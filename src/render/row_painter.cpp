@@ -1,0 +1,137 @@
+#include "engine/view_engine.h"
+
+#include "gdi_handles.h"
+#include "text_alignment.h"
+
+// The rows under the header: each composed in one strip buffer, one row tall, addressed in
+// content x and row-relative y, then copied to the window. Rows past the end are blank strips.
+
+namespace {
+// "(count)" without the C runtime's formatting.
+const char* CountText(int32_t count, char (&buffer)[16]) {
+    char* end = buffer + sizeof buffer;
+    char* p = end;
+    *--p = '\0';
+    *--p = ')';
+    uint32_t value = count < 0 ? 0u - static_cast<uint32_t>(count) : static_cast<uint32_t>(count);
+    do {
+        *--p = static_cast<char>('0' + value % 10);
+        value /= 10;
+    } while (value);
+    if (count < 0)
+        *--p = '-';
+    *--p = '(';
+    return p;
+}
+
+void FillWithColour(HDC dc, RECT rect, int colour) {
+    FillRect(dc, &rect, GetSysColorBrush(colour));
+}
+} // namespace
+
+void ViewEngine::PaintRows(HDC paintDc, const RECT& update) {
+    const int32_t width = update.right - update.left;
+    if (width <= 0)
+        return;
+    const int32_t first = (update.top > headerHeight ? update.top - headerHeight : 0) / rowHeight;
+    const int32_t last =
+        (update.bottom > headerHeight ? update.bottom - headerHeight : 0) / rowHeight;
+
+    OwnedDc memory(CreateCompatibleDC(paintDc));
+    GdiObject strip(CreateCompatibleBitmap(paintDc, width, rowHeight));
+    if (!memory || !strip.Get())
+        return;
+    HDC dc = memory.Get();
+    memory.SelectBitmap(strip.Get());
+    SetWindowOrgEx(dc, scrollX + update.left, 0, nullptr);
+    SetBkMode(dc, TRANSPARENT);
+    memory.SelectFont(listFont);
+    SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+    stripLeft = scrollX + update.left;
+    stripRight = scrollX + update.right;
+
+    for (int32_t v = first; v <= last; ++v) {
+        const int32_t row = topRow + v;
+        const bool selected = row == currentRow;
+        const bool focused = selected && hasFocus && trackMode != TrackSplitterDrag;
+        FillWithColour(dc, RECT{0, 0, scrollX + update.right, rowHeight}, COLOR_WINDOW);
+        RECT focusRect{};
+        bool showFocus = false;
+        if (store.cursor.Seek(row)) {
+            const int32_t level = store.cursor.RowGroupLevel();
+            if (level == -1)
+                PaintRecordRow(dc, v, selected, focused, &focusRect);
+            else
+                PaintGroupRow(dc, level, v, selected, focused, &focusRect);
+            showFocus = focused;
+        }
+        const int32_t top = headerHeight + v * rowHeight;
+        BitBlt(paintDc, update.left, top, width, rowHeight, dc, scrollX + update.left, 0, SRCCOPY);
+        if (showFocus)
+            DrawFocusRect(paintDc, &focusRect);
+    }
+}
+
+void ViewEngine::PaintRecordRow(HDC dc, int32_t visibleIndex, bool selected, bool focused,
+                                RECT* focusRect) {
+    RowCursor& cursor = store.cursor;
+    for (int32_t j = 1; j < store.groupLevelCount; ++j)
+        if (cursor.HasFollowingSibling(j + 1))
+            DrawLineGlyph(dc, j * indentWidth, 0);
+
+    const int32_t x0 = ColumnsLeft(false);
+    const int32_t top = headerHeight + visibleIndex * rowHeight;
+    if (focused)
+        *focusRect = RECT{x0 - scrollX, top, contentWidth - scrollX, top + rowHeight};
+    if (selected) {
+        FillWithColour(dc, RECT{x0, 0, contentWidth, rowHeight},
+                       focused ? COLOR_HIGHLIGHT : COLOR_BTNFACE);
+        SetTextColor(dc, GetSysColor(focused ? COLOR_HIGHLIGHTTEXT : COLOR_BTNTEXT));
+    }
+
+    // Only the cells that reach into the strip are drawn; the others would be clipped whole.
+    int32_t x = x0;
+    for (int32_t p = 0; p < store.columnCount && x < stripRight; ++p) {
+        const int32_t extent = ColumnExtent(p, true);
+        RECT cell{x + textMargin, 0, x + extent - textMargin, rowHeight};
+        x += extent;
+        if (x < stripLeft || cell.left >= cell.right)
+            continue;
+        const UINT flags =
+            AlignmentFlag(store.AlignAt(p)) | DT_END_ELLIPSIS | DT_SINGLELINE | DT_VCENTER;
+        DrawTextA(dc, cursor.CellText(p), -1, &cell, flags);
+    }
+    if (selected)
+        SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+}
+
+void ViewEngine::PaintGroupRow(HDC dc, int32_t level, int32_t visibleIndex, bool selected,
+                               bool focused, RECT* focusRect) {
+    RowCursor& cursor = store.cursor;
+    for (int32_t j = 1; j < level; ++j)
+        if (cursor.HasFollowingSibling(j + 1))
+            DrawLineGlyph(dc, j * indentWidth, 0);
+    DrawFolderGlyph(dc, (level + 1) * indentWidth, 0, selected);
+    DrawBoxGlyph(dc, level * indentWidth, 0, cursor.node->expanded != 0, level,
+                 level != 0 && cursor.HasFollowingSibling(level + 1));
+
+    const char* caption = cursor.GroupCaption();
+    RECT text{(level + 2) * indentWidth, 0, contentWidth, rowHeight};
+    DrawTextA(dc, caption, -1, &text, DT_NOCLIP | DT_SINGLELINE | DT_VCENTER);
+    DrawTextA(dc, caption, -1, &text, DT_NOCLIP | DT_SINGLELINE | DT_VCENTER | DT_CALCRECT);
+    const int32_t captionWidth = text.right - text.left;
+
+    if (focused) {
+        const int32_t left = text.left - edgeX - scrollX;
+        const int32_t top = headerHeight + visibleIndex * rowHeight;
+        *focusRect = RECT{left, top, left + captionWidth + 2 * edgeX + 1, top + rowHeight};
+    }
+
+    char buffer[16];
+    const int32_t countX = text.right + 2 * edgeX;
+    RECT count{countX, 0, countX, rowHeight};
+    SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
+    DrawTextA(dc, CountText(cursor.node->count, buffer), -1, &count,
+              DT_NOCLIP | DT_SINGLELINE | DT_VCENTER);
+    SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+}

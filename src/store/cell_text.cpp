@@ -1,0 +1,269 @@
+#include "cell_text.h"
+
+#include <cmath>
+#include <cstring>
+#include <cwchar>
+
+namespace {
+
+constexpr char emptyText[] = "<EMPTY>";
+constexpr char nullText[] = "<NULL>";
+constexpr char noDateText[] = "* * *";
+
+constexpr double firstValidDate = -657434.0; // 1 January 100
+constexpr double lastValidDate = 2958465.0;  // 31 December 9999, midnight
+constexpr double halfSecond = 1.0 / 172800.0;
+constexpr int32_t secondsPerDay = 86400;
+// Day 0 of the automation calendar, 30 December 1899, counted from 1 January 1970.
+constexpr int64_t automationEpochFromUnix = -25569;
+
+// Proleptic Gregorian calendar from a day count relative to 1 January 1970.
+void CivilFromDays(int64_t days, int32_t& year, int32_t& month, int32_t& day) {
+    days += 719468;
+    const int64_t era = (days >= 0 ? days : days - 146096) / 146097;
+    const int64_t dayOfEra = days - era * 146097;
+    const int64_t yearOfEra =
+        (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+    const int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+    const int64_t monthIndex = (5 * dayOfYear + 2) / 153; // March = 0
+    day = static_cast<int32_t>(dayOfYear - (153 * monthIndex + 2) / 5 + 1);
+    month = static_cast<int32_t>(monthIndex < 10 ? monthIndex + 3 : monthIndex - 9);
+    year = static_cast<int32_t>(yearOfEra + era * 400 + (month <= 2 ? 1 : 0));
+}
+
+bool IsDateAndTimeFormat(int32_t format) {
+    return format >= datetime::flShortDateShortTime && format <= datetime::flLongDateLongTime;
+}
+
+bool IsLongDateFormat(int32_t format) {
+    return format == datetime::flLongDate || format == datetime::flLongDateShortTime ||
+           format == datetime::flLongDateLongTime;
+}
+
+bool IsSecondsFormat(int32_t format) {
+    return format == datetime::flShortDateLongTime || format == datetime::flLongDateLongTime;
+}
+
+// Narrow text of a wide string up to its first NUL, in the ANSI code page.
+const char* StoreWideText(const wchar_t* text, UINT length, TextArena& arena) {
+    const int wideLength = static_cast<int>(wcsnlen(text, length));
+    if (wideLength == 0)
+        return arena.Add("", 0);
+    char local[512];
+    int bytes =
+        WideCharToMultiByte(CP_ACP, 0, text, wideLength, local, sizeof local, nullptr, nullptr);
+    if (bytes > 0)
+        return arena.Add(local, static_cast<size_t>(bytes));
+    bytes = WideCharToMultiByte(CP_ACP, 0, text, wideLength, nullptr, 0, nullptr, nullptr);
+    if (bytes <= 0)
+        return nullptr;
+    char* buffer = static_cast<char*>(HeapAlloc(GetProcessHeap(), 0, static_cast<size_t>(bytes)));
+    if (!buffer)
+        return nullptr;
+    const char* stored = nullptr;
+    if (WideCharToMultiByte(CP_ACP, 0, text, wideLength, buffer, bytes, nullptr, nullptr) == bytes)
+        stored = arena.Add(buffer, static_cast<size_t>(bytes));
+    HeapFree(GetProcessHeap(), 0, buffer);
+    return stored;
+}
+
+const char* StoreStringText(BSTR text, TextArena& arena) {
+    if (!text)
+        return nullptr;
+    return StoreWideText(text, SysStringLen(text), arena);
+}
+
+// The runtime's standard coercion to a string. Converting into a variant of its own leaves
+// the element as it was and spares the runtime a copy of it.
+const char* StoreConvertedText(VARIANT& element, TextArena& arena) {
+    VARIANT converted;
+    VariantInit(&converted);
+    const char* text = nullptr;
+    if (SUCCEEDED(VariantChangeType(&converted, &element, 0, VT_BSTR)) && converted.vt == VT_BSTR)
+        text = StoreStringText(converted.bstrVal, arena);
+    VariantClear(&converted);
+    return text;
+}
+
+} // namespace
+
+CalendarDate DateToCalendar(double date) {
+    CalendarDate calendar{};
+    if (!(date >= firstValidDate && date <= lastValidDate))
+        return calendar;
+    const double rounded = date > 0 ? date + halfSecond : date - halfSecond;
+    double whole = std::trunc(rounded);
+    int32_t seconds = static_cast<int32_t>((std::fabs(rounded) - std::fabs(whole)) * secondsPerDay);
+    if (date <= 0 && whole != std::trunc(date)) {
+        // A negative date names its day by the whole part and its time by the fraction, so
+        // rounding up to midnight moves to the next calendar day, not away from zero.
+        whole = std::trunc(date) + 1;
+        seconds = 0;
+    }
+    const int64_t dayNumber = static_cast<int64_t>(whole);
+    CivilFromDays(dayNumber + automationEpochFromUnix, calendar.year, calendar.month, calendar.day);
+    calendar.dayOfWeek = static_cast<int32_t>(((dayNumber + 693958) % 7 + 7) % 7);
+    calendar.hour = seconds / 3600;
+    calendar.minute = seconds / 60 % 60;
+    calendar.second = seconds % 60;
+    calendar.millisecond = 0;
+    calendar.valid = true;
+    return calendar;
+}
+
+void TextBuilder::Append(const char* piece) {
+    Append(piece, static_cast<int>(strlen(piece)));
+}
+
+void TextBuilder::Append(const char* piece, int pieceLength) {
+    if (failed)
+        return;
+    if (pieceLength >= capacity - length) {
+        failed = true;
+        return;
+    }
+    memcpy(buffer + length, piece, static_cast<size_t>(pieceLength));
+    length += pieceLength;
+    buffer[length] = '\0';
+}
+
+const char* TextBuilder::Store(TextArena& arena) const {
+    if (failed)
+        return nullptr;
+    return arena.Add(buffer, static_cast<size_t>(length));
+}
+
+void TextBuilder::AppendDate(const SYSTEMTIME& time, DWORD flags, const char* picture) {
+    char local[100];
+    const int written = GetDateFormatA(LOCALE_USER_DEFAULT, flags, &time, picture, local, 100);
+    if (written <= 0) {
+        failed = true;
+        return;
+    }
+    Append(local, written - 1);
+}
+
+void TextBuilder::AppendTime(const SYSTEMTIME& time, DWORD flags) {
+    // Only the clock fields matter; a value without a valid day still has an hour to show.
+    SYSTEMTIME clock = time;
+    if (clock.wMonth == 0) {
+        clock.wYear = 1899;
+        clock.wMonth = 12;
+        clock.wDay = 30;
+        clock.wDayOfWeek = 6;
+    }
+    char local[100];
+    const int written = GetTimeFormatA(LOCALE_USER_DEFAULT, flags, &clock, nullptr, local, 100);
+    if (written <= 0) {
+        failed = true;
+        return;
+    }
+    Append(local, written - 1);
+}
+
+void FormatCurrency(LONGLONG amount, TextBuilder& out) {
+    // The magnitude as unsigned, so that the most negative amount is written exactly too.
+    const bool negative = amount < 0;
+    const unsigned long long magnitude = negative ? 0ULL - static_cast<unsigned long long>(amount)
+                                                  : static_cast<unsigned long long>(amount);
+    char digits[32];
+    int length = 0;
+    char reversed[24];
+    int count = 0;
+    unsigned long long whole = magnitude / 10000;
+    do {
+        reversed[count++] = static_cast<char>('0' + whole % 10);
+        whole /= 10;
+    } while (whole);
+    if (negative)
+        digits[length++] = '-';
+    while (count)
+        digits[length++] = reversed[--count];
+    digits[length++] = '.';
+    const unsigned fraction = static_cast<unsigned>(magnitude % 10000);
+    digits[length++] = static_cast<char>('0' + fraction / 1000);
+    digits[length++] = static_cast<char>('0' + fraction / 100 % 10);
+    digits[length++] = static_cast<char>('0' + fraction / 10 % 10);
+    digits[length++] = static_cast<char>('0' + fraction % 10);
+    digits[length] = '\0';
+
+    char local[32];
+    const int written = GetCurrencyFormatA(LOCALE_USER_DEFAULT, 0, digits, nullptr, local, 32);
+    if (written <= 0) {
+        out.Fail();
+        return;
+    }
+    out.Append(local, written - 1);
+}
+
+SYSTEMTIME ToSystemTime(const CalendarDate& calendar) {
+    SYSTEMTIME time{};
+    time.wYear = static_cast<WORD>(calendar.year);
+    time.wMonth = static_cast<WORD>(calendar.month);
+    time.wDayOfWeek = static_cast<WORD>(calendar.dayOfWeek);
+    time.wDay = static_cast<WORD>(calendar.day);
+    time.wHour = static_cast<WORD>(calendar.hour);
+    time.wMinute = static_cast<WORD>(calendar.minute);
+    time.wSecond = static_cast<WORD>(calendar.second);
+    time.wMilliseconds = static_cast<WORD>(calendar.millisecond);
+    return time;
+}
+
+void FormatDateTime(double date, int32_t format, int32_t grouping, TextBuilder& text,
+                    TextBuilder& tag) {
+    const CalendarDate calendar = DateToCalendar(date);
+    const bool hasDate = calendar.valid && date >= 1.0;
+    const bool hasTime = calendar.valid && IsDateAndTimeFormat(format);
+    const bool longDate = IsLongDateFormat(format);
+    const bool withSeconds = IsSecondsFormat(format);
+    const SYSTEMTIME time = ToSystemTime(calendar);
+
+    if (hasDate)
+        text.AppendDate(time, longDate ? DATE_LONGDATE : DATE_SHORTDATE, nullptr);
+    if (hasDate && hasTime)
+        text.Append(" ");
+    if (hasTime)
+        text.AppendTime(time, withSeconds ? 0 : TIME_NOSECONDS);
+    if (!hasDate && !hasTime)
+        text.Append(noDateText);
+
+    FormatDateCaption(calendar, hasDate, longDate, withSeconds, grouping, tag);
+}
+
+void FormatCellText(CellEntry& cell, VARIANT& element, int32_t format, int32_t grouping,
+                    TextArena& arena) {
+    cell.text = nullptr;
+    cell.tag = nullptr;
+    switch (element.vt) {
+    case VT_EMPTY:
+        cell.text = arena.Add(emptyText, sizeof emptyText - 1);
+        break;
+    case VT_NULL:
+        cell.text = arena.Add(nullText, sizeof nullText - 1);
+        break;
+    case VT_CY: {
+        TextBuilder text;
+        FormatCurrency(element.cyVal.int64, text);
+        cell.text = text.Store(arena);
+        break;
+    }
+    case VT_DATE: {
+        TextBuilder text;
+        TextBuilder tag;
+        FormatDateTime(element.date, format, grouping, text, tag);
+        cell.text = text.Store(arena);
+        // A day caption often reads like the date itself; one copy serves both.
+        const bool sameText =
+            cell.text && !tag.Failed() && tag.Length() == text.Length() &&
+            memcmp(tag.Data(), text.Data(), static_cast<size_t>(text.Length())) == 0;
+        cell.tag = sameText ? cell.text : tag.Store(arena);
+        break;
+    }
+    case VT_BSTR:
+        cell.text = StoreStringText(element.bstrVal, arena);
+        break;
+    default:
+        cell.text = StoreConvertedText(element, arena);
+        break;
+    }
+}

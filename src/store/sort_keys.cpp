@@ -1,0 +1,239 @@
+#include "sort_keys.h"
+
+#include "record_store.h"
+#include "text_arena.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+
+namespace {
+
+// Texts whose key does not fit are left to the platform, with their whole column.
+constexpr int keyBufferSize = 1024;
+
+// A block of the process heap for one build, freed when the build ends.
+template <typename T> class TempArray {
+public:
+    explicit TempArray(size_t count)
+        : data(static_cast<T*>(HeapAlloc(GetProcessHeap(), 0, (count ? count : 1) * sizeof(T)))) {}
+    ~TempArray() {
+        if (data)
+            HeapFree(GetProcessHeap(), 0, data);
+    }
+    TempArray(const TempArray&) = delete;
+    TempArray& operator=(const TempArray&) = delete;
+    T* Release() {
+        T* kept = data;
+        data = nullptr;
+        return kept;
+    }
+    T* data;
+};
+
+struct KeyEntry {
+    uint64_t prefix; // the key's first eight bytes, most significant first
+    const char* key;
+    int32_t distinct;
+};
+
+bool KeyBefore(const KeyEntry& a, const KeyEntry& b) {
+    if (a.prefix != b.prefix)
+        return a.prefix < b.prefix;
+    return strcmp(a.key, b.key) < 0;
+}
+
+bool SameKey(const KeyEntry& a, const KeyEntry& b) {
+    return a.prefix == b.prefix && strcmp(a.key, b.key) == 0;
+}
+
+// Zero-padded, so that a key that is a prefix of another sorts first, as strcmp has it.
+uint64_t KeyPrefix(const char* key) {
+    uint64_t prefix = 0;
+    for (int i = 0; i < 8; ++i) {
+        const unsigned char byte = key[i] ? static_cast<unsigned char>(key[i]) : 0;
+        prefix = (prefix << 8) | byte;
+        if (!byte) {
+            prefix <<= 8 * (7 - i);
+            break;
+        }
+    }
+    return prefix;
+}
+
+uint32_t TextHash(const char* text) {
+    uint32_t hash = 2166136261u;
+    for (; *text; ++text)
+        hash = (hash ^ static_cast<unsigned char>(*text)) * 16777619u;
+    return hash;
+}
+
+const char* TextOf(const RecordStore& store, int32_t record, int32_t column, bool keyTexts) {
+    const CellEntry& cell = store.Cell(record, column);
+    return keyTexts ? KeyText(cell) : DisplayText(cell);
+}
+
+} // namespace
+
+void SortKeyCache::Release() {
+    for (int32_t i = 0; i < 2 * columns; ++i) {
+        if (slots[i].ranks)
+            HeapFree(GetProcessHeap(), 0, slots[i].ranks);
+    }
+    if (slots)
+        HeapFree(GetProcessHeap(), 0, slots);
+    for (int32_t i = 0; i < columns; ++i) {
+        if (values[i].payloads)
+            HeapFree(GetProcessHeap(), 0, values[i].payloads);
+    }
+    if (values)
+        HeapFree(GetProcessHeap(), 0, values);
+    slots = nullptr;
+    values = nullptr;
+    columns = 0;
+}
+
+bool SortKeyCache::EnsureSlots(const RecordStore& store) {
+    if (slots)
+        return true;
+    if (store.columnCount <= 0)
+        return false;
+    const size_t count = static_cast<size_t>(store.columnCount);
+    slots =
+        static_cast<Slot*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, 2 * count * sizeof(Slot)));
+    values = static_cast<ColumnValues*>(
+        HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, count * sizeof(ColumnValues)));
+    if (!slots || !values) {
+        if (slots)
+            HeapFree(GetProcessHeap(), 0, slots);
+        if (values)
+            HeapFree(GetProcessHeap(), 0, values);
+        slots = nullptr;
+        values = nullptr;
+        return false;
+    }
+    columns = store.columnCount;
+    return true;
+}
+
+// Distinct texts first (a hash of the bytes), then one sort key per distinct text, sorted;
+// equal keys share a rank once the platform confirms that their texts are equal.
+int32_t* SortKeyCache::BuildRanks(const RecordStore& store, int32_t column, bool keyTexts) const {
+    const int32_t records = store.recordCount;
+    if (records <= 0 || static_cast<size_t>(records) > SIZE_MAX / 8)
+        return nullptr;
+    size_t tableSize = 1;
+    while (tableSize < 2 * static_cast<size_t>(records))
+        tableSize *= 2;
+    TempArray<int32_t> table(tableSize), ranks(records), firstRecord(records);
+    TempArray<uint32_t> hashes(records);
+    if (!table.data || !ranks.data || !firstRecord.data || !hashes.data)
+        return nullptr;
+    memset(table.data, -1, tableSize * sizeof(int32_t));
+    int32_t distinct = 0;
+    for (int32_t record = 0; record < records; ++record) {
+        const char* text = TextOf(store, record, column, keyTexts);
+        const uint32_t hash = TextHash(text);
+        size_t slot = hash & (tableSize - 1);
+        int32_t found = -1;
+        for (; table.data[slot] != -1; slot = (slot + 1) & (tableSize - 1)) {
+            const int32_t candidate = table.data[slot];
+            if (hashes.data[candidate] == hash &&
+                strcmp(TextOf(store, firstRecord.data[candidate], column, keyTexts), text) == 0) {
+                found = candidate;
+                break;
+            }
+        }
+        if (found < 0) {
+            found = distinct++;
+            table.data[slot] = found;
+            hashes.data[found] = hash;
+            firstRecord.data[found] = record;
+        }
+        ranks.data[record] = found; // the distinct text for now
+    }
+
+    TempArray<KeyEntry> entries(distinct);
+    TempArray<int32_t> rankOf(distinct);
+    if (!entries.data || !rankOf.data)
+        return nullptr;
+    TextArena keys;
+    const LCID locale = GetThreadLocale(); // the locale lstrcmpA compares under
+    char buffer[keyBufferSize];
+    for (int32_t i = 0; i < distinct; ++i) {
+        const char* text = TextOf(store, firstRecord.data[i], column, keyTexts);
+        const int length = LCMapStringA(locale, LCMAP_SORTKEY, text, -1, buffer, keyBufferSize);
+        // A key with a NUL before its end cannot be compared as a string.
+        if (length <= 0 || strlen(buffer) + 1 != static_cast<size_t>(length))
+            return nullptr;
+        const char* key = keys.Add(buffer, static_cast<size_t>(length - 1));
+        if (!key)
+            return nullptr;
+        entries.data[i] = {KeyPrefix(key), key, i};
+    }
+    std::sort(entries.data, entries.data + distinct, KeyBefore);
+
+    int32_t rank = -1;
+    const char* leader = nullptr;
+    for (int32_t i = 0; i < distinct; ++i) {
+        const char* text =
+            TextOf(store, firstRecord.data[entries.data[i].distinct], column, keyTexts);
+        if (i == 0 || !SameKey(entries.data[i - 1], entries.data[i])) {
+            ++rank;
+            leader = text;
+        } else if (lstrcmpA(leader, text) != 0) {
+            return nullptr; // the keys do not tell these texts apart; the platform must
+        }
+        rankOf.data[entries.data[i].distinct] = rank;
+    }
+    for (int32_t record = 0; record < records; ++record)
+        ranks.data[record] = rankOf.data[ranks.data[record]];
+    return ranks.Release();
+}
+
+const int32_t* SortKeyCache::Ranks(const RecordStore& store, int32_t column, bool keyTexts) {
+    if (!EnsureSlots(store) || column < 0 || column >= columns)
+        return nullptr;
+    Slot& slot = slots[2 * column + (keyTexts ? 1 : 0)];
+    if (!slot.tried) {
+        slot.tried = true; // one attempt a load
+        slot.ranks = BuildRanks(store, column, keyTexts);
+    }
+    return slot.ranks;
+}
+
+bool SortKeyCache::UniformValues(const RecordStore& store, int32_t column, VARTYPE& type,
+                                 const int64_t*& payloads) {
+    if (!EnsureSlots(store) || column < 0 || column >= columns || store.recordCount <= 0)
+        return false;
+    ColumnValues& entry = values[column];
+    if (!entry.tried) {
+        entry.tried = true;
+        const VARTYPE first = store.Cell(0, column).value.vt;
+        // A decimal fills the whole variant; references and arrays are never loaded as such.
+        bool uniform = first != VT_DECIMAL && !(first & (VT_BYREF | VT_ARRAY));
+        for (int32_t record = 1; uniform && record < store.recordCount; ++record)
+            uniform = store.Cell(record, column).value.vt == first;
+        if (uniform && first != VT_BSTR) {
+            const size_t bytes = sizeof(int64_t) * static_cast<size_t>(store.recordCount);
+            entry.payloads = static_cast<int64_t*>(HeapAlloc(GetProcessHeap(), 0, bytes));
+            uniform = entry.payloads != nullptr;
+            for (int32_t record = 0; uniform && record < store.recordCount; ++record)
+                entry.payloads[record] = store.Cell(record, column).value.llVal;
+        }
+        entry.type = first;
+        entry.uniform = uniform;
+    }
+    type = entry.type;
+    payloads = entry.payloads;
+    return entry.uniform;
+}
+
+int SortKeyCache::Compare(const RecordStore& store, const char* textA, const char* textB,
+                          int32_t recordA, int32_t recordB, int32_t column, bool keyTexts) {
+    if (const int32_t* ranks = Ranks(store, column, keyTexts))
+        return (ranks[recordA] > ranks[recordB]) - (ranks[recordA] < ranks[recordB]);
+    if (textA == textB || strcmp(textA, textB) == 0)
+        return 0; // the same bytes are the same text in every locale
+    return lstrcmpA(textA, textB);
+}

@@ -1,0 +1,192 @@
+' The registered control under a real automation client: created by its ProgID, loaded with
+' script arrays, read through Cell objects and default members, and refused with the error
+' numbers a script sees. Exits with 1 when any check fails.
+Option Explicit
+
+Dim checks, failures
+checks = 0
+failures = 0
+
+Sub Expect(name, actual, expected)
+    checks = checks + 1
+    If VarType(actual) <> VarType(expected) And Not (IsNumeric(actual) And IsNumeric(expected)) Then
+        failures = failures + 1
+        WScript.Echo "FAIL " & name & ": type " & TypeName(actual) & ", expected " & TypeName(expected)
+    ElseIf actual <> expected Then
+        failures = failures + 1
+        WScript.Echo "FAIL " & name & ": got [" & actual & "], expected [" & expected & "]"
+    End If
+End Sub
+
+' The error of the statement just run, cleared for the next one.
+Function TakeError()
+    TakeError = Err.Number
+    Err.Clear
+End Function
+
+' The value a script reads through the default members, View(r, c) and then Cell's Value.
+Function ValueAt(r, c)
+    ValueAt = view(r, c)
+End Function
+
+Const InvalidArgument = 5        ' how a script sees E_INVALIDARG
+Const Failed = -2147467259       ' E_FAIL
+
+Dim view
+Set view = CreateObject("Norv.View")
+Expect "new: columns", view.ColumnCount, 0
+Expect "new: records", view.RecordCount, 0
+Expect "new: selected", view.SelectedRecord, -1
+Expect "new: enabled", view.Enabled, True
+
+' Column properties belong to indices, before and beyond any load.
+Expect "default label", view.ColumnLabel(2), "COLUMN 2"
+view.ColumnLabel(7) = "Seventh"
+Expect "label set before load", view.ColumnLabel(7), "Seventh"
+Expect "default width", view.ColumnWidth(1), 100
+view.ColumnWidth(1) = 0
+view.ColumnAlign(1) = 2
+Expect "align set before load", view.ColumnAlign(1), 2
+view.ColumnAlign(3) = 7
+Expect "align stored unchecked", view.ColumnAlign(3), 7
+
+' Data(column, record): three columns, four records of mixed kinds.
+Dim data(2, 3)
+data(0, 0) = 42         : data(1, 0) = "forty-two" : data(2, 0) = DateSerial(2024, 3, 14)
+data(0, 1) = 7.5        : data(1, 1) = "seven"     : data(2, 1) = DateSerial(2023, 11, 2)
+data(0, 2) = CCur(3.25) : data(1, 2) = Empty       : data(2, 2) = Null
+data(0, 3) = True       : data(1, 3) = "last"      : data(2, 3) = 17
+
+view.SetData data
+Expect "load: records", view.RecordCount, 4
+Expect "load: columns", view.ColumnCount, 3
+Expect "load: a record is selected", view.SelectedRecord >= 0 And view.SelectedRecord < 4, True
+Expect "value by default members", ValueAt(0, 0), 42
+Expect "value through Cell", view.Cell(1, 0).Value, 7.5
+Expect "string value", ValueAt(3, 1), "last"
+Expect "currency value", ValueAt(2, 0), CCur(3.25)
+Expect "boolean value", ValueAt(3, 0), True
+Expect "empty value", IsEmpty(ValueAt(2, 1)), True
+Expect "null value", IsNull(ValueAt(2, 2)), True
+Expect "date value", ValueAt(0, 2), DateSerial(2024, 3, 14)
+Expect "number text", view.Cell(0, 0).Text, "42"
+Expect "string text", view.Cell(1, 1).Text, "seven"
+Expect "date text", view.Cell(0, 2).Text, "3/14/2024"
+Expect "number tag is its text", view.Cell(0, 0).Tag, "42"
+Expect "date tag by month (default)", view.Cell(0, 2).Tag, "2024 March"
+
+' Explicit optional arguments: long dates, grouped by year.
+view.SetData data, 1, 4
+Expect "long date text", view.Cell(0, 2).Text, "Thursday, March 14, 2024"
+Expect "year tag", view.Cell(0, 2).Tag, "2024"
+view.SetData data, 0, 3, False
+Expect "quarter tag", view.Cell(1, 2).Tag, "2023 Q4"
+
+' Reverted orientation: Data(record, column).
+view.SetData data, 0, 2, True
+Expect "reverted: records", view.RecordCount, 3
+Expect "reverted: columns", view.ColumnCount, 4
+Expect "reverted: value", ValueAt(1, 3), "last"
+Expect "reverted: value 2", ValueAt(2, 1), DateSerial(2023, 11, 2)
+view.SetData data, 0, 2, False
+Expect "False keeps Data(column, record)", view.RecordCount, 4
+' A late-bound number becomes a Boolean the automation way: any non-zero value is True.
+view.SetData data, 0, 2, 1
+Expect "1 from a script is True", view.RecordCount, 3
+
+' The array as a parenthesised expression and through another variable.
+view.SetData (data)
+Expect "parenthesised array", view.RecordCount, 4
+Dim copy
+copy = data
+view.SetData copy, , , True
+Expect "array in a variant, skipped optionals", view.RecordCount, 3
+
+' Labels, widths and alignments survive loads; the rest of the view does not.
+Dim wide(9, 1)
+view.SetData wide
+Expect "ten columns", view.ColumnCount, 10
+Expect "label kept", view.ColumnLabel(7), "Seventh"
+Expect "width kept", view.ColumnWidth(1), 0
+Expect "align kept", view.ColumnAlign(1), 2
+
+' Refused calls: the error number, and nothing changed.
+view.SetData data
+On Error Resume Next
+view.SetData data, 6
+Expect "format 6", TakeError(), InvalidArgument
+view.SetData Empty, 6
+Expect "format 6 with empty data", TakeError(), InvalidArgument
+view.SetData data, -1
+Expect "format -1", TakeError(), InvalidArgument
+view.SetData data, 0, 5
+Expect "grouping 5", TakeError(), InvalidArgument
+view.SetData "not an array"
+Expect "string data", TakeError(), InvalidArgument
+view.SetData 12
+Expect "number data", TakeError(), InvalidArgument
+Dim line(3)
+view.SetData line
+Expect "one dimension", TakeError(), InvalidArgument
+Dim cube(1, 1, 1)
+view.SetData cube
+Expect "three dimensions", TakeError(), InvalidArgument
+Expect "refusals kept the data", view.RecordCount, 4
+Expect "refusals kept the values", ValueAt(0, 0), 42
+
+Dim value, cell
+Set cell = view.Cell(4, 0)
+Expect "record past the end", TakeError(), InvalidArgument
+Set cell = view.Cell(0, 3)
+Expect "column past the end", TakeError(), InvalidArgument
+value = view(4, 0)
+Expect "default member past the end fails", TakeError() <> 0, True
+value = view.Cell(-1, 0).Value
+Expect "negative record", TakeError(), InvalidArgument
+value = view.ColumnWidth(-1)
+Expect "width of column -1", TakeError(), InvalidArgument
+view.ColumnWidth(0) = -1
+Expect "negative width", TakeError(), InvalidArgument
+Expect "width unchanged", view.ColumnWidth(0), 100
+view.ColumnLabel(-1) = "x"
+Expect "label of column -1", TakeError(), InvalidArgument
+value = view.ColumnAlign(-1)
+Expect "align of column -1", TakeError(), InvalidArgument
+
+' A cell object outlives reloads: it fails while its record is missing and reads the new
+' data once it is back.
+Set cell = view.Cell(3, 1)
+Expect "cell before reload", cell.Value, "last"
+Dim small(2, 1)
+small(1, 1) = "small"
+view.SetData small
+value = cell.Value
+Expect "cell outside the data", TakeError(), Failed
+value = cell.Text
+Expect "cell text outside the data", TakeError(), Failed
+view.SetData data
+Expect "cell back inside", cell.Value, "last"
+value = cell
+Expect "cell default member", value, "last"
+On Error GoTo 0
+
+' Empty and null values empty the control and keep the labels.
+view.SetData Empty
+Expect "emptied: records", view.RecordCount, 0
+Expect "emptied: columns", view.ColumnCount, 0
+Expect "emptied: selected", view.SelectedRecord, -1
+view.SetData data
+view.SetData Null
+Expect "null empties", view.RecordCount, 0
+Expect "label after emptying", view.ColumnLabel(7), "Seventh"
+
+' Enabled reads back as an automation Boolean.
+view.Enabled = False
+Expect "disabled", view.Enabled, False
+view.Enabled = 1
+Expect "1 reads back as True", view.Enabled, True
+Expect "True is -1", CInt(view.Enabled), -1
+
+WScript.Echo checks & " checks, " & failures & " failed"
+If failures > 0 Then WScript.Quit 1
+WScript.Quit 0
