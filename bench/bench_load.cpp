@@ -1,6 +1,7 @@
 // Load benchmark: 200,000 records x 5 columns of mixed values through SetData, against the
 // platform formatting calls alone for the same cells, and the memory the loaded store commits.
 
+#include "bench_clock.h"
 #include "store/cell_text.h"
 #include "store/record_store.h"
 
@@ -17,15 +18,6 @@ constexpr LONG columns = 5;
 constexpr int32_t format = datetime::flShortDate;
 constexpr int32_t grouping = datetime::flDay;
 constexpr int repetitions = 7;
-
-double Now() {
-    static LARGE_INTEGER frequency{};
-    if (!frequency.QuadPart)
-        QueryPerformanceFrequency(&frequency);
-    LARGE_INTEGER counter;
-    QueryPerformanceCounter(&counter);
-    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 // Committed private memory of the process, from a walk over its address space.
 size_t CommittedPrivateBytes() {

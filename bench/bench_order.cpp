@@ -1,6 +1,7 @@
 // Ordering and grouping figures: sorting by a string and by a date column with and without
 // grouping levels, rebuilding the group tree, finding the anchor and seeking across a page.
 
+#include "bench_clock.h"
 #include "store/record_store.h"
 
 #include <windows.h>
@@ -10,15 +11,6 @@
 #include <cstdlib>
 
 namespace {
-
-double Now() {
-    static LARGE_INTEGER frequency{};
-    if (!frequency.QuadPart)
-        QueryPerformanceFrequency(&frequency);
-    LARGE_INTEGER counter;
-    QueryPerformanceCounter(&counter);
-    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 // Processor time of this thread, which other programs on a busy machine do not inflate.
 double ThreadSeconds() {

@@ -6,7 +6,6 @@ packages=(
   cmake ninja-build make
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools
   libwine-dev wine64 xvfb xauth imagemagick googletest python3
-  locales
 )
 
 missing=()

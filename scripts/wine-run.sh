@@ -10,11 +10,11 @@ export WINEPREFIX="${NORV_WINEPREFIX:-$PWD/wineprefix}${NORV_LOCALE:+-${NORV_LOC
 export WINEDEBUG=-all
 # No Gecko or Mono prompts, no desktop menus, and a crash ends the program instead of waiting in the debugger.
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml,winemenubuilder.exe,winedbg.exe=d}"
-export LC_ALL="${NORV_LOCALE:-en_US.UTF-8}"
-export LANG="$LC_ALL"
+locale="${NORV_LOCALE:-en_US.UTF-8}"
 wine=/usr/lib/wine/wine64
 
 if [ -z "${DISPLAY:-}" ]; then
   exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
 fi
-exec "$wine" "$@"
+# Set for Wine only: the Unix locale need not be installed, and the shell would complain.
+exec env LC_ALL="$locale" LANG="$locale" "$wine" "$@"

@@ -1,5 +1,6 @@
 #include "control/class_factory.h"
 
+#include "control/com_object.h"
 #include "control/module_lock.h"
 #include "control/view_control.h"
 
@@ -7,34 +8,8 @@
 
 namespace {
 
-class ViewClassFactory final : public IClassFactory {
+class ViewClassFactory final : public ComObject<IClassFactory> {
 public:
-    ViewClassFactory() { LockModule(); }
-    ~ViewClassFactory() { UnlockModule(); }
-    ViewClassFactory(const ViewClassFactory&) = delete;
-    ViewClassFactory& operator=(const ViewClassFactory&) = delete;
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
-        if (!object)
-            return E_POINTER;
-        if (riid == IID_IUnknown || riid == IID_IClassFactory) {
-            *object = static_cast<IClassFactory*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override {
-        return static_cast<ULONG>(InterlockedIncrement(&references));
-    }
-    ULONG STDMETHODCALLTYPE Release() override {
-        LONG left = InterlockedDecrement(&references);
-        if (left == 0)
-            delete this;
-        return static_cast<ULONG>(left);
-    }
-
     HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID riid, void** object) override {
         if (!object)
             return E_POINTER;
@@ -55,9 +30,6 @@ public:
             UnlockModule();
         return S_OK;
     }
-
-private:
-    LONG references = 1;
 };
 
 } // namespace

@@ -1,6 +1,6 @@
 #include "control/enumerators.h"
 
-#include "control/module_lock.h"
+#include "control/com_object.h"
 
 #include <new>
 
@@ -19,7 +19,8 @@ void DropItem(IConnectionPoint* item) {
     item->Release();
 }
 
-template <typename Interface, typename Item> class ArrayEnumerator : public Interface {
+template <typename Interface, typename Item>
+class ArrayEnumerator final : public ComObject<Interface> {
 public:
     static HRESULT Create(const Item* source, int32_t count, Interface** result) {
         if (!result)
@@ -42,27 +43,6 @@ public:
         }
         *result = enumerator;
         return S_OK;
-    }
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
-        if (!object)
-            return E_POINTER;
-        if (riid == IID_IUnknown || riid == __uuidof(Interface)) {
-            *object = static_cast<Interface*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override {
-        return static_cast<ULONG>(InterlockedIncrement(&references));
-    }
-    ULONG STDMETHODCALLTYPE Release() override {
-        LONG left = InterlockedDecrement(&references);
-        if (left == 0)
-            delete this;
-        return static_cast<ULONG>(left);
     }
 
     HRESULT STDMETHODCALLTYPE Next(ULONG wanted, Item* out, ULONG* fetched) override {
@@ -99,15 +79,13 @@ public:
     }
 
 private:
-    ArrayEnumerator() { LockModule(); }
-    virtual ~ArrayEnumerator() {
+    ArrayEnumerator() = default;
+    ~ArrayEnumerator() override {
         for (int32_t i = 0; i < count; ++i)
             DropItem(items[i]);
         delete[] items;
-        UnlockModule();
     }
 
-    LONG references = 1;
     Item* items = nullptr;
     int32_t count = 0;
     int32_t position = 0;

@@ -4,6 +4,7 @@
 #include "control/module_lock.h"
 #include "control/registry_script.h"
 #include "control/type_library.h"
+#include "engine/view_engine.h"
 #include "norv_h.h"
 #include "store/module_instance.h"
 
@@ -11,11 +12,15 @@
 
 extern "C" {
 
-BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
     if (reason == DLL_PROCESS_ATTACH) {
         // Resources (strings, cursors, dialogs, the type library) come from this module.
         SetModuleInstance(instance);
         DisableThreadLibraryCalls(instance);
+    } else if (reason == DLL_PROCESS_DETACH && !reserved) {
+        // Unloaded while the process goes on: a class left registered would point at freed
+        // code when the module is loaded again at another address.
+        ViewEngine::UnregisterEngineClass();
     }
     return TRUE;
 }

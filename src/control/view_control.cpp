@@ -230,28 +230,25 @@ HRESULT STDMETHODCALLTYPE ViewControl::put_ColumnAlign(LONG column, ::ColumnAlig
     return Answer(PutColumnAlign(column, align));
 }
 
-HRESULT STDMETHODCALLTYPE ViewControl::get_ColumnCount(LONG* count) {
+// The engine counts in int32_t, the interface in LONG: the same width under another name.
+HRESULT ViewControl::AnswerCount(HRESULT (ViewEngine::*get)(int32_t*), LONG* result) {
     int32_t value = 0;
-    HRESULT hr = GetColumnCount(count ? &value : nullptr);
+    const HRESULT hr = (this->*get)(result ? &value : nullptr);
     if (SUCCEEDED(hr))
-        *count = value;
+        *result = value;
     return Answer(hr);
+}
+
+HRESULT STDMETHODCALLTYPE ViewControl::get_ColumnCount(LONG* count) {
+    return AnswerCount(&ViewEngine::GetColumnCount, count);
 }
 
 HRESULT STDMETHODCALLTYPE ViewControl::get_RecordCount(LONG* count) {
-    int32_t value = 0;
-    HRESULT hr = GetRecordCount(count ? &value : nullptr);
-    if (SUCCEEDED(hr))
-        *count = value;
-    return Answer(hr);
+    return AnswerCount(&ViewEngine::GetRecordCount, count);
 }
 
 HRESULT STDMETHODCALLTYPE ViewControl::get_SelectedRecord(LONG* record) {
-    int32_t value = 0;
-    HRESULT hr = GetSelectedRecord(record ? &value : nullptr);
-    if (SUCCEEDED(hr))
-        *record = value;
-    return Answer(hr);
+    return AnswerCount(&ViewEngine::GetSelectedRecord, record);
 }
 
 HRESULT STDMETHODCALLTYPE ViewControl::get_Enabled(VARIANT_BOOL* value) {

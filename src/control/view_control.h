@@ -151,6 +151,7 @@ public:
     bool uiActive = false;
 
 private:
+    HRESULT AnswerCount(HRESULT (ViewEngine::*get)(int32_t*), LONG* result);
     ViewControl();
     ~ViewControl() override;
 
