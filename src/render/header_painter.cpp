@@ -127,7 +127,7 @@ void ViewEngine::DrawHeaderButton(HDC dc, HDC mask, const RECT& rect, ButtonKind
     if (!*label.Get())
         return;
     const UINT flags =
-        AlignmentFlag(store.AlignAt(index)) | DT_END_ELLIPSIS | DT_SINGLELINE | DT_VCENTER;
+        AlignmentFlag(store.AlignAt(index)) | DT_END_ELLIPSIS | singleDataLine | DT_VCENTER;
     DrawTextA(dc, label.Get(), -1, &text, flags);
     if (mask)
         DrawTextA(mask, label.Get(), -1, &text, flags);

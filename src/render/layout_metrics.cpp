@@ -2,6 +2,7 @@
 
 #include "gdi_handles.h"
 #include "narrow_text.h"
+#include "text_alignment.h"
 
 // Pixel geometry of the header strip and the rows, in content coordinates
 // (content x = window x + scrollX).
@@ -124,7 +125,7 @@ int32_t MeasureLine(HDC dc, const char* text) {
     if (!text || !*text)
         return 0;
     RECT rect{0, 0, 0, 0};
-    DrawTextA(dc, text, -1, &rect, DT_CALCRECT | DT_NOCLIP | DT_SINGLELINE);
+    DrawTextA(dc, text, -1, &rect, DT_CALCRECT | DT_NOCLIP | singleDataLine);
     return rect.right - rect.left;
 }
 

@@ -98,7 +98,7 @@ void ViewEngine::PaintRecordRow(HDC dc, int32_t visibleIndex, bool selected, boo
         if (x < stripLeft || cell.left >= cell.right)
             continue;
         const UINT flags =
-            AlignmentFlag(store.AlignAt(p)) | DT_END_ELLIPSIS | DT_SINGLELINE | DT_VCENTER;
+            AlignmentFlag(store.AlignAt(p)) | DT_END_ELLIPSIS | singleDataLine | DT_VCENTER;
         DrawTextA(dc, cursor.CellText(p), -1, &cell, flags);
     }
     if (selected)
@@ -117,8 +117,8 @@ void ViewEngine::PaintGroupRow(HDC dc, int32_t level, int32_t visibleIndex, bool
 
     const char* caption = cursor.GroupCaption();
     RECT text{(level + 2) * indentWidth, 0, contentWidth, rowHeight};
-    DrawTextA(dc, caption, -1, &text, DT_NOCLIP | DT_SINGLELINE | DT_VCENTER);
-    DrawTextA(dc, caption, -1, &text, DT_NOCLIP | DT_SINGLELINE | DT_VCENTER | DT_CALCRECT);
+    DrawTextA(dc, caption, -1, &text, DT_NOCLIP | singleDataLine | DT_VCENTER);
+    DrawTextA(dc, caption, -1, &text, DT_NOCLIP | singleDataLine | DT_VCENTER | DT_CALCRECT);
     const int32_t captionWidth = text.right - text.left;
 
     if (focused) {

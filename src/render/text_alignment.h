@@ -15,3 +15,7 @@ inline UINT AlignmentFlag(int32_t align) {
         return DT_LEFT;
     }
 }
+
+// Cell texts, captions and labels are data: an ampersand in them is shown as it is, never taken
+// as a mnemonic prefix that would hide it and underline the next letter.
+constexpr UINT singleDataLine = DT_SINGLELINE | DT_NOPREFIX;
