@@ -3,7 +3,7 @@
 ' numbers a script sees. Exits with 1 when any check fails.
 Option Explicit
 
-Dim checks, failures
+Dim checks, failures, view, cell, value, copy
 checks = 0
 failures = 0
 
@@ -30,23 +30,15 @@ Function ValueAt(r, c)
 End Function
 
 Const InvalidArgument = 5        ' how a script sees E_INVALIDARG
-Const Failed = -2147467259       ' E_FAIL
 
-Dim view
 Set view = CreateObject("Norv.View")
-Expect "new: columns", view.ColumnCount, 0
-Expect "new: records", view.RecordCount, 0
-Expect "new: selected", view.SelectedRecord, -1
-Expect "new: enabled", view.Enabled, True
 
 ' Column properties belong to indices, before and beyond any load.
 Expect "default label", view.ColumnLabel(2), "COLUMN 2"
 view.ColumnLabel(7) = "Seventh"
-Expect "label set before load", view.ColumnLabel(7), "Seventh"
 Expect "default width", view.ColumnWidth(1), 100
 view.ColumnWidth(1) = 0
 view.ColumnAlign(1) = 2
-Expect "align set before load", view.ColumnAlign(1), 2
 view.ColumnAlign(3) = 7
 Expect "align stored unchecked", view.ColumnAlign(3), 7
 
@@ -58,9 +50,8 @@ data(0, 2) = CCur(3.25) : data(1, 2) = Empty       : data(2, 2) = Null
 data(0, 3) = True       : data(1, 3) = "last"      : data(2, 3) = 17
 
 view.SetData data
-Expect "load: records", view.RecordCount, 4
-Expect "load: columns", view.ColumnCount, 3
-Expect "load: a record is selected", view.SelectedRecord >= 0 And view.SelectedRecord < 4, True
+Expect "records", view.RecordCount, 4
+Expect "columns", view.ColumnCount, 3
 Expect "value by default members", ValueAt(0, 0), 42
 Expect "value through Cell", view.Cell(1, 0).Value, 7.5
 Expect "string value", ValueAt(3, 1), "last"
@@ -70,12 +61,11 @@ Expect "empty value", IsEmpty(ValueAt(2, 1)), True
 Expect "null value", IsNull(ValueAt(2, 2)), True
 Expect "date value", ValueAt(0, 2), DateSerial(2024, 3, 14)
 Expect "number text", view.Cell(0, 0).Text, "42"
-Expect "string text", view.Cell(1, 1).Text, "seven"
 Expect "date text", view.Cell(0, 2).Text, "3/14/2024"
 Expect "number tag is its text", view.Cell(0, 0).Tag, "42"
 Expect "date tag by month (default)", view.Cell(0, 2).Tag, "2024 March"
 
-' Explicit optional arguments: long dates, grouped by year.
+' Explicit optional arguments.
 view.SetData data, 1, 4
 Expect "long date text", view.Cell(0, 2).Text, "Thursday, March 14, 2024"
 Expect "year tag", view.Cell(0, 2).Tag, "2024"
@@ -85,106 +75,65 @@ Expect "quarter tag", view.Cell(1, 2).Tag, "2023 Q4"
 ' Reverted orientation: Data(record, column).
 view.SetData data, 0, 2, True
 Expect "reverted: records", view.RecordCount, 3
-Expect "reverted: columns", view.ColumnCount, 4
 Expect "reverted: value", ValueAt(1, 3), "last"
-Expect "reverted: value 2", ValueAt(2, 1), DateSerial(2023, 11, 2)
-view.SetData data, 0, 2, False
-Expect "False keeps Data(column, record)", view.RecordCount, 4
-' A late-bound number becomes a Boolean the automation way: any non-zero value is True.
-view.SetData data, 0, 2, 1
+' Any non-zero late-bound number is True; a parenthesised array and a copy load too.
+view.SetData (data), 0, 2, 1
 Expect "1 from a script is True", view.RecordCount, 3
-
-' The array as a parenthesised expression and through another variable.
-view.SetData (data)
-Expect "parenthesised array", view.RecordCount, 4
-Dim copy
 copy = data
-view.SetData copy, , , True
-Expect "array in a variant, skipped optionals", view.RecordCount, 3
+view.SetData copy, , , False
+Expect "array in a variant, skipped optionals", view.RecordCount, 4
 
-' Labels, widths and alignments survive loads; the rest of the view does not.
+' Labels, widths and alignments survive loads.
 Dim wide(9, 1)
 view.SetData wide
-Expect "ten columns", view.ColumnCount, 10
 Expect "label kept", view.ColumnLabel(7), "Seventh"
 Expect "width kept", view.ColumnWidth(1), 0
 Expect "align kept", view.ColumnAlign(1), 2
 
 ' Refused calls: the error number, and nothing changed.
+Dim line(3), cube(1, 1, 1)
 view.SetData data
 On Error Resume Next
-view.SetData data, 6
-Expect "format 6", TakeError(), InvalidArgument
-view.SetData Empty, 6
-Expect "format 6 with empty data", TakeError(), InvalidArgument
-view.SetData data, -1
-Expect "format -1", TakeError(), InvalidArgument
-view.SetData data, 0, 5
-Expect "grouping 5", TakeError(), InvalidArgument
-view.SetData "not an array"
-Expect "string data", TakeError(), InvalidArgument
-view.SetData 12
-Expect "number data", TakeError(), InvalidArgument
-Dim line(3)
-view.SetData line
-Expect "one dimension", TakeError(), InvalidArgument
-Dim cube(1, 1, 1)
-view.SetData cube
-Expect "three dimensions", TakeError(), InvalidArgument
+view.SetData data, 6 : Expect "format 6", TakeError(), InvalidArgument
+view.SetData data, 0, 5 : Expect "grouping 5", TakeError(), InvalidArgument
+view.SetData "text" : Expect "string data", TakeError(), InvalidArgument
+view.SetData 12 : Expect "number data", TakeError(), InvalidArgument
+view.SetData line : Expect "one dimension", TakeError(), InvalidArgument
+view.SetData cube : Expect "three dimensions", TakeError(), InvalidArgument
+Set cell = view.Cell(4, 0) : Expect "record past the end", TakeError(), InvalidArgument
+value = view.Cell(-1, 0).Value : Expect "negative record", TakeError(), InvalidArgument
+value = view(4, 0) : Expect "default member past the end fails", TakeError() <> 0, True
+value = view.ColumnWidth(-1) : Expect "width of column -1", TakeError(), InvalidArgument
+view.ColumnWidth(0) = -1 : Expect "negative width", TakeError(), InvalidArgument
+value = view.ColumnAlign(-1) : Expect "align of column -1", TakeError(), InvalidArgument
+On Error GoTo 0
 Expect "refusals kept the data", view.RecordCount, 4
-Expect "refusals kept the values", ValueAt(0, 0), 42
-
-Dim value, cell
-Set cell = view.Cell(4, 0)
-Expect "record past the end", TakeError(), InvalidArgument
-Set cell = view.Cell(0, 3)
-Expect "column past the end", TakeError(), InvalidArgument
-value = view(4, 0)
-Expect "default member past the end fails", TakeError() <> 0, True
-value = view.Cell(-1, 0).Value
-Expect "negative record", TakeError(), InvalidArgument
-value = view.ColumnWidth(-1)
-Expect "width of column -1", TakeError(), InvalidArgument
-view.ColumnWidth(0) = -1
-Expect "negative width", TakeError(), InvalidArgument
-Expect "width unchanged", view.ColumnWidth(0), 100
-view.ColumnLabel(-1) = "x"
-Expect "label of column -1", TakeError(), InvalidArgument
-value = view.ColumnAlign(-1)
-Expect "align of column -1", TakeError(), InvalidArgument
 
 ' A cell object outlives reloads: it fails while its record is missing and reads the new
 ' data once it is back.
 Set cell = view.Cell(3, 1)
-Expect "cell before reload", cell.Value, "last"
 Dim small(2, 1)
-small(1, 1) = "small"
 view.SetData small
-value = cell.Value
-Expect "cell outside the data", TakeError(), Failed
-value = cell.Text
-Expect "cell text outside the data", TakeError(), Failed
+On Error Resume Next
+value = cell.Value : Expect "cell outside the data (E_FAIL)", TakeError(), -2147467259
+On Error GoTo 0
 view.SetData data
 Expect "cell back inside", cell.Value, "last"
 value = cell
 Expect "cell default member", value, "last"
-On Error GoTo 0
 
 ' Empty and null values empty the control and keep the labels.
-view.SetData Empty
-Expect "emptied: records", view.RecordCount, 0
-Expect "emptied: columns", view.ColumnCount, 0
-Expect "emptied: selected", view.SelectedRecord, -1
-view.SetData data
 view.SetData Null
 Expect "null empties", view.RecordCount, 0
+view.SetData data
+view.SetData Empty
+Expect "emptied: records", view.RecordCount, 0
+Expect "emptied: selected", view.SelectedRecord, -1
 Expect "label after emptying", view.ColumnLabel(7), "Seventh"
 
 ' Enabled reads back as an automation Boolean.
 view.Enabled = False
-Expect "disabled", view.Enabled, False
 view.Enabled = 1
-Expect "1 reads back as True", view.Enabled, True
 Expect "True is -1", CInt(view.Enabled), -1
 
 WScript.Echo checks & " checks, " & failures & " failed"
