@@ -115,3 +115,19 @@ TEST_F(AutomationTest, PointerAndIndexChecksRunInTheirOrder) {
     EXPECT_EQ(E_POINTER, view->get_SelectedRecord(nullptr));
     EXPECT_EQ(E_POINTER, view->get_Enabled(nullptr));
 }
+
+TEST_F(AutomationTest, RefusalsLeaveNoStaleErrorAndFollowNoDanglingReference) {
+    NumberGrid grid(2, 2);
+    ASSERT_EQ(S_OK, Load(grid.AsVariant()));
+    ICreateErrorInfo* create = nullptr;
+    ASSERT_EQ(S_OK, CreateErrorInfo(&create));
+    SetErrorInfo(0, Query<IErrorInfo>(create, IID_IErrorInfo)); // an earlier call's error
+    create->Release();
+    VARIANT dangling;
+    V_VT(&dangling) = VT_BYREF | VT_VARIANT;
+    V_VARIANTREF(&dangling) = nullptr;
+    EXPECT_EQ(E_INVALIDARG, Load(dangling));
+    IErrorInfo* left = nullptr;
+    EXPECT_EQ(S_FALSE, GetErrorInfo(0, &left)) << "the refusal must not inherit that error";
+    EXPECT_EQ(std::make_pair(2L, 2L), Shape());
+}

@@ -179,6 +179,19 @@ TEST_F(EventsTest, FrozenEventsHoldBackOneOnSelectUntilThawed) {
     ole->Release();
 }
 
+TEST_F(EventsTest, FreezingEndsHeaderTracking) {
+    HWND host = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 200, 200, nullptr, nullptr,
+                                nullptr, nullptr);
+    ASSERT_NE(nullptr, control->CreateEngineWindow(host, RECT{0, 0, 200, 200}));
+    SetCapture(control->hwnd);
+    control->trackMode = TrackColumnDrag;
+    ASSERT_EQ(control->hwnd, GetCapture());
+    ASSERT_EQ(S_OK, control->FreezeEvents(TRUE));
+    EXPECT_NE(control->hwnd, GetCapture());
+    ASSERT_EQ(S_OK, control->FreezeEvents(FALSE));
+    DestroyWindow(host);
+}
+
 TEST_F(EventsTest, SinkLeavingDuringAnEventDoesNotDisturbTheOthers) {
     Sink leaving(2, log), staying(3, log);
     DWORD cookies[2] = {};
