@@ -111,8 +111,8 @@ private:
 
     bool Load(SAFEARRAY* source, int32_t format, int32_t grouping, bool revert);
     bool AllocateCells(int64_t records, int64_t columns);
-    void FillCells(SAFEARRAY* source, VARTYPE type, bool revert, LONG recordLower,
-                   LONG columnLower, int32_t format, int32_t grouping);
+    void FillCells(SAFEARRAY* source, VARTYPE type, bool revert, LONG recordLower, LONG columnLower,
+                   int32_t format, int32_t grouping);
     // Set while the cells are filled: an object among the values may run host code that calls
     // back into the control, and a second load must not pull the cells from under the first.
     bool loading = false;
