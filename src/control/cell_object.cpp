@@ -1,5 +1,6 @@
 #include "control/cell_object.h"
 
+#include "control/dual_dispatch.h"
 #include "control/view_control.h"
 
 #include <new>
@@ -61,52 +62,25 @@ ULONG STDMETHODCALLTYPE CellObject::Release() {
     return static_cast<ULONG>(left);
 }
 
-HRESULT CellObject::GetCellInfo(ITypeInfo** info) {
-    return control->GetTypeInfoOf(IID_Cell, info);
-}
-
 HRESULT STDMETHODCALLTYPE CellObject::GetTypeInfoCount(UINT* count) {
-    if (!count)
-        return E_POINTER;
-    *count = 1;
-    return S_OK;
+    return DualDispatch::TypeInfoCount(count);
 }
 
 HRESULT STDMETHODCALLTYPE CellObject::GetTypeInfo(UINT index, LCID, ITypeInfo** info) {
-    if (!info)
-        return E_POINTER;
-    *info = nullptr;
-    if (index != 0)
-        return DISP_E_BADINDEX;
-    return GetCellInfo(info);
+    return DualDispatch(*control, IID_Cell).TypeInfo(index, info);
 }
 
 HRESULT STDMETHODCALLTYPE CellObject::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID,
                                                     DISPID* ids) {
-    if (riid != IID_NULL)
-        return DISP_E_UNKNOWNINTERFACE;
-    ITypeInfo* info = nullptr;
-    HRESULT hr = GetCellInfo(&info);
-    if (FAILED(hr))
-        return hr;
-    hr = DispGetIDsOfNames(info, names, count, ids);
-    info->Release();
-    return hr;
+    return DualDispatch(*control, IID_Cell).IDsOfNames(riid, names, count, ids);
 }
 
 HRESULT STDMETHODCALLTYPE CellObject::Invoke(DISPID id, REFIID riid, LCID, WORD flags,
                                              DISPPARAMS* params, VARIANT* result,
                                              EXCEPINFO* exception, UINT* argumentError) {
-    if (riid != IID_NULL)
-        return DISP_E_UNKNOWNINTERFACE;
-    ITypeInfo* info = nullptr;
-    HRESULT hr = GetCellInfo(&info);
-    if (FAILED(hr))
-        return hr;
-    hr = DispInvoke(static_cast<::Cell*>(this), info, id, flags, params, result, exception,
-                    argumentError);
-    info->Release();
-    return hr;
+    return DualDispatch(*control, IID_Cell)
+        .Invoke(static_cast<::Cell*>(this), id, riid, flags, params, result, exception,
+                argumentError);
 }
 
 bool CellObject::InsideData() const {
@@ -123,21 +97,20 @@ HRESULT STDMETHODCALLTYPE CellObject::get_Value(VARIANT* value) {
 }
 
 HRESULT STDMETHODCALLTYPE CellObject::get_Text(BSTR* text) {
-    if (!text)
-        return E_POINTER;
-    *text = nullptr;
-    if (!InsideData())
-        return E_FAIL;
-    return ToBstr(DisplayText(control->store.Cell(record, column)), text);
+    return ReadText(DisplayText, text);
 }
 
 HRESULT STDMETHODCALLTYPE CellObject::get_Tag(BSTR* tag) {
-    if (!tag)
+    return ReadText(KeyText, tag);
+}
+
+HRESULT CellObject::ReadText(const char* (*textOf)(const CellEntry&), BSTR* result) const {
+    if (!result)
         return E_POINTER;
-    *tag = nullptr;
+    *result = nullptr;
     if (!InsideData())
         return E_FAIL;
-    return ToBstr(KeyText(control->store.Cell(record, column)), tag);
+    return ToBstr(textOf(control->store.Cell(record, column)), result);
 }
 
 HRESULT STDMETHODCALLTYPE CellObject::InterfaceSupportsErrorInfo(REFIID riid) {

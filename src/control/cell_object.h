@@ -1,6 +1,7 @@
 #pragma once
 
 #include "norv_h.h"
+#include "store/cell_entry.h"
 
 #include <windows.h>
 #include <oaidl.h>
@@ -42,7 +43,7 @@ private:
     CellObject(ViewControl* control, int32_t record, int32_t column);
     ~CellObject();
     bool InsideData() const;
-    HRESULT GetCellInfo(ITypeInfo** info);
+    HRESULT ReadText(const char* (*textOf)(const CellEntry&), BSTR* result) const;
 
     LONG references = 1;
     ViewControl* control;

@@ -1,5 +1,7 @@
 #include "control/view_control.h"
 
+#include "control/dual_dispatch.h"
+
 #include "control/cell_object.h"
 #include "control/module_lock.h"
 #include "control/type_library.h"
@@ -108,43 +110,24 @@ HRESULT ViewControl::GetTypeInfoOf(REFGUID guid, ITypeInfo** info) {
 // --- IDispatch, through the type information of _View ---
 
 HRESULT STDMETHODCALLTYPE ViewControl::GetTypeInfoCount(UINT* count) {
-    if (!count)
-        return E_POINTER;
-    *count = 1;
-    return S_OK;
+    return DualDispatch::TypeInfoCount(count);
 }
 
 HRESULT STDMETHODCALLTYPE ViewControl::GetTypeInfo(UINT index, LCID, ITypeInfo** info) {
-    if (!info)
-        return E_POINTER;
-    *info = nullptr;
-    if (index != 0)
-        return DISP_E_BADINDEX;
-    return GetTypeInfoOf(IID__View, info);
+    return DualDispatch(*this, IID__View).TypeInfo(index, info);
 }
 
 HRESULT STDMETHODCALLTYPE ViewControl::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID,
                                                      DISPID* ids) {
-    if (riid != IID_NULL)
-        return DISP_E_UNKNOWNINTERFACE;
-    ComRef<ITypeInfo> info;
-    HRESULT hr = GetTypeInfoOf(IID__View, info.Receive());
-    if (FAILED(hr))
-        return hr;
-    return DispGetIDsOfNames(info.Get(), names, count, ids);
+    return DualDispatch(*this, IID__View).IDsOfNames(riid, names, count, ids);
 }
 
 HRESULT STDMETHODCALLTYPE ViewControl::Invoke(DISPID id, REFIID riid, LCID, WORD flags,
                                               DISPPARAMS* params, VARIANT* result,
                                               EXCEPINFO* exception, UINT* argumentError) {
-    if (riid != IID_NULL)
-        return DISP_E_UNKNOWNINTERFACE;
-    ComRef<ITypeInfo> info;
-    HRESULT hr = GetTypeInfoOf(IID__View, info.Receive());
-    if (FAILED(hr))
-        return hr;
-    return DispInvoke(static_cast<_View*>(this), info.Get(), id, flags, params, result, exception,
-                      argumentError);
+    return DualDispatch(*this, IID__View)
+        .Invoke(static_cast<_View*>(this), id, riid, flags, params, result, exception,
+                argumentError);
 }
 
 // --- _View ---
