@@ -27,11 +27,6 @@ public:
         Reset();
         pointer = shared;
     }
-    T* Detach() {
-        T* result = pointer;
-        pointer = nullptr;
-        return result;
-    }
     // For out-parameters: the old pointer is released first.
     T** Receive() {
         Reset();

@@ -46,7 +46,6 @@ public:
     bool Snapshot(SinkSnapshot& snapshot) const;
     // Drops every connection (the owner is going away).
     void DisconnectAll();
-    int32_t ConnectionCount() const { return count; }
 
 private:
     IConnectionPointContainer* owner;
