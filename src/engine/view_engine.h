@@ -2,7 +2,7 @@
 
 #include "engine/engine_sink.h"
 #include "engine/header_tips.h"
-#include "engine/track_state.h"
+#include "render/track_state.h"
 #include "render/draw_resources.h"
 #include "store/record_store.h"
 

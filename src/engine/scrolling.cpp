@@ -1,6 +1,6 @@
 #include "engine/view_engine.h"
 
-#include "gdi_handles.h"
+#include "render/gdi_handles.h"
 
 // Sideways the whole content scrolls by pixels, header included; downwards the rows scroll by
 // whole rows under a fixed header. ScrollTo is the one place that changes either position.

@@ -1,8 +1,8 @@
 #include "engine/view_engine.h"
 
-#include "gdi_handles.h"
-#include "narrow_text.h"
-#include "text_alignment.h"
+#include "render/gdi_handles.h"
+#include "render/narrow_text.h"
+#include "render/text_alignment.h"
 
 // Pixel geometry of the header strip and the rows, in content coordinates
 // (content x = window x + scrollX).

@@ -1,8 +1,8 @@
 #include "engine/view_engine.h"
 
-#include "gdi_handles.h"
-#include "narrow_text.h"
-#include "text_alignment.h"
+#include "render/gdi_handles.h"
+#include "render/narrow_text.h"
+#include "render/text_alignment.h"
 
 // The header strip: grouping area with its level buttons, splitter, one button per column,
 // filler and the drop marker, composed in one buffer addressed in content x.

@@ -1,7 +1,7 @@
 #include "engine/view_engine.h"
 
-#include "gdi_handles.h"
-#include "text_alignment.h"
+#include "render/gdi_handles.h"
+#include "render/text_alignment.h"
 
 // The rows under the header: each composed in one strip buffer, one row tall, addressed in
 // content x and row-relative y, then copied to the window. Rows past the end are blank strips.
