@@ -15,7 +15,7 @@
 class RecordingEngine : public ViewEngine {
 public:
     void ShowAbout() override {}
-    void SelectionChanged() override { reported.push_back(selectedRecord); }
+    void SelectionChanged() override { reported.push_back(view.selectedRecord); }
     void ContextMenu(int32_t, int32_t, int32_t) override {}
     void ItemDblClick(int32_t, int32_t, int32_t) override {}
     int32_t EventsFrozen() override { return 0; }

@@ -22,30 +22,30 @@ protected:
 TEST_F(HeaderLayout, GroupingAreaFollowsTheLevelsAndTheDraggedSplitter) {
     ASSERT_TRUE(engine.SetGroupLevelsKeepingRow(1));
     // While the splitter is dragged the live width counts, never below zero buttons.
-    engine.trackMode = TrackSplitterDrag;
-    engine.liveSize = 20;
-    EXPECT_EQ(engine.VisibleLevelCount(), 0);
-    engine.liveSize = 2 * 18 + 2 * 20 + 5;
-    EXPECT_EQ(engine.VisibleLevelCount(), 2);
-    EXPECT_EQ(engine.ColumnsLeft(true), engine.liveSize + engine.splitterWidth);
-    EXPECT_EQ(engine.ColumnsLeft(false), 62) << "the rows keep the committed layout";
-    engine.trackMode = TrackNone;
+    engine.view.trackMode = TrackSplitterDrag;
+    engine.view.liveSize = 20;
+    EXPECT_EQ(engine.layout.VisibleLevelCount(), 0);
+    engine.view.liveSize = 2 * 18 + 2 * 20 + 5;
+    EXPECT_EQ(engine.layout.VisibleLevelCount(), 2);
+    EXPECT_EQ(engine.layout.ColumnsLeft(true), engine.view.liveSize + engine.splitterWidth);
+    EXPECT_EQ(engine.layout.ColumnsLeft(false), 62) << "the rows keep the committed layout";
+    engine.view.trackMode = TrackNone;
 
     // Every column grouped: the area reaches its maximum and the chevron goes.
     ASSERT_TRUE(engine.SetGroupLevelsKeepingRow(3));
-    const int right = engine.GroupingAreaWidth(true);
-    ASSERT_EQ(right, engine.MaxGroupingAreaWidth());
+    const int right = engine.layout.GroupingAreaWidth(true);
+    ASSERT_EQ(right, engine.layout.MaxGroupingAreaWidth());
     EXPECT_EQ(Header().Count(RECT{right - 12, 2, right - 2, 9}, face), 70);
 }
 
 TEST_F(HeaderLayout, PressedButtonShiftsItsLabelAndDragMarksTheDropEdge) {
     const Pixels normal = Header();
-    engine.trackMode = TrackPress;
-    engine.pressHit = HitHeader;
-    engine.pressIndex = 1;
-    engine.pressedLook = 1;
+    engine.view.trackMode = TrackPress;
+    engine.view.pressHit = HitHeader;
+    engine.view.pressIndex = 1;
+    engine.view.pressedLook = 1;
     const Pixels pressed = Header();
-    engine.pressedLook = 0;
+    engine.view.pressedLook = 0;
     EXPECT_TRUE(Header().data == normal.data) << "the pointer left the button";
     // Button 1 spans 106..205: flat edge, label one pixel right and down, others untouched.
     EXPECT_EQ(normal.At(106, 8), light);
@@ -59,20 +59,20 @@ TEST_F(HeaderLayout, PressedButtonShiftsItsLabelAndDragMarksTheDropEdge) {
     EXPECT_EQ(shifted, 58 * 11);
     EXPECT_LT(same, shifted);
 
-    engine.trackMode = TrackColumnDrag;
-    engine.pressIndex = 0;
-    engine.pressedLook = 1;
+    engine.view.trackMode = TrackColumnDrag;
+    engine.view.pressIndex = 0;
+    engine.view.pressedLook = 1;
     LOGBRUSH mark{};
     GetObjectA(engine.markBrush, sizeof mark, &mark);
     for (int drop : {3, 1}) { // right of the last column at 306; between 0 and 1 at 106
-        engine.dropIndex = drop;
+        engine.view.dropIndex = drop;
         const Pixels p = Header();
         const int edge = 6 + 100 * drop;
         EXPECT_EQ(p.Count(RECT{edge - 1, 0, edge + 1, 17}, mark.lbColor), 2 * 17) << drop;
         EXPECT_EQ(p.Count(RECT{edge + 1, 0, edge + 3, 17}, mark.lbColor), 0) << drop;
         EXPECT_NE(p.At(6, 8), light) << "the dragged button stays pressed";
     }
-    engine.trackMode = TrackNone;
+    engine.view.trackMode = TrackNone;
     EXPECT_EQ(Header().Count(RECT{0, 0, 400, 17}, mark.lbColor), 0);
 }
 

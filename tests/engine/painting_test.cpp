@@ -65,7 +65,7 @@ TEST_F(Painting, SelectedRecordRowWithAndWithoutFocus) {
     Open(400, 150);
     ASSERT_TRUE(Load(TextTable(5, 3)));
     engine.SelectRow(1);
-    const int x0 = engine.ColumnsLeft(false), right = engine.contentWidth;
+    const int x0 = engine.layout.ColumnsLeft(false), right = engine.view.contentWidth;
     const int cells = (right - x0) * engine.rowHeight;
     const RECT row = RowSpan(1, x0, right), topEdge{x0, RowTop(1), right, RowTop(1) + 1};
 
@@ -132,13 +132,13 @@ TEST_F(Painting, GroupedExpandedScrolledPictureForPeople) {
     engine.SelectRow(8); // Vesuvio SpA, under Naples
     SetFocus(engine.hwnd);
     SendMessageA(engine.hwnd, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 3), 0);
-    ASSERT_EQ(engine.topRow, 3);
+    ASSERT_EQ(engine.view.topRow, 3);
     const Pixels p = Pixels::OfWindow(engine.hwnd);
     EXPECT_TRUE(SavePng(p, "grouped_view.png"));
 
     // Record rows of a level-1 group with a sibling after it carry the level's dotted line.
-    for (int v = 0; v < engine.pageRows; ++v) {
-        engine.store.cursor.Seek(engine.topRow + v);
+    for (int v = 0; v < engine.view.pageRows; ++v) {
+        engine.store.cursor.Seek(engine.view.topRow + v);
         if (engine.store.cursor.RowGroupLevel() != -1)
             continue;
         const bool line = engine.store.cursor.HasFollowingSibling(2);
