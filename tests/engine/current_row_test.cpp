@@ -79,7 +79,8 @@ TEST_F(CurrentRow, CollapsingTheCurrentRecordsGroupSelectsItsHeader) {
     ASSERT_TRUE(engine.CollapseRow(0));
     EXPECT_EQ(engine.view.currentRow, RowOf("c1"));
     EXPECT_EQ(engine.view.selectedRecord, record);
-    EXPECT_FALSE(engine.ExpandRow(engine.view.currentRow) || engine.CollapseRow(engine.view.currentRow) ||
+    EXPECT_FALSE(engine.ExpandRow(engine.view.currentRow) ||
+                 engine.CollapseRow(engine.view.currentRow) ||
                  engine.ToggleRow(engine.view.currentRow));
     EXPECT_TRUE(engine.ToggleRow(0));
     EXPECT_EQ(engine.view.currentRow, RowOf("c1"));
