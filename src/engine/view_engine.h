@@ -2,9 +2,9 @@
 
 #include "engine/engine_sink.h"
 #include "engine/header_tips.h"
+#include "render/draw_resources.h"
 #include "render/layout.h"
 #include "render/view_state.h"
-#include "render/draw_resources.h"
 #include "store/record_store.h"
 
 #include <windows.h>
@@ -25,6 +25,8 @@ public:
     HeaderTips headerTips;
 
     ViewState view;
+    // The geometry of the metrics, the store and the view state; the window invalidates and
+    // scrolls by what it answers.
     Layout layout{store, *this, view};
 
     // Creates the control's window as a child of parent (class with CS_DBLCLKS, arrow cursor,
@@ -65,6 +67,8 @@ public:
     POINT ClientToWindowPoint(POINT point) const;
     void SetColumnExtent(int32_t position, int32_t width);
     void AutoFitColumn(int32_t position);
+    // What lies under a window point, group captions measured with the list font.
+    HitKind HitTest(int32_t x, int32_t y, int32_t* index = nullptr, int32_t* offset = nullptr);
 
     // --- painting ---
     enum ButtonKind { LevelButton, ColumnButton };

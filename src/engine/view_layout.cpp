@@ -51,6 +51,11 @@ void ViewEngine::SetColumnExtent(int32_t position, int32_t width) {
     }
 }
 
+HitKind ViewEngine::HitTest(int32_t x, int32_t y, int32_t* index, int32_t* offset) {
+    FontTextMeasurer measurer(listFont);
+    return layout.HitTest(x, y, measurer, index, offset);
+}
+
 int32_t ViewEngine::MeasureColumnTexts(int32_t position) {
     FontTextMeasurer measurer(listFont);
     int32_t widest = measurer.LineWidth(NarrowText(store.LabelAt(position)).Get());

@@ -26,6 +26,16 @@ protected:
     static int Ink(const Pixels& p, const RECT& r, COLORREF ground) {
         return (r.right - r.left) * (r.bottom - r.top) - p.Count(r, ground);
     }
+    // Width of a text in the list font, as the screen measures it.
+    int TextWidth(const char* text) {
+        HDC dc = GetDC(engine.hwnd);
+        HGDIOBJ old = SelectObject(dc, engine.listFont);
+        SIZE extent{};
+        GetTextExtentPoint32A(dc, text, lstrlenA(text), &extent);
+        SelectObject(dc, old);
+        ReleaseDC(engine.hwnd, dc);
+        return extent.cx;
+    }
     static Pixels Header(ViewEngine& engine) {
         engine.InvalidateHeader(false);
         return Pixels::OfWindow(engine.hwnd);
@@ -121,6 +131,10 @@ TEST_F(Painting, SelectedGroupRowShowsTheOpenFolderAndFramesItsCaption) {
     const Pixels focused = Pixels::OfWindow(engine.hwnd);
     EXPECT_GT(Ink(focused, frameEdge, window), 0);
     EXPECT_TRUE(Cell(focused, 0, RowTop(0)) == Cell(glyphs, 2 * w, 0)) << "plus box";
+    // The caption is hit up to its drawn end, measured with the list font.
+    const int end = captionLeft + engine.edgeX + TextWidth("alpha");
+    EXPECT_EQ(engine.HitTest(end, RowTop(0) + 2), HitGroupCaption);
+    EXPECT_EQ(engine.HitTest(end + 1, RowTop(0) + 2), HitNone);
 }
 
 TEST_F(Painting, GroupedExpandedScrolledPictureForPeople) {
@@ -205,12 +219,6 @@ TEST_F(Painting, FittingAColumnCountsAmpersandsAsText) {
         return engine.store.WidthAt(0);
     };
     const int32_t four = fitted(L"&&&&"), eight = fitted(L"&&&&&&&&");
-    HDC dc = GetDC(engine.hwnd);
-    HGDIOBJ old = SelectObject(dc, engine.listFont);
-    SIZE extent{};
-    GetTextExtentPoint32A(dc, "&&&&", 4, &extent);
-    SelectObject(dc, old);
-    ReleaseDC(engine.hwnd, dc);
-    EXPECT_GT(extent.cx, 0);
-    EXPECT_EQ(eight - four, extent.cx);
+    EXPECT_GT(TextWidth("&&&&"), 0);
+    EXPECT_EQ(eight - four, TextWidth("&&&&"));
 }
