@@ -28,42 +28,30 @@ protected:
 
 } // namespace
 
+// The decisions themselves are the layout's tests; here the window applies them.
 TEST_F(Scrolling, TheWindowShowsTheBarsTheLayoutDecidesAndTheEndsClamp) {
-    const struct {
-        int width, rows;
-        bool h, v;
-        int right, bottom; // positions after SB_RIGHT and SB_BOTTOM
-    } cases[] = {
-        {200, 11, false, false, 0, 0}, // exactly as wide as the client
-        {190, 100, true, true, 190 - (200 - bar), 90},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.width << " x " << c.rows);
-        OpenWithContent(c.width, c.rows);
-        const LONG_PTR style = GetWindowLongPtrA(engine.hwnd, GWL_STYLE);
-        EXPECT_EQ(std::make_pair((style & WS_HSCROLL) != 0, (style & WS_VSCROLL) != 0),
-                  std::make_pair(c.h, c.v));
-        RECT client{};
-        GetClientRect(engine.hwnd, &client);
-        EXPECT_EQ(std::make_pair(client.right, client.bottom),
-                  std::make_pair(c.v ? 200L - bar : 200L, c.h ? 200L - bar : 200L));
-        const UINT pageRows = (client.bottom - 17) / 16;
-        const SCROLLINFO h = BarInfo(engine.hwnd, SB_HORZ), v = BarInfo(engine.hwnd, SB_VERT);
-        if (c.h) { // the ranges of the shown bars
-            EXPECT_EQ(std::make_pair(h.nMax, h.nPage),
-                      std::make_pair(c.width - 1, UINT(client.right)));
-        }
-        if (c.v) {
-            EXPECT_EQ(std::make_pair(v.nMax, v.nPage), std::make_pair(c.rows - 1, pageRows));
-        }
-        SendMessageA(engine.hwnd, WM_VSCROLL, SB_BOTTOM, 0);
-        SendMessageA(engine.hwnd, WM_HSCROLL, SB_RIGHT, 0);
-        engine.ScrollTo(5000, 5000);
-        EXPECT_EQ(engine.view.topRow, c.bottom);
-        EXPECT_EQ(engine.view.scrollX, c.right);
-        EXPECT_EQ(BarInfo(engine.hwnd, SB_VERT).nPos, c.v ? c.bottom : 0);
-        engine.DestroyEngineWindow();
-    }
+    const LONG_PTR bars = WS_HSCROLL | WS_VSCROLL;
+    OpenWithContent(200, 11); // exactly as wide and as tall as the client
+    EXPECT_EQ(GetWindowLongPtrA(engine.hwnd, GWL_STYLE) & bars, 0);
+    engine.DestroyEngineWindow();
+    OpenWithContent(190, 100); // the vertical bar makes the horizontal one needed
+    EXPECT_EQ(GetWindowLongPtrA(engine.hwnd, GWL_STYLE) & bars, bars);
+    RECT client{};
+    GetClientRect(engine.hwnd, &client);
+    EXPECT_EQ(std::make_pair(client.right, client.bottom), std::make_pair(200L - bar, 200L - bar));
+    const UINT pageRows = (client.bottom - 17) / 16;
+    SCROLLINFO h = BarInfo(engine.hwnd, SB_HORZ), v = BarInfo(engine.hwnd, SB_VERT);
+    EXPECT_EQ(std::make_pair(h.nMax, h.nPage), std::make_pair(189, UINT(client.right)));
+    EXPECT_EQ(std::make_pair(v.nMax, v.nPage), std::make_pair(99, pageRows));
+    SendMessageA(engine.hwnd, WM_VSCROLL, SB_BOTTOM, 0);
+    SendMessageA(engine.hwnd, WM_HSCROLL, SB_RIGHT, 0);
+    engine.ScrollTo(5000, 5000);
+    EXPECT_EQ(engine.view.topRow, static_cast<int>(100 - pageRows));
+    EXPECT_EQ(engine.view.scrollX, 190 - client.right);
+    h = BarInfo(engine.hwnd, SB_HORZ);
+    v = BarInfo(engine.hwnd, SB_VERT);
+    EXPECT_EQ(std::make_pair(h.nPos, v.nPos),
+              std::make_pair(engine.view.scrollX, engine.view.topRow));
 }
 
 TEST_F(Scrolling, RequestsShrinkingContentAndKeepingRowsInView) {
