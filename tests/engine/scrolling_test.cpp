@@ -1,5 +1,7 @@
 #include "engine/engine_test_support.h"
 
+#include <tuple>
+
 // Scroll bars and positions, and the pixels moved by scrolling and by a live column resize.
 
 namespace {
@@ -28,43 +30,31 @@ protected:
 
 } // namespace
 
-// The decisions themselves are the layout's tests; here the window applies them.
-TEST_F(Scrolling, TheWindowShowsTheBarsTheLayoutDecidesAndTheEndsClamp) {
+// The bars the layout decides on, shown with their ranges; every request, and the positions
+// clamped when the content shrinks.
+TEST_F(Scrolling, BarsRequestsShrinkingContentAndKeepingRowsInView) {
     const LONG_PTR bars = WS_HSCROLL | WS_VSCROLL;
     OpenWithContent(200, 11); // exactly as wide and as tall as the client
     EXPECT_EQ(GetWindowLongPtrA(engine.hwnd, GWL_STYLE) & bars, 0);
     engine.DestroyEngineWindow();
-    OpenWithContent(190, 100); // the vertical bar makes the horizontal one needed
+    OpenWithContent(1000, 100);
     EXPECT_EQ(GetWindowLongPtrA(engine.hwnd, GWL_STYLE) & bars, bars);
     RECT client{};
     GetClientRect(engine.hwnd, &client);
-    EXPECT_EQ(std::make_pair(client.right, client.bottom), std::make_pair(200L - bar, 200L - bar));
-    const UINT pageRows = (client.bottom - 17) / 16;
-    SCROLLINFO h = BarInfo(engine.hwnd, SB_HORZ), v = BarInfo(engine.hwnd, SB_VERT);
-    EXPECT_EQ(std::make_pair(h.nMax, h.nPage), std::make_pair(189, UINT(client.right)));
-    EXPECT_EQ(std::make_pair(v.nMax, v.nPage), std::make_pair(99, pageRows));
-    SendMessageA(engine.hwnd, WM_VSCROLL, SB_BOTTOM, 0);
-    SendMessageA(engine.hwnd, WM_HSCROLL, SB_RIGHT, 0);
-    engine.ScrollTo(5000, 5000);
-    EXPECT_EQ(engine.view.topRow, static_cast<int>(100 - pageRows));
-    EXPECT_EQ(engine.view.scrollX, 190 - client.right);
-    h = BarInfo(engine.hwnd, SB_HORZ);
-    v = BarInfo(engine.hwnd, SB_VERT);
-    EXPECT_EQ(std::make_pair(h.nPos, v.nPos),
-              std::make_pair(engine.view.scrollX, engine.view.topRow));
-}
+    const int page = (client.bottom - 17) / 16, width = client.right;
+    EXPECT_EQ(std::make_pair(width, client.bottom), std::make_pair(200 - bar, 200L - bar));
+    const SCROLLINFO h = BarInfo(engine.hwnd, SB_HORZ), v = BarInfo(engine.hwnd, SB_VERT);
+    EXPECT_EQ(std::make_tuple(h.nMax, h.nPage, v.nMax, v.nPage),
+              std::make_tuple(999, UINT(width), 99, UINT(page)));
 
-TEST_F(Scrolling, RequestsShrinkingContentAndKeepingRowsInView) {
-    OpenWithContent(1000, 100);
-    const int page = engine.view.pageRows, width = engine.view.clientWidth;
     const WPARAM track = MAKEWPARAM(SB_THUMBTRACK, 42), end = MAKEWPARAM(SB_ENDSCROLL, 7),
                  thumb = MAKEWPARAM(SB_THUMBPOSITION, 700);
     const WPARAM vertical[] = {SB_PAGEDOWN, SB_LINEDOWN, SB_LINEUP, SB_PAGEUP,
-                               SB_LINEUP,   track,       end};
-    const int tops[] = {page, page + 1, page, 0, 0, 42, 42};
-    const WPARAM horizontal[] = {SB_LINERIGHT, SB_PAGERIGHT, SB_LINELEFT, thumb, SB_RIGHT, SB_LEFT};
-    const int xs[] = {10, 10 + width, width, 700, 1000 - width, 0};
-    for (int i = 0; i < 7; ++i) {
+                               SB_LINEUP,   track,       end,       SB_BOTTOM};
+    const int tops[] = {page, page + 1, page, 0, 0, 42, 42, 100 - page};
+    const WPARAM horizontal[] = {SB_LINERIGHT, SB_PAGERIGHT, SB_LINELEFT, thumb, SB_LEFT, SB_RIGHT};
+    const int xs[] = {10, 10 + width, width, 700, 0, 1000 - width};
+    for (int i = 0; i < 8; ++i) {
         SendMessageA(engine.hwnd, WM_VSCROLL, vertical[i], 0);
         EXPECT_EQ(engine.view.topRow, tops[i]) << "vertical step " << i;
     }
@@ -72,6 +62,9 @@ TEST_F(Scrolling, RequestsShrinkingContentAndKeepingRowsInView) {
         SendMessageA(engine.hwnd, WM_HSCROLL, horizontal[i], 0);
         EXPECT_EQ(engine.view.scrollX, xs[i]) << "horizontal step " << i;
     }
+    EXPECT_EQ(
+        std::make_pair(BarInfo(engine.hwnd, SB_HORZ).nPos, BarInfo(engine.hwnd, SB_VERT).nPos),
+        std::make_pair(1000 - width, 100 - page));
     EXPECT_EQ(engine.view.currentRow, 0) << "scrolling alone never moves the current row";
 
     // Shrinking content brings the positions back into range.
