@@ -33,19 +33,9 @@ std::wstring NameOf(ITypeInfo* info, HREFTYPE ref) {
     return name;
 }
 
-std::wstring TypeName(ITypeInfo* info, const TYPEDESC& type) {
-    const std::pair<VARTYPE, const wchar_t*> names[] = {
-        {VT_I4, L"long"}, {VT_BSTR, L"BSTR"}, {VT_BOOL, L"VARIANT_BOOL"}, {VT_VARIANT, L"VARIANT"}};
-    for (auto [vt, name] : names)
-        if (vt == type.vt)
-            return name;
-    return type.vt == VT_PTR           ? TypeName(info, *type.lptdesc) + L"*"
-           : type.vt == VT_USERDEFINED ? NameOf(info, type.hreftype)
-                                       : L"vt" + std::to_wstring(type.vt);
-}
-
-// " id [get|put] Name(type Name, ...)" with "opt", "retval" and defaults as marked, after
-// checking that the member has a help string.
+// " id [get|put] Name(Parameter, ...)" with "opt", "retval" and defaults as marked, after
+// checking that the member has a help string. The parameters' types are the compiler's part:
+// the control implements the header made from the same declarations.
 std::wstring Function(ITypeInfo* info, UINT index) {
     FUNCDESC* f = nullptr;
     if (FAILED(info->GetFuncDesc(index, &f)))
@@ -63,7 +53,6 @@ std::wstring Function(ITypeInfo* info, UINT index) {
         line += std::wstring(p ? L", " : L"") +
                 (param.wParamFlags & PARAMFLAG_FOPT ? L"opt " : L"") +
                 (param.wParamFlags & PARAMFLAG_FRETVAL ? L"retval " : L"") +
-                TypeName(info, f->lprgelemdescParam[p].tdesc) + L" " +
                 (p + 1 < count ? Take(names[p + 1]) : L"?");
         if (param.wParamFlags & PARAMFLAG_FHASDEFAULT)
             line += L" = " + std::to_wstring(V_I4(&param.pparamdescex->varDefaultValue));
@@ -141,34 +130,33 @@ TEST(TypeLibrary, EveryTypeAndMemberAsClientsBindToThemEachWithItsOwnHelp) {
         L"flDay=1 flMonth=2 flQuarter=3 flYear=4",
         L"Cell dispinterface dual: Represents the stored data at the intersection of record and "
         L"column indexes in the loaded data array.",
-        L" 0 get Value(retval VARIANT* Value)",
-        L" 1 get Text(retval BSTR* Text)",
-        L" 2 get Tag(retval BSTR* Tag)",
+        L" 0 get Value(retval Value)",
+        L" 1 get Text(retval Text)",
+        L" 2 get Tag(retval Tag)",
         L"_View dispinterface dual: The control displays a list of records from which the user "
         L"can select one. In addition, the user can manage record sorting and optional grouping "
         L"into the hierarchy.",
-        L" 0 get Cell(long Record, long Column, retval Cell** Cell)",
-        L" 1 SetData(VARIANT Data, opt DateTimeFormat DateTimeFormat = 0, "
-        L"opt DateTimeGrouping DateTimeGrouping = 2, opt VARIANT_BOOL Revert = 0)",
-        L" 2 get ColumnLabel(long Column, retval BSTR* Label)",
-        L" 2 put ColumnLabel(long Column, BSTR Label)",
-        L" 3 get ColumnWidth(long Column, retval long* Width)",
-        L" 3 put ColumnWidth(long Column, long Width)",
-        L" 4 get ColumnAlign(long Column, retval ColumnAlign* Align)",
-        L" 4 put ColumnAlign(long Column, ColumnAlign Align)",
-        L" 5 get ColumnCount(retval long* Count)",
-        L" 6 get RecordCount(retval long* Count)",
-        L" 7 get SelectedRecord(retval long* Record)",
-        L" -514 get Enabled(retval VARIANT_BOOL* Enabled)",
-        L" -514 put Enabled(VARIANT_BOOL Enabled)",
+        L" 0 get Cell(Record, Column, retval Cell)",
+        L" 1 SetData(Data, opt DateTimeFormat = 0, opt DateTimeGrouping = 2, opt Revert = 0)",
+        L" 2 get ColumnLabel(Column, retval Label)",
+        L" 2 put ColumnLabel(Column, Label)",
+        L" 3 get ColumnWidth(Column, retval Width)",
+        L" 3 put ColumnWidth(Column, Width)",
+        L" 4 get ColumnAlign(Column, retval Align)",
+        L" 4 put ColumnAlign(Column, Align)",
+        L" 5 get ColumnCount(retval Count)",
+        L" 6 get RecordCount(retval Count)",
+        L" 7 get SelectedRecord(retval Record)",
+        L" -514 get Enabled(retval Enabled)",
+        L" -514 put Enabled(Enabled)",
         L" -552 AboutBox()",
         L"__View dispinterface: Norvik default source interface",
         L" 1 OnSelect()",
-        L" 2 OnContextMenu(long X, long Y, long Record)",
-        L" 3 OnItemDblClick(long X, long Y, long Record)",
-        L" 4 OnKeyDown(long KeyCode, long Shift)",
-        L" 5 OnKeyUp(long KeyCode, long Shift)",
-        L" 6 OnKeyPress(long KeyAscii)",
+        L" 2 OnContextMenu(X, Y, Record)",
+        L" 3 OnItemDblClick(X, Y, Record)",
+        L" 4 OnKeyDown(KeyCode, Shift)",
+        L" 5 OnKeyUp(KeyCode, Shift)",
+        L" 6 OnKeyPress(KeyAscii)",
         L"View coclass control new: Norvik Control; default _View; default source __View",
     };
     EXPECT_EQ(expected, lines);
