@@ -288,4 +288,3 @@ HRESULT STDMETHODCALLTYPE ViewControl::AboutBox() {
 void ViewControl::ShowAbout() {
     RunAboutDialog();
 }
-

@@ -67,8 +67,8 @@ public:
 
     // IViewObject, IViewObject2, IViewObjectEx
     HRESULT STDMETHODCALLTYPE Draw(DWORD aspect, LONG index, void* aspectInfo,
-                                   DVTARGETDEVICE* target, HDC targetInfo, HDC dc,
-                                   LPCRECTL bounds, LPCRECTL metafileBounds,
+                                   DVTARGETDEVICE* target, HDC targetInfo, HDC dc, LPCRECTL bounds,
+                                   LPCRECTL metafileBounds,
                                    BOOL(STDMETHODCALLTYPE* keepGoing)(ULONG_PTR),
                                    ULONG_PTR keepGoingArgument) override;
     HRESULT STDMETHODCALLTYPE GetColorSet(DWORD aspect, LONG index, void* aspectInfo,
@@ -78,8 +78,7 @@ public:
                                      DWORD* cookie) override;
     HRESULT STDMETHODCALLTYPE Unfreeze(DWORD cookie) override;
     HRESULT STDMETHODCALLTYPE SetAdvise(DWORD aspects, DWORD flags, IAdviseSink* sink) override;
-    HRESULT STDMETHODCALLTYPE GetAdvise(DWORD* aspects, DWORD* flags,
-                                        IAdviseSink** sink) override;
+    HRESULT STDMETHODCALLTYPE GetAdvise(DWORD* aspects, DWORD* flags, IAdviseSink** sink) override;
     HRESULT STDMETHODCALLTYPE GetExtent(DWORD aspect, LONG index, DVTARGETDEVICE* target,
                                         LPSIZEL size) override;
     HRESULT STDMETHODCALLTYPE GetRect(DWORD aspect, LPRECTL rect) override;

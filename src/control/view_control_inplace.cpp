@@ -17,8 +17,8 @@ bool VerbActivatesUI(LONG verb) {
 
 // --- IOleObject::DoVerb ---
 
-HRESULT STDMETHODCALLTYPE ViewControl::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG,
-                                              HWND, LPCRECT) {
+HRESULT STDMETHODCALLTYPE ViewControl::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, HWND,
+                                              LPCRECT) {
     // A container may name its site only here.
     if (!clientSite && site)
         clientSite.Assign(site);
@@ -200,9 +200,8 @@ HRESULT STDMETHODCALLTYPE ViewControl::SetObjectRects(LPCRECT position, LPCRECT 
         return E_POINTER;
     positionRect = *position;
     if (hwnd) {
-        SetWindowPos(hwnd, nullptr, position->left, position->top,
-                     position->right - position->left, position->bottom - position->top,
-                     SWP_NOZORDER | SWP_NOACTIVATE);
+        SetWindowPos(hwnd, nullptr, position->left, position->top, position->right - position->left,
+                     position->bottom - position->top, SWP_NOZORDER | SWP_NOACTIVATE);
         ClipWindow(*position, *clip);
     }
     return S_OK;

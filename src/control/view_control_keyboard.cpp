@@ -30,8 +30,7 @@ HRESULT STDMETHODCALLTYPE ViewControl::TranslateAccelerator(LPMSG message) {
 }
 
 void ViewControl::RaiseKeyEvent(const MSG& message) {
-    if (message.message != WM_KEYDOWN && message.message != WM_KEYUP &&
-        message.message != WM_CHAR)
+    if (message.message != WM_KEYDOWN && message.message != WM_KEYUP && message.message != WM_CHAR)
         return;
     if (message.message == WM_KEYDOWN && IsNavigationKey(message.wParam))
         return;

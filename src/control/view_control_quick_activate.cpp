@@ -9,7 +9,8 @@ HRESULT STDMETHODCALLTYPE ViewControl::QuickActivate(QACONTAINER* container, QAC
     if (!container || !control)
         return E_POINTER;
     // Older containers pass shorter structures; the members used here are in all of them.
-    if (container->cbSize < offsetof(QACONTAINER, dwAmbientFlags) || control->cbSize < sizeof *control)
+    if (container->cbSize < offsetof(QACONTAINER, dwAmbientFlags) ||
+        control->cbSize < sizeof *control)
         return E_INVALIDARG;
     HRESULT hr = SetClientSite(container->pClientSite);
     if (FAILED(hr))

@@ -50,8 +50,8 @@ HRESULT STDMETHODCALLTYPE ViewControl::Draw(DWORD aspect, LONG, void*, DVTARGETD
 }
 
 // The system colours are all it uses.
-HRESULT STDMETHODCALLTYPE ViewControl::GetColorSet(DWORD aspect, LONG, void*, DVTARGETDEVICE*,
-                                                   HDC, LOGPALETTE** colors) {
+HRESULT STDMETHODCALLTYPE ViewControl::GetColorSet(DWORD aspect, LONG, void*, DVTARGETDEVICE*, HDC,
+                                                   LOGPALETTE** colors) {
     if (!colors)
         return E_POINTER;
     *colors = nullptr;
@@ -80,8 +80,7 @@ HRESULT STDMETHODCALLTYPE ViewControl::SetAdvise(DWORD aspects, DWORD flags, IAd
     return S_OK;
 }
 
-HRESULT STDMETHODCALLTYPE ViewControl::GetAdvise(DWORD* aspects, DWORD* flags,
-                                                 IAdviseSink** sink) {
+HRESULT STDMETHODCALLTYPE ViewControl::GetAdvise(DWORD* aspects, DWORD* flags, IAdviseSink** sink) {
     if (aspects)
         *aspects = viewSinkAspects;
     if (flags)

@@ -52,13 +52,28 @@ TEST_F(ModuleTest, CannotUnloadWhileObjectsOrLocksLive) {
 TEST_F(ModuleTest, ViewAnswersItsInterfaceTable) {
     IUnknown* view = nullptr;
     ASSERT_EQ(S_OK, CreateViewObject(IID_IUnknown, reinterpret_cast<void**>(&view)));
-    for (const IID& iid :
-          {IID__View, IID_IDispatch, IID_IViewObjectEx, IID_IViewObject2, IID_IViewObject,
-          IID_IOleInPlaceObjectWindowless, IID_IOleInPlaceObject, IID_IOleWindow,
-          IID_IOleInPlaceActiveObject, IID_IOleControl, IID_IOleObject, IID_IPersistStreamInit,
-          IID_IPersist, IID_ISupportErrorInfo, IID_IConnectionPointContainer,
-          IID_ISpecifyPropertyPages, IID_IQuickActivate, IID_IPersistStorage, IID_IDataObject,
-          IID_IProvideClassInfo, IID_IProvideClassInfo2, IID_IObjectSafety}) {
+    for (const IID& iid : {IID__View,
+                           IID_IDispatch,
+                           IID_IViewObjectEx,
+                           IID_IViewObject2,
+                           IID_IViewObject,
+                           IID_IOleInPlaceObjectWindowless,
+                           IID_IOleInPlaceObject,
+                           IID_IOleWindow,
+                           IID_IOleInPlaceActiveObject,
+                           IID_IOleControl,
+                           IID_IOleObject,
+                           IID_IPersistStreamInit,
+                           IID_IPersist,
+                           IID_ISupportErrorInfo,
+                           IID_IConnectionPointContainer,
+                           IID_ISpecifyPropertyPages,
+                           IID_IQuickActivate,
+                           IID_IPersistStorage,
+                           IID_IDataObject,
+                           IID_IProvideClassInfo,
+                           IID_IProvideClassInfo2,
+                           IID_IObjectSafety}) {
         IUnknown* other = Query<IUnknown>(view, iid);
         ASSERT_NE(nullptr, other);
         IUnknown* identity = Query<IUnknown>(other, IID_IUnknown);
