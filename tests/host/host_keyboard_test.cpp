@@ -112,7 +112,7 @@ TEST_F(HostKeyboard, DesignModeAndFrozenEvents) {
     EXPECT_TRUE(events.empty());
     host->SetAmbient(true, false);
 
-    auto* ole = Ask<IOleControl>(host->Control(), IID_IOleControl);
+    auto* ole = Query<IOleControl>(host->Control(), IID_IOleControl);
     ole->FreezeEvents(TRUE); // frozen: nothing moves and nothing is reported
     before = SelectedRecordOf(host->Control());
     for (Road road : {Accelerators, Plain}) {
