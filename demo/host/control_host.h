@@ -22,10 +22,10 @@ struct HostRecord {
     bool inPlaceActive = false;
     bool uiActive = false;
     int focusGained = 0, focusLost = 0;
-    int viewChanges = 0;
-    int accelerators = 0;                // calls of the control site's TranslateAccelerator
-    DWORD lastModifiers = 0;             // their last modifier argument
-    HRESULT acceleratorAnswer = S_FALSE; // what the control site answers them
+    int viewChanges = 0, dataChanges = 0; // as the site's advise sink
+    int accelerators = 0;                 // calls of the control site's TranslateAccelerator
+    DWORD lastModifiers = 0;              // their last modifier argument
+    HRESULT acceleratorAnswer = S_FALSE;  // what the control site answers them
 };
 
 class ControlHost {

@@ -123,7 +123,7 @@ public:
                                      VARIANT* result, EXCEPINFO*, UINT*) override;
 
     // IAdviseSink
-    void STDMETHODCALLTYPE OnDataChange(FORMATETC*, STGMEDIUM*) override {}
+    void STDMETHODCALLTYPE OnDataChange(FORMATETC*, STGMEDIUM*) override { ++record.dataChanges; }
     void STDMETHODCALLTYPE OnViewChange(DWORD, LONG) override { ++record.viewChanges; }
     void STDMETHODCALLTYPE OnRename(IMoniker*) override {}
     void STDMETHODCALLTYPE OnSave() override {}
