@@ -83,47 +83,30 @@ HRESULT ControlHost::Embed(IUnknown* control, const RECT& bounds, bool quickActi
     site->automation = Ask<IDispatch>(control, IID_IDispatch);
     site->position = bounds;
     site->events.eventInterface = DefaultSource(control);
-    HRESULT hr = S_OK;
+    IOleClientSite* current = nullptr;
+    site->control->GetClientSite(&current);
+    // An object sited here already (OleCreate and the like) is initialised already.
+    const bool sited = current == site;
+    if (current)
+        current->Release();
     auto* quick = quickActivate ? Ask<IQuickActivate>(control, IID_IQuickActivate) : nullptr;
+    const bool siteFirst = quick || WantsSiteFirst(site->control);
+    HRESULT hr = S_OK;
     if (quick) {
-        QACONTAINER container = {};
-        container.cbSize = sizeof container;
-        container.pClientSite = site;
-        container.pAdviseSink = nullptr;
-        container.pUnkEventSink = &site->events;
-        container.dwAmbientFlags =
-            (site->userMode ? QACONTAINER_USERMODE : 0) | (site->uiDead ? QACONTAINER_UIDEAD : 0);
-        QACONTROL answer = {};
-        answer.cbSize = sizeof answer;
-        hr = quick->QuickActivate(&container, &answer);
+        hr = QuickActivate(quick);
         quick->Release();
-        site->eventCookie = answer.dwEventCookie;
-    } else {
-        IOleClientSite* current = nullptr;
-        site->control->GetClientSite(&current);
-        const bool sited = current == site;
-        if (current)
-            current->Release();
-        const bool siteFirst = WantsSiteFirst(site->control);
-        if (!sited && siteFirst)
-            hr = site->control->SetClientSite(site);
-        // An object made elsewhere (OleCreate and the like) is initialised already.
-        if (SUCCEEDED(hr) && !sited)
-            if (auto* persist = Ask<IPersistStreamInit>(control, IID_IPersistStreamInit)) {
-                hr = persist->InitNew();
-                persist->Release();
-            }
-        if (SUCCEEDED(hr) && !sited && !siteFirst)
-            hr = site->control->SetClientSite(site);
-        if (SUCCEEDED(hr) && site->events.eventInterface != IID_NULL)
-            if (auto* points =
-                    Ask<IConnectionPointContainer>(control, IID_IConnectionPointContainer)) {
-                if (SUCCEEDED(points->FindConnectionPoint(site->events.eventInterface,
-                                                          &site->eventPoint)))
-                    site->eventPoint->Advise(&site->events, &site->eventCookie);
-                points->Release();
-            }
+    } else if (!sited && siteFirst) {
+        hr = site->control->SetClientSite(site);
     }
+    if (SUCCEEDED(hr) && !sited)
+        if (auto* persist = Ask<IPersistStreamInit>(control, IID_IPersistStreamInit)) {
+            hr = persist->InitNew();
+            persist->Release();
+        }
+    if (SUCCEEDED(hr) && !sited && !siteFirst)
+        hr = site->control->SetClientSite(site);
+    if (SUCCEEDED(hr))
+        ConnectEvents(!quickActivate);
     if (auto* view = Ask<IViewObject>(control, IID_IViewObject)) {
         view->SetAdvise(DVASPECT_CONTENT, 0, site);
         view->Release();
@@ -133,21 +116,39 @@ HRESULT ControlHost::Embed(IUnknown* control, const RECT& bounds, bool quickActi
     return hr;
 }
 
+// The site, the event sink and the ambient flags in one call.
+HRESULT ControlHost::QuickActivate(IQuickActivate* quick) {
+    QACONTAINER container = {};
+    container.cbSize = sizeof container;
+    container.pClientSite = site;
+    container.pUnkEventSink = &site->events;
+    container.dwAmbientFlags =
+        (site->userMode ? QACONTAINER_USERMODE : 0) | (site->uiDead ? QACONTAINER_UIDEAD : 0);
+    QACONTROL answer = {};
+    answer.cbSize = sizeof answer;
+    const HRESULT hr = quick->QuickActivate(&container, &answer);
+    site->eventCookie = answer.dwEventCookie;
+    return hr;
+}
+
+// The event connection point, kept for the end; quick activation has connected already.
+void ControlHost::ConnectEvents(bool advise) {
+    if (site->events.eventInterface == IID_NULL)
+        return;
+    auto* points = Ask<IConnectionPointContainer>(site->control, IID_IConnectionPointContainer);
+    if (!points)
+        return;
+    if (SUCCEEDED(points->FindConnectionPoint(site->events.eventInterface, &site->eventPoint)) &&
+        advise)
+        site->eventPoint->Advise(&site->events, &site->eventCookie);
+    points->Release();
+}
+
 void ControlHost::Close() {
     if (!site->control)
         return;
     if (site->eventPoint && site->eventCookie)
         site->eventPoint->Unadvise(site->eventCookie);
-    else if (site->eventCookie)
-        if (auto* points =
-                Ask<IConnectionPointContainer>(site->control, IID_IConnectionPointContainer)) {
-            IConnectionPoint* point = nullptr;
-            if (SUCCEEDED(points->FindConnectionPoint(site->events.eventInterface, &point))) {
-                point->Unadvise(site->eventCookie);
-                point->Release();
-            }
-            points->Release();
-        }
     site->eventCookie = 0;
     Drop(site->eventPoint);
     if (auto* view = Ask<IViewObject>(site->control, IID_IViewObject)) {

@@ -64,6 +64,9 @@ public:
     HostRecord& Record();
 
 private:
+    HRESULT QuickActivate(IQuickActivate* quick);
+    void ConnectEvents(bool advise);
+
     HostSite* site;
     HMODULE module = nullptr;
 };
