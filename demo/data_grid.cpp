@@ -61,6 +61,18 @@ ColumnKind DataGrid::KindOf(LONG column) const {
     return numbers ? ColumnKind::Number : ColumnKind::Flag;
 }
 
+bool DataGrid::HasTimeOfDay() const {
+    VARIANT* cells = nullptr;
+    if (!array || FAILED(SafeArrayAccessData(array, reinterpret_cast<void**>(&cells))))
+        return false;
+    bool found = false;
+    for (size_t i = 0, n = static_cast<size_t>(columns) * records; i < n && !found; ++i)
+        found = V_VT(&cells[i]) == VT_DATE &&
+                V_DATE(&cells[i]) != static_cast<LONGLONG>(V_DATE(&cells[i]));
+    SafeArrayUnaccessData(array);
+    return found;
+}
+
 bool BuildCsvGrid(const std::vector<CsvRecord>& csv, DataGrid& grid) {
     if (csv.empty())
         return grid.Create(0, 0);

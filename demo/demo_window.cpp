@@ -104,7 +104,8 @@ HRESULT DemoWindow::Load(const DataGrid& grid) {
     V_VT(&data) = VT_ARRAY | VT_VARIANT;
     V_ARRAY(&data) = grid.Array();
     // Copied by the control; the grid keeps its array.
-    const HRESULT hr = view->SetData(data, flShortDate, flMonth, VARIANT_FALSE);
+    const DateTimeFormat format = grid.HasTimeOfDay() ? flShortDateShortTime : flShortDate;
+    const HRESULT hr = view->SetData(data, format, flMonth, VARIANT_FALSE);
     if (SUCCEEDED(hr))
         for (LONG c = 0; c < grid.Columns(); ++c)
             FitColumn(c, std::min(grid.Records(), sampledRecords));

@@ -86,7 +86,7 @@ bool BuildSampleSales(DataGrid& grid, LONG records) {
         for (VARIANT& cell : cells)
             VariantInit(&cell);
         V_VT(&cells[0]) = VT_DATE;
-        V_DATE(&cells[0]) = firstDay + next.Next(1095) + (8 + next.Next(10)) / 24.0;
+        V_DATE(&cells[0]) = firstDay + next.Next(1095);
         cells[1] = Text(customers[next.Next(customerCount)]);
         cells[2] = Text(place.city);
         cells[3] = Text(place.country);

@@ -108,7 +108,7 @@ TEST(CsvGrid, FileBecomesLabelsAndTypedCells) {
     GetTempPathA(MAX_PATH, path);
     GetTempFileNameA(path, "csv", 0, path);
     const char bytes[] = "\xEF\xBB\xBFName,Amount,When\r\n"
-                         "\"Smith, J.\",12.5,2024-03-14\r\n"
+                         "\"Smith, J.\",12.5,2024-03-14 08:00\r\n"
                          "\"two\nlines\"\r\n"
                          "Lee,7,soon,extra\r\n";
     FILE* file = std::fopen(path, "wb");
@@ -140,6 +140,7 @@ TEST(CsvGrid, FileBecomesLabelsAndTypedCells) {
     }
     EXPECT_EQ(grid.KindOf(1), ColumnKind::Number);
     EXPECT_EQ(grid.KindOf(2), ColumnKind::Text);
+    EXPECT_TRUE(grid.HasTimeOfDay());
 
     EXPECT_FALSE(ReadCsvFile(widePath, csv, error));
     EXPECT_FALSE(error.message.empty());
@@ -163,6 +164,7 @@ TEST(SampleSales, SameRecordsEveryRunWithTypedColumns) {
             VariantClear(&y);
         }
     EXPECT_GT(empty, 0);
+    EXPECT_FALSE(a.HasTimeOfDay());
     const ColumnKind kinds[] = {ColumnKind::Text,   ColumnKind::Text, ColumnKind::Text,
                                 ColumnKind::Text,   ColumnKind::Text, ColumnKind::Number,
                                 ColumnKind::Number, ColumnKind::Flag};
