@@ -130,7 +130,9 @@ int Fail(const std::wstring& message, bool quiet) {
 int RunSnapshot(DemoWindow& demo, const SessionPlan& plan, const std::wstring& picture) {
     demo.Focus();
     demo.Pump();
-    DemoSession session(demo.ControlWindow(), demo.View(), [&demo] { demo.Pump(); });
+    DemoSession session(
+        demo.ControlWindow(), demo.View(), [&demo] { demo.Pump(); },
+        [&demo] { return demo.DoubleClicks(); });
     const std::vector<StepOutcome> steps = session.Run(plan);
     int effective = 0;
     for (const StepOutcome& step : steps) {

@@ -9,9 +9,10 @@ LPARAM Point(int x, int y) {
 }
 } // namespace
 
-DemoSession::DemoSession(HWND controlWindow, _View* viewObject, std::function<void()> pumpLoop)
+DemoSession::DemoSession(HWND controlWindow, _View* viewObject, std::function<void()> pumpLoop,
+                         std::function<int()> doubleClickCount)
     : control(controlWindow), view(viewObject), pump(std::move(pumpLoop)),
-      geometry(ViewGeometry::FromSystem()) {
+      doubleClicks(std::move(doubleClickCount)), geometry(ViewGeometry::FromSystem()) {
     LONG count = 0;
     view->get_ColumnCount(&count);
     for (LONG c = 0; c < count; ++c)
@@ -45,6 +46,8 @@ std::vector<StepOutcome> DemoSession::Run(const SessionPlan& plan) {
         step("select a record: click it", ClickRecord(2));
         step("select the next record: Down arrow", PressKey(VK_DOWN));
     }
+    // Both roads end on the fourth row shown.
+    step("show the record's cells: double-click it", DoubleClickRecord(3));
     return steps;
 }
 
@@ -111,6 +114,18 @@ bool DemoSession::ClickCaption(int row, int level) {
 bool DemoSession::ClickRecord(int row) {
     const int x = geometry.ColumnsLeft(levels) + geometry.textMargin * 2;
     return Changes([&] { Click(x, geometry.RowMiddle(row)); });
+}
+
+bool DemoSession::DoubleClickRecord(int row) {
+    const int x = geometry.ColumnsLeft(levels) + geometry.textMargin * 2;
+    const int y = geometry.RowMiddle(row);
+    const int before = doubleClicks();
+    Changes([&] {
+        Click(x, y);
+        SendMessageW(control, WM_LBUTTONDBLCLK, MK_LBUTTON, Point(x, y));
+        Release(x, y);
+    });
+    return doubleClicks() > before;
 }
 
 bool DemoSession::PressKey(UINT key) {

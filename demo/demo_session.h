@@ -1,7 +1,8 @@
 #pragma once
 
 // A short scripted session that works the control as a user would, with mouse and key
-// messages sent to its window: group by two columns, sort, open a group, select a record.
+// messages sent to its window: group by two columns, sort, open a group, select a record and
+// double-click it.
 
 #include "norv_h.h"
 #include "view_geometry.h"
@@ -24,8 +25,9 @@ struct StepOutcome {
 class DemoSession {
 public:
     // pump runs the host's message loop until its queue is empty, so that posted keys take
-    // the container's accelerator road.
-    DemoSession(HWND control, _View* view, std::function<void()> pump);
+    // the container's accelerator road; doubleClicks counts the OnItemDblClick events so far.
+    DemoSession(HWND control, _View* view, std::function<void()> pump,
+                std::function<int()> doubleClicks);
 
     std::vector<StepOutcome> Run(const SessionPlan& plan);
 
@@ -36,6 +38,7 @@ private:
     bool ClickGlyph(int row, int level);
     bool ClickCaption(int row, int level);
     bool ClickRecord(int row);
+    bool DoubleClickRecord(int row);
     bool PressKey(UINT key);
 
     // Header geometry from the session's own record of the column order.
@@ -54,6 +57,7 @@ private:
     HWND control;
     _View* view;
     std::function<void()> pump;
+    std::function<int()> doubleClicks;
     ViewGeometry geometry;
     std::vector<LONG> order; // display position -> column index, as the session believes it
     int levels = 0;

@@ -219,8 +219,10 @@ void DemoWindow::OnEvent(const HostEvent& event) {
     enum { OnSelect = 1, OnItemDblClick = 3 };
     if (event.id == OnSelect)
         ShowSelection();
-    else if (event.id == OnItemDblClick && event.arguments.size() == 3)
+    else if (event.id == OnItemDblClick && event.arguments.size() == 3) {
+        ++doubleClicks;
         ShowRecord(event.arguments[2]);
+    }
 }
 
 std::wstring DemoWindow::CellText(LONG record, LONG column) const {

@@ -33,6 +33,7 @@ public:
     HWND Handle() const { return window; }
     HWND ControlWindow() const;
     _View* View() const { return view; }
+    int DoubleClicks() const { return doubleClicks; }
 
 private:
     static LRESULT CALLBACK Procedure(HWND, UINT, WPARAM, LPARAM);
@@ -49,6 +50,7 @@ private:
     HWND window = nullptr;
     HWND status = nullptr;
     bool quiet = false;
+    int doubleClicks = 0;
     std::unique_ptr<ControlHost> host;
     _View* view = nullptr;
 };
