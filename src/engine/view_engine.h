@@ -142,6 +142,7 @@ private:
     int UpdateAreas(RECT* areas, int capacity) const;
     void OnSetFocus();
     void OnKillFocus();
+    void OnKeyDown(WPARAM key, LPARAM lParam);
     void InvalidateAll(bool erase);
     void InvalidateCurrentRow();
     void FinishOrderChange();
