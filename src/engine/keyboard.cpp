@@ -20,29 +20,29 @@ int32_t Clamped(int64_t value) {
 // A page moves by one row less than it shows (one row of the old page stays in view), and
 // by at least one row when hardly a row fits.
 int32_t PageStep(const ViewEngine& engine) {
-    return engine.pageRows > 1 ? engine.pageRows - 1 : 1;
+    return engine.view.pageRows > 1 ? engine.view.pageRows - 1 : 1;
 }
 
 int32_t PageHeight(const ViewEngine& engine) {
-    return engine.pageRows > 0 ? engine.pageRows : 1;
+    return engine.view.pageRows > 0 ? engine.view.pageRows : 1;
 }
 
 void SelectBy(ViewEngine& engine, int64_t delta) {
-    engine.SelectRow(Clamped(engine.currentRow + delta));
+    engine.SelectRow(Clamped(engine.view.currentRow + delta));
 }
 
 void ScrollRowsBy(ViewEngine& engine, int64_t delta) {
-    engine.ScrollTo(engine.scrollX, Clamped(engine.topRow + delta));
+    engine.ScrollTo(engine.view.scrollX, Clamped(engine.view.topRow + delta));
 }
 
 void ScrollSidewaysBy(ViewEngine& engine, int64_t delta) {
-    engine.ScrollTo(Clamped(engine.scrollX + delta), engine.topRow);
+    engine.ScrollTo(Clamped(engine.view.scrollX + delta), engine.view.topRow);
 }
 
 // First to the top edge of the page, then a page at a time.
 void PageUp(ViewEngine& engine, int32_t n) {
-    const int32_t top = engine.topRow, current = engine.currentRow;
-    if (n == 1 && top < current && current < top + engine.pageRows)
+    const int32_t top = engine.view.topRow, current = engine.view.currentRow;
+    if (n == 1 && top < current && current < top + engine.view.pageRows)
         engine.SelectRow(top);
     else
         SelectBy(engine, -int64_t{PageStep(engine)} * n);
@@ -50,9 +50,9 @@ void PageUp(ViewEngine& engine, int32_t n) {
 
 // First to the bottom edge of the page, then a page at a time.
 void PageDown(ViewEngine& engine, int32_t n) {
-    const int32_t top = engine.topRow, current = engine.currentRow;
-    if (n == 1 && top <= current && current < top + engine.pageRows - 1)
-        engine.SelectRow(top + engine.pageRows - 1);
+    const int32_t top = engine.view.topRow, current = engine.view.currentRow;
+    if (n == 1 && top <= current && current < top + engine.view.pageRows - 1)
+        engine.SelectRow(top + engine.view.pageRows - 1);
     else
         SelectBy(engine, int64_t{PageStep(engine)} * n);
 }
@@ -61,18 +61,18 @@ void PageDown(ViewEngine& engine, int32_t n) {
 // group that holds the current row.
 void GoToParent(ViewEngine& engine, int32_t) {
     RowCursor& cursor = engine.store.cursor;
-    if (engine.store.groupLevelCount == 0 || !cursor.Seek(engine.currentRow))
+    if (engine.store.groupLevelCount == 0 || !cursor.Seek(engine.view.currentRow))
         return;
     int32_t level = cursor.RowGroupLevel();
     if (level != -1 && cursor.node->expanded) {
-        engine.CollapseRow(engine.currentRow);
+        engine.CollapseRow(engine.view.currentRow);
         return;
     }
     if (level == 0)
         return;
     if (level == -1)
         level = engine.store.groupLevelCount;
-    int32_t row = engine.currentRow;
+    int32_t row = engine.view.currentRow;
     while (cursor.RowGroupLevel() == -1 || cursor.RowGroupLevel() > level - 1) {
         if (!cursor.Seek(--row))
             return;
@@ -83,12 +83,12 @@ void GoToParent(ViewEngine& engine, int32_t) {
 // Right arrow: opens a closed group, or enters an open one at its first row.
 void OpenOrEnterGroup(ViewEngine& engine, int32_t) {
     RowCursor& cursor = engine.store.cursor;
-    if (!cursor.Seek(engine.currentRow) || cursor.RowGroupLevel() == -1)
+    if (!cursor.Seek(engine.view.currentRow) || cursor.RowGroupLevel() == -1)
         return;
     if (cursor.node->expanded)
-        engine.SelectRow(engine.currentRow + 1);
+        engine.SelectRow(engine.view.currentRow + 1);
     else
-        engine.ExpandRow(engine.currentRow);
+        engine.ExpandRow(engine.view.currentRow);
 }
 
 struct KeyAction {
@@ -107,17 +107,17 @@ const KeyAction keyActions[] = {
     {VK_NEXT, PageDown,
      [](ViewEngine& e, int32_t n) { ScrollRowsBy(e, int64_t{PageHeight(e)} * n); }},
     {VK_HOME, [](ViewEngine& e, int32_t) { e.SelectRow(0); },
-     [](ViewEngine& e, int32_t) { e.ScrollTo(e.scrollX, 0); }},
+     [](ViewEngine& e, int32_t) { e.ScrollTo(e.view.scrollX, 0); }},
     {VK_END, [](ViewEngine& e, int32_t) { e.SelectRow(e.DisplayedRows() - 1); },
-     [](ViewEngine& e, int32_t) { e.ScrollTo(e.scrollX, e.DisplayedRows()); }},
+     [](ViewEngine& e, int32_t) { e.ScrollTo(e.view.scrollX, e.DisplayedRows()); }},
     {VK_LEFT, GoToParent,
      [](ViewEngine& e, int32_t n) { ScrollSidewaysBy(e, -int64_t{e.indentWidth} * n); }},
     {VK_RIGHT, OpenOrEnterGroup,
      [](ViewEngine& e, int32_t n) { ScrollSidewaysBy(e, int64_t{e.indentWidth} * n); }},
-    {VK_ADD, [](ViewEngine& e, int32_t) { e.ExpandRow(e.currentRow); },
-     [](ViewEngine& e, int32_t) { e.ExpandRow(e.currentRow); }},
-    {VK_SUBTRACT, [](ViewEngine& e, int32_t) { e.CollapseRow(e.currentRow); },
-     [](ViewEngine& e, int32_t) { e.CollapseRow(e.currentRow); }},
+    {VK_ADD, [](ViewEngine& e, int32_t) { e.ExpandRow(e.view.currentRow); },
+     [](ViewEngine& e, int32_t) { e.ExpandRow(e.view.currentRow); }},
+    {VK_SUBTRACT, [](ViewEngine& e, int32_t) { e.CollapseRow(e.view.currentRow); },
+     [](ViewEngine& e, int32_t) { e.CollapseRow(e.view.currentRow); }},
 };
 
 } // namespace

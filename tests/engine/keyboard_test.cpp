@@ -73,19 +73,19 @@ TEST_F(Keyboard, TableWithRepeatCountsAndCtrl) {
         SCOPED_TRACE(testing::Message() << "key " << c.key << " x" << c.repeat << " ctrl " << c.ctrl
                                         << " from " << c.current << " page " << c.page);
         Show(c.page);
-        ASSERT_EQ(engine.pageRows, c.page);
+        ASSERT_EQ(engine.view.pageRows, c.page);
         engine.SelectRow(c.current);
         engine.ScrollTo(0, c.top);
-        ASSERT_EQ(engine.topRow, c.top);
+        ASSERT_EQ(engine.view.topRow, c.top);
         Press(c.key, c.repeat, c.ctrl);
-        EXPECT_EQ(engine.currentRow, c.wantCurrent);
-        EXPECT_EQ(engine.topRow, c.wantTop);
-        EXPECT_EQ(engine.scrollX, c.wantScrollX);
+        EXPECT_EQ(engine.view.currentRow, c.wantCurrent);
+        EXPECT_EQ(engine.view.topRow, c.wantTop);
+        EXPECT_EQ(engine.view.scrollX, c.wantScrollX);
     }
     Show(5);
     engine.ScrollTo(40, 0);
     Press(VK_LEFT, 1, true);
-    EXPECT_EQ(engine.scrollX, 20);
+    EXPECT_EQ(engine.view.scrollX, 20);
 }
 
 // Rows by the keys' effects on a grouped list: two levels (a, b) and (x, y), two records each.
@@ -98,9 +98,9 @@ TEST_F(Keyboard, ArrowsAndKeypadOpenCloseAndClimbGroups) {
                               {L"b", L"x", L"5"},
                               {L"b", L"y", L"6"}})));
     Press(VK_LEFT);
-    EXPECT_EQ(engine.currentRow, 0) << "without grouping Left does nothing";
+    EXPECT_EQ(engine.view.currentRow, 0) << "without grouping Left does nothing";
     Press(VK_RIGHT);
-    EXPECT_EQ(engine.currentRow, 0) << "nor Right: every row is a record row";
+    EXPECT_EQ(engine.view.currentRow, 0) << "nor Right: every row is a record row";
     ASSERT_TRUE(engine.SetGroupLevelsKeepingRow(2));
     engine.SelectRow(0); // rows: a, b (closed)
     struct Step {
@@ -124,7 +124,7 @@ TEST_F(Keyboard, ArrowsAndKeypadOpenCloseAndClimbGroups) {
     for (const Step& s : steps) {
         SCOPED_TRACE(testing::Message() << "key " << s.key);
         Press(s.key);
-        EXPECT_EQ(engine.currentRow, s.wantCurrent);
+        EXPECT_EQ(engine.view.currentRow, s.wantCurrent);
         EXPECT_EQ(engine.DisplayedRows(), s.wantRows);
     }
 }

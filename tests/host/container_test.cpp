@@ -103,20 +103,20 @@ TEST_F(Container, DeactivationKeepsDataGroupingAndCurrentRow) {
     ASSERT_TRUE(control->SelectRow(5));
     ASSERT_EQ(S_OK, static_cast<IOleObject*>(control)->DoVerb(OLEIVERB_UIACTIVATE, nullptr,
                                                               host->Site(), 0, window, nullptr));
-    const int32_t selected = control->selectedRecord;
+    const int32_t selected = control->view.selectedRecord;
     HWND first = host->ControlWindow();
 
     ASSERT_EQ(S_OK, host->Deactivate());
     EXPECT_FALSE(IsWindow(first));
     EXPECT_EQ(host->ControlWindow(), nullptr);
     EXPECT_FALSE(host->Record().inPlaceActive || host->Record().uiActive);
-    EXPECT_EQ(control->hasFocus, 0);
+    EXPECT_EQ(control->view.hasFocus, 0);
 
     ASSERT_EQ(S_OK, host->DoVerb(OLEIVERB_INPLACEACTIVATE));
     ASSERT_NE(host->ControlWindow(), nullptr);
     EXPECT_EQ(control->store.groupLevelCount, 1);
-    EXPECT_EQ(control->currentRow, 5);
-    EXPECT_EQ(control->selectedRecord, selected);
+    EXPECT_EQ(control->view.currentRow, 5);
+    EXPECT_EQ(control->view.selectedRecord, selected);
     EXPECT_EQ(control->store.recordCount, 30);
     static_cast<_View*>(control)->Release();
 }
