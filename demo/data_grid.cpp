@@ -3,6 +3,7 @@
 #include "value_recognition.h"
 
 #include <algorithm>
+#include <set>
 
 DataGrid::~DataGrid() {
     if (array)
@@ -59,6 +60,21 @@ ColumnKind DataGrid::KindOf(LONG column) const {
     if (others || numbers == flags)
         return ColumnKind::Text;
     return numbers ? ColumnKind::Number : ColumnKind::Flag;
+}
+
+LONG DataGrid::DistinctValues(LONG column, LONG limit) const {
+    std::set<std::wstring> seen;
+    for (LONG r = 0; r < records && static_cast<LONG>(seen.size()) < limit; ++r) {
+        VARIANT v;
+        VariantInit(&v);
+        if (Get(column, r, &v) && V_VT(&v) != VT_BSTR)
+            VariantChangeTypeEx(&v, &v, LOCALE_INVARIANT, 0, VT_BSTR);
+        // The type keeps a value apart from a text that reads the same.
+        seen.insert(std::to_wstring(V_VT(&v)) + L":" +
+                    (V_VT(&v) == VT_BSTR && V_BSTR(&v) ? V_BSTR(&v) : L""));
+        VariantClear(&v);
+    }
+    return static_cast<LONG>(seen.size());
 }
 
 bool DataGrid::HasTimeOfDay() const {

@@ -34,6 +34,8 @@ public:
     // Numbers and currency align right, flags centre, the rest left: decided by the values a
     // column holds, empty cells aside.
     ColumnKind KindOf(LONG column) const;
+    // How many different values the column holds, counting no further than limit.
+    LONG DistinctValues(LONG column, LONG limit) const;
     // Whether some date carries a time of day, so that the times are worth showing.
     bool HasTimeOfDay() const;
 

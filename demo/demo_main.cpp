@@ -89,30 +89,6 @@ bool LoadRecords(const Options& options, DataGrid& grid, std::wstring& error) {
     return true;
 }
 
-// The session's choices for the loaded columns: the sample groups by region and country and
-// sorts by amount; other data group by their first two text columns and sort by the first
-// numeric one.
-SessionPlan PlanFor(const DataGrid& grid, bool sample) {
-    SessionPlan plan;
-    if (sample) {
-        plan.groupColumns[0] = 4;
-        plan.groupColumns[1] = 3;
-        plan.sortColumn = 5;
-        return plan;
-    }
-    int texts = 0;
-    for (LONG c = 0; c < grid.Columns(); ++c) {
-        const ColumnKind kind = grid.KindOf(c);
-        if (kind == ColumnKind::Text && texts < 2)
-            plan.groupColumns[texts++] = c;
-        else if (kind == ColumnKind::Number && plan.sortColumn < 0)
-            plan.sortColumn = c;
-    }
-    if (texts < 2)
-        plan.groupColumns[0] = plan.groupColumns[1] = -1;
-    return plan;
-}
-
 std::wstring ErrorCode(HRESULT hr) {
     wchar_t text[16];
     swprintf(text, 16, L"0x%08lX", static_cast<unsigned long>(hr));
@@ -182,7 +158,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
         else if (FAILED(demo.Load(grid)))
             result = Fail(L"the control refused the records", options.snapshot);
         else if (options.snapshot)
-            result = RunSnapshot(demo, PlanFor(grid, options.csv.empty()), options.picture);
+            result = RunSnapshot(demo, PlanSession(grid), options.picture);
         else {
             demo.Focus();
             result = demo.RunMessageLoop();

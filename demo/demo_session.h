@@ -5,17 +5,12 @@
 // double-click it.
 
 #include "norv_h.h"
+#include "session_plan.h"
 #include "view_geometry.h"
 
 #include <functional>
 #include <string>
 #include <vector>
-
-// What the session does with the loaded columns (column indices; -1 leaves a step out).
-struct SessionPlan {
-    LONG groupColumns[2] = {-1, -1}; // outer level first
-    LONG sortColumn = -1;            // sorted largest first
-};
 
 struct StepOutcome {
     std::string name;

@@ -1,6 +1,7 @@
 #include "csv_reader.h"
 #include "data_grid.h"
 #include "sample_sales.h"
+#include "session_plan.h"
 #include "value_recognition.h"
 
 #include <gtest/gtest.h>
@@ -170,6 +171,11 @@ TEST(SampleSales, SameRecordsEveryRunWithTypedColumns) {
                                 ColumnKind::Number, ColumnKind::Flag};
     for (LONG c = 0; c < 8; ++c)
         EXPECT_EQ(a.KindOf(c), kinds[c]) << c;
+    // Regions, then countries, then amounts.
+    const SessionPlan plan = PlanSession(a);
+    EXPECT_EQ(plan.groupColumns[0], 4);
+    EXPECT_EQ(plan.groupColumns[1], 3);
+    EXPECT_EQ(plan.sortColumn, 5);
 }
 
 } // namespace
