@@ -137,7 +137,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
     Options options;
     std::wstring error;
     if (!ParseOptions(options, error))
-        return Fail(error, true);
+        return Fail(error, options.snapshot);
     if (FAILED(OleInitialize(nullptr)))
         return Fail(L"OLE could not be initialised", options.snapshot);
     int result = 0;

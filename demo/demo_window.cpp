@@ -262,16 +262,16 @@ void DemoWindow::ShowSelection() {
 }
 
 void DemoWindow::ShowRecord(LONG record) {
-    if (record < 0)
-        return;
     LONG columns = 0;
     view->get_ColumnCount(&columns);
+    if (record < 0 || columns == 0)
+        return;
     std::wstring text;
     for (LONG c = 0; c < columns; ++c)
         text += Label(c) + L": " + CellText(record, c) + L"\n";
     const std::wstring title = L"Record " + std::to_wstring(record + 1);
     if (quiet)
-        PrintLine(title + L"\n" + text);
+        PrintLine(title + L" (double-clicked)\n" + text.substr(0, text.size() - 1));
     else
         MessageBoxW(window, text.c_str(), title.c_str(), MB_OK | MB_ICONINFORMATION);
 }
