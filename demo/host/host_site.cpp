@@ -13,6 +13,21 @@ template <typename Interface> HRESULT Hand(Interface* given, void** object) {
 
 } // namespace
 
+// --- DispatchByIds ---
+
+HRESULT STDMETHODCALLTYPE DispatchByIds::GetTypeInfoCount(UINT* count) {
+    if (!count)
+        return E_POINTER;
+    *count = 0;
+    return S_OK;
+}
+HRESULT STDMETHODCALLTYPE DispatchByIds::GetTypeInfo(UINT, LCID, ITypeInfo**) {
+    return DISP_E_BADINDEX;
+}
+HRESULT STDMETHODCALLTYPE DispatchByIds::GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) {
+    return DISP_E_UNKNOWNNAME;
+}
+
 // --- HostFrame ---
 
 HRESULT STDMETHODCALLTYPE HostFrame::QueryInterface(REFIID riid, void** object) {
@@ -23,12 +38,6 @@ HRESULT STDMETHODCALLTYPE HostFrame::QueryInterface(REFIID riid, void** object) 
         return Hand(static_cast<IOleInPlaceFrame*>(this), object);
     *object = nullptr;
     return E_NOINTERFACE;
-}
-ULONG STDMETHODCALLTYPE HostFrame::AddRef() {
-    return site.AddRef();
-}
-ULONG STDMETHODCALLTYPE HostFrame::Release() {
-    return site.Release();
 }
 HRESULT STDMETHODCALLTYPE HostFrame::GetWindow(HWND* window) {
     return site.GetWindow(window);
@@ -67,24 +76,6 @@ HRESULT STDMETHODCALLTYPE HostEventSink::QueryInterface(REFIID riid, void** obje
         return Hand(static_cast<IDispatch*>(this), object);
     *object = nullptr;
     return E_NOINTERFACE;
-}
-ULONG STDMETHODCALLTYPE HostEventSink::AddRef() {
-    return site.AddRef();
-}
-ULONG STDMETHODCALLTYPE HostEventSink::Release() {
-    return site.Release();
-}
-HRESULT STDMETHODCALLTYPE HostEventSink::GetTypeInfoCount(UINT* count) {
-    if (!count)
-        return E_POINTER;
-    *count = 0;
-    return S_OK;
-}
-HRESULT STDMETHODCALLTYPE HostEventSink::GetTypeInfo(UINT, LCID, ITypeInfo**) {
-    return DISP_E_BADINDEX;
-}
-HRESULT STDMETHODCALLTYPE HostEventSink::GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) {
-    return DISP_E_UNKNOWNNAME;
 }
 HRESULT STDMETHODCALLTYPE HostEventSink::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params,
                                                 VARIANT*, EXCEPINFO*, UINT*) {
@@ -230,18 +221,6 @@ HRESULT STDMETHODCALLTYPE HostSite::OnFocus(BOOL gained) {
     return S_OK;
 }
 
-HRESULT STDMETHODCALLTYPE HostSite::GetTypeInfoCount(UINT* count) {
-    if (!count)
-        return E_POINTER;
-    *count = 0;
-    return S_OK;
-}
-HRESULT STDMETHODCALLTYPE HostSite::GetTypeInfo(UINT, LCID, ITypeInfo**) {
-    return DISP_E_BADINDEX;
-}
-HRESULT STDMETHODCALLTYPE HostSite::GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) {
-    return DISP_E_UNKNOWNNAME;
-}
 HRESULT STDMETHODCALLTYPE HostSite::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS*,
                                            VARIANT* result, EXCEPINFO*, UINT*) {
     if (!(flags & DISPATCH_PROPERTYGET) || !result)

@@ -17,13 +17,30 @@ template <typename T> void Drop(T*& pointer) {
 
 class HostSite;
 
-// The frame window's side of in-place activation; it also records the active object.
-class HostFrame final : public IOleInPlaceFrame {
+// A part of the site answering an interface of its own, living as long as the site.
+template <typename Interface> class SitePart : public Interface {
 public:
-    explicit HostFrame(HostSite& site) : site(site) {}
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
+    explicit SitePart(HostSite& site) : site(site) {}
     ULONG STDMETHODCALLTYPE AddRef() override;
     ULONG STDMETHODCALLTYPE Release() override;
+
+protected:
+    HostSite& site;
+};
+
+// A dispatch interface known by DISPIDs only, without type information or names.
+class DispatchByIds : public IDispatch {
+public:
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override;
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override;
+};
+
+// The frame window's side of in-place activation; it also records the active object.
+class HostFrame final : public SitePart<IOleInPlaceFrame> {
+public:
+    using SitePart::SitePart;
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
     HRESULT STDMETHODCALLTYPE GetWindow(HWND* window) override;
     HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) override { return S_OK; }
     HRESULT STDMETHODCALLTYPE GetBorder(LPRECT border) override;
@@ -38,34 +55,23 @@ public:
     HRESULT STDMETHODCALLTYPE SetStatusText(LPCOLESTR) override { return S_OK; }
     HRESULT STDMETHODCALLTYPE EnableModeless(BOOL) override { return S_OK; }
     HRESULT STDMETHODCALLTYPE TranslateAccelerator(LPMSG, WORD) override { return S_FALSE; }
-
-private:
-    HostSite& site;
 };
 
 // Receives the control's events by DISPID, whatever its event interface is named.
-class HostEventSink final : public IDispatch {
+class HostEventSink final : public SitePart<DispatchByIds> {
 public:
-    explicit HostEventSink(HostSite& site) : site(site) {}
+    using SitePart::SitePart;
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override;
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override;
     HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*,
                                      EXCEPINFO*, UINT*) override;
 
     IID eventInterface = IID_NULL; // the control's default source, learnt from its class info
-
-private:
-    HostSite& site;
 };
 
 class HostSite final : public IOleClientSite,
                        public IOleInPlaceSiteEx,
                        public IOleControlSite,
-                       public IDispatch,
+                       public DispatchByIds,
                        public IAdviseSink {
 public:
     explicit HostSite(HWND window) : window(window), frame(*this), events(*this) {}
@@ -113,9 +119,6 @@ public:
     HRESULT STDMETHODCALLTYPE ShowPropertyFrame() override { return E_NOTIMPL; }
 
     // IDispatch: the ambient properties
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override;
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override;
     HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS*,
                                      VARIANT* result, EXCEPINFO*, UINT*) override;
 
@@ -143,3 +146,10 @@ private:
     ~HostSite() { Drop(activeObject); }
     LONG references = 1;
 };
+
+template <typename Interface> ULONG STDMETHODCALLTYPE SitePart<Interface>::AddRef() {
+    return site.AddRef();
+}
+template <typename Interface> ULONG STDMETHODCALLTYPE SitePart<Interface>::Release() {
+    return site.Release();
+}

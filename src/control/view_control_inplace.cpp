@@ -5,16 +5,6 @@
 
 #include <utility>
 
-namespace {
-
-// Verbs that show the control ready for the user: in place and user-interface active.
-bool VerbActivatesUI(LONG verb) {
-    return verb == OLEIVERB_PRIMARY || verb == OLEIVERB_SHOW || verb == OLEIVERB_OPEN ||
-           verb == OLEIVERB_UIACTIVATE || verb > 0;
-}
-
-} // namespace
-
 // --- IOleObject::DoVerb ---
 
 HRESULT STDMETHODCALLTYPE ViewControl::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, HWND,
@@ -32,18 +22,23 @@ HRESULT STDMETHODCALLTYPE ViewControl::DoVerb(LONG verb, LPMSG, IOleClientSite* 
         return S_OK; // nothing is ever undoable
     case OLEIVERB_INPLACEACTIVATE:
         return ActivateInPlace(false);
-    case OLEIVERB_PROPERTIES:
-        return E_NOTIMPL; // the control has no property pages
+    // Showing the control, also "open" (it has no window of its own to open in), means ready
+    // for the user. The window's place is the site's position rectangle, whatever the
+    // caller passes.
+    case OLEIVERB_PRIMARY:
+    case OLEIVERB_SHOW:
+    case OLEIVERB_OPEN:
+    case OLEIVERB_UIACTIVATE:
+        return ActivateInPlace(true);
     default:
         break;
     }
-    if (verb < 0 && !VerbActivatesUI(verb))
+    // Properties and unknown negative verbs; the control has no property pages.
+    if (verb < 0)
         return E_NOTIMPL;
-    // The window's place is the site's position rectangle, whatever the caller passes.
-    HRESULT hr = ActivateInPlace(true);
-    if (SUCCEEDED(hr) && verb > 0)
-        return OLEOBJ_S_INVALIDVERB; // no verbs of its own: the primary one ran
-    return hr;
+    // No verbs of its own: the primary one runs instead.
+    const HRESULT hr = ActivateInPlace(true);
+    return SUCCEEDED(hr) ? OLEOBJ_S_INVALIDVERB : hr;
 }
 
 HRESULT ViewControl::ActivateInPlace(bool ui) {

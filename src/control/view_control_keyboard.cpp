@@ -21,8 +21,8 @@ HRESULT STDMETHODCALLTYPE ViewControl::TranslateAccelerator(LPMSG message) {
     if (clientSite &&
         SUCCEEDED(clientSite->QueryInterface(IID_IOleControlSite, site.ReceiveVoid())))
         hr = site->TranslateAccelerator(message, KeyboardShiftState()) == S_OK ? S_OK : S_FALSE;
-    if (hr == S_FALSE) {
-        // The container dispatches it next; the window must not report it again.
+    if (hr == S_FALSE && message->hwnd == hwnd) {
+        // The container dispatches it to the window next; it must not be reported again.
         translatedKey = *message;
         keyTranslated = true;
     }

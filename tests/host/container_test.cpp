@@ -62,7 +62,7 @@ TEST_F(Container, ActivationCreatesTheWindowAtTheSiteRectangle) {
     EXPECT_FALSE(host->Record().uiActive) << "in-place activation alone";
 
     // The extent a container sets never sizes the window.
-    auto* object = Ask<IOleObject>(host->Control(), IID_IOleObject);
+    auto* object = Query<IOleObject>(host->Control(), IID_IOleObject);
     SIZEL tiny{100, 100};
     EXPECT_EQ(S_OK, object->SetExtent(DVASPECT_CONTENT, &tiny));
     object->Release();
@@ -123,7 +123,7 @@ TEST_F(Container, DeactivationKeepsDataGroupingAndCurrentRow) {
 
 TEST_F(Container, EnabledFalseDisablesTheWindowAndEndsUserInterfaceActivation) {
     IUnknown* control = static_cast<_View*>(ViewControl::Create());
-    auto* view = Ask<_View>(control, IID__View);
+    auto* view = Query<_View>(control, IID__View);
     ASSERT_EQ(S_OK, host->Embed(control, RECT{0, 0, 200, 100}));
     ASSERT_EQ(S_OK, view->put_Enabled(VARIANT_FALSE));
     EXPECT_FALSE(IsWindowEnabled(host->ControlWindow()));
@@ -149,11 +149,11 @@ TEST_F(Container, EnabledFalseDisablesTheWindowAndEndsUserInterfaceActivation) {
 TEST_F(Container, DrawingAndDataTransferGiveTheFramedPlaceholder) {
     ASSERT_EQ(S_OK, Create(RECT{0, 0, 200, 100}));
     ASSERT_EQ(S_OK, LoadTable(host->Control(), 5, 2)) << "the list is not what is drawn";
-    auto* view = Ask<IViewObjectEx>(host->Control(), IID_IViewObjectEx);
-    auto* data = Ask<IDataObject>(host->Control(), IID_IDataObject);
+    auto* view = Query<IViewObjectEx>(host->Control(), IID_IViewObjectEx);
+    auto* data = Query<IDataObject>(host->Control(), IID_IDataObject);
     ASSERT_TRUE(view && data);
     // At 96 dots an inch the extent is 96 x 48 pixels, drawn at that size.
-    auto* object = Ask<IOleObject>(host->Control(), IID_IOleObject);
+    auto* object = Query<IOleObject>(host->Control(), IID_IOleObject);
     SIZEL extent{2540, 1270};
     ASSERT_EQ(S_OK, object->SetExtent(DVASPECT_CONTENT, &extent));
     object->Release();
@@ -250,7 +250,7 @@ public:
 
 TEST_F(Container, QuickActivationConnectsEventsAndChangesAreAdvised) {
     ASSERT_EQ(S_OK, Create(RECT{0, 0, 200, 100}, true));
-    auto* data = Ask<IDataObject>(host->Control(), IID_IDataObject);
+    auto* data = Query<IDataObject>(host->Control(), IID_IDataObject);
     CountingSink sink;
     FORMATETC format{CF_ENHMETAFILE, nullptr, DVASPECT_CONTENT, -1, TYMED_ENHMF};
     DWORD connection = 0;
@@ -260,7 +260,7 @@ TEST_F(Container, QuickActivationConnectsEventsAndChangesAreAdvised) {
     EXPECT_EQ(EventIds(), std::vector<DISPID>{1}) << "OnSelect through the quick-activated sink";
     EXPECT_EQ(host->Record().viewChanges, 1);
     EXPECT_EQ(sink.dataChanges, 1);
-    auto* view = Ask<_View>(host->Control(), IID__View);
+    auto* view = Query<_View>(host->Control(), IID__View);
     view->put_Enabled(VARIANT_FALSE);
     EXPECT_EQ(host->Record().viewChanges, 2);
     EXPECT_EQ(sink.dataChanges, 2);

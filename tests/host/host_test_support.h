@@ -3,31 +3,15 @@
 // The control in our own container: the module built beside the tests, a shown host window,
 // data loaded through the automation interface, and the framed placeholder's pixels.
 
+#include "control/com_test_support.h"
 #include "control_host.h"
 #include "engine/engine_test_support.h"
-#include "norv_h.h"
-
-#include <gtest/gtest.h>
 
 #include <string>
 
-inline std::wstring ModulePath() {
-    std::wstring path = L"Z:";
-    for (const char* c = NORV_DLL_PATH; *c; ++c)
-        path += *c == '/' ? L'\\' : static_cast<wchar_t>(*c);
-    return path;
-}
-
-template <typename T> T* Ask(IUnknown* from, REFIID riid) {
-    T* result = nullptr;
-    return from && SUCCEEDED(from->QueryInterface(riid, reinterpret_cast<void**>(&result)))
-               ? result
-               : nullptr;
-}
-
 // Loads records of strings "r<record>c<column>" through _View::SetData.
 inline HRESULT LoadTable(IUnknown* control, int records, int columns) {
-    _View* view = Ask<_View>(control, IID__View);
+    _View* view = Query<_View>(control, IID__View);
     if (!view)
         return E_NOINTERFACE;
     SafeArrayBuilder table = TextTable(records, columns);
@@ -42,7 +26,7 @@ inline HRESULT LoadTable(IUnknown* control, int records, int columns) {
 
 inline LONG SelectedRecordOf(IUnknown* control) {
     LONG record = -2;
-    if (_View* view = Ask<_View>(control, IID__View)) {
+    if (_View* view = Query<_View>(control, IID__View)) {
         view->get_SelectedRecord(&record);
         view->Release();
     }
@@ -79,7 +63,7 @@ protected:
         OleUninitialize();
     }
     HRESULT Create(const RECT& bounds, bool quick = false) {
-        return host->CreateFromModule(ModulePath().c_str(), CLSID_View, bounds, quick);
+        return host->CreateFromModule(ModuleWindowsPath().c_str(), CLSID_View, bounds, quick);
     }
     std::vector<DISPID> EventIds() const {
         std::vector<DISPID> ids;

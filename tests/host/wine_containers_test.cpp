@@ -62,6 +62,15 @@ RECT Drawn(const Pixels& pixels) {
     return box;
 }
 
+// A compound file that goes with its last reference, as a document's object storage.
+IStorage* TemporaryStorage() {
+    IStorage* storage = nullptr;
+    StgCreateDocfile(nullptr,
+                     STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE | STGM_DELETEONRELEASE, 0,
+                     &storage);
+    return storage;
+}
+
 class WineContainers : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -89,7 +98,7 @@ TEST_F(WineContainers, AtlHostCreatesByProgIdPaintsResizesAndTakesKeys) {
     ASSERT_NE(ax, nullptr);
     IUnknown* unknown = nullptr;
     ASSERT_EQ(S_OK, getControl(ax, &unknown));
-    auto* object = Ask<IDispatch>(unknown, IID_IDispatch);
+    auto* object = Query<IDispatch>(unknown, IID_IDispatch);
     ASSERT_NE(object, nullptr);
     HWND control = GetWindow(ax, GW_CHILD);
     ASSERT_NE(control, nullptr) << "activated with its own window despite the windowless offer";
@@ -114,11 +123,12 @@ TEST_F(WineContainers, AtlHostCreatesByProgIdPaintsResizesAndTakesKeys) {
     EXPECT_EQ(outer.bottom - outer.top, 150);
 
     SetFocus(control);
-    const LONG first = SelectedThroughDispatch(object);
+    // The texts sort as strings: r0c0, r10c0, r11c0, r12c0, ... r9c0.
+    EXPECT_EQ(SelectedThroughDispatch(object), 0);
     SendMessageA(control, WM_KEYDOWN, VK_DOWN, 3);
-    EXPECT_EQ(SelectedThroughDispatch(object), first + 3);
+    EXPECT_EQ(SelectedThroughDispatch(object), 12);
     SendMessageA(control, WM_KEYDOWN, VK_END, 1);
-    EXPECT_EQ(SelectedThroughDispatch(object), 39);
+    EXPECT_EQ(SelectedThroughDispatch(object), 9);
 
     object->Release();
     unknown->Release();
@@ -135,7 +145,7 @@ TEST_F(WineContainers, RichEditDrawsThePlaceholder) {
     IOleObject* object = nullptr;
     ASSERT_EQ(S_OK, CoCreateInstance(CLSID_View, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject,
                                      reinterpret_cast<void**>(&object)));
-    auto* persist = Ask<IPersistStreamInit>(object, IID_IPersistStreamInit);
+    auto* persist = Query<IPersistStreamInit>(object, IID_IPersistStreamInit);
     persist->InitNew();
     persist->Release();
     SIZEL extent{2540, 1270}; // 96 x 48 pixels at 96 dots an inch
@@ -178,11 +188,8 @@ TEST_F(WineContainers, RichEditDrawsThePlaceholder) {
 // shows it in place; ole32 draws it through its view object.
 TEST_F(WineContainers, OleCreateRunAndShow) {
     ControlHost host(window);
-    IStorage* storage = nullptr;
-    ASSERT_EQ(S_OK, StgCreateDocfile(nullptr,
-                                     STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE |
-                                         STGM_DELETEONRELEASE,
-                                     0, &storage));
+    IStorage* storage = TemporaryStorage();
+    ASSERT_NE(storage, nullptr);
     IOleObject* object = nullptr;
     ASSERT_EQ(S_OK, OleCreate(CLSID_View, IID_IOleObject, OLERENDER_DRAW, nullptr, host.Site(),
                               storage, reinterpret_cast<void**>(&object)));
@@ -250,11 +257,8 @@ void CALLBACK ChooseTheControl(HWND, UINT, UINT_PTR timer, DWORD) {
 
 TEST_F(WineContainers, InsertObjectDialogListsCreatesAndTheObjectActivates) {
     ControlHost host(window);
-    IStorage* storage = nullptr;
-    ASSERT_EQ(S_OK, StgCreateDocfile(nullptr,
-                                     STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE |
-                                         STGM_DELETEONRELEASE,
-                                     0, &storage));
+    IStorage* storage = TemporaryStorage();
+    ASSERT_NE(storage, nullptr);
     IOleObject* object = nullptr;
     OLEUIINSERTOBJECTA dialog = {};
     dialog.cbStruct = sizeof dialog;
