@@ -148,12 +148,23 @@ LRESULT ViewEngine::Dispatch(UINT message, WPARAM wParam, LPARAM lParam, bool& h
         handled = false;
         OnDestroy();
         return 0;
+    case WM_NOTIFY:
+        if (reinterpret_cast<const NMHDR*>(lParam)->code == TTN_NEEDTEXTA) {
+            OnLevelTipText(static_cast<int32_t>(wParam), reinterpret_cast<NMTTDISPINFOA*>(lParam));
+            return 0;
+        }
+        break;
+    case WM_MOUSEWHEEL:
+    case WM_MOUSEHWHEEL:
+        if (OnMouseWheel(wParam, message == WM_MOUSEHWHEEL))
+            return 0;
+        break;
     default:
         break;
     }
     if (IsReflectedMessage(message))
         return DefWindowProcA(hwnd, message - ReflectedMessageOffset, wParam, lParam);
-    // Pointer shapes, mouse, keys, capture and tooltip texts come with the interaction work.
+    // Pointer shapes, mouse, keys and capture come with the interaction work.
     handled = false;
     return 0;
 }
@@ -161,7 +172,25 @@ LRESULT ViewEngine::Dispatch(UINT message, WPARAM wParam, LPARAM lParam, bool& h
 void ViewEngine::OnCreate() {
     horizontalBar = verticalBar = ScrollBarRequest{};
     // The window works whether or not the tooltip window could be made.
-    headerTips.Create(hwnd);
+    headerTips.Create(hwnd, LevelTipMetrics());
+}
+
+LevelToolMetrics ViewEngine::LevelTipMetrics() const {
+    LevelToolMetrics metrics;
+    metrics.buttonWidth = levelButtonWidth;
+    metrics.buttonTop = levelButtonTop;
+    metrics.buttonHeight = levelButtonHeight;
+    metrics.margin = groupingMargin;
+    metrics.headerHeight = headerHeight;
+    return metrics;
+}
+
+// A level tool asks for its label; tools left over from a grouping that a load removed stay
+// silent.
+void ViewEngine::OnLevelTipText(int32_t id, NMTTDISPINFOA* request) {
+    if (id < 0 || id >= store.groupLevelCount)
+        return;
+    HeaderTips::WriteLevelTipText(request, store.LabelAt(id));
 }
 
 void ViewEngine::OnDestroy() {
@@ -179,6 +208,7 @@ void ViewEngine::OnSize(LPARAM lParam) {
 
 void ViewEngine::OnSysColorChange() {
     Build();
+    headerTips.SetMetrics(LevelTipMetrics());
     UpdatePageRows();
     UpdateContentWidth(true);
     InvalidateAll(false);

@@ -3,6 +3,7 @@
 #include "engine/engine_sink.h"
 #include "engine/header_tips.h"
 #include "engine/track_state.h"
+#include "engine/wheel_steps.h"
 #include "render/draw_resources.h"
 #include "store/record_store.h"
 
@@ -140,6 +141,12 @@ private:
     void OnPaint();
     void PaintArea(HDC dc, const RECT& update);
     int UpdateAreas(RECT* areas, int capacity) const;
+    LevelToolMetrics LevelTipMetrics() const;
+    void OnLevelTipText(int32_t id, NMTTDISPINFOA* request);
+    // False when the list is at its end in the wheel's direction: the host may scroll.
+    bool OnMouseWheel(WPARAM wParam, bool sideways);
+    WheelSteps wheelRows, wheelColumns;
+    int32_t LastScrollPosition(int bar) const;
     void OnSetFocus();
     void OnKillFocus();
     void InvalidateAll(bool erase);
