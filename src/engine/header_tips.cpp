@@ -5,6 +5,30 @@
 
 #include <cstdio>
 
+TipText::~TipText() {
+    if (data)
+        HeapFree(GetProcessHeap(), 0, data);
+}
+
+void TipText::Append(const char* part) {
+    const size_t added = lstrlenA(part);
+    if (failed)
+        return;
+    if (length + added + 1 > capacity) {
+        const size_t wanted = (length + added + 1) * 2;
+        void* grown = data ? HeapReAlloc(GetProcessHeap(), 0, data, wanted)
+                           : HeapAlloc(GetProcessHeap(), 0, wanted);
+        if (!grown) {
+            failed = true;
+            return;
+        }
+        data = static_cast<char*>(grown);
+        capacity = wanted;
+    }
+    CopyMemory(data + length, part, added + 1);
+    length += added;
+}
+
 TTTOOLINFOA HeaderTips::Tool(UINT_PTR id) const {
     TTTOOLINFOA tool = {};
     tool.cbSize = TTTOOLINFOA_V2_SIZE;

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cstddef>
 #include <cstdint>
 
 // Where the level buttons sit, in the header's pixels; the tips place their tools from it.
@@ -12,6 +13,22 @@ struct LevelToolMetrics {
     int32_t buttonHeight = 0;
     int32_t margin = 0; // left inset of the first button, and of the area's right edge
     int32_t headerHeight = 0;
+};
+
+// A narrow text built by appending, on the process heap; reads as "" when memory ran out.
+class TipText {
+public:
+    TipText() = default;
+    ~TipText();
+    TipText(const TipText&) = delete;
+    TipText& operator=(const TipText&) = delete;
+    void Append(const char* part);
+    const char* Get() const { return data && !failed ? data : ""; }
+
+private:
+    char* data = nullptr;
+    size_t length = 0, capacity = 0;
+    bool failed = false;
 };
 
 // The tooltip window of the header: one tool a grouping-level button whose text is asked for

@@ -148,6 +148,34 @@ LRESULT ViewEngine::Dispatch(UINT message, WPARAM wParam, LPARAM lParam, bool& h
         handled = false;
         OnDestroy();
         return 0;
+    case WM_SETCURSOR:
+        if (OnSetCursor(lParam))
+            return TRUE;
+        break;
+    case WM_LBUTTONDOWN:
+        handled = false;
+        OnLeftButtonDown(lParam);
+        return 0;
+    case WM_LBUTTONDBLCLK:
+        handled = false;
+        OnLeftDoubleClick(lParam);
+        return 0;
+    case WM_MOUSEMOVE:
+        handled = false;
+        OnMouseMove(lParam);
+        return 0;
+    case WM_LBUTTONUP:
+        handled = false;
+        OnLeftButtonUp();
+        return 0;
+    case WM_RBUTTONDOWN:
+        handled = false;
+        OnRightButtonDown(lParam);
+        return 0;
+    case WM_CAPTURECHANGED:
+        handled = false;
+        OnCaptureChanged();
+        return 0;
     case WM_NOTIFY:
         if (reinterpret_cast<const NMHDR*>(lParam)->code == TTN_NEEDTEXTA) {
             OnLevelTipText(static_cast<int32_t>(wParam), reinterpret_cast<NMTTDISPINFOA*>(lParam));
@@ -164,7 +192,7 @@ LRESULT ViewEngine::Dispatch(UINT message, WPARAM wParam, LPARAM lParam, bool& h
     }
     if (IsReflectedMessage(message))
         return DefWindowProcA(hwnd, message - ReflectedMessageOffset, wParam, lParam);
-    // Pointer shapes, mouse, keys and capture come with the interaction work.
+    // Keys come with the keyboard work.
     handled = false;
     return 0;
 }
@@ -194,6 +222,7 @@ void ViewEngine::OnLevelTipText(int32_t id, NMTTDISPINFOA* request) {
 }
 
 void ViewEngine::OnDestroy() {
+    ReleaseTracking(); // a drag ends with its window, through the capture's loss
     headerTips.Destroy();
 }
 

@@ -31,6 +31,9 @@ public:
     int32_t pressedLook = 0;
     int32_t dropIndex = -1;
     int32_t liveSize = 0;
+    int32_t pressX = 0, pressY = 0, pressOffset = 0;
+    int32_t rememberedLevels = 1; // the last grouping a splitter drag made, for the toggle
+    HIMAGELIST dragImage = nullptr;
 
     int32_t currentRow = -1, selectedRecord = -1, topRow = 0, scrollX = 0, pageRows = 0;
     int32_t clientWidth = 0, clientHeight = 0, contentWidth = 0;
@@ -115,10 +118,22 @@ public:
 
     void PlaceCaret();
 
+    // --- mouse ---
+    // What lies under a window point; index and offset, when given, receive what the kind
+    // sets and are left alone otherwise.
+    HitKind HitAt(int32_t x, int32_t y, int32_t* index, int32_t* offset);
+    bool IsOverPressedItem(int32_t x, int32_t y);
+    // Marks the column edge nearest to window x as the drop place; true when it moved.
+    bool NearestColumnEdge(int32_t x);
+    // The labels of the levels the live grouping area shows, one a line.
+    void GroupingColumnsText(TipText& text);
+
 protected:
     // The dispatch: handled starts true; a handler that lets the default procedure run too
     // sets it to false.
     LRESULT Dispatch(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+    // The sound of refused input.
+    virtual void Beep() { MessageBeep(0xFFFFFFFF); }
 
 private:
     struct ScrollBarRequest {
@@ -141,6 +156,27 @@ private:
     void OnPaint();
     void PaintArea(HDC dc, const RECT& update);
     int UpdateAreas(RECT* areas, int capacity) const;
+    bool InputRefused();
+    bool OnSetCursor(LPARAM lParam);
+    void OnLeftButtonDown(LPARAM lParam);
+    void OnLeftDoubleClick(LPARAM lParam);
+    void OnRightButtonDown(LPARAM lParam);
+    void OnMouseMove(LPARAM lParam);
+    void OnLeftButtonUp();
+    void OnCaptureChanged();
+    bool BeginCapture();
+    void StartPress();
+    void StartResize();
+    void StartSplitterDrag();
+    void StartColumnDrag(POINT point);
+    void TrackPressTo(POINT point);
+    void DragColumnTo(POINT point);
+    void ResizeColumnTo(int32_t contentX);
+    void DragSplitterTo(int32_t contentX);
+    void EndSplitterDrag();
+    void ToggleGrouping();
+    void ShowCurrentRowAfterChange();
+    void ShowGroupingTip();
     LevelToolMetrics LevelTipMetrics() const;
     void OnLevelTipText(int32_t id, NMTTDISPINFOA* request);
     // False when the list is at its end in the wheel's direction: the host may scroll.

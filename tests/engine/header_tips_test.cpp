@@ -36,13 +36,6 @@ protected:
                   0);
         return request.lpszText ? request.lpszText : request.szText;
     }
-    std::string TrackingText() const {
-        char text[200] = "";
-        TTTOOLINFOA tool = Tool(HeaderTips::groupingToolId);
-        tool.lpszText = text;
-        SendMessageA(Tips(), TTM_GETTEXTA, sizeof text, reinterpret_cast<LPARAM>(&tool));
-        return text;
-    }
     std::vector<LONG> ButtonAt(int level) const {
         const RECT r = engine.LevelButtonRect(level);
         return {r.left - engine.scrollX, r.top, r.right - engine.scrollX, r.bottom};
@@ -83,36 +76,6 @@ TEST_F(HeaderTipsTest, LevelToolsFollowTheGroupingTheScrollAndANewWindow) {
     // New data drop the grouping: the leftover tool answers nothing.
     ASSERT_TRUE(Load(TextTable(4, 3)));
     EXPECT_EQ(LevelText(0), "?");
-}
-
-TEST_F(HeaderTipsTest, TrackingTipShowsTheGroupingColumnsAndHides) {
-    ASSERT_TRUE(Load(TextTable(4, 3)));
-    HeaderTips& tips = engine.headerTips;
-    auto tipLeft = [&] {
-        RECT r{};
-        GetWindowRect(Tips(), &r);
-        return r.left;
-    };
-    POINT edge{engine.levelButtonWidth + 2 * engine.groupingMargin, engine.headerHeight};
-    ClientToScreen(engine.hwnd, &edge);
-
-    tips.ShowGroupingTip(0, "");
-    EXPECT_FALSE(IsWindowVisible(Tips())) << "no level yet";
-    tips.ShowGroupingTip(1, "A");
-    EXPECT_TRUE(IsWindowVisible(Tips()));
-    EXPECT_EQ(TrackingText(), "A");
-    const int left = tipLeft();
-    EXPECT_NEAR(left, edge.x, 1) << "at the grouping area's edge for one level";
-    tips.ShowGroupingTip(2, "A\nB");
-    EXPECT_EQ(TrackingText(), "A\nB");
-    EXPECT_EQ(tipLeft(), left) << "more levels change the text, not the place";
-    tips.ShowGroupingTip(0, "");
-    EXPECT_FALSE(IsWindowVisible(Tips()));
-    tips.ShowGroupingTip(1, "A");
-    EXPECT_TRUE(IsWindowVisible(Tips()));
-    tips.HideGroupingTip();
-    EXPECT_FALSE(IsWindowVisible(Tips()));
-    EXPECT_EQ(tips.trackedLevels, -1);
 }
 
 TEST_F(HeaderTipsTest, WheelScrollsRowsAndSidewaysAndHandsTheEndsToTheHost) {
