@@ -18,50 +18,50 @@ bool ViewEngine::BeginCapture() {
 }
 
 void ViewEngine::StartPress() {
-    trackMode = TrackPress;
-    pressedLook = 1;
+    view.trackMode = TrackPress;
+    view.pressedLook = 1;
     InvalidateHeader(true);
     BeginCapture();
 }
 
 void ViewEngine::StartResize() {
-    liveSize = ColumnExtent(pressIndex, false);
-    trackMode = TrackResize;
+    view.liveSize = layout.ColumnExtent(view.pressIndex, false);
+    view.trackMode = TrackResize;
     InvalidateHeader(true);
     BeginCapture();
 }
 
 void ViewEngine::StartSplitterDrag() {
-    liveSize = GroupingAreaWidth(false);
-    trackMode = TrackSplitterDrag;
+    view.liveSize = layout.GroupingAreaWidth(false);
+    view.trackMode = TrackSplitterDrag;
     // The current row loses its focused look while the grouping is in question.
-    InvalidateRow(currentRow - topRow, true);
+    InvalidateRow(view.currentRow - view.topRow, true);
     ShowGroupingTip();
     BeginCapture();
 }
 
 void ViewEngine::StartColumnDrag(POINT point) {
-    trackMode = TrackColumnDrag;
-    dragImage = CreateHeaderDragImage();
+    view.trackMode = TrackColumnDrag;
+    view.dragImage = CreateHeaderDragImage();
     NearestColumnEdge(point.x);
     InvalidateHeader(true);
-    if (!dragImage)
+    if (!view.dragImage)
         return; // the drop works the same without a picture
     const POINT at = ClientToWindowPoint(point);
-    ImageList_BeginDrag(dragImage, 0, pressOffset, 0);
+    ImageList_BeginDrag(view.dragImage, 0, view.pressOffset, 0);
     ImageList_DragEnter(hwnd, at.x, at.y);
 }
 
 bool ViewEngine::IsOverPressedItem(int32_t x, int32_t y) {
     int32_t index = -1;
-    return HitAt(x, y, &index, nullptr) == pressHit && index == pressIndex;
+    return HitTest(x, y, &index, nullptr) == view.pressHit && index == view.pressIndex;
 }
 
 bool ViewEngine::NearestColumnEdge(int32_t x) {
     int32_t best = 0x7FFFFFFF, edge = -1;
-    int32_t left = ColumnsLeft(true) - scrollX;
+    int32_t left = layout.ColumnsLeft(true) - view.scrollX;
     for (int32_t p = 0; p < store.columnCount; ++p) {
-        const int32_t right = left + ColumnExtent(p, true);
+        const int32_t right = left + layout.ColumnExtent(p, true);
         // Ties keep the earlier edge: at a zero-width column its own position wins.
         if (abs(x - left) < best) {
             best = abs(x - left);
@@ -73,13 +73,13 @@ bool ViewEngine::NearestColumnEdge(int32_t x) {
         }
         left = right;
     }
-    const bool changed = edge != dropIndex;
-    dropIndex = edge;
+    const bool changed = edge != view.dropIndex;
+    view.dropIndex = edge;
     return changed;
 }
 
 void ViewEngine::GroupingColumnsText(TipText& text) {
-    const int32_t levels = VisibleLevelCount();
+    const int32_t levels = layout.VisibleLevelCount();
     for (int32_t p = 0; p < levels; ++p) {
         if (p > 0)
             text.Append("\n");
@@ -90,82 +90,82 @@ void ViewEngine::GroupingColumnsText(TipText& text) {
 void ViewEngine::ShowGroupingTip() {
     TipText text;
     GroupingColumnsText(text);
-    headerTips.ShowGroupingTip(VisibleLevelCount(), text.Get());
+    headerTips.ShowGroupingTip(layout.VisibleLevelCount(), text.Get());
 }
 
 void ViewEngine::TrackPressTo(POINT point) {
-    if (pressHit == HitLevelButton || store.columnCount < 2) {
+    if (view.pressHit == HitLevelButton || store.columnCount < 2) {
         // Buttons that cannot be dragged pop up while the pointer is away from them.
         const int32_t over = IsOverPressedItem(point.x, point.y) ? 1 : 0;
-        if (over != pressedLook) {
-            pressedLook = over;
+        if (over != view.pressedLook) {
+            view.pressedLook = over;
             InvalidateHeader(true);
         }
         return;
     }
-    if (abs(pressX - (point.x + scrollX)) >= GetSystemMetrics(SM_CXDRAG) ||
-        abs(pressY - point.y) >= GetSystemMetrics(SM_CYDRAG))
+    if (abs(view.pressX - (point.x + view.scrollX)) >= GetSystemMetrics(SM_CXDRAG) ||
+        abs(view.pressY - point.y) >= GetSystemMetrics(SM_CYDRAG))
         StartColumnDrag(point);
 }
 
 void ViewEngine::DragColumnTo(POINT point) {
     const POINT at = ClientToWindowPoint(point);
     if (!NearestColumnEdge(point.x)) {
-        if (dragImage)
+        if (view.dragImage)
             ImageList_DragMove(at.x, at.y);
         return;
     }
     // The picture is hidden while the header repaints the moved marker under it.
-    if (dragImage)
+    if (view.dragImage)
         ImageList_DragLeave(hwnd);
     InvalidateHeader(true);
-    if (dragImage)
+    if (view.dragImage)
         ImageList_DragEnter(hwnd, at.x, at.y);
 }
 
 void ViewEngine::ResizeColumnTo(int32_t contentX) {
-    int32_t width = ColumnExtent(pressIndex, false) + (contentX - pressX);
+    int32_t width = layout.ColumnExtent(view.pressIndex, false) + (contentX - view.pressX);
     if (width < 0)
         width = 0;
-    if (width == liveSize)
+    if (width == view.liveSize)
         return;
-    ScrollColumnsAfterResize(pressIndex, width); // it still sees the previous live width
-    liveSize = width;
+    ScrollColumnsAfterResize(view.pressIndex, width); // it still sees the previous live width
+    view.liveSize = width;
     UpdateContentWidth(true);
-    ScrollTo(scrollX, topRow);
+    ScrollTo(view.scrollX, view.topRow);
     InvalidateHeader(true);
 }
 
 void ViewEngine::DragSplitterTo(int32_t contentX) {
-    int32_t width = GroupingAreaWidth(false) + (contentX - pressX);
-    const int32_t widest = MaxGroupingAreaWidth();
+    int32_t width = layout.GroupingAreaWidth(false) + (contentX - view.pressX);
+    const int32_t widest = layout.MaxGroupingAreaWidth();
     if (width > widest)
         width = widest;
     if (width < 0)
         width = 0;
-    liveSize = width;
+    view.liveSize = width;
     UpdateContentWidth(true);
-    ScrollTo(scrollX, topRow);
+    ScrollTo(view.scrollX, view.topRow);
     InvalidateHeader(true);
     ShowGroupingTip();
 }
 
 void ViewEngine::OnLeftButtonUp() {
-    switch (trackMode) {
+    switch (view.trackMode) {
     case TrackPress:
-        if (!pressedLook)
+        if (!view.pressedLook)
             break; // released away from the button
-        if (pressHit == HitLevelButton)
-            ReverseGroupOrder(pressIndex);
+        if (view.pressHit == HitLevelButton)
+            ReverseGroupOrder(view.pressIndex);
         else
-            SortRowsByColumn(pressIndex);
+            SortRowsByColumn(view.pressIndex);
         ShowCurrentRowAfterChange();
         break;
     case TrackResize:
-        SetColumnExtent(pressIndex, liveSize); // releases the capture before it stores
+        SetColumnExtent(view.pressIndex, view.liveSize); // releases the capture before it stores
         break;
     case TrackColumnDrag:
-        if (MoveColumnKeepingRow(pressIndex, dropIndex))
+        if (MoveColumnKeepingRow(view.pressIndex, view.dropIndex))
             ShowCurrentRowAfterChange();
         break;
     case TrackSplitterDrag:
@@ -178,14 +178,14 @@ void ViewEngine::OnLeftButtonUp() {
 }
 
 void ViewEngine::EndSplitterDrag() {
-    const int32_t levels = VisibleLevelCount(); // read while the live width still counts
+    const int32_t levels = layout.VisibleLevelCount(); // read while the live width still counts
     if (SetGroupLevelsKeepingRow(levels)) {
         if (store.groupLevelCount != 0)
-            rememberedLevels = store.groupLevelCount;
-        EnsureRowVisible(currentRow, false);
+            view.rememberedLevels = store.groupLevelCount;
+        EnsureRowVisible(view.currentRow, false);
     } else {
         UpdateContentWidth(false);
-        ScrollTo(scrollX, topRow);
+        ScrollTo(view.scrollX, view.topRow);
     }
     SyncSelection();
 }
@@ -193,10 +193,11 @@ void ViewEngine::EndSplitterDrag() {
 void ViewEngine::ToggleGrouping() {
     int32_t count = 0;
     if (store.groupLevelCount == 0)
-        count = rememberedLevels < store.columnCount ? rememberedLevels : store.columnCount;
+        count =
+            view.rememberedLevels < store.columnCount ? view.rememberedLevels : store.columnCount;
     if (!SetGroupLevelsKeepingRow(count))
         return;
-    EnsureRowVisible(currentRow, false);
+    EnsureRowVisible(view.currentRow, false);
     if (hwnd)
         UpdateWindow(hwnd);
     SyncSelection();
@@ -205,19 +206,19 @@ void ViewEngine::ToggleGrouping() {
 // An order or grouping change keeps the current row on its record or group, which may now
 // lie elsewhere, or be a group header instead of a record.
 void ViewEngine::ShowCurrentRowAfterChange() {
-    EnsureRowVisible(currentRow, false);
+    EnsureRowVisible(view.currentRow, false);
     SyncSelection();
 }
 
 void ViewEngine::OnCaptureChanged() {
-    const int32_t ended = trackMode;
-    trackMode = TrackNone;
+    const int32_t ended = view.trackMode;
+    view.trackMode = TrackNone;
     headerTips.HideGroupingTip();
-    if (dragImage) {
+    if (view.dragImage) {
         ImageList_DragLeave(hwnd);
         ImageList_EndDrag();
-        ImageList_Destroy(dragImage);
-        dragImage = nullptr;
+        ImageList_Destroy(view.dragImage);
+        view.dragImage = nullptr;
     }
     if (!hwnd)
         return;
@@ -225,6 +226,6 @@ void ViewEngine::OnCaptureChanged() {
     // The bars were not drawn during the drag; they show the committed layout again now.
     if (ended == TrackResize || ended == TrackSplitterDrag) {
         UpdateContentWidth(false);
-        ScrollTo(scrollX, topRow);
+        ScrollTo(view.scrollX, view.topRow);
     }
 }

@@ -25,7 +25,7 @@ bool ViewEngine::OnSetCursor(LPARAM lParam) {
     POINT point{static_cast<int16_t>(LOWORD(position)), static_cast<int16_t>(HIWORD(position))};
     ScreenToClient(hwnd, &point);
     HCURSOR cursor = nullptr;
-    switch (HitAt(point.x, point.y, nullptr, nullptr)) {
+    switch (HitTest(point.x, point.y, nullptr, nullptr)) {
     case HitSplitter:
         cursor = sizeCursor;
         break;
@@ -46,13 +46,13 @@ bool ViewEngine::OnSetCursor(LPARAM lParam) {
 }
 
 void ViewEngine::OnLeftButtonDown(LPARAM lParam) {
-    if (InputRefused() || trackMode != TrackNone)
+    if (InputRefused() || view.trackMode != TrackNone)
         return;
     const POINT point = MousePoint(lParam);
-    pressX = point.x + scrollX;
-    pressY = point.y;
-    pressHit = HitAt(point.x, point.y, &pressIndex, &pressOffset);
-    switch (pressHit) {
+    view.pressX = point.x + view.scrollX;
+    view.pressY = point.y;
+    view.pressHit = HitTest(point.x, point.y, &view.pressIndex, &view.pressOffset);
+    switch (view.pressHit) {
     case HitLevelButton:
     case HitHeader:
         StartPress();
@@ -65,11 +65,11 @@ void ViewEngine::OnLeftButtonDown(LPARAM lParam) {
         StartResize();
         break;
     case HitGroupGlyph:
-        ToggleRow(pressIndex);
+        ToggleRow(view.pressIndex);
         break;
     case HitGroupCaption:
     case HitRecord:
-        SelectRow(pressIndex);
+        SelectRow(view.pressIndex);
         break;
     default:
         break;
@@ -77,11 +77,11 @@ void ViewEngine::OnLeftButtonDown(LPARAM lParam) {
 }
 
 void ViewEngine::OnLeftDoubleClick(LPARAM lParam) {
-    if (InputRefused() || trackMode != TrackNone)
+    if (InputRefused() || view.trackMode != TrackNone)
         return;
     const POINT point = MousePoint(lParam);
-    pressHit = HitAt(point.x, point.y, &pressIndex, &pressOffset);
-    switch (pressHit) {
+    view.pressHit = HitTest(point.x, point.y, &view.pressIndex, &view.pressOffset);
+    switch (view.pressHit) {
     case HitLevelButton:
     case HitHeader:
         StartPress();
@@ -91,15 +91,15 @@ void ViewEngine::OnLeftDoubleClick(LPARAM lParam) {
         break;
     case HitColumnEdge:
     case HitHiddenColumnEdge:
-        AutoFitColumn(pressIndex);
+        AutoFitColumn(view.pressIndex);
         break;
     case HitGroupGlyph:
     case HitGroupCaption:
-        ToggleRow(pressIndex);
+        ToggleRow(view.pressIndex);
         break;
     case HitRecord:
-        SelectRow(pressIndex);
-        ItemDblClick(point.x, point.y, selectedRecord);
+        SelectRow(view.pressIndex);
+        ItemDblClick(point.x, point.y, view.selectedRecord);
         break;
     default:
         break;
@@ -107,7 +107,7 @@ void ViewEngine::OnLeftDoubleClick(LPARAM lParam) {
 }
 
 void ViewEngine::OnRightButtonDown(LPARAM lParam) {
-    if (trackMode != TrackNone) {
+    if (view.trackMode != TrackNone) {
         ReleaseTracking(); // abandons the operation, and that is all
         return;
     }
@@ -115,16 +115,16 @@ void ViewEngine::OnRightButtonDown(LPARAM lParam) {
         return;
     const POINT point = MousePoint(lParam);
     int32_t record = -1;
-    if (HitAt(point.x, point.y, &pressIndex, nullptr) == HitRecord) {
-        SelectRow(pressIndex);
-        record = selectedRecord;
+    if (HitTest(point.x, point.y, &view.pressIndex, nullptr) == HitRecord) {
+        SelectRow(view.pressIndex);
+        record = view.selectedRecord;
     }
     ContextMenu(point.x, point.y, record);
 }
 
 void ViewEngine::OnMouseMove(LPARAM lParam) {
     const POINT point = MousePoint(lParam);
-    switch (trackMode) {
+    switch (view.trackMode) {
     case TrackPress:
         TrackPressTo(point);
         break;
@@ -132,10 +132,10 @@ void ViewEngine::OnMouseMove(LPARAM lParam) {
         DragColumnTo(point);
         break;
     case TrackResize:
-        ResizeColumnTo(point.x + scrollX);
+        ResizeColumnTo(point.x + view.scrollX);
         break;
     case TrackSplitterDrag:
-        DragSplitterTo(point.x + scrollX);
+        DragSplitterTo(point.x + view.scrollX);
         break;
     default:
         break;

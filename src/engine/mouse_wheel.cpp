@@ -36,25 +36,25 @@ int32_t ViewEngine::LastScrollPosition(int bar) const {
 }
 
 bool ViewEngine::OnMouseWheel(WPARAM wParam, bool sideways) {
-    if (trackMode != TrackNone)
+    if (view.trackMode != TrackNone)
         return true; // a drag owns the layout until it ends
     const int32_t delta = GET_WHEEL_DELTA_WPARAM(wParam);
     WheelSteps& steps = sideways ? wheelColumns : wheelRows;
     // Positive deltas turn toward the start vertically and toward the end sideways.
     const bool towardStart = sideways ? delta < 0 : delta > 0;
-    const int32_t position = sideways ? scrollX : topRow;
+    const int32_t position = sideways ? view.scrollX : view.topRow;
     const bool atEnd =
         towardStart ? position <= 0 : position >= LastScrollPosition(sideways ? SB_HORZ : SB_VERT);
     const int32_t perNotch =
-        sideways ? WheelSetting(SPI_GETWHEELSCROLLCHARS, 3) : RowsPerNotch(pageRows);
+        sideways ? WheelSetting(SPI_GETWHEELSCROLLCHARS, 3) : RowsPerNotch(view.pageRows);
     if (delta == 0 || perNotch <= 0 || atEnd) {
         steps.Reset();
         return false;
     }
     const int32_t count = steps.Add(delta, perNotch);
     if (sideways)
-        ScrollTo(scrollX + count * pixelsPerColumnStep, topRow);
+        ScrollTo(view.scrollX + count * pixelsPerColumnStep, view.topRow);
     else
-        ScrollTo(scrollX, topRow - count);
+        ScrollTo(view.scrollX, view.topRow - count);
     return true;
 }

@@ -37,8 +37,8 @@ protected:
         return request.lpszText ? request.lpszText : request.szText;
     }
     std::vector<LONG> ButtonAt(int level) const {
-        const RECT r = engine.LevelButtonRect(level);
-        return {r.left - engine.scrollX, r.top, r.right - engine.scrollX, r.bottom};
+        const RECT r = engine.layout.LevelButtonRect(level);
+        return {r.left - engine.view.scrollX, r.top, r.right - engine.view.scrollX, r.bottom};
     }
 };
 
@@ -63,7 +63,7 @@ TEST_F(HeaderTipsTest, LevelToolsFollowTheGroupingTheScrollAndANewWindow) {
     EXPECT_EQ(LevelText(-1), "?");
 
     SendMessageA(engine.hwnd, WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 25), 0);
-    ASSERT_EQ(engine.scrollX, 25);
+    ASSERT_EQ(engine.view.scrollX, 25);
     EXPECT_EQ(ToolRect(0), ButtonAt(0)) << "the tool moved with the header";
 
     // The container makes the window anew: the tool of the level shown is there again.
@@ -94,7 +94,7 @@ TEST_F(HeaderTipsTest, WheelScrollsRowsAndSidewaysAndHandsTheEndsToTheHost) {
     };
     SetWindowLongPtrA(host, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(counting));
 
-    const int maxTop = 100 - engine.pageRows;
+    const int maxTop = 100 - engine.view.pageRows;
     const struct {
         UINT message;
         int delta, top, x, toHost;
@@ -115,16 +115,16 @@ TEST_F(HeaderTipsTest, WheelScrollsRowsAndSidewaysAndHandsTheEndsToTheHost) {
     for (const auto& s : steps) {
         hostWheels = 0;
         SendMessageA(engine.hwnd, s.message, MAKEWPARAM(0, s.delta), MAKELPARAM(50, 50));
-        EXPECT_EQ(engine.topRow, s.top) << s.delta;
-        EXPECT_EQ(engine.scrollX, s.x) << s.delta;
+        EXPECT_EQ(engine.view.topRow, s.top) << s.delta;
+        EXPECT_EQ(engine.view.scrollX, s.x) << s.delta;
         EXPECT_TRUE(s.toHost < 0 || hostWheels == s.toHost) << s.delta;
     }
-    EXPECT_EQ(engine.currentRow, 2) << "the wheel never selects";
+    EXPECT_EQ(engine.view.currentRow, 2) << "the wheel never selects";
 
     // A setting of pages scrolls a page a notch.
     ASSERT_TRUE(SystemParametersInfoA(SPI_SETWHEELSCROLLLINES, WHEEL_PAGESCROLL, nullptr, 0));
     SendMessageA(engine.hwnd, WM_MOUSEWHEEL, MAKEWPARAM(0, 120), 0);
     SystemParametersInfoA(SPI_SETWHEELSCROLLLINES, lines, nullptr, 0);
-    EXPECT_EQ(engine.topRow, maxTop - engine.pageRows);
+    EXPECT_EQ(engine.view.topRow, maxTop - engine.view.pageRows);
     SetWindowLongPtrA(host, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
 }

@@ -23,13 +23,13 @@ protected:
     }
     void Drag(int fromX, int toX, int y = 8) { Down(fromX, y), Move(toX, y), Up(toX, y); }
     int RowY(int row) const {
-        return engine.headerHeight + (row - engine.topRow) * engine.rowHeight + 5;
+        return engine.headerHeight + (row - engine.view.topRow) * engine.rowHeight + 5;
     }
     // Window x of the left edge of a display position.
     int EdgeX(int position) {
-        int x = engine.ColumnsLeft(true) - engine.scrollX;
+        int x = engine.layout.ColumnsLeft(true) - engine.view.scrollX;
         for (int p = 0; p < position; ++p)
-            x += engine.ColumnExtent(p, true);
+            x += engine.layout.ColumnExtent(p, true);
         return x;
     }
     std::vector<int32_t> Order() const {
@@ -83,7 +83,8 @@ TEST_F(Mouse, RowsSelectToggleAndReportDoubleClicksAndContextMenus) {
     ASSERT_TRUE(Load(TableOf({{L"a", L"1"}, {L"a", L"2"}, {L"b", L"3"}})));
     ASSERT_TRUE(engine.SetGroupLevelsKeepingRow(1));
     ASSERT_TRUE(engine.ExpandRow(0)); // a, record 0, record 1, b
-    const int glyph = 4, caption = 2 * engine.indentWidth + 2, cell = engine.ColumnsLeft(false) + 9;
+    const int glyph = 4, caption = 2 * engine.indentWidth + 2,
+              cell = engine.layout.ColumnsLeft(false) + 9;
     engine.reported.clear();
     const struct {
         char action; // Left, Double, Right
@@ -121,7 +122,7 @@ TEST_F(Mouse, RowsSelectToggleAndReportDoubleClicksAndContextMenus) {
             expected.replace(at, 3, std::to_string(y));
         SCOPED_TRACE(testing::Message() << s.action << " at " << s.x << ", row " << s.row);
         EXPECT_EQ(Events(), expected);
-        EXPECT_EQ(engine.currentRow, s.current);
+        EXPECT_EQ(engine.view.currentRow, s.current);
         EXPECT_EQ(engine.DisplayedRows(), s.rows);
         EXPECT_EQ(GetCapture(), nullptr) << "rows never capture";
     }
@@ -157,7 +158,7 @@ TEST_F(Mouse, HeaderClicksSortAndLevelButtonsReverse) {
     Open(400, 120);
     ASSERT_TRUE(Load(TableOf({{L"b", L"2", L"x"}, {L"a", L"3", L"z"}, {L"c", L"1", L"y"}})));
     engine.SelectRow(1);
-    const int32_t selected = engine.selectedRecord;
+    const int32_t selected = engine.view.selectedRecord;
     auto sorted = [&] {
         const int32_t p = engine.store.sortPosition;
         return std::to_string(p) +
@@ -170,7 +171,7 @@ TEST_F(Mouse, HeaderClicksSortAndLevelButtonsReverse) {
     EXPECT_EQ(sorted(), "1 down");
     DoubleClick(EdgeX(2) + body, 8);
     EXPECT_EQ(sorted(), "2 down") << "two sorts";
-    EXPECT_EQ(engine.selectedRecord, selected) << "the same record stays current";
+    EXPECT_EQ(engine.view.selectedRecord, selected) << "the same record stays current";
     Down(EdgeX(0) + body, 8), Up(EdgeX(0) + body, 100);
     EXPECT_EQ(sorted(), "0 up") << "released away, but not dragged: still a click";
 
@@ -178,15 +179,15 @@ TEST_F(Mouse, HeaderClicksSortAndLevelButtonsReverse) {
     ASSERT_TRUE(engine.SetGroupLevelsKeepingRow(1));
     auto levelAscending = [&] { return engine.store.groupAscending[engine.store.columnOrder[0]]; };
     const auto before = levelAscending();
-    const RECT button = engine.LevelButtonRect(0);
+    const RECT button = engine.layout.LevelButtonRect(0);
     const int bx = button.left + 5, by = button.top + 5;
     for (int released : {0, 1}) {
         Down(bx, by);
         Move(bx + 100, by);
-        EXPECT_EQ(std::make_pair(engine.trackMode, engine.pressedLook),
+        EXPECT_EQ(std::make_pair(engine.view.trackMode, engine.view.pressedLook),
                   std::make_pair(int32_t(TrackPress), 0));
         Move(bx, by);
-        EXPECT_EQ(engine.pressedLook, 1);
+        EXPECT_EQ(engine.view.pressedLook, 1);
         if (!released)
             Move(bx, by + 100);
         Up(bx, released ? by : by + 100);
@@ -195,7 +196,7 @@ TEST_F(Mouse, HeaderClicksSortAndLevelButtonsReverse) {
     // A single column cannot be dragged: its button behaves as a level button does.
     ASSERT_TRUE(Load(TextTable(3, 1)));
     Down(EdgeX(0) + body, 8), Move(EdgeX(0) + body, 200);
-    EXPECT_EQ(std::make_pair(engine.trackMode, engine.pressedLook),
+    EXPECT_EQ(std::make_pair(engine.view.trackMode, engine.view.pressedLook),
               std::make_pair(int32_t(TrackPress), 0));
     Up(EdgeX(0) + body, 200);
     EXPECT_EQ(sorted(), "0 up");
@@ -213,13 +214,13 @@ TEST_F(Mouse, ColumnDragMovesOnlyToAnotherEdgeAndFirstPlaceGroups) {
     for (int edge : {2, 3}) {
         Down(grab, 8);
         Move(grab + 10, 8);
-        EXPECT_EQ(engine.trackMode, TrackColumnDrag);
-        EXPECT_NE(engine.dragImage, nullptr);
+        EXPECT_EQ(engine.view.trackMode, TrackColumnDrag);
+        EXPECT_NE(engine.view.dragImage, nullptr);
         Move(EdgeX(edge) + 3, 8);
-        EXPECT_EQ(engine.dropIndex, edge);
+        EXPECT_EQ(engine.view.dropIndex, edge);
         Up(EdgeX(edge) + 3, 8);
         EXPECT_EQ(Order(), (std::vector<int32_t>{0, 1, 2})) << "its own edge " << edge;
-        EXPECT_EQ(engine.dragImage, nullptr);
+        EXPECT_EQ(engine.view.dragImage, nullptr);
     }
 
     // Grouped by Region with a record current: the picture of a drag in progress, then a drop
@@ -227,13 +228,13 @@ TEST_F(Mouse, ColumnDragMovesOnlyToAnotherEdgeAndFirstPlaceGroups) {
     ASSERT_TRUE(engine.SetGroupLevelsKeepingRow(1));
     ExpandAll(engine);
     engine.SelectRow(1);
-    ASSERT_NE(engine.selectedRecord, -1);
+    ASSERT_NE(engine.view.selectedRecord, -1);
     const int from = EdgeX(2) + 40;
     Down(from, 8);
     const Pixels pressed = Pixels::OfWindow(engine.hwnd);
     Move(from - 60, 8);
     Move(EdgeX(1) + 20, 8);
-    ASSERT_EQ(engine.dropIndex, 1);
+    ASSERT_EQ(engine.view.dropIndex, 1);
     const Pixels picture = Pixels::OfWindow(engine.hwnd);
     EXPECT_TRUE(SavePng(picture, "column_drag.png"));
     LOGBRUSH mark{};
@@ -250,7 +251,7 @@ TEST_F(Mouse, ColumnDragMovesOnlyToAnotherEdgeAndFirstPlaceGroups) {
     Up(EdgeX(0) - 20, 8);
     EXPECT_EQ(Order(), (std::vector<int32_t>{2, 0, 1}));
     EXPECT_EQ(engine.store.groupLevelCount, 1);
-    EXPECT_EQ(engine.selectedRecord, -1);
+    EXPECT_EQ(engine.view.selectedRecord, -1);
     EXPECT_EQ(engine.reported.back(), -1) << "the host hears of it";
 }
 
@@ -260,13 +261,13 @@ TEST_F(Mouse, ResizeStopsAtZeroAndTheHiddenEdgeCanBeFoundAgain) {
     const int edge = EdgeX(1) - 2; // the right resize zone of position 0
     Down(edge, 8);
     Move(edge + 40, 8);
-    EXPECT_EQ(engine.ColumnExtent(0, true), 140);
+    EXPECT_EQ(engine.layout.ColumnExtent(0, true), 140);
     Move(-50, 8); // past the left edge, left of the window
-    EXPECT_EQ(engine.liveSize, 0);
+    EXPECT_EQ(engine.view.liveSize, 0);
     Up(-50, 8);
     EXPECT_EQ(engine.store.WidthAt(0), 0);
     Down(EdgeX(1) + 1, 8); // the edge of the zero-width column, from the right
-    EXPECT_EQ(std::make_pair(engine.pressHit, engine.pressIndex),
+    EXPECT_EQ(std::make_pair(engine.view.pressHit, engine.view.pressIndex),
               std::make_pair(int32_t(HitHiddenColumnEdge), 0));
     Up(EdgeX(1) + 1, 8);
     EXPECT_EQ(Shape(EdgeX(1) + 1, 8), engine.splitCursor);
@@ -284,7 +285,7 @@ TEST_F(Mouse, SplitterDragSetsLevelsAndTheDoubleClickToggles) {
     ASSERT_TRUE(Load(TableOf({{L"p", L"x", L"1"}, {L"p", L"y", L"2"}, {L"q", L"x", L"3"}})));
     DoubleClick(2, 8);
     EXPECT_EQ(engine.store.groupLevelCount, 1) << "never dragged: one level";
-    DoubleClick(engine.SplitterRect().left + 2, 8);
+    DoubleClick(engine.layout.SplitterRect().left + 2, 8);
     EXPECT_EQ(engine.store.groupLevelCount, 0);
 
     const int w = engine.levelButtonWidth, margins = 2 * engine.groupingMargin;
@@ -303,7 +304,7 @@ TEST_F(Mouse, SplitterDragSetsLevelsAndTheDoubleClickToggles) {
     ClientToScreen(engine.hwnd, &edge);
     for (const auto& m : moves) {
         Move(m.x, 8);
-        EXPECT_EQ(engine.VisibleLevelCount(), m.levels) << m.x;
+        EXPECT_EQ(engine.layout.VisibleLevelCount(), m.levels) << m.x;
         EXPECT_EQ(TipText(), m.tip) << m.x;
         RECT tip{};
         GetWindowRect(engine.headerTips.tipWindow, &tip);
@@ -312,18 +313,18 @@ TEST_F(Mouse, SplitterDragSetsLevelsAndTheDoubleClickToggles) {
     EXPECT_EQ(engine.store.groupLevelCount, 0) << "nothing regroups before the release";
     Up(moves[4].x, 8);
     EXPECT_EQ(engine.store.groupLevelCount, 2);
-    EXPECT_EQ(engine.rememberedLevels, 2);
+    EXPECT_EQ(engine.view.rememberedLevels, 2);
     EXPECT_EQ(TipText(), "(hidden)");
 
     // Released with the same count: the groups stay as they are, open ones open.
     ASSERT_TRUE(engine.ExpandRow(0));
-    const int32_t rows = engine.DisplayedRows(), at = engine.SplitterRect().left + 2;
+    const int32_t rows = engine.DisplayedRows(), at = engine.layout.SplitterRect().left + 2;
     Drag(at, at + 5);
     EXPECT_EQ(engine.DisplayedRows(), rows);
     EXPECT_EQ(engine.store.groupLevelCount, 2);
     Drag(at, -300);
     EXPECT_EQ(engine.store.groupLevelCount, 0);
-    EXPECT_EQ(engine.rememberedLevels, 2);
+    EXPECT_EQ(engine.view.rememberedLevels, 2);
     DoubleClick(2, 8);
     EXPECT_EQ(engine.store.groupLevelCount, 2) << "the remembered grouping comes back";
     DoubleClick(at, 8);
@@ -339,7 +340,7 @@ TEST_F(Mouse, RightClickOrAForeignCaptureAbandonsEveryDrag) {
     const Pixels before = Pixels::OfWindow(engine.hwnd);
     const int32_t rows = engine.DisplayedRows();
     const std::vector<int32_t> order = Order();
-    const int splitter = engine.SplitterRect().left + 2, header = EdgeX(1) + 40;
+    const int splitter = engine.layout.SplitterRect().left + 2, header = EdgeX(1) + 40;
     const struct {
         int from, to;
         TrackMode mode;
@@ -354,7 +355,7 @@ TEST_F(Mouse, RightClickOrAForeignCaptureAbandonsEveryDrag) {
             SCOPED_TRACE(testing::Message() << d.mode << (foreign ? " foreign" : " right"));
             Down(d.from, 8);
             Move(d.to, 8);
-            ASSERT_EQ(engine.trackMode, d.mode);
+            ASSERT_EQ(engine.view.trackMode, d.mode);
             ASSERT_EQ(GetCapture(), engine.hwnd);
             if (foreign) {
                 SetCapture(other);
@@ -362,10 +363,10 @@ TEST_F(Mouse, RightClickOrAForeignCaptureAbandonsEveryDrag) {
             } else {
                 RightClick(d.to, 8);
             }
-            EXPECT_EQ(engine.trackMode, TrackNone);
+            EXPECT_EQ(engine.view.trackMode, TrackNone);
             EXPECT_EQ(Events(), "") << "no event, no beep";
             Up(d.to, 8);
-            EXPECT_EQ(engine.dragImage, nullptr);
+            EXPECT_EQ(engine.view.dragImage, nullptr);
             EXPECT_EQ(TipText(), "(hidden)");
             EXPECT_EQ(Order(), order);
             EXPECT_EQ(engine.store.WidthAt(0), 100);
@@ -403,7 +404,7 @@ TEST_F(Mouse, ScrollBarsShowTheirFinalStateWhenADragEnds) {
     for (const auto& d : drags) {
         SCOPED_TRACE(testing::Message() << d.splitter << " by " << d.by);
         const int from =
-            d.splitter ? engine.SplitterRect().left - engine.scrollX + 2 : EdgeX(1) - 2;
+            d.splitter ? engine.layout.SplitterRect().left - engine.view.scrollX + 2 : EdgeX(1) - 2;
         Down(from, 8);
         Move(from + d.by, 8);
         if (d.abandon)
