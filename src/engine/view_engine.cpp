@@ -236,7 +236,9 @@ void ViewEngine::OnSize(LPARAM lParam) {
 }
 
 void ViewEngine::OnSysColorChange() {
+    textMeasurer.SetFont(nullptr); // the font is made anew
     Build();
+    textMeasurer.SetFont(listFont);
     headerTips.SetMetrics(LevelTipMetrics());
     UpdatePageRows();
     UpdateContentWidth(true);

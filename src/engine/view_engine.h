@@ -120,6 +120,9 @@ private:
         int32_t maximum, page, position;
     };
     ScrollBarRequest horizontalBar{}, verticalBar{};
+    // Texts measured as the list font draws them. Its context lives with the engine: making
+    // one costs far more than a hit test may.
+    FontTextMeasurer textMeasurer{listFont};
     void SetBar(int bar, ScrollBarRequest& last, int32_t maximum, int32_t page, int32_t position);
 
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
