@@ -38,6 +38,7 @@ TTTOOLINFOA HeaderTips::Tool(UINT_PTR id) const {
 }
 
 bool HeaderTips::Create(HWND ownerWindow, const LevelToolMetrics& levelMetrics) {
+    Destroy();
     owner = ownerWindow;
     metrics = levelMetrics;
     trackedLevels = -1;
