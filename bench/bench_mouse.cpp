@@ -18,38 +18,30 @@ namespace {
 
 // Columns: two grouping texts of ten values each, a name-like text, two numbers.
 SAFEARRAY* MakeData(int32_t records) {
-    SAFEARRAYBOUND bounds[2] = {{5, 0}, {static_cast<ULONG>(records), 0}};
-    SAFEARRAY* array = SafeArrayCreate(VT_VARIANT, 2, bounds);
-    if (!array)
-        return nullptr;
-    VARIANT* cells = nullptr;
-    SafeArrayAccessData(array, reinterpret_cast<void**>(&cells));
     static const wchar_t* const syllables[] = {L"ka", L"Lo", L"mi", L"ne", L"sa", L"to",
                                                L"ri", L"Bu", L"do", L"fe", L"gi", L"hu"};
     uint32_t state = 12345;
-    for (int32_t r = 0; r < records; ++r) {
-        VARIANT* record = cells + static_cast<size_t>(r) * 5;
-        wchar_t text[40];
-        swprintf(text, 40, L"Region %d", r % 10);
-        record[0].vt = VT_BSTR;
-        record[0].bstrVal = SysAllocString(text);
-        swprintf(text, 40, L"Branch %d", (r / 10) % 10);
-        record[1].vt = VT_BSTR;
-        record[1].bstrVal = SysAllocString(text);
-        text[0] = L'\0';
+    auto text = [](VARIANT& cell, const wchar_t* value) {
+        cell.vt = VT_BSTR;
+        cell.bstrVal = SysAllocString(value);
+    };
+    return MakeTable<VARIANT>(VT_VARIANT, records, [&](int32_t r, VARIANT* record) {
+        wchar_t buffer[40];
+        swprintf(buffer, 40, L"Region %d", r % 10);
+        text(record[0], buffer);
+        swprintf(buffer, 40, L"Branch %d", (r / 10) % 10);
+        text(record[1], buffer);
+        buffer[0] = L'\0';
         for (int part = 0; part < 4; ++part) {
             state = state * 1664525u + 1013904223u;
-            wcscat(text, syllables[(state >> 8) % 12]);
+            wcscat(buffer, syllables[(state >> 8) % 12]);
         }
-        record[2].vt = VT_BSTR;
-        record[2].bstrVal = SysAllocString(text);
+        text(record[2], buffer);
         record[3].vt = VT_I4;
         record[3].lVal = r;
         record[4].vt = VT_I4;
         record[4].lVal = static_cast<LONG>(state % 100000);
-    }
-    SafeArrayUnaccessData(array);
-    return array;
+    });
 }
 
 LRESULT Mouse(HWND window, UINT message, int x, int y) {
@@ -95,15 +87,10 @@ void Measure(HWND host, int32_t records) {
         return;
     }
     SAFEARRAY* data = MakeData(records);
-    const bool loaded = data && engine.SetData(data, 0, 0, false);
-    if (data)
-        SafeArrayDestroy(data);
-    if (!loaded) {
+    if (!LoadTwoLevelsExpanded(engine, data)) {
         std::printf("%10d records: could not be loaded\n", records);
         return;
     }
-    engine.SetGroupLevelsKeepingRow(2);
-    ExpandTwoLevels(engine);
     engine.ResetView();
     engine.ScrollTo(0, engine.DisplayedRows() / 2);
     engine.SelectRow(engine.view.topRow + 3);

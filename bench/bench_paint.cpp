@@ -15,22 +15,13 @@ namespace {
 
 // Records x 5 integer columns: two grouping keys of ten values each, then three data columns.
 SAFEARRAY* MakeData(int32_t records) {
-    SAFEARRAYBOUND bounds[2] = {{5, 0}, {static_cast<ULONG>(records), 0}};
-    SAFEARRAY* array = SafeArrayCreate(VT_I4, 2, bounds);
-    if (!array)
-        return nullptr;
-    LONG* cells = nullptr;
-    SafeArrayAccessData(array, reinterpret_cast<void**>(&cells));
-    for (int32_t r = 0; r < records; ++r) {
-        LONG* record = cells + static_cast<size_t>(r) * 5;
+    return MakeTable<LONG>(VT_I4, records, [](int32_t r, LONG* record) {
         record[0] = r % 10;
         record[1] = (r / 10) % 10;
         record[2] = r;
         record[3] = static_cast<LONG>((static_cast<int64_t>(r) * 7919) % 100000);
         record[4] = 1000000 - r;
-    }
-    SafeArrayUnaccessData(array);
-    return array;
+    });
 }
 
 void Measure(HWND host, int32_t records, int32_t columnWidth) {
@@ -43,15 +34,10 @@ void Measure(HWND host, int32_t records, int32_t columnWidth) {
     }
     SAFEARRAY* data = MakeData(records);
     const double loadStart = Now();
-    const bool loaded = data && engine.SetData(data, 0, 0, false);
-    if (data)
-        SafeArrayDestroy(data);
-    if (!loaded) {
+    if (!LoadTwoLevelsExpanded(engine, data)) {
         std::printf("%10d records: could not be loaded\n", records);
         return;
     }
-    engine.SetGroupLevelsKeepingRow(2);
-    ExpandTwoLevels(engine);
     const double loadMs = 1000.0 * (Now() - loadStart);
     engine.ResetView();
     // Middle of the list: mostly records, a group header now and then.

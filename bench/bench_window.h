@@ -5,6 +5,7 @@
 #include "engine/view_engine.h"
 
 #include <windows.h>
+#include <oleauto.h>
 
 #include <algorithm>
 #include <vector>
@@ -22,6 +23,21 @@ public:
 inline double Median(std::vector<double> samples) {
     std::sort(samples.begin(), samples.end());
     return samples[samples.size() / 2];
+}
+
+// A table of five columns of Cell elements (of the variant type), fill(record, its five cells)
+// writing each record.
+template <class Cell, class Fill> SAFEARRAY* MakeTable(VARTYPE type, int32_t records, Fill fill) {
+    SAFEARRAYBOUND bounds[2] = {{5, 0}, {static_cast<ULONG>(records), 0}};
+    SAFEARRAY* array = SafeArrayCreate(type, 2, bounds);
+    if (!array)
+        return nullptr;
+    Cell* cells = nullptr;
+    SafeArrayAccessData(array, reinterpret_cast<void**>(&cells));
+    for (int32_t r = 0; r < records; ++r)
+        fill(r, cells + static_cast<size_t>(r) * 5);
+    SafeArrayUnaccessData(array);
+    return array;
 }
 
 // Opens every group of both levels straight through the tree.
@@ -42,6 +58,18 @@ inline HWND MakeBenchHost() {
     RegisterClassA(&wc);
     return CreateWindowExA(0, "NorvBenchHost", "bench", WS_POPUP | WS_VISIBLE, 0, 0, 900, 700,
                            nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+}
+
+// Loads the table (and destroys it), groups by the first two columns and opens every group.
+inline bool LoadTwoLevelsExpanded(ViewEngine& engine, SAFEARRAY* data) {
+    const bool loaded = data && engine.SetData(data, 0, 0, false);
+    if (data)
+        SafeArrayDestroy(data);
+    if (!loaded)
+        return false;
+    engine.SetGroupLevelsKeepingRow(2);
+    ExpandTwoLevels(engine);
+    return true;
 }
 
 // An 800 x 600 client area in the host; null when the window could not be made.
