@@ -4,6 +4,13 @@
 
 namespace {
 
+// A host procedure that counts the wheel messages its children hand on.
+int hostWheels = 0;
+LRESULT CALLBACK CountingHost(HWND window, UINT message, WPARAM w, LPARAM l) {
+    hostWheels += message == WM_MOUSEWHEEL || message == WM_MOUSEHWHEEL;
+    return DefWindowProcA(window, message, w, l);
+}
+
 class HeaderTipsTest : public EngineWindowTest {
 protected:
     void SetUp() override {
@@ -86,13 +93,8 @@ TEST_F(HeaderTipsTest, WheelScrollsRowsAndSidewaysAndHandsTheEndsToTheHost) {
     ASSERT_TRUE(SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &lines, 0));
     ASSERT_GT(lines, 0u);
     ASSERT_LT(lines, 20u);
-    static int hostWheels = 0;
     const WNDPROC original = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(host, GWLP_WNDPROC));
-    WNDPROC counting = [](HWND window, UINT message, WPARAM w, LPARAM l) -> LRESULT {
-        hostWheels += message == WM_MOUSEWHEEL || message == WM_MOUSEHWHEEL;
-        return DefWindowProcA(window, message, w, l);
-    };
-    SetWindowLongPtrA(host, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(counting));
+    SetWindowLongPtrA(host, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CountingHost));
 
     const int maxTop = 100 - engine.view.pageRows;
     const struct {
