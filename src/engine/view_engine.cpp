@@ -144,6 +144,10 @@ LRESULT ViewEngine::Dispatch(UINT message, WPARAM wParam, LPARAM lParam, bool& h
         handled = false;
         OnKillFocus();
         return 0;
+    case WM_KEYDOWN:
+        handled = false;
+        OnKeyDown(wParam, lParam);
+        return 0;
     case WM_DESTROY:
         handled = false;
         OnDestroy();
@@ -192,7 +196,6 @@ LRESULT ViewEngine::Dispatch(UINT message, WPARAM wParam, LPARAM lParam, bool& h
     }
     if (IsReflectedMessage(message))
         return DefWindowProcA(hwnd, message - ReflectedMessageOffset, wParam, lParam);
-    // Keys come with the keyboard work.
     handled = false;
     return 0;
 }

@@ -167,6 +167,7 @@ private:
     int32_t LastScrollPosition(int bar) const;
     void OnSetFocus();
     void OnKillFocus();
+    void OnKeyDown(WPARAM key, LPARAM lParam);
     void InvalidateAll(bool erase);
     void InvalidateCurrentRow();
     void FinishOrderChange();

@@ -96,7 +96,7 @@ TEST_F(Mouse, RowsSelectToggleAndReportDoubleClicksAndContextMenus) {
               cell = engine.layout.ColumnsLeft(false) + 9;
     engine.reported.clear();
     const struct {
-        char action; // Left, Double, Right
+        char action; // Left, Double, Right, or a Key (Down arrow)
         int x, row, frozen;
         int current, rows;
         std::string events;
@@ -115,12 +115,15 @@ TEST_F(Mouse, RowsSelectToggleAndReportDoubleClicksAndContextMenus) {
         {'L', cell, 0, 1, 2, 3, "beep"},
         {'D', caption, 0, 1, 2, 3, "beep; beep"},
         {'R', cell, 0, 1, 2, 3, "beep"},
+        {'K', 0, 0, 1, 2, 3, "beep"}, // the keys pass the same gate
     };
     for (const auto& s : steps) {
         const int y = RowY(s.row);
         engine.frozen = s.frozen;
         if (s.action == 'L')
             Click(s.x, y);
+        else if (s.action == 'K')
+            SendMessageA(engine.hwnd, WM_KEYDOWN, VK_DOWN, 1);
         else if (s.action == 'D')
             DoubleClick(s.x, y);
         else
