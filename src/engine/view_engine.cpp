@@ -181,7 +181,7 @@ LRESULT ViewEngine::Dispatch(UINT message, WPARAM wParam, LPARAM lParam, bool& h
         OnCaptureChanged();
         return 0;
     case WM_NOTIFY:
-        if (reinterpret_cast<const NMHDR*>(lParam)->code == TTN_NEEDTEXTA) {
+        if (lParam && reinterpret_cast<const NMHDR*>(lParam)->code == TTN_NEEDTEXTA) {
             OnLevelTipText(static_cast<int32_t>(wParam), reinterpret_cast<NMTTDISPINFOA*>(lParam));
             return 0;
         }
