@@ -293,6 +293,17 @@ TEST_F(Mouse, ColumnDragMovesOnlyToAnotherEdgeAndFirstPlaceGroups) {
     EXPECT_EQ(engine.store.groupLevelCount, 1);
     EXPECT_EQ(engine.view.selectedRecord, -1);
     EXPECT_EQ(engine.reported.back(), -1) << "the host hears of it";
+
+    // A window destroyed mid-drag ends the drag; a new window drags again.
+    for (int round = 0; round < 2; ++round) {
+        Down(EdgeX(2) + 40, 8);
+        Move(EdgeX(2) + 10, 8);
+        ASSERT_NE(engine.view.dragImage, nullptr) << round;
+        engine.DestroyEngineWindow();
+        EXPECT_EQ(std::make_pair(engine.view.trackMode, engine.view.dragImage),
+                  std::make_pair(int32_t(TrackNone), HIMAGELIST(nullptr)));
+        ASSERT_NE(engine.CreateEngineWindow(host, ControlBounds(420, 120)), nullptr);
+    }
 }
 
 TEST_F(Mouse, ResizeStopsAtZeroAndTheHiddenEdgeCanBeFoundAgain) {
