@@ -123,10 +123,8 @@ const KeyAction keyActions[] = {
 } // namespace
 
 void ViewEngine::OnKeyDown(WPARAM key, LPARAM lParam) {
-    if (EventsFrozen()) {
-        MessageBeep(0xFFFFFFFF);
+    if (InputRefused())
         return;
-    }
     const int32_t n = LOWORD(lParam);
     const bool ctrl = GetKeyState(VK_CONTROL) < 0;
     for (const KeyAction& action : keyActions)
