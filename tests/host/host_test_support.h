@@ -65,12 +65,6 @@ protected:
     HRESULT Create(const RECT& bounds, bool quick = false) {
         return host->CreateFromModule(ModuleWindowsPath().c_str(), CLSID_View, bounds, quick);
     }
-    std::vector<DISPID> EventIds() const {
-        std::vector<DISPID> ids;
-        for (const HostEvent& e : events)
-            ids.push_back(e.id);
-        return ids;
-    }
 
     HWND window = nullptr;
     ControlHost* host = nullptr;
