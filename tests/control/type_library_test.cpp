@@ -24,15 +24,6 @@ TYPEATTR AttributesOf(ITypeInfo* info) {
     return copy;
 }
 
-std::wstring NameOf(ITypeInfo* info, HREFTYPE ref) {
-    ITypeInfo* type = nullptr;
-    if (FAILED(info->GetRefTypeInfo(ref, &type)))
-        return L"?";
-    const std::wstring name = Doc(type, MEMBERID_NIL);
-    type->Release();
-    return name;
-}
-
 // " id [get|put] Name(Parameter, ...)" with "opt", "retval" and defaults as marked, after
 // checking that the member has a help string. The parameters' types are the compiler's part:
 // the control implements the header made from the same declarations.
@@ -81,7 +72,11 @@ void Describe(ITypeInfo* info, Lines& lines) {
         const VARIANT& value = *constant->lpvarValue;
         lines.back() += L" " + Doc(info, constant->memid) + L"=" +
                         (V_VT(&value) == VT_I4 ? std::to_wstring(V_I4(&value)) : L"?");
-        EXPECT_FALSE(Doc(info, constant->memid, true).empty()) << lines.back();
+        // The constants' help is written in by a build step of its own: none empty, and the
+        // last one's text shows none slipped onto a neighbour.
+        const std::wstring help = Doc(info, constant->memid, true);
+        EXPECT_FALSE(help.empty()) << lines.back();
+        lines.back() += i + 1 == type.cVars ? L" (" + help + L")" : L"";
         info->ReleaseVarDesc(constant);
     }
     HREFTYPE ref = 0;
@@ -94,10 +89,13 @@ void Describe(ITypeInfo* info, Lines& lines) {
     for (UINT i = 0; type.typekind == TKIND_COCLASS && i < type.cImplTypes; ++i) {
         INT flags = 0;
         info->GetImplTypeFlags(i, &flags);
+        ITypeInfo* implemented = nullptr;
         info->GetRefTypeOfImplType(i, &ref);
+        ASSERT_EQ(S_OK, info->GetRefTypeInfo(ref, &implemented));
         lines.back() += (flags & IMPLTYPEFLAG_FDEFAULT ? L"; default " : L"; ") +
                         std::wstring(flags & IMPLTYPEFLAG_FSOURCE ? L"source " : L"") +
-                        NameOf(info, ref);
+                        Doc(implemented, MEMBERID_NIL);
+        implemented->Release();
     }
     if (vtable)
         vtable->Release();
@@ -122,12 +120,14 @@ TEST(TypeLibrary, EveryTypeAndMemberAsClientsBindToThemEachWithItsOwnHelp) {
         info->Release();
     }
     const Lines expected = {
-        L"ColumnAlign enum: Specifies the alignment of the text. flLeft=0 flCenter=1 flRight=2",
+        L"ColumnAlign enum: Specifies the alignment of the text. flLeft=0 flCenter=1 flRight=2 "
+        L"(Align text to the right.)",
         L"DateTimeFormat enum: Specifies the formatting for the date and time values. "
         L"flShortDate=0 flLongDate=1 flShortDateShortTime=2 flShortDateLongTime=3 "
-        L"flLongDateShortTime=4 flLongDateLongTime=5",
+        L"flLongDateShortTime=4 flLongDateLongTime=5 (Display a date and time using the long date "
+        L"and time format specified in your computer's regional settings.)",
         L"DateTimeGrouping enum: Specifies the grouping for the date and time values. flHour=0 "
-        L"flDay=1 flMonth=2 flQuarter=3 flYear=4",
+        L"flDay=1 flMonth=2 flQuarter=3 flYear=4 (Group by year.)",
         L"Cell dispinterface dual: Represents the stored data at the intersection of record and "
         L"column indexes in the loaded data array.",
         L" 0 get Value(retval Value)",
@@ -161,23 +161,5 @@ TEST(TypeLibrary, EveryTypeAndMemberAsClientsBindToThemEachWithItsOwnHelp) {
     };
     EXPECT_EQ(expected, lines);
 
-    // The constants' help is written into the library by a build step of its own; the last
-    // of each enumeration shows none slipped onto a neighbour.
-    const std::pair<const wchar_t*, const wchar_t*> members[] = {
-        {L"OnItemDblClick", L"Occurs when the user double-clicks the record."},
-        {L"flRight", L"Align text to the right."},
-        {L"flLongDateLongTime", L"Display a date and time using the long date and time format "
-                                L"specified in your computer's regional settings."},
-        {L"flYear", L"Group by year."}};
-    for (auto [name, help] : members) {
-        ITypeInfo* info = nullptr;
-        MEMBERID id = MEMBERID_NIL;
-        USHORT found = 1;
-        std::wstring buffer = name; // the library writes its own spelling back
-        ASSERT_EQ(S_OK, library->FindName(&buffer[0], 0, &info, &id, &found));
-        ASSERT_EQ(1, found) << name;
-        EXPECT_EQ(help, Doc(info, id, true));
-        info->Release();
-    }
     library->Release();
 }
