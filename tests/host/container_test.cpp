@@ -6,25 +6,20 @@
 
 namespace {
 
-struct Created {
-    DWORD style = 0, exStyle = 0;
-    RECT rect = {};
-    int count = 0;
-};
-Created created;
+// "style extended-style x,y widthxheight;" of each window of the control's class as it is
+// created, before anything can change it.
+std::string created;
 
-// Sees every window of the control's class as it is created, before anything can change it.
 LRESULT CALLBACK WatchCreation(int code, WPARAM wParam, LPARAM lParam) {
-    if (code == HCBT_CREATEWND) {
-        char name[32] = {};
-        GetClassNameA(reinterpret_cast<HWND>(wParam), name, sizeof name);
+    char name[32] = {};
+    if (code == HCBT_CREATEWND &&
+        GetClassNameA(reinterpret_cast<HWND>(wParam), name, sizeof name) &&
+        std::string(name) == "NorvView") {
         const CREATESTRUCTA* cs = reinterpret_cast<CBT_CREATEWNDA*>(lParam)->lpcs;
-        if (std::string(name) == "NorvView") {
-            created.style = static_cast<DWORD>(cs->style);
-            created.exStyle = cs->dwExStyle;
-            created.rect = RECT{cs->x, cs->y, cs->x + cs->cx, cs->y + cs->cy};
-            ++created.count;
-        }
+        char line[80];
+        snprintf(line, sizeof line, "%08lx %lx %d,%d %dx%d;", static_cast<unsigned long>(cs->style),
+                 static_cast<unsigned long>(cs->dwExStyle), cs->x, cs->y, cs->cx, cs->cy);
+        created += line;
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
@@ -46,17 +41,14 @@ using Container = HostTest;
 
 TEST_F(Container, ActivationCreatesTheWindowAtTheSiteRectangle) {
     HHOOK hook = SetWindowsHookExA(WH_CBT, WatchCreation, nullptr, GetCurrentThreadId());
-    created = Created{};
+    created.clear();
     const RECT bounds{10, 20, 250, 180};
     ASSERT_EQ(S_OK, Create(bounds));
     UnhookWindowsHookEx(hook);
     HWND control = host->ControlWindow();
     ASSERT_NE(control, nullptr);
     EXPECT_EQ(GetParent(control), window);
-    EXPECT_EQ(created.count, 1);
-    EXPECT_EQ(created.style, 0x50300000u);
-    EXPECT_EQ(created.exStyle, 0x200u);
-    EXPECT_TRUE(created.rect == bounds);
+    EXPECT_EQ(created, "50300000 200 10,20 240x160;") << "once, these styles, the site rectangle";
     EXPECT_TRUE(PlaceInParent(control) == bounds);
     EXPECT_TRUE(host->Record().inPlaceActive);
     EXPECT_FALSE(host->Record().uiActive) << "in-place activation alone";
