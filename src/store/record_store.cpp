@@ -172,7 +172,7 @@ bool RecordStore::Load(SAFEARRAY* source, int32_t format, int32_t grouping, bool
         return false;
     const int64_t records = static_cast<int64_t>(recordUpper) - recordLower + 1;
     const int64_t columns = static_cast<int64_t>(columnUpper) - columnLower + 1;
-    if (!AcceptedShape(records, columns))
+    if (!AcceptedShape(source, records, columns))
         return false;
 
     Clear();
@@ -209,10 +209,12 @@ void RecordStore::FillCells(SAFEARRAY* source, VARTYPE type, bool revert, LONG r
     loading = false;
 }
 
-bool RecordStore::AcceptedShape(int64_t records, int64_t columns) {
-    if (records != 0 && columns != 0)
-        return true;
-    return records <= maxEmptyExtent && columns <= maxEmptyExtent;
+bool RecordStore::AcceptedShape(const SAFEARRAY* source, int64_t records, int64_t columns) {
+    if (records == 0 || columns == 0)
+        return records <= maxEmptyExtent && columns <= maxEmptyExtent;
+    // Elements without data behind them: the cells would cost what the array claims while it
+    // passes nothing. (Beyond the countable, the load comes up empty instead.)
+    return source->pvData || records * columns > maxCellCount;
 }
 
 bool RecordStore::AllocateCells(int64_t records, int64_t columns) {

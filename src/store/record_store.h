@@ -110,7 +110,7 @@ private:
     int32_t PositionOfRecord(int32_t record) const;
 
     bool Load(SAFEARRAY* source, int32_t format, int32_t grouping, bool revert);
-    static bool AcceptedShape(int64_t records, int64_t columns);
+    static bool AcceptedShape(const SAFEARRAY* source, int64_t records, int64_t columns);
     bool AllocateCells(int64_t records, int64_t columns);
     void FillCells(SAFEARRAY* source, VARTYPE type, bool revert, LONG recordLower, LONG columnLower,
                    int32_t format, int32_t grouping);

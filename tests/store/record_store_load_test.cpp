@@ -136,8 +136,9 @@ TEST(LoadRefused, ArraysOfOtherShapesOrElementsLeaveThePreviousLoadAsItWas) {
                                   SafeArrayBuilder(VT_I4, 0, 2, 0, 2),
                                   // no cells, but 65,537 or 2^31 - 1 entries in the other dimension
                                   SafeArrayBuilder(VT_VARIANT, 0, 65537, 0, 0),
-                                  HandMadeArray(sizeof(VARIANT), 0, 0x7FFFFFFF, false)};
-    refused[7].get()->fFeatures = FADF_VARIANT;
+                                  HandMadeArray(sizeof(VARIANT), 0, 0x7FFFFFFF, false),
+                                  HandMadeArray(sizeof(VARIANT), 1, 0x7FFFFFFF, false)};
+    refused[7].get()->fFeatures = refused[8].get()->fFeatures = FADF_VARIANT; // no data behind
     refused[3].get()->fFeatures = FADF_RECORD; // four-byte records are no integers
     refused[5].get()->cbElements = 64;         // an element size that contradicts the type
     RecordStore store;
