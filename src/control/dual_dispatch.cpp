@@ -97,12 +97,5 @@ HRESULT DualDispatch::Invoke(void* object, DISPID id, REFIID riid, WORD flags, D
     const int most = MostArguments(info.Get(), id, flags);
     if (most >= 0 && params->cArgs > static_cast<UINT>(most))
         return Refuse(DISP_E_BADPARAMCOUNT);
-    // A caller that does not want the result still gets it released: the runtime drops it
-    // otherwise, with any reference it holds.
-    VARIANT unwanted;
-    VariantInit(&unwanted);
-    hr = DispInvoke(object, info.Get(), id, flags, params, result ? result : &unwanted, exception,
-                    argumentError);
-    VariantClear(&unwanted);
-    return hr;
+    return DispInvoke(object, info.Get(), id, flags, params, result, exception, argumentError);
 }
