@@ -94,7 +94,7 @@ void Measure(HWND host, int32_t records, int32_t columnWidth) {
     engine.ResetView();
     // Middle of the list: mostly records, a group header now and then.
     engine.ScrollTo(0, engine.DisplayedRows() / 2);
-    engine.SelectRow(engine.topRow + 3);
+    engine.SelectRow(engine.view.topRow + 3);
     SetFocus(engine.hwnd);
     UpdateWindow(engine.hwnd);
 
@@ -108,25 +108,25 @@ void Measure(HWND host, int32_t records, int32_t columnWidth) {
 
     // One pixel at a time, as while the user drags a column edge.
     const int32_t position = 3;
-    engine.trackMode = TrackResize;
-    engine.pressIndex = position;
-    engine.liveSize = engine.ColumnExtent(position, false);
+    engine.view.trackMode = TrackResize;
+    engine.view.pressIndex = position;
+    engine.view.liveSize = engine.layout.ColumnExtent(position, false);
     std::vector<double> steps;
     for (int i = 0; i < 200; ++i) {
-        const int32_t width = engine.liveSize + (i < 100 ? 1 : -1);
+        const int32_t width = engine.view.liveSize + (i < 100 ? 1 : -1);
         const double start = Now();
         engine.ScrollColumnsAfterResize(position, width);
-        engine.liveSize = width;
+        engine.view.liveSize = width;
         engine.UpdateContentWidth(true);
-        engine.ScrollTo(engine.scrollX, engine.topRow);
+        engine.ScrollTo(engine.view.scrollX, engine.view.topRow);
         UpdateWindow(engine.hwnd);
         steps.push_back(1000.0 * (Now() - start));
     }
-    engine.trackMode = TrackNone;
+    engine.view.trackMode = TrackNone;
 
     std::printf("%10d records, %8d rows, content %5d px: full repaint %6.2f ms, resize step"
                 " %6.2f ms (load, group, expand %.0f ms)\n",
-                records, engine.DisplayedRows(), engine.contentWidth, Median(paints), Median(steps),
+                records, engine.DisplayedRows(), engine.view.contentWidth, Median(paints), Median(steps),
                 loadMs);
     std::fflush(stdout);
 }

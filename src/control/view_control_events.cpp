@@ -98,7 +98,7 @@ bool ViewControl::DesignModeOrUIDead() {
 
 HRESULT STDMETHODCALLTYPE ViewControl::FreezeEvents(BOOL freeze) {
     // Freezing ends any header drag: its drop would act while the host is not listening.
-    if (freezeCount == 0 && freeze && trackMode != 0)
+    if (freezeCount == 0 && freeze && view.trackMode != 0)
         ReleaseTracking();
     freezeCount += freeze ? 1 : -1;
     if (freezeCount == 0 && pendingSelect != 0)

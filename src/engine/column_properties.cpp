@@ -50,7 +50,7 @@ HRESULT ViewEngine::PutColumnWidth(int32_t column, int32_t width) {
     UpdateContentWidth(true);
     if (hwnd) {
         InvalidateAll(false);
-        ScrollTo(scrollX, topRow);
+        ScrollTo(view.scrollX, view.topRow);
     }
     return S_OK;
 }
@@ -90,6 +90,6 @@ HRESULT ViewEngine::GetRecordCount(int32_t* count) {
 HRESULT ViewEngine::GetSelectedRecord(int32_t* record) {
     if (!record)
         return E_POINTER;
-    *record = selectedRecord;
+    *record = view.selectedRecord;
     return S_OK;
 }

@@ -8,28 +8,28 @@ bool ViewEngine::SelectRow(int32_t row) {
         row = 0;
     if (row >= store.rowCount - 1)
         row = store.rowCount - 2;
-    const int32_t old = currentRow;
+    const int32_t old = view.currentRow;
     const bool changed = row != old;
     if (changed) {
-        currentRow = row;
-        InvalidateRow(old - topRow, true);
+        view.currentRow = row;
+        InvalidateRow(old - view.topRow, true);
     }
-    EnsureRowVisible(currentRow, false);
+    EnsureRowVisible(view.currentRow, false);
     if (changed)
-        InvalidateRow(currentRow - topRow, true);
+        InvalidateRow(view.currentRow - view.topRow, true);
     PlaceCaret();
     SyncSelection();
     return true;
 }
 
 void ViewEngine::EnsureRowVisible(int32_t row, bool update) {
-    int32_t top = topRow;
-    if (row - pageRows + 1 > top)
-        top = row - pageRows + 1;
+    int32_t top = view.topRow;
+    if (row - view.pageRows + 1 > top)
+        top = row - view.pageRows + 1;
     if (row < top)
         top = row;
-    if (top != topRow)
-        ScrollTo(scrollX, top);
+    if (top != view.topRow)
+        ScrollTo(view.scrollX, top);
     if (update && hwnd)
         UpdateWindow(hwnd);
 }
@@ -47,10 +47,10 @@ bool ViewEngine::ExpandRow(int32_t row) {
         return false;
     const int32_t added = store.cursor.node->Expand();
     store.rowCount += added;
-    if (currentRow > row)
-        currentRow += added;
+    if (view.currentRow > row)
+        view.currentRow += added;
     InvalidateAll(false);
-    ScrollTo(scrollX, topRow);
+    ScrollTo(view.scrollX, view.topRow);
     SyncSelection();
     return true;
 }
@@ -60,55 +60,55 @@ bool ViewEngine::CollapseRow(int32_t row) {
         return false;
     const int32_t removed = store.cursor.node->Collapse();
     store.rowCount -= removed;
-    if (currentRow > row) {
-        if (currentRow > row + removed)
-            currentRow -= removed;
+    if (view.currentRow > row) {
+        if (view.currentRow > row + removed)
+            view.currentRow -= removed;
         else
-            currentRow = row; // the current row went into the closed group
+            view.currentRow = row; // the current row went into the closed group
     }
     InvalidateAll(true);
-    ScrollTo(scrollX, topRow);
+    ScrollTo(view.scrollX, view.topRow);
     SyncSelection();
     return true;
 }
 
 void ViewEngine::SyncSelection() {
-    const int32_t old = selectedRecord;
-    if (store.columnCount > 0 && store.cursor.Seek(currentRow))
-        selectedRecord = store.cursor.RecordAtCursor();
+    const int32_t old = view.selectedRecord;
+    if (store.columnCount > 0 && store.cursor.Seek(view.currentRow))
+        view.selectedRecord = store.cursor.RecordAtCursor();
     else
-        selectedRecord = -1;
-    if (selectedRecord != old)
+        view.selectedRecord = -1;
+    if (view.selectedRecord != old)
         SelectionChanged();
 }
 
 void ViewEngine::ResetView() {
     UpdateContentWidth(false);
-    currentRow = store.rowCount != 1 ? 0 : -1;
+    view.currentRow = store.rowCount != 1 ? 0 : -1;
     if (hwnd) {
-        ScrollTo(scrollX, topRow);
+        ScrollTo(view.scrollX, view.topRow);
         InvalidateAll(false);
     }
 }
 
 void ViewEngine::FinishOrderChange() {
-    currentRow = store.cursor.row - 1;
+    view.currentRow = store.cursor.row - 1;
 }
 
 void ViewEngine::SortRowsByColumn(int32_t position) {
-    store.cursor.Seek(currentRow);
+    store.cursor.Seek(view.currentRow);
     store.SortByColumn(position);
     FinishOrderChange();
 }
 
 void ViewEngine::ReverseGroupOrder(int32_t level) {
-    store.cursor.Seek(currentRow);
+    store.cursor.Seek(view.currentRow);
     store.ToggleGroupOrder(level);
     FinishOrderChange();
 }
 
 bool ViewEngine::MoveColumnKeepingRow(int32_t from, int32_t to) {
-    store.cursor.Seek(currentRow);
+    store.cursor.Seek(view.currentRow);
     if (!store.MoveColumn(from, to))
         return false;
     ResetView();
@@ -117,7 +117,7 @@ bool ViewEngine::MoveColumnKeepingRow(int32_t from, int32_t to) {
 }
 
 bool ViewEngine::SetGroupLevelsKeepingRow(int32_t count) {
-    store.cursor.Seek(currentRow);
+    store.cursor.Seek(view.currentRow);
     if (!store.SetGroupLevelCount(count))
         return false;
     ResetView();

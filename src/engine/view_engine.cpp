@@ -169,12 +169,12 @@ void ViewEngine::OnDestroy() {
 }
 
 void ViewEngine::OnSize(LPARAM lParam) {
-    clientWidth = static_cast<int16_t>(LOWORD(lParam));
-    clientHeight = static_cast<int16_t>(HIWORD(lParam));
+    view.clientWidth = static_cast<int16_t>(LOWORD(lParam));
+    view.clientHeight = static_cast<int16_t>(HIWORD(lParam));
     UpdatePageRows();
     if (store.columnCount == 0)
         InvalidateAll(false);
-    ScrollTo(scrollX, topRow);
+    ScrollTo(view.scrollX, view.topRow);
 }
 
 void ViewEngine::OnSysColorChange() {
@@ -182,23 +182,23 @@ void ViewEngine::OnSysColorChange() {
     UpdatePageRows();
     UpdateContentWidth(true);
     InvalidateAll(false);
-    ScrollTo(scrollX, topRow);
+    ScrollTo(view.scrollX, view.topRow);
 }
 
 void ViewEngine::OnHScroll(WPARAM wParam) {
     int32_t x;
     switch (LOWORD(wParam)) {
     case SB_LINELEFT:
-        x = scrollX - 10;
+        x = view.scrollX - 10;
         break;
     case SB_LINERIGHT:
-        x = scrollX + 10;
+        x = view.scrollX + 10;
         break;
     case SB_PAGELEFT:
-        x = scrollX - clientWidth;
+        x = view.scrollX - view.clientWidth;
         break;
     case SB_PAGERIGHT:
-        x = scrollX + clientWidth;
+        x = view.scrollX + view.clientWidth;
         break;
     case SB_THUMBPOSITION:
     case SB_THUMBTRACK:
@@ -208,28 +208,28 @@ void ViewEngine::OnHScroll(WPARAM wParam) {
         x = 0;
         break;
     case SB_RIGHT:
-        x = contentWidth;
+        x = view.contentWidth;
         break;
     default:
         return;
     }
-    ScrollTo(x, topRow);
+    ScrollTo(x, view.topRow);
 }
 
 void ViewEngine::OnVScroll(WPARAM wParam) {
     int32_t y;
     switch (LOWORD(wParam)) {
     case SB_LINEUP:
-        y = topRow - 1;
+        y = view.topRow - 1;
         break;
     case SB_LINEDOWN:
-        y = topRow + 1;
+        y = view.topRow + 1;
         break;
     case SB_PAGEUP:
-        y = topRow - pageRows;
+        y = view.topRow - view.pageRows;
         break;
     case SB_PAGEDOWN:
-        y = topRow + pageRows;
+        y = view.topRow + view.pageRows;
         break;
     case SB_THUMBPOSITION:
     case SB_THUMBTRACK:
@@ -244,7 +244,7 @@ void ViewEngine::OnVScroll(WPARAM wParam) {
     default:
         return;
     }
-    ScrollTo(scrollX, y);
+    ScrollTo(view.scrollX, y);
 }
 
 void ViewEngine::OnEraseBackground(HDC dc) {
@@ -308,20 +308,20 @@ void ViewEngine::OnPaint() {
 }
 
 void ViewEngine::OnSetFocus() {
-    hasFocus = 1;
+    view.hasFocus = 1;
     CreateCaret(hwnd, nullptr, 0, 0);
     InvalidateCurrentRow();
 }
 
 void ViewEngine::OnKillFocus() {
-    hasFocus = 0;
+    view.hasFocus = 0;
     DestroyCaret();
     InvalidateCurrentRow();
 }
 
 void ViewEngine::InvalidateCurrentRow() {
-    if (currentRow >= 0)
-        InvalidateRow(currentRow - topRow, false);
+    if (view.currentRow >= 0)
+        InvalidateRow(view.currentRow - view.topRow, false);
 }
 
 void ViewEngine::InvalidateAll(bool erase) {
@@ -330,18 +330,18 @@ void ViewEngine::InvalidateAll(bool erase) {
 }
 
 void ViewEngine::PlaceCaret() {
-    if (!hasFocus)
+    if (!view.hasFocus)
         return;
-    int32_t visible = currentRow - topRow;
+    int32_t visible = view.currentRow - view.topRow;
     if (visible < 0)
         visible = 0;
-    if (visible > pageRows)
-        visible = pageRows;
+    if (visible > view.pageRows)
+        visible = view.pageRows;
     SetCaretPos(0, headerHeight + rowHeight * visible);
 }
 
 void ViewEngine::ReleaseTracking() {
-    if (trackMode != TrackNone)
+    if (view.trackMode != TrackNone)
         ReleaseCapture();
 }
 

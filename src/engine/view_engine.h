@@ -2,8 +2,9 @@
 
 #include "engine/engine_sink.h"
 #include "engine/header_tips.h"
-#include "engine/track_state.h"
 #include "render/draw_resources.h"
+#include "render/layout.h"
+#include "render/view_state.h"
 #include "store/record_store.h"
 
 #include <windows.h>
@@ -23,17 +24,10 @@ public:
     RecordStore store;
     HeaderTips headerTips;
 
-    // Header tracking (mouse operations on the header strip).
-    int32_t trackMode = TrackNone;
-    int32_t pressHit = HitNone;
-    int32_t pressIndex = -1;
-    int32_t pressedLook = 0;
-    int32_t dropIndex = -1;
-    int32_t liveSize = 0;
-
-    int32_t currentRow = -1, selectedRecord = -1, topRow = 0, scrollX = 0, pageRows = 0;
-    int32_t clientWidth = 0, clientHeight = 0, contentWidth = 0;
-    int32_t hasFocus = 0;
+    ViewState view;
+    // The geometry of the metrics, the store and the view state; the window invalidates and
+    // scrolls by what it answers.
+    Layout layout{store, *this, view};
 
     // Creates the control's window as a child of parent (class with CS_DBLCLKS, arrow cursor,
     // window-colour background; WS_CHILD|WS_VISIBLE|WS_HSCROLL|WS_VSCROLL, WS_EX_CLIENTEDGE).
@@ -64,26 +58,17 @@ public:
     void DrawPlaceholder(HDC dc, const RECT& bounds);
     using DrawResources::DrawPlaceholder;
 
-    // --- layout ---
-    int32_t DisplayedRows() const { return store.rowCount - 1; }
-    int32_t GroupingAreaWidth(bool live) const;
-    int32_t MaxGroupingAreaWidth() const;
-    int32_t ColumnsLeft(bool live) const;
-    int32_t ColumnExtent(int32_t position, bool live);
-    int32_t VisibleLevelCount() const;
+    // --- layout: the geometry is asked of layout; these keep the view state in step ---
+    int32_t DisplayedRows() const { return layout.DisplayedRows(); }
     void UpdateContentWidth(bool live);
-    RECT GroupingAreaRect() const;
-    RECT LevelButtonRect(int32_t level) const;
-    RECT SplitterRect() const;
-    // The button of a display position starting at x; x moves on to its right edge.
-    RECT ColumnHeaderRect(int32_t position, int32_t& x);
-    bool RowRect(int32_t visibleIndex, RECT* rect) const;
     void UpdatePageRows();
     void InvalidateHeader(bool update);
     void InvalidateRow(int32_t visibleIndex, bool update);
     POINT ClientToWindowPoint(POINT point) const;
     void SetColumnExtent(int32_t position, int32_t width);
     void AutoFitColumn(int32_t position);
+    // What lies under a window point, group captions measured with the list font.
+    HitKind HitTest(int32_t x, int32_t y, int32_t* index = nullptr, int32_t* offset = nullptr);
 
     // --- painting ---
     enum ButtonKind { LevelButton, ColumnButton };
@@ -146,8 +131,8 @@ private:
     void InvalidateCurrentRow();
     void FinishOrderChange();
     int32_t MeasureColumnTexts(int32_t position);
-    void PaintRecordRow(HDC dc, int32_t visibleIndex, bool selected, bool focused, RECT* focusRect);
-    int32_t stripLeft = 0, stripRight = 0; // content x covered by the row strip being painted
+    void PaintRecordRow(HDC dc, int32_t visibleIndex, bool selected, bool focused, RECT* focusRect,
+                        int32_t stripLeft, int32_t stripRight);
     void PaintGroupRow(HDC dc, int32_t level, int32_t visibleIndex, bool selected, bool focused,
                        RECT* focusRect);
 };

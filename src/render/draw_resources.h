@@ -1,5 +1,7 @@
 #pragma once
 
+#include "render/layout_metrics.h"
+
 #include <windows.h>
 #include <commctrl.h>
 
@@ -7,7 +9,7 @@
 
 // The graphics objects and pixel metrics the control draws and hit-tests with. Built at
 // construction, rebuilt whole when the system colours or metrics change.
-class DrawResources {
+class DrawResources : public LayoutMetrics {
 public:
     DrawResources();
     ~DrawResources();
@@ -37,22 +39,6 @@ public:
         GlyphBoxPlusAlone = 7,
         GlyphCellCount = 9
     };
-
-    int32_t highContrast = 0;
-    int32_t borderX = 1, borderY = 1;
-    int32_t edgeX = 2, edgeY = 2;
-    int32_t smallIconX = 16, smallIconY = 16;
-    int32_t rowHeight = 16;
-    int32_t indentWidth = 20;
-    int32_t headerHeight = 17;
-    int32_t levelButtonWidth = 20;
-    int32_t levelButtonHeight = 14;
-    int32_t groupingMargin = 18;
-    int32_t levelButtonTop = 1;
-    int32_t splitterWidth = 6;
-    int32_t textMargin = 6;
-    int32_t sortMarkMargin = 18;
-    int32_t minEdgeWidth = 2;
 
     HFONT listFont = nullptr;
     HBRUSH markBrush = nullptr;

@@ -49,6 +49,11 @@ public:
     OwnedDc& operator=(const OwnedDc&) = delete;
     HDC Get() const { return handle; }
     explicit operator bool() const { return handle != nullptr; }
+    // Takes a context when none is held yet.
+    void Adopt(HDC dc) {
+        if (!handle)
+            handle = dc;
+    }
 
     void SelectBitmap(HGDIOBJ bitmap) { Remember(oldBitmap, SelectObject(handle, bitmap)); }
     void SelectFont(HGDIOBJ font) { Remember(oldFont, SelectObject(handle, font)); }

@@ -184,7 +184,7 @@ TEST_F(EventsTest, FreezingEndsHeaderTracking) {
                                 nullptr, nullptr);
     ASSERT_NE(nullptr, control->CreateEngineWindow(host, RECT{0, 0, 200, 200}));
     SetCapture(control->hwnd);
-    control->trackMode = TrackColumnDrag;
+    control->view.trackMode = TrackColumnDrag;
     ASSERT_EQ(control->hwnd, GetCapture());
     ASSERT_EQ(S_OK, control->FreezeEvents(TRUE));
     EXPECT_NE(control->hwnd, GetCapture());

@@ -32,7 +32,7 @@ protected:
 TEST_F(CurrentRow, LoadSelectsTheFirstRowOrNoneWithoutRecords) {
     Open(300, 200);
     ASSERT_TRUE(Load(TableOf({{L"c"}, {L"a"}, {L"b"}})));
-    EXPECT_EQ(engine.currentRow, 0);
+    EXPECT_EQ(engine.view.currentRow, 0);
     EXPECT_EQ(engine.reported, std::vector<int32_t>{1}) << "record 1 sorts first";
     ASSERT_TRUE(Load(TableOf({{L"z"}, {L"a"}})));
     EXPECT_EQ(engine.reported.size(), 1u) << "the same first record: nothing new to report";
@@ -44,11 +44,11 @@ TEST_F(CurrentRow, SelectRowClampsToTheDisplayedRows) {
     Open(300, 200);
     ASSERT_TRUE(Load(TextTable(40, 2)));
     engine.SelectRow(-5);
-    EXPECT_EQ(engine.currentRow, 0);
+    EXPECT_EQ(engine.view.currentRow, 0);
     engine.SelectRow(1000);
-    EXPECT_EQ(engine.currentRow, 39);
+    EXPECT_EQ(engine.view.currentRow, 39);
     EXPECT_EQ(engine.reported.back(), engine.store.recordOrder[39]);
-    EXPECT_EQ(engine.topRow, 40 - engine.pageRows) << "the last row is brought into view";
+    EXPECT_EQ(engine.view.topRow, 40 - engine.view.pageRows) << "the last row is brought into view";
 }
 
 TEST_F(CurrentRow, ExpandingAboveKeepsTheSameRecordAndHeadersSelectNone) {
@@ -60,7 +60,7 @@ TEST_F(CurrentRow, ExpandingAboveKeepsTheSameRecordAndHeadersSelectNone) {
     ASSERT_EQ(RowOf("c1"), 3);
     const size_t reports = engine.reported.size();
     ASSERT_TRUE(engine.ExpandRow(0)); // group a, two records
-    EXPECT_EQ(engine.currentRow, 5);
+    EXPECT_EQ(engine.view.currentRow, 5);
     EXPECT_EQ(RowOf("c1"), 5);
     EXPECT_EQ(engine.reported.size(), reports) << "the selection did not change";
 }
@@ -70,26 +70,27 @@ TEST_F(CurrentRow, CollapsingTheCurrentRecordsGroupSelectsItsHeader) {
     ExpandAll(engine);
     engine.SelectRow(RowOf("b2"));
     ASSERT_TRUE(engine.CollapseRow(3)); // group b
-    EXPECT_EQ(engine.currentRow, 3);
+    EXPECT_EQ(engine.view.currentRow, 3);
     EXPECT_EQ(engine.reported.back(), -1);
     EXPECT_EQ(engine.DisplayedRows(), 6);
     // Collapsing above moves the current row up with its content; record rows do not fold.
     engine.SelectRow(RowOf("c1"));
-    const int32_t record = engine.selectedRecord;
+    const int32_t record = engine.view.selectedRecord;
     ASSERT_TRUE(engine.CollapseRow(0));
-    EXPECT_EQ(engine.currentRow, RowOf("c1"));
-    EXPECT_EQ(engine.selectedRecord, record);
-    EXPECT_FALSE(engine.ExpandRow(engine.currentRow) || engine.CollapseRow(engine.currentRow) ||
-                 engine.ToggleRow(engine.currentRow));
+    EXPECT_EQ(engine.view.currentRow, RowOf("c1"));
+    EXPECT_EQ(engine.view.selectedRecord, record);
+    EXPECT_FALSE(engine.ExpandRow(engine.view.currentRow) ||
+                 engine.CollapseRow(engine.view.currentRow) ||
+                 engine.ToggleRow(engine.view.currentRow));
     EXPECT_TRUE(engine.ToggleRow(0));
-    EXPECT_EQ(engine.currentRow, RowOf("c1"));
+    EXPECT_EQ(engine.view.currentRow, RowOf("c1"));
 }
 
 TEST_F(CurrentRow, ReversingSortingAndChangingLevelsFollowTheSameRowContent) {
     LoadGrouped();
     engine.SelectRow(0); // group a
     engine.ReverseGroupOrder(0);
-    ASSERT_EQ(engine.currentRow, 2) << "a is now the last group";
+    ASSERT_EQ(engine.view.currentRow, 2) << "a is now the last group";
     engine.store.cursor.Seek(2);
     EXPECT_STREQ(engine.store.cursor.GroupCaption(), "a");
 
@@ -97,13 +98,13 @@ TEST_F(CurrentRow, ReversingSortingAndChangingLevelsFollowTheSameRowContent) {
     ASSERT_TRUE(Load(TableOf({{L"1", L"z"}, {L"2", L"y"}, {L"3", L"x"}})));
     engine.SelectRow(0);
     engine.SortRowsByColumn(1);
-    EXPECT_EQ(engine.currentRow, 2);
+    EXPECT_EQ(engine.view.currentRow, 2);
     ASSERT_TRUE(Load(TableOf({{L"b", L"b1"}, {L"a", L"a1"}, {L"b", L"b2"}})));
     engine.SelectRow(2); // b2 (rows: a1, b1, b2)
     ASSERT_TRUE(engine.SetGroupLevelsKeepingRow(1));
-    EXPECT_EQ(engine.currentRow, 1) << "the header of group b";
+    EXPECT_EQ(engine.view.currentRow, 1) << "the header of group b";
     ASSERT_TRUE(engine.SetGroupLevelsKeepingRow(0));
-    EXPECT_EQ(engine.currentRow, 1) << "the row of b's first record, b1";
+    EXPECT_EQ(engine.view.currentRow, 1) << "the row of b's first record, b1";
     engine.SyncSelection();
-    EXPECT_EQ(engine.selectedRecord, 0);
+    EXPECT_EQ(engine.view.selectedRecord, 0);
 }

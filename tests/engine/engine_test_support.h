@@ -15,7 +15,7 @@
 class RecordingEngine : public ViewEngine {
 public:
     void ShowAbout() override {}
-    void SelectionChanged() override { reported.push_back(selectedRecord); }
+    void SelectionChanged() override { reported.push_back(view.selectedRecord); }
     void ContextMenu(int32_t, int32_t, int32_t) override {}
     void ItemDblClick(int32_t, int32_t, int32_t) override {}
     int32_t EventsFrozen() override { return 0; }
@@ -47,23 +47,6 @@ inline HWND TestHost(int width, int height) {
 inline RECT ControlBounds(int clientWidth, int clientHeight) {
     const int edge = GetSystemMetrics(SM_CXEDGE);
     return RECT{0, 0, clientWidth + 2 * edge, clientHeight + 2 * edge};
-}
-
-// Tables of strings, given or "r<record>c<column>".
-inline SafeArrayBuilder TableOf(const std::vector<std::vector<std::wstring>>& texts) {
-    const size_t columns = texts.empty() ? 0 : texts[0].size();
-    SafeArrayBuilder table(VT_VARIANT, 0, ULONG(columns), 0, ULONG(texts.size()));
-    for (size_t r = 0; r < texts.size(); ++r)
-        for (size_t c = 0; c < columns; ++c)
-            table.Put(LONG(c), LONG(r), TestVariant::Str(texts[r][c].c_str()));
-    return table;
-}
-inline SafeArrayBuilder TextTable(int records, int columns) {
-    std::vector<std::vector<std::wstring>> texts(static_cast<size_t>(records));
-    for (int r = 0; r < records; ++r)
-        for (int c = 0; c < columns; ++c)
-            texts[r].push_back(L"r" + std::to_wstring(r) + L"c" + std::to_wstring(c));
-    return TableOf(texts);
 }
 
 inline void ExpandAll(ViewEngine& engine) {

@@ -1,6 +1,7 @@
 #include "engine/engine_test_support.h"
 
-// What the window shows: the placeholder, the header, selected rows, and a picture for people.
+// What the window shows: the placeholder, the header at rest and while the mouse works on it,
+// selected rows, and a picture for people.
 
 namespace {
 
@@ -24,6 +25,20 @@ protected:
     // Pixels in the area that are not of the colour.
     static int Ink(const Pixels& p, const RECT& r, COLORREF ground) {
         return (r.right - r.left) * (r.bottom - r.top) - p.Count(r, ground);
+    }
+    // Width of a text in the list font, as the screen measures it.
+    int TextWidth(const char* text) {
+        HDC dc = GetDC(engine.hwnd);
+        HGDIOBJ old = SelectObject(dc, engine.listFont);
+        SIZE extent{};
+        GetTextExtentPoint32A(dc, text, lstrlenA(text), &extent);
+        SelectObject(dc, old);
+        ReleaseDC(engine.hwnd, dc);
+        return extent.cx;
+    }
+    static Pixels Header(ViewEngine& engine) {
+        engine.InvalidateHeader(false);
+        return Pixels::OfWindow(engine.hwnd);
     }
 };
 
@@ -59,13 +74,17 @@ TEST_F(Painting, PlaceholderWithoutColumnsAndTheHeaderWithAndWithoutGrouping) {
     EXPECT_GT(Ink(p, RECT{25, 4, 31, 10}, face), 6) << "the level's sort mark";
     EXPECT_EQ(Ink(p, RECT{0, 0, 17, 15}, face), 0);
     EXPECT_GT(Ink(p, RECT{44, 2, 54, 9}, face), 8) << "the chevron";
+    // Every column grouped: the area reaches its maximum and the chevron goes.
+    ASSERT_TRUE(engine.SetGroupLevelsKeepingRow(3));
+    const int right = engine.layout.GroupingAreaWidth(true);
+    EXPECT_EQ(Header(engine).Count(RECT{right - 12, 2, right - 2, 9}, face), 70);
 }
 
 TEST_F(Painting, SelectedRecordRowWithAndWithoutFocus) {
     Open(400, 150);
     ASSERT_TRUE(Load(TextTable(5, 3)));
     engine.SelectRow(1);
-    const int x0 = engine.ColumnsLeft(false), right = engine.contentWidth;
+    const int x0 = engine.layout.ColumnsLeft(false), right = engine.view.contentWidth;
     const int cells = (right - x0) * engine.rowHeight;
     const RECT row = RowSpan(1, x0, right), topEdge{x0, RowTop(1), right, RowTop(1) + 1};
 
@@ -112,6 +131,10 @@ TEST_F(Painting, SelectedGroupRowShowsTheOpenFolderAndFramesItsCaption) {
     const Pixels focused = Pixels::OfWindow(engine.hwnd);
     EXPECT_GT(Ink(focused, frameEdge, window), 0);
     EXPECT_TRUE(Cell(focused, 0, RowTop(0)) == Cell(glyphs, 2 * w, 0)) << "plus box";
+    // The caption is hit up to its drawn end, measured with the list font.
+    const int end = captionLeft + engine.edgeX + TextWidth("alpha");
+    EXPECT_EQ(engine.HitTest(end, RowTop(0) + 2), HitGroupCaption);
+    EXPECT_EQ(engine.HitTest(end + 1, RowTop(0) + 2), HitNone);
 }
 
 TEST_F(Painting, GroupedExpandedScrolledPictureForPeople) {
@@ -132,16 +155,70 @@ TEST_F(Painting, GroupedExpandedScrolledPictureForPeople) {
     engine.SelectRow(8); // Vesuvio SpA, under Naples
     SetFocus(engine.hwnd);
     SendMessageA(engine.hwnd, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 3), 0);
-    ASSERT_EQ(engine.topRow, 3);
+    ASSERT_EQ(engine.view.topRow, 3);
     const Pixels p = Pixels::OfWindow(engine.hwnd);
     EXPECT_TRUE(SavePng(p, "grouped_view.png"));
 
     // Record rows of a level-1 group with a sibling after it carry the level's dotted line.
-    for (int v = 0; v < engine.pageRows; ++v) {
-        engine.store.cursor.Seek(engine.topRow + v);
+    for (int v = 0; v < engine.view.pageRows; ++v) {
+        engine.store.cursor.Seek(engine.view.topRow + v);
         if (engine.store.cursor.RowGroupLevel() != -1)
             continue;
         const bool line = engine.store.cursor.HasFollowingSibling(2);
         EXPECT_EQ(p.At(engine.indentWidth + 8, RowTop(v) + 2) == grey, line) << "row " << v;
     }
+}
+
+TEST_F(Painting, PressedButtonShiftsItsLabelAndDragMarksTheDropEdge) {
+    Open(400, 120);
+    ASSERT_TRUE(Load(TextTable(3, 3)));
+    const Pixels normal = Header(engine);
+    engine.view.trackMode = TrackPress;
+    engine.view.pressHit = HitHeader;
+    engine.view.pressIndex = 1;
+    engine.view.pressedLook = 1;
+    const Pixels pressed = Header(engine);
+    engine.view.pressedLook = 0;
+    EXPECT_TRUE(Header(engine).data == normal.data) << "the pointer left the button";
+    // Button 1 spans 106..205: flat edge, label one pixel right and down, others untouched.
+    EXPECT_EQ(normal.At(106, 8), highlight);
+    EXPECT_NE(pressed.At(106, 8), highlight);
+    int same = 0, shifted = 0;
+    for (int y = 3; y < 14; ++y)
+        for (int x = 112; x < 170; ++x) {
+            same += pressed.At(x, y) == normal.At(x, y);
+            shifted += pressed.At(x + 1, y + 1) == normal.At(x, y);
+        }
+    EXPECT_EQ(shifted, 58 * 11);
+    EXPECT_LT(same, shifted);
+
+    engine.view.trackMode = TrackColumnDrag;
+    engine.view.pressIndex = 0;
+    engine.view.pressedLook = 1;
+    LOGBRUSH mark{};
+    GetObjectA(engine.markBrush, sizeof mark, &mark);
+    for (int drop : {3, 1}) { // right of the last column at 306; between 0 and 1 at 106
+        engine.view.dropIndex = drop;
+        const Pixels p = Header(engine);
+        const int edge = 6 + 100 * drop;
+        EXPECT_EQ(p.Count(RECT{edge - 1, 0, edge + 1, 17}, mark.lbColor), 2 * 17) << drop;
+        EXPECT_EQ(p.Count(RECT{edge + 1, 0, edge + 3, 17}, mark.lbColor), 0) << drop;
+        EXPECT_NE(p.At(6, 8), highlight) << "the dragged button stays pressed";
+    }
+    engine.view.trackMode = TrackNone;
+    EXPECT_EQ(Header(engine).Count(RECT{0, 0, 400, 17}, mark.lbColor), 0);
+}
+
+TEST_F(Painting, FittingAColumnCountsAmpersandsAsText) {
+    Open(400, 120);
+    // Data is shown as it is: an ampersand is not a mnemonic prefix that hides itself.
+    ASSERT_EQ(engine.PutColumnLabel(0, L""), S_OK);
+    auto fitted = [&](const wchar_t* text) {
+        EXPECT_TRUE(Load(TableOf({{text, L"x", L"y"}})));
+        engine.AutoFitColumn(0);
+        return engine.store.WidthAt(0);
+    };
+    const int32_t four = fitted(L"&&&&"), eight = fitted(L"&&&&&&&&");
+    EXPECT_GT(TextWidth("&&&&"), 0);
+    EXPECT_EQ(eight - four, TextWidth("&&&&"));
 }

@@ -65,7 +65,7 @@ TEST_F(EngineDispatch, FocusRepaintsOnlyTheCurrentRowAndPlacesTheCaret) {
     ASSERT_TRUE(Load(TextTable(30, 1)));
     engine.SelectRow(3);
     UpdateWindow(engine.hwnd);
-    const int h = engine.headerHeight, rh = engine.rowHeight, width = engine.clientWidth;
+    const int h = engine.headerHeight, rh = engine.rowHeight, width = engine.view.clientWidth;
     SetFocus(engine.hwnd);
     EXPECT_EQ(Pending(engine.hwnd), (std::vector<LONG>{0, h + 3 * rh, width, h + 4 * rh}));
 
@@ -76,16 +76,16 @@ TEST_F(EngineDispatch, FocusRepaintsOnlyTheCurrentRowAndPlacesTheCaret) {
     EXPECT_EQ(caretY(), h + 5 * rh);
     EXPECT_EQ(caret.x, 0);
     engine.SelectRow(25); // scrolls: the row becomes the last whole row
-    EXPECT_EQ(engine.topRow, 25 - engine.pageRows + 1);
-    EXPECT_EQ(caretY(), h + (engine.pageRows - 1) * rh);
+    EXPECT_EQ(engine.view.topRow, 25 - engine.view.pageRows + 1);
+    EXPECT_EQ(caretY(), h + (engine.view.pageRows - 1) * rh);
     SendMessageA(engine.hwnd, WM_VSCROLL, SB_TOP, 0);
-    EXPECT_EQ(caretY(), h + engine.pageRows * rh);
+    EXPECT_EQ(caretY(), h + engine.view.pageRows * rh);
 
     SendMessageA(engine.hwnd, WM_VSCROLL, SB_BOTTOM, 0);
     UpdateWindow(engine.hwnd);
     SetFocus(host);
-    EXPECT_EQ(engine.hasFocus, 0);
-    const int top = h + (engine.currentRow - engine.topRow) * rh;
+    EXPECT_EQ(engine.view.hasFocus, 0);
+    const int top = h + (engine.view.currentRow - engine.view.topRow) * rh;
     EXPECT_EQ(Pending(engine.hwnd), (std::vector<LONG>{0, top, width, top + rh}));
 }
 
@@ -95,15 +95,15 @@ TEST_F(EngineDispatch, RecreatedWindowShowsTheSameDataGroupingAndRow) {
     ASSERT_TRUE(engine.SetGroupLevelsKeepingRow(1));
     ExpandAll(engine);
     engine.SelectRow(3); // the first record of group b
-    const int32_t selected = engine.selectedRecord, rows = engine.DisplayedRows();
+    const int32_t selected = engine.view.selectedRecord, rows = engine.DisplayedRows();
     ASSERT_NE(selected, -1);
 
     engine.DestroyEngineWindow();
     ASSERT_NE(engine.CreateEngineWindow(host, ControlBounds(300, 200)), nullptr);
     EXPECT_EQ(engine.DisplayedRows(), rows);
-    EXPECT_EQ(engine.currentRow, 3);
-    EXPECT_EQ(engine.selectedRecord, selected);
+    EXPECT_EQ(engine.view.currentRow, 3);
+    EXPECT_EQ(engine.view.selectedRecord, selected);
     const Pixels pixels = Pixels::OfWindow(engine.hwnd); // the unfocused selection colour
     const int y = engine.headerHeight + 3 * engine.rowHeight + engine.rowHeight / 2;
-    EXPECT_EQ(pixels.At(engine.ColumnsLeft(false) + 1, y), GetSysColor(COLOR_BTNFACE));
+    EXPECT_EQ(pixels.At(engine.layout.ColumnsLeft(false) + 1, y), GetSysColor(COLOR_BTNFACE));
 }

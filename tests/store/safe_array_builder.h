@@ -8,6 +8,7 @@
 
 #include <cstring>
 #include <functional>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -105,6 +106,23 @@ inline SafeArrayBuilder MakeColumn(const std::vector<TestVariant>& values) {
     for (const TestVariant& v : values)
         rows.push_back({v});
     return MakeVariantTable(rows);
+}
+
+// Tables of strings, given or "r<record>c<column>".
+inline SafeArrayBuilder TableOf(const std::vector<std::vector<std::wstring>>& texts) {
+    const size_t columns = texts.empty() ? 0 : texts[0].size();
+    SafeArrayBuilder table(VT_VARIANT, 0, ULONG(columns), 0, ULONG(texts.size()));
+    for (size_t r = 0; r < texts.size(); ++r)
+        for (size_t c = 0; c < columns; ++c)
+            table.Put(LONG(c), LONG(r), TestVariant::Str(texts[r][c].c_str()));
+    return table;
+}
+inline SafeArrayBuilder TextTable(int records, int columns) {
+    std::vector<std::vector<std::wstring>> texts(static_cast<size_t>(records));
+    for (int r = 0; r < records; ++r)
+        for (int c = 0; c < columns; ++c)
+            texts[r].push_back(L"r" + std::to_wstring(r) + L"c" + std::to_wstring(c));
+    return TableOf(texts);
 }
 
 // A host object that counts its references (and never frees itself) and whose default

@@ -1,7 +1,7 @@
 #include "engine/view_engine.h"
 
-#include "gdi_handles.h"
-#include "text_alignment.h"
+#include "render/gdi_handles.h"
+#include "render/text_alignment.h"
 
 // The rows under the header: each composed in one strip buffer, one row tall, addressed in
 // content x and row-relative y, then copied to the window. Rows past the end are blank strips.
@@ -30,6 +30,7 @@ void FillWithColour(HDC dc, RECT rect, int colour) {
 } // namespace
 
 void ViewEngine::PaintRows(HDC paintDc, const RECT& update) {
+    const ViewState& view = this->view; // painting only reads the view state
     const int32_t width = update.right - update.left;
     if (width <= 0)
         return;
@@ -43,48 +44,51 @@ void ViewEngine::PaintRows(HDC paintDc, const RECT& update) {
         return;
     HDC dc = memory.Get();
     memory.SelectBitmap(strip.Get());
-    SetWindowOrgEx(dc, scrollX + update.left, 0, nullptr);
+    SetWindowOrgEx(dc, view.scrollX + update.left, 0, nullptr);
     SetBkMode(dc, TRANSPARENT);
     memory.SelectFont(listFont);
     SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
-    stripLeft = scrollX + update.left;
-    stripRight = scrollX + update.right;
+    const int32_t stripLeft = view.scrollX + update.left;
+    const int32_t stripRight = view.scrollX + update.right;
 
     for (int32_t v = first; v <= last; ++v) {
-        const int32_t row = topRow + v;
-        const bool selected = row == currentRow;
-        const bool focused = selected && hasFocus && trackMode != TrackSplitterDrag;
-        FillWithColour(dc, RECT{0, 0, scrollX + update.right, rowHeight}, COLOR_WINDOW);
+        const int32_t row = view.topRow + v;
+        const bool selected = row == view.currentRow;
+        const bool focused = selected && view.hasFocus && view.trackMode != TrackSplitterDrag;
+        FillWithColour(dc, RECT{0, 0, view.scrollX + update.right, rowHeight}, COLOR_WINDOW);
         RECT focusRect{};
         bool showFocus = false;
         if (store.cursor.Seek(row)) {
             const int32_t level = store.cursor.RowGroupLevel();
             if (level == -1)
-                PaintRecordRow(dc, v, selected, focused, &focusRect);
+                PaintRecordRow(dc, v, selected, focused, &focusRect, stripLeft, stripRight);
             else
                 PaintGroupRow(dc, level, v, selected, focused, &focusRect);
             showFocus = focused;
         }
         const int32_t top = headerHeight + v * rowHeight;
-        BitBlt(paintDc, update.left, top, width, rowHeight, dc, scrollX + update.left, 0, SRCCOPY);
+        BitBlt(paintDc, update.left, top, width, rowHeight, dc, view.scrollX + update.left, 0,
+               SRCCOPY);
         if (showFocus)
             DrawFocusRect(paintDc, &focusRect);
     }
 }
 
 void ViewEngine::PaintRecordRow(HDC dc, int32_t visibleIndex, bool selected, bool focused,
-                                RECT* focusRect) {
+                                RECT* focusRect, int32_t stripLeft, int32_t stripRight) {
+    const ViewState& view = this->view; // painting only reads the view state
     RowCursor& cursor = store.cursor;
     for (int32_t j = 1; j < store.groupLevelCount; ++j)
         if (cursor.HasFollowingSibling(j + 1))
             DrawLineGlyph(dc, j * indentWidth, 0);
 
-    const int32_t x0 = ColumnsLeft(false);
+    const int32_t x0 = layout.ColumnsLeft(false);
     const int32_t top = headerHeight + visibleIndex * rowHeight;
     if (focused)
-        *focusRect = RECT{x0 - scrollX, top, contentWidth - scrollX, top + rowHeight};
+        *focusRect =
+            RECT{x0 - view.scrollX, top, view.contentWidth - view.scrollX, top + rowHeight};
     if (selected) {
-        FillWithColour(dc, RECT{x0, 0, contentWidth, rowHeight},
+        FillWithColour(dc, RECT{x0, 0, view.contentWidth, rowHeight},
                        focused ? COLOR_HIGHLIGHT : COLOR_BTNFACE);
         SetTextColor(dc, GetSysColor(focused ? COLOR_HIGHLIGHTTEXT : COLOR_BTNTEXT));
     }
@@ -92,7 +96,7 @@ void ViewEngine::PaintRecordRow(HDC dc, int32_t visibleIndex, bool selected, boo
     // Only the cells that reach into the strip are drawn; the others would be clipped whole.
     int32_t x = x0;
     for (int32_t p = 0; p < store.columnCount && x < stripRight; ++p) {
-        const int32_t extent = ColumnExtent(p, true);
+        const int32_t extent = layout.ColumnExtent(p, true);
         RECT cell{x + textMargin, 0, x + extent - textMargin, rowHeight};
         x += extent;
         if (x < stripLeft || cell.left >= cell.right)
@@ -107,6 +111,7 @@ void ViewEngine::PaintRecordRow(HDC dc, int32_t visibleIndex, bool selected, boo
 
 void ViewEngine::PaintGroupRow(HDC dc, int32_t level, int32_t visibleIndex, bool selected,
                                bool focused, RECT* focusRect) {
+    const ViewState& view = this->view; // painting only reads the view state
     RowCursor& cursor = store.cursor;
     for (int32_t j = 1; j < level; ++j)
         if (cursor.HasFollowingSibling(j + 1))
@@ -116,13 +121,13 @@ void ViewEngine::PaintGroupRow(HDC dc, int32_t level, int32_t visibleIndex, bool
                  level != 0 && cursor.HasFollowingSibling(level + 1));
 
     const char* caption = cursor.GroupCaption();
-    RECT text{(level + 2) * indentWidth, 0, contentWidth, rowHeight};
+    RECT text{(level + 2) * indentWidth, 0, view.contentWidth, rowHeight};
     DrawTextA(dc, caption, -1, &text, DT_NOCLIP | singleDataLine | DT_VCENTER);
     DrawTextA(dc, caption, -1, &text, DT_NOCLIP | singleDataLine | DT_VCENTER | DT_CALCRECT);
     const int32_t captionWidth = text.right - text.left;
 
     if (focused) {
-        const int32_t left = text.left - edgeX - scrollX;
+        const int32_t left = text.left - edgeX - view.scrollX;
         const int32_t top = headerHeight + visibleIndex * rowHeight;
         *focusRect = RECT{left, top, left + captionWidth + 2 * edgeX + 1, top + rowHeight};
     }

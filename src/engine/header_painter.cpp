@@ -1,8 +1,8 @@
 #include "engine/view_engine.h"
 
-#include "gdi_handles.h"
-#include "narrow_text.h"
-#include "text_alignment.h"
+#include "render/gdi_handles.h"
+#include "render/narrow_text.h"
+#include "render/text_alignment.h"
 
 // The header strip: grouping area with its level buttons, splitter, one button per column,
 // filler and the drop marker, composed in one buffer addressed in content x.
@@ -19,14 +19,15 @@ void Edge(HDC dc, RECT rect, UINT edge, UINT flags) {
 } // namespace
 
 bool ViewEngine::ButtonShownPressed(ButtonKind kind, int32_t index) const {
-    if (trackMode != TrackPress && trackMode != TrackColumnDrag)
+    if (view.trackMode != TrackPress && view.trackMode != TrackColumnDrag)
         return false;
-    if (!pressedLook || pressIndex != index)
+    if (!view.pressedLook || view.pressIndex != index)
         return false;
-    return pressHit == (kind == LevelButton ? HitLevelButton : HitHeader);
+    return view.pressHit == (kind == LevelButton ? HitLevelButton : HitHeader);
 }
 
 void ViewEngine::PaintHeader(HDC paintDc, const RECT& update) {
+    const ViewState& view = this->view; // painting only reads the view state
     const int32_t width = update.right - update.left;
     if (width <= 0 || update.top > headerHeight)
         return;
@@ -36,22 +37,22 @@ void ViewEngine::PaintHeader(HDC paintDc, const RECT& update) {
         return;
     HDC dc = memory.Get();
     memory.SelectBitmap(bitmap.Get());
-    SetWindowOrgEx(dc, update.left + scrollX, 0, nullptr);
+    SetWindowOrgEx(dc, update.left + view.scrollX, 0, nullptr);
     memory.SelectFont(listFont);
     SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
     SetBkMode(dc, TRANSPARENT);
-    const int32_t visibleLeft = update.left + scrollX;
-    const int32_t visibleRight = update.right + scrollX;
+    const int32_t visibleLeft = update.left + view.scrollX;
+    const int32_t visibleRight = update.right + view.scrollX;
 
-    const RECT area = GroupingAreaRect();
+    const RECT area = layout.GroupingAreaRect();
     Edge(dc, area, BDR_RAISEDINNER, BF_BOTTOM | BF_MIDDLE);
-    if (GroupingAreaWidth(true) < MaxGroupingAreaWidth())
+    if (layout.GroupingAreaWidth(true) < layout.MaxGroupingAreaWidth())
         DrawMoreLevelsMark(dc, area);
-    const int32_t levels = VisibleLevelCount();
+    const int32_t levels = layout.VisibleLevelCount();
     for (int32_t i = 0; i < levels; ++i)
-        DrawHeaderButton(dc, nullptr, LevelButtonRect(i), LevelButton, i, false);
+        DrawHeaderButton(dc, nullptr, layout.LevelButtonRect(i), LevelButton, i, false);
 
-    const RECT splitter = SplitterRect();
+    const RECT splitter = layout.SplitterRect();
     Edge(dc, splitter, EDGE_RAISED, BF_RECT | BF_SOFT | BF_MIDDLE);
     int32_t x = splitter.right;
     Edge(dc, RECT{x, 0, visibleRight, headerHeight}, EDGE_RAISED,
@@ -59,19 +60,19 @@ void ViewEngine::PaintHeader(HDC paintDc, const RECT& update) {
 
     int32_t dropX = x;
     for (int32_t p = 0; p < store.columnCount; ++p) {
-        const RECT button = ColumnHeaderRect(p, x);
+        const RECT button = layout.ColumnHeaderRect(p, x);
         // Buttons outside the buffer would be clipped away whole.
         if (button.right >= visibleLeft && button.left < visibleRight)
             DrawHeaderButton(dc, nullptr, button, ColumnButton, p, false);
-        if (dropIndex == p)
+        if (view.dropIndex == p)
             dropX = button.left;
-        if (dropIndex == p + 1)
+        if (view.dropIndex == p + 1)
             dropX = button.right;
     }
     Edge(dc, RECT{x, 0, visibleRight, headerHeight}, EDGE_RAISED,
          BF_LEFT | BF_TOP | BF_BOTTOM | BF_SOFT);
 
-    if (trackMode == TrackColumnDrag) {
+    if (view.trackMode == TrackColumnDrag) {
         RECT marker{dropX - borderX, 0, dropX + borderX, headerHeight};
         FillRect(dc, &marker, markBrush);
     }
@@ -134,7 +135,8 @@ void ViewEngine::DrawHeaderButton(HDC dc, HDC mask, const RECT& rect, ButtonKind
 }
 
 HIMAGELIST ViewEngine::CreateHeaderDragImage() {
-    const int32_t width = ColumnExtent(pressIndex, true);
+    const ViewState& view = this->view; // painting only reads the view state
+    const int32_t width = layout.ColumnExtent(view.pressIndex, true);
     if (width <= 0 || headerHeight <= 0)
         return nullptr;
     const RECT rect{0, 0, width, headerHeight};
@@ -166,11 +168,11 @@ HIMAGELIST ViewEngine::CreateHeaderDragImage() {
         mask.SelectBitmap(maskBits.Get());
         if (opaque) {
             FillRect(mask.Get(), &rect, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-            DrawHeaderButton(memory.Get(), nullptr, rect, ColumnButton, pressIndex, true);
+            DrawHeaderButton(memory.Get(), nullptr, rect, ColumnButton, view.pressIndex, true);
         } else {
             mask.SelectFont(listFont);
             SetBkMode(mask.Get(), TRANSPARENT);
-            DrawHeaderButton(memory.Get(), mask.Get(), rect, ColumnButton, pressIndex, true);
+            DrawHeaderButton(memory.Get(), mask.Get(), rect, ColumnButton, view.pressIndex, true);
         }
     }
     HIMAGELIST list = ImageList_Create(width, headerHeight, ILC_MASK | ILC_COLORDDB, 1, 0);

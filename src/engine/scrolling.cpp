@@ -1,6 +1,6 @@
 #include "engine/view_engine.h"
 
-#include "gdi_handles.h"
+#include "render/gdi_handles.h"
 
 // Sideways the whole content scrolls by pixels, header included; downwards the rows scroll by
 // whole rows under a fixed header. ScrollTo is the one place that changes either position.
@@ -14,11 +14,6 @@ bool BarShown(HWND window, int bar) {
         return false;
     return info.nMax >= static_cast<int>(info.nPage);
 }
-
-int32_t ClampPosition(int32_t target, int32_t maximum) {
-    const int32_t limited = target < maximum ? target : maximum;
-    return limited < 0 ? 0 : limited;
-}
 } // namespace
 
 // Drawing a bar is slow on some systems (Wine: over 10 ms a bar), so a bar is set only when
@@ -29,7 +24,7 @@ void ViewEngine::SetBar(int bar, ScrollBarRequest& last, int32_t maximum, int32_
                         int32_t position) {
     if (last.made && last.maximum == maximum && last.page == page && last.position == position)
         return;
-    const bool dragging = trackMode == TrackResize || trackMode == TrackSplitterDrag;
+    const bool dragging = view.trackMode == TrackResize || view.trackMode == TrackSplitterDrag;
     last = ScrollBarRequest{!dragging, maximum, page, position};
     SCROLLINFO info = {};
     info.cbSize = sizeof info;
@@ -44,39 +39,18 @@ void ViewEngine::SetBar(int bar, ScrollBarRequest& last, int32_t maximum, int32_
 void ViewEngine::ScrollTo(int32_t x, int32_t y) {
     if (!hwnd)
         return;
-    const int32_t barWidth = GetSystemMetrics(SM_CXVSCROLL);
-    const int32_t barHeight = GetSystemMetrics(SM_CYHSCROLL);
-    const int32_t rows = DisplayedRows();
-
-    // The room the content would have without any bar.
-    int32_t w0 = clientWidth + (BarShown(hwnd, SB_VERT) ? barWidth : 0);
-    int32_t h0 = clientHeight - headerHeight + (BarShown(hwnd, SB_HORZ) ? barHeight : 0);
-    const int32_t needW = contentWidth;
-    const int32_t needH = rows * rowHeight;
-
-    int32_t pageW, pageH;
-    if (w0 >= needW && h0 >= needH) {
-        pageW = w0;
-        pageH = h0;
-    } else if (w0 - barWidth < needW && h0 - barHeight < needH) {
-        pageW = w0 - barWidth;
-        pageH = h0 - barHeight;
-    } else {
-        pageH = w0 < needW ? h0 - barHeight : h0;
-        pageW = pageH < needH ? w0 - barWidth : w0;
-    }
-
+    const Layout::ScrollPlan plan =
+        layout.PlanScroll(x, y, BarShown(hwnd, SB_VERT), BarShown(hwnd, SB_HORZ),
+                          GetSystemMetrics(SM_CXVSCROLL), GetSystemMetrics(SM_CYHSCROLL));
+    const int32_t pageW = plan.pageWidth, pageH = plan.pageHeight;
+    const int32_t newX = plan.x, newY = plan.y;
     // Setting a bar may resize the client area; the nested WM_SIZE then runs ScrollTo from
     // the positions still stored, and this call completes afterwards with its own.
-    const int32_t newX = ClampPosition(x, contentWidth - pageW);
-    SetBar(SB_HORZ, horizontalBar, contentWidth - 1, pageW, newX);
+    SetBar(SB_HORZ, horizontalBar, view.contentWidth - 1, pageW, newX);
+    SetBar(SB_VERT, verticalBar, DisplayedRows() - 1, plan.rowsThatFit, newY);
 
-    const int32_t fit = pageH > 0 ? pageH / rowHeight : 0;
-    const int32_t newY = ClampPosition(y, rows - fit);
-    SetBar(SB_VERT, verticalBar, rows - 1, fit, newY);
-
-    const int dx = scrollX - newX;
-    const int dy = (topRow - newY) * rowHeight;
+    const int dx = view.scrollX - newX;
+    const int dy = (view.topRow - newY) * rowHeight;
     if (dx != 0) {
         RECT header{0, 0, pageW, headerHeight};
         ScrollWindowEx(hwnd, dx, 0, &header, &header, nullptr, nullptr, SW_INVALIDATE | SW_ERASE);
@@ -86,13 +60,13 @@ void ViewEngine::ScrollTo(int32_t x, int32_t y) {
         ScrollWindowEx(hwnd, dx, dy, &body, &body, nullptr, nullptr, SW_INVALIDATE | SW_ERASE);
     }
 
-    const bool movedSideways = newX != scrollX;
-    scrollX = newX;
-    topRow = newY;
+    const bool movedSideways = newX != view.scrollX;
+    view.scrollX = newX;
+    view.topRow = newY;
     // The selected row spans the content; repaint it whole, focus rectangle included. Done
     // after storing the positions so that the row's rectangle is that of the new page.
     if (movedSideways)
-        InvalidateRow(currentRow - newY, false);
+        InvalidateRow(view.currentRow - newY, false);
 
     headerTips.MoveLevelTools(newX);
     PlaceCaret();
@@ -101,35 +75,35 @@ void ViewEngine::ScrollTo(int32_t x, int32_t y) {
 void ViewEngine::ScrollColumnsAfterResize(int32_t position, int32_t newWidth) {
     if (!hwnd || position < 0 || position >= store.columnCount)
         return;
-    const int32_t oldWidth = ColumnExtent(position, true);
+    const int32_t oldWidth = layout.ColumnExtent(position, true);
     WindowDc dc(hwnd);
     if (!dc.Get())
         return;
 
     // Group rows do not depend on column widths: keep their pixels where they are.
-    for (int32_t v = 0; v <= pageRows; ++v) {
-        const int32_t row = topRow + v;
+    for (int32_t v = 0; v <= view.pageRows; ++v) {
+        const int32_t row = view.topRow + v;
         if (!store.cursor.Seek(row))
             break;
         const int32_t top = headerHeight + v * rowHeight;
-        RECT rect{0, top, clientWidth, top + rowHeight};
+        RECT rect{0, top, view.clientWidth, top + rowHeight};
         if (store.cursor.RowGroupLevel() != -1)
             ExcludeClipRect(dc.Get(), rect.left, rect.top, rect.right, rect.bottom);
-        else if (row == currentRow)
+        else if (row == view.currentRow)
             InvalidateRect(hwnd, &rect, FALSE);
     }
 
-    int32_t x = ColumnsLeft(true) - scrollX;
+    int32_t x = layout.ColumnsLeft(true) - view.scrollX;
     for (int32_t q = 0; q < position; ++q)
-        x += ColumnExtent(q, true);
+        x += layout.ColumnExtent(q, true);
 
-    RECT right{x + oldWidth, 0, clientWidth, clientHeight};
+    RECT right{x + oldWidth, 0, view.clientWidth, view.clientHeight};
     GdiObject uncovered(CreateRectRgn(0, 0, 0, 0));
     HRGN region = static_cast<HRGN>(uncovered.Get());
     if (right.left < right.right &&
         ScrollDC(dc.Get(), newWidth - oldWidth, 0, &right, nullptr, region, nullptr) && region)
         InvalidateRgn(hwnd, region, FALSE);
 
-    RECT column{x, 0, x + oldWidth, clientHeight};
+    RECT column{x, 0, x + oldWidth, view.clientHeight};
     InvalidateRect(hwnd, &column, FALSE);
 }

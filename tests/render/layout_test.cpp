@@ -1,0 +1,272 @@
+#include "render/layout.h"
+#include "store/safe_array_builder.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+// The geometry, the scroll-bar decisions and the hit test without a window, with the classic
+// metrics (indent 20, margins 18, splitter and text margin 6, header 17, rows 16).
+
+namespace {
+
+// Seven pixels a character; remembers what it was asked to measure.
+class FakeMeasurer final : public TextMeasurer {
+public:
+    int32_t LineWidth(const char* text) override {
+        asked = text ? text : "";
+        return 7 * static_cast<int32_t>(asked.size());
+    }
+    std::string asked;
+};
+
+class LayoutTest : public testing::Test {
+protected:
+    void Load(const SafeArrayBuilder& data, int32_t levels = 0) {
+        ASSERT_TRUE(store.SetData(data.get(), 0, 0, false));
+        if (levels) {
+            ASSERT_TRUE(store.SetGroupLevelCount(levels));
+        }
+        view.contentWidth = layout.ContentWidth(false);
+    }
+    void Widths(std::initializer_list<int32_t> widths) {
+        int32_t p = 0;
+        for (int32_t w : widths)
+            store.SetWidthAt(p++, w);
+        view.contentWidth = layout.ContentWidth(false);
+    }
+    void ExpandAll() {
+        for (int32_t row = 0; row < layout.DisplayedRows(); ++row)
+            if (store.cursor.Seek(row) && store.cursor.RowGroupLevel() != -1 &&
+                !store.cursor.node->expanded)
+                store.rowCount += store.cursor.node->Expand();
+    }
+
+    struct Hit {
+        int32_t x, y;
+        HitKind kind;
+        int32_t index, offset; // untouched: stays at the caller's -99
+    };
+    void ExpectHits(std::initializer_list<Hit> hits) {
+        for (const Hit& h : hits) {
+            int32_t index = -99, offset = -99;
+            EXPECT_EQ(layout.HitTest(h.x, h.y, measurer, &index, &offset), h.kind)
+                << "at " << h.x << ", " << h.y;
+            EXPECT_EQ(index, h.index) << "index at " << h.x << ", " << h.y;
+            EXPECT_EQ(offset, h.offset) << "offset at " << h.x << ", " << h.y;
+        }
+    }
+
+    RecordStore store;
+    LayoutMetrics metrics;
+    ViewState view;
+    Layout layout{store, metrics, view};
+    FakeMeasurer measurer;
+};
+
+bool operator==(const RECT& a, const RECT& b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+constexpr int32_t U = -99; // out-parameter left alone
+
+} // namespace
+
+TEST_F(LayoutTest, HeaderStripFollowsLevelsWidthsAndLiveOperations) {
+    Load(TextTable(3, 3));
+    EXPECT_EQ(layout.GroupingAreaWidth(true), 0);
+    EXPECT_TRUE(layout.SplitterRect() == (RECT{0, 0, 6, 17}));
+    EXPECT_EQ(layout.ColumnsLeft(false), 6);
+    EXPECT_EQ(layout.MaxGroupingAreaWidth(), 3 * 20 + 2 * 18);
+    EXPECT_EQ(view.contentWidth, 6 + 300);
+
+    ASSERT_TRUE(store.SetGroupLevelCount(1));
+    EXPECT_TRUE(layout.GroupingAreaRect() == (RECT{0, 0, 56, 17}));
+    EXPECT_EQ(layout.ColumnsLeft(true), 62);
+    EXPECT_EQ(layout.VisibleLevelCount(), 1);
+    EXPECT_TRUE(layout.LevelButtonRect(1) == (RECT{38, 1, 58, 15}));
+    int32_t x = layout.SplitterRect().right;
+    EXPECT_TRUE(layout.ColumnHeaderRect(0, x) == (RECT{62, 0, 162, 17}));
+    EXPECT_TRUE(layout.ColumnHeaderRect(1, x) == (RECT{162, 0, 262, 17}));
+    EXPECT_EQ(x, 262);
+
+    // A splitter drag moves the header only; a narrow drag shows no button, never fewer.
+    view.trackMode = TrackSplitterDrag;
+    for (auto [live, levels] : {std::pair{20, 0}, {35, 0}, {2 * 18 + 2 * 20 + 5, 2}}) {
+        view.liveSize = live;
+        EXPECT_EQ(layout.VisibleLevelCount(), levels) << live;
+        EXPECT_EQ(layout.ColumnsLeft(true), live + 6);
+        EXPECT_EQ(layout.ColumnsLeft(false), 62);
+    }
+    // A resize shows the live width of the pressed column only, and only live.
+    view.trackMode = TrackResize;
+    view.pressIndex = 1;
+    view.liveSize = 7;
+    EXPECT_EQ(layout.ColumnExtent(1, true), 7);
+    EXPECT_EQ(layout.ColumnExtent(1, false), 100);
+    EXPECT_EQ(layout.ColumnExtent(2, true), 100);
+    EXPECT_EQ(layout.ContentWidth(true), 62 + 207);
+    EXPECT_EQ(layout.ColumnExtent(3, true), 0) << "past the last column";
+
+    Load(SafeArrayBuilder(nullptr));
+    EXPECT_EQ(layout.MaxGroupingAreaWidth(), 0);
+}
+
+TEST_F(LayoutTest, RowsAndPageFollowTheClientAndTheList) {
+    Load(TextTable(3, 1));
+    view.clientWidth = 150;
+    RECT rect{};
+    for (int32_t v : {-1, 3}) // before the first and past the last row
+        EXPECT_FALSE(layout.RowRect(v, &rect)) << v;
+    ASSERT_TRUE(layout.RowRect(2, &rect));
+    EXPECT_TRUE(rect == (RECT{0, 17 + 32, 150, 17 + 48}));
+    view.topRow = 1;
+    EXPECT_FALSE(layout.RowRect(2, &rect));
+
+    for (auto [height, rows] : {std::pair{0, 0}, {10, 0}, {17 + 15, 0}, {17 + 16, 1}, {200, 11}}) {
+        view.clientHeight = height;
+        EXPECT_EQ(layout.PageRows(), rows) << height;
+    }
+}
+
+TEST_F(LayoutTest, ScrollBarsAppearWhereTheContentDoesNotFit) {
+    // A 200 x 200 client area, 16-pixel bars.
+    view.clientWidth = view.clientHeight = 200;
+    const struct {
+        int32_t width, rows;
+        bool vShown, hShown; // bars shown before
+        bool h, v;
+        int32_t pageW, pageH, fit;
+    } cases[] = {
+        {190, 11, false, false, false, false, 200, 183, 11},
+        {200, 11, false, false, false, false, 200, 183, 11},
+        {190, 12, false, false, true, true, 184, 167, 10}, // the bars need each other
+        {250, 10, false, false, true, false, 200, 167, 10},
+        {190, 100, false, false, true, true, 184, 167, 10},
+        {100, 5, false, false, false, false, 200, 183, 11},
+        // The same client area with bars shown: their room counts back in.
+        {190, 11, true, true, false, false, 216, 199, 12},
+        {250, 10, false, true, true, false, 200, 183, 11},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.width << " x " << c.rows);
+        Load(TextTable(c.rows, 1));
+        view.contentWidth = c.width;
+        const Layout::ScrollPlan plan = layout.PlanScroll(5000, 5000, c.vShown, c.hShown, 16, 16);
+        EXPECT_EQ(std::make_pair(plan.horizontalBar, plan.verticalBar), std::make_pair(c.h, c.v));
+        EXPECT_EQ(plan.pageWidth, c.pageW);
+        EXPECT_EQ(plan.pageHeight, c.pageH);
+        EXPECT_EQ(plan.rowsThatFit, c.fit);
+        // The far ends clamp to the last page; everything fits: the positions stay 0.
+        EXPECT_EQ(plan.x, c.h ? c.width - c.pageW : 0);
+        EXPECT_EQ(plan.y, c.v ? c.rows - c.fit : 0);
+        const Layout::ScrollPlan back = layout.PlanScroll(-30, -1, c.vShown, c.hShown, 16, 16);
+        EXPECT_EQ(std::make_pair(back.x, back.y), std::make_pair(0, 0));
+    }
+    // The bottom of 100 rows with 10 that fit puts row 90 at the top.
+    Load(TextTable(100, 1));
+    view.contentWidth = 190;
+    EXPECT_EQ(layout.PlanScroll(0, 100, false, false, 16, 16).y, 90);
+    EXPECT_EQ(layout.PlanScroll(0, 42, false, false, 16, 16).y, 42);
+}
+
+TEST_F(LayoutTest, HeaderHitsOfTheWorkedExample) {
+    // One level; columns of 100 and 30: area 0-56, button 18-37, splitter zone 50-61, column 0
+    // at 62-161, column 1 at 162-191, then the edge strip 192-197.
+    Load(TextTable(3, 2), 1);
+    Widths({100, 30});
+    ExpectHits({
+        {18, 1, HitLevelButton, 0, 0}, {37, 14, HitLevelButton, 0, 19},
+        {37, 15, HitNone, U, U},       {17, 8, HitNone, U, U},
+        {49, 8, HitNone, U, U},        {50, 8, HitSplitter, U, U},
+        {61, 8, HitSplitter, U, U},    {62, 0, HitSplitter, U, U},
+        {67, 16, HitSplitter, U, U},   {68, 8, HitHeader, 0, 6},
+        {156, 8, HitHeader, 0, 94},    {157, 8, HitColumnEdge, 0, U},
+        {161, 8, HitColumnEdge, 0, U}, {162, 8, HitColumnEdge, 0, U},
+        {167, 8, HitColumnEdge, 0, U}, {168, 8, HitHeader, 1, 6},
+        {186, 8, HitHeader, 1, 24},    {187, 8, HitColumnEdge, 1, U},
+        {191, 8, HitColumnEdge, 1, U}, {192, 8, HitColumnEdge, 1, U},
+        {197, 8, HitColumnEdge, 1, U}, {198, 8, HitNone, U, U},
+    });
+    // Scrolled by 40: the same window point hits what is drawn there.
+    view.scrollX = 40;
+    ExpectHits(
+        {{28, 8, HitHeader, 0, 6}, {-22, 1, HitLevelButton, 0, 0}, {10, 8, HitSplitter, U, U}});
+    // A live resize of column 0 to 50 moves the following items with it.
+    view.scrollX = 0;
+    view.trackMode = TrackResize;
+    view.pressIndex = 0;
+    view.liveSize = 50;
+    ExpectHits({{110, 8, HitColumnEdge, 0, U}, {118, 8, HitHeader, 1, 6}});
+}
+
+TEST_F(LayoutTest, HeaderHitsAtNarrowZeroWidthAndFirstColumns) {
+    // Ungrouped: the splitter zone starts left of the content and the first column continues it.
+    Load(TextTable(2, 5));
+    Widths({100, 0, 2, 9, 0});
+    // Columns: 0 at 6-105, 1 empty at 106, 2 at 106-107, 3 at 108-116, 4 empty at 117.
+    ExpectHits({
+        {-7, 8, HitNone, U, U},
+        {-6, 8, HitSplitter, U, U},
+        {11, 8, HitSplitter, U, U},
+        {12, 8, HitHeader, 0, 6},
+        {105, 8, HitColumnEdge, 0, U}, // right zone of column 0
+        {106, 8, HitHeader, 2, 0},     // 2 pixels wide: no zones, all body
+        {107, 8, HitHeader, 2, 1},
+        {108, 8, HitColumnEdge, 2, U}, // left zone of 9 pixels is 3
+        {110, 8, HitColumnEdge, 2, U},
+        {111, 8, HitHeader, 3, 3},
+        {114, 8, HitHeader, 3, 6},
+        {115, 8, HitColumnEdge, 3, U},
+        {117, 8, HitHiddenColumnEdge, 4, U}, // the strip after a hidden last column
+        {122, 8, HitHiddenColumnEdge, 4, U},
+        {123, 8, HitNone, U, U},
+    });
+    // The common edge of two columns around a hidden one, pointed at from the right.
+    Widths({100, 0, 50});
+    ExpectHits({{106, 8, HitHiddenColumnEdge, 1, U}, {101, 8, HitColumnEdge, 0, U}});
+
+    Load(SafeArrayBuilder(nullptr));
+    ExpectHits({{0, 8, HitNone, U, U}, {10, 30, HitNone, U, U}});
+}
+
+TEST_F(LayoutTest, RowHitsSplitGroupRowsIntoGlyphCaptionAndNothing) {
+    // Two levels, all expanded: a (0), x (1), record, y (1), record, b (0), x (1), record.
+    Load(TableOf({{L"a", L"x", L"1"}, {L"a", L"y", L"2"}, {L"b", L"x", L"3"}}), 2);
+    ExpandAll();
+    ASSERT_EQ(layout.DisplayedRows(), 8);
+    view.clientWidth = 300;
+    view.clientHeight = 17 + 4 * 16 + 8; // four whole rows and half of a fifth
+    view.pageRows = layout.PageRows();
+    view.contentWidth = layout.ContentWidth(false); // 82 + 300
+    const int32_t y0 = 20, y1 = 36, y2 = 52;
+    ExpectHits({
+        {0, y0, HitGroupGlyph, 0, U},
+        {19, y0, HitGroupGlyph, 0, U},
+        {20, y0, HitGroupCaption, 0, U},
+        {49, y0, HitGroupCaption, 0, U}, // 40 + 2 + 7
+        {50, y0, HitNone, U, U},
+        {19, y1, HitNone, U, U}, // the tree lines
+        {20, y1, HitGroupGlyph, 1, U},
+        {69, y1, HitGroupCaption, 1, U},
+        {70, y1, HitNone, U, U},
+        {81, y2, HitNone, U, U}, // left of the columns
+        {82, y2, HitRecord, 2, U},
+        {299, y2, HitRecord, 2, U},
+        {300, y2, HitNone, U, U},
+        {-1, y2, HitNone, U, U},
+        {100, 17 + 4 * 16 + 5, HitRecord, 4, U}, // the part-visible row
+    });
+    EXPECT_EQ(measurer.asked, "x");
+    // Scrolled sideways, content x decides; beyond the content nothing is hit.
+    view.scrollX = 90;
+    ExpectHits({{0, y2, HitRecord, 2, U}, {293, y2, HitNone, U, U}, {0, y0, HitNone, U, U}});
+    // Scrolled down to the last three rows: points below them hit nothing.
+    view.scrollX = 0;
+    view.topRow = 5;
+    ExpectHits({{30, y0, HitGroupCaption, 5, U},
+                {100, y2, HitRecord, 7, U},
+                {100, y2 + 16, HitNone, U, U}});
+    EXPECT_EQ(layout.HitTest(100, y2, measurer), HitRecord) << "without out-parameters";
+}
