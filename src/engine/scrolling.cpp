@@ -37,8 +37,13 @@ void ViewEngine::SetBar(int bar, ScrollBarRequest& last, int32_t maximum, int32_
 }
 
 void ViewEngine::ScrollTo(int32_t x, int32_t y) {
-    if (!hwnd)
+    if (!hwnd) {
+        // No window and no bars: the positions still stay within the last client area.
+        const Layout::ScrollPlan plan = layout.PlanScroll(x, y, false, false, 0, 0);
+        view.scrollX = plan.x;
+        view.topRow = plan.y;
         return;
+    }
     const Layout::ScrollPlan plan =
         layout.PlanScroll(x, y, BarShown(hwnd, SB_VERT), BarShown(hwnd, SB_HORZ),
                           GetSystemMetrics(SM_CXVSCROLL), GetSystemMetrics(SM_CYHSCROLL));

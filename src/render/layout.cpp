@@ -34,10 +34,11 @@ int32_t Layout::VisibleLevelCount() const {
 }
 
 int32_t Layout::ContentWidth(bool live) const {
-    int32_t width = ColumnsLeft(live);
-    for (int32_t p = 0; p < store.columnCount; ++p)
+    // Widths up to 2^31 - 1 each: the sum stops at the largest width there is.
+    int64_t width = ColumnsLeft(live);
+    for (int32_t p = 0; p < store.columnCount && width < INT32_MAX; ++p)
         width += ColumnExtent(p, live);
-    return width;
+    return width < INT32_MAX ? static_cast<int32_t>(width) : INT32_MAX;
 }
 
 RECT Layout::GroupingAreaRect() const {
@@ -106,6 +107,7 @@ Layout::ScrollPlan Layout::PlanScroll(int32_t x, int32_t y, bool verticalShown,
     plan.verticalBar = plan.pageHeight < needH;
     plan.rowsThatFit = plan.pageHeight > 0 ? plan.pageHeight / metrics.rowHeight : 0;
     plan.x = ClampPosition(x, view.contentWidth - plan.pageWidth);
-    plan.y = ClampPosition(y, rows - plan.rowsThatFit);
+    // With no whole row in the page the last row still stands at the top, not past it.
+    plan.y = ClampPosition(y, rows - (plan.rowsThatFit > 0 ? plan.rowsThatFit : 1));
     return plan;
 }
