@@ -1,5 +1,7 @@
 #include "control/property_stream.h"
 
+#include "store/value_size.h"
+
 namespace {
 
 void PutU32(BYTE* at, uint32_t value) {
@@ -24,35 +26,12 @@ uint16_t GetU16(const BYTE* at) {
 // Bytes of a value of the type in the stream; -1 for a string (a byte count comes first), -2
 // for a type without a stream form.
 int ValueBytes(VARTYPE type) {
-    switch (type) {
-    case VT_EMPTY:
-    case VT_NULL:
+    if (type == VT_EMPTY || type == VT_NULL)
         return 0;
-    case VT_I1:
-    case VT_UI1:
-        return 1;
-    case VT_I2:
-    case VT_UI2:
-    case VT_BOOL:
-        return 2;
-    case VT_I4:
-    case VT_UI4:
-    case VT_INT:
-    case VT_UINT:
-    case VT_R4:
-    case VT_ERROR:
-        return 4;
-    case VT_I8:
-    case VT_UI8:
-    case VT_R8:
-    case VT_CY:
-    case VT_DATE:
-        return 8;
-    case VT_BSTR:
+    if (type == VT_BSTR)
         return -1;
-    default:
-        return -2;
-    }
+    const ULONG bytes = ScalarBytes(type);
+    return bytes ? static_cast<int>(bytes) : -2;
 }
 
 // A string longer than any spelling of a Boolean is no Enabled value.

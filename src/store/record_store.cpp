@@ -1,6 +1,7 @@
 #include "record_store.h"
 
 #include "cell_text.h"
+#include "value_size.h"
 #include "variant_reference.h"
 
 #include <cstring>
@@ -18,26 +19,6 @@ constexpr int64_t maxEmptyExtent = 65536;
 // writing past the fetched value.
 ULONG ElementSizeOf(VARTYPE type) {
     switch (type) {
-    case VT_I1:
-    case VT_UI1:
-        return 1;
-    case VT_I2:
-    case VT_UI2:
-    case VT_BOOL:
-        return 2;
-    case VT_I4:
-    case VT_UI4:
-    case VT_INT:
-    case VT_UINT:
-    case VT_R4:
-    case VT_ERROR:
-        return 4;
-    case VT_I8:
-    case VT_UI8:
-    case VT_R8:
-    case VT_CY:
-    case VT_DATE:
-        return 8;
     case VT_BSTR:
     case VT_DISPATCH:
         return sizeof(void*);
@@ -46,7 +27,7 @@ ULONG ElementSizeOf(VARTYPE type) {
     case VT_DECIMAL:
         return sizeof(DECIMAL);
     default:
-        return 0; // records, interface pointers and anything unknown
+        return ScalarBytes(type); // 0 for records, interface pointers and anything unknown
     }
 }
 
