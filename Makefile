@@ -30,7 +30,8 @@ test: build
 
 # The long passes of the fuzzers and the soak, with their figures.
 fuzz: build-x64
-	cd $(BUILD)/x64 && for f in tests/fuzz/*.exe; do ../../scripts/wine-run.sh $$f --long || exit 1; done
+	cd $(BUILD)/x64 && status=0; for f in tests/fuzz/*.exe; do \
+		../../scripts/wine-run.sh $$f --long || status=1; done; exit $$status
 
 bench: build-x64
 	cd $(BUILD)/x64 && for b in bench/bench_*.exe; do ../../scripts/wine-run.sh $$b; done

@@ -240,8 +240,6 @@ public:
         for (Cell*& cell : cells)
             if (cell)
                 cell->Release();
-        if (fuzz.verbose)
-            printf("runtime path references before the view goes: %lu\n", invokeHost.references);
         const ULONG left = view->Release();
         fuzz.Check(left == 0, "the view kept %lu references", left);
         fuzz.Check(host.references == 1 && caller.references == 1, "host references left: %lu",
@@ -271,31 +269,16 @@ private:
         expected.records = -1;
     }
 
+    // Invoke on the view and on cells, the vtables of both, and valid loads.
     HRESULT OneCall() {
-        switch (random.Below(20)) {
-        case 0:
-        case 1:
-        case 2:
-        case 3:
-        case 4:
-        case 5:
+        const uint32_t pick = random.Below(20);
+        if (pick < 6)
             return InvokeView();
-        case 6:
-        case 7:
-        case 8:
+        if (pick < 9)
             return InvokeCell();
-        case 9:
-        case 10:
-        case 11:
-        case 12:
-        case 13:
+        if (pick < 14)
             return CallView();
-        case 14:
-        case 15:
-            return CallCell();
-        default:
-            return ValidLoad();
-        }
+        return pick < 16 ? CallCell() : ValidLoad();
     }
 
     // Arguments of an Invoke: random count and kinds, sometimes a named put value, sometimes
