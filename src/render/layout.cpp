@@ -106,8 +106,8 @@ Layout::ScrollPlan Layout::PlanScroll(int32_t x, int32_t y, bool verticalShown,
     plan.horizontalBar = plan.pageWidth < needW;
     plan.verticalBar = plan.pageHeight < needH;
     plan.rowsThatFit = plan.pageHeight > 0 ? plan.pageHeight / metrics.rowHeight : 0;
-    plan.x = ClampPosition(x, view.contentWidth - plan.pageWidth);
-    // With no whole row in the page the last row still stands at the top, not past it.
+    // Without room for a whole row or a pixel, the last one still stands at the edge, not past it.
+    plan.x = ClampPosition(x, view.contentWidth - (plan.pageWidth > 0 ? plan.pageWidth : 1));
     plan.y = ClampPosition(y, rows - (plan.rowsThatFit > 0 ? plan.rowsThatFit : 1));
     return plan;
 }

@@ -98,7 +98,7 @@ TEST_F(Scrolling, RequestsShrinkingContentAndKeepingRowsInView) {
 
 // After every change the top row is a displayed row in range and both bars show exactly the
 // view's positions: after a load while the window is gone, after a grouping change that
-// shortens the list, and in a window lower than a row.
+// shortens the list, and in a window lower than a row or without width.
 TEST_F(Scrolling, PositionsAndBarsAgreeAfterEveryChange) {
     auto expectAgreement = [&](const char* after) {
         const int32_t rows = engine.DisplayedRows();
@@ -129,6 +129,10 @@ TEST_F(Scrolling, PositionsAndBarsAgreeAfterEveryChange) {
     SendMessageA(engine.hwnd, WM_VSCROLL, SB_BOTTOM, 0);
     expectAgreement("a window lower than a row");
     EXPECT_EQ(engine.view.topRow, engine.DisplayedRows() - 1);
+    SetWindowPos(engine.hwnd, nullptr, 0, 0, 0, 100, SWP_NOZORDER | SWP_NOMOVE);
+    SendMessageA(engine.hwnd, WM_HSCROLL, SB_RIGHT, 0);
+    expectAgreement("a window without width");
+    EXPECT_EQ(engine.view.scrollX, engine.view.contentWidth - 1);
 }
 
 TEST_F(Scrolling, ScrolledAndLiveResizedPixelsMatchAFreshPaint) {

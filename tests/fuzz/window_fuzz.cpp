@@ -156,8 +156,8 @@ private:
         const int32_t rows = engine.DisplayedRows();
         const int32_t fit = view.pageRows > 0 ? view.pageRows : 1; // the last row at least
         const int32_t lastTop = rows - fit > 0 ? rows - fit : 0;
-        const int32_t lastX =
-            view.contentWidth - view.clientWidth > 0 ? view.contentWidth - view.clientWidth : 0;
+        const int32_t page = view.clientWidth > 0 ? view.clientWidth : 1;
+        const int32_t lastX = view.contentWidth - page > 0 ? view.contentWidth - page : 0;
         fuzz.Check(view.topRow >= 0 && view.topRow <= lastTop, "top row %d of %d rows, %d fit",
                    view.topRow, rows, view.pageRows);
         fuzz.Check(view.scrollX >= 0 && view.scrollX <= lastX, "x %d of %d in %d", view.scrollX,
