@@ -1,6 +1,7 @@
 # make test: set up, build x64 and x86, run every test of the x64 build under Wine.
 # make fuzz: the long passes of the fuzzers and the soak.
-# make demo: the control in a host window (arrives with the hosting work).
+# make demo: the control in a host window; without a display (or with SNAPSHOT=1) a scripted
+#            session under Xvfb that writes build/demo.png. CSV=file shows that file instead.
 SHELL := /bin/bash
 BUILD := build
 JOBS ?= $(shell nproc)
@@ -36,8 +37,18 @@ fuzz: build-x64
 bench: build-x64
 	cd $(BUILD)/x64 && for b in bench/bench_*.exe; do ../../scripts/wine-run.sh $$b; done
 
-demo:
-	@echo "The demo host arrives with the control's hosting; until then run 'make test'."
+DEMO_PICTURE := $(BUILD)/demo.png
+DEMO_RUN = NORV_WINEPREFIX=$(CURDIR)/$(BUILD)/x64/wineprefix scripts/wine-run.sh \
+	$(BUILD)/x64/demo/norv_demo.exe
+
+demo: setup $(BUILD)/x64/build.ninja
+	cmake --build $(BUILD)/x64 -j $(JOBS) --target norv_demo
+	@if [ -n "$${DISPLAY:-}" ] && [ -z "$(SNAPSHOT)" ]; then \
+		$(DEMO_RUN) $(CSV); \
+	else \
+		$(DEMO_RUN) --snapshot $(DEMO_PICTURE) $(CSV) && \
+		echo "picture: $(CURDIR)/$(DEMO_PICTURE)"; \
+	fi
 
 clean:
 	rm -rf $(BUILD)

@@ -3,93 +3,41 @@
 // counts. Prints medians in milliseconds.
 
 #include "bench_clock.h"
-#include "engine/view_engine.h"
+#include "bench_window.h"
 
 #include <windows.h>
 #include <oleauto.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <vector>
 
 namespace {
 
-class BenchEngine : public ViewEngine {
-public:
-    void ShowAbout() override {}
-    void SelectionChanged() override {}
-    void ContextMenu(int32_t, int32_t, int32_t) override {}
-    void ItemDblClick(int32_t, int32_t, int32_t) override {}
-    int32_t EventsFrozen() override { return 0; }
-    bool DesignModeOrUIDead() override { return false; }
-};
-
-double Median(std::vector<double> samples) {
-    std::sort(samples.begin(), samples.end());
-    return samples[samples.size() / 2];
-}
-
 // Records x 5 integer columns: two grouping keys of ten values each, then three data columns.
 SAFEARRAY* MakeData(int32_t records) {
-    SAFEARRAYBOUND bounds[2] = {{5, 0}, {static_cast<ULONG>(records), 0}};
-    SAFEARRAY* array = SafeArrayCreate(VT_I4, 2, bounds);
-    if (!array)
-        return nullptr;
-    LONG* cells = nullptr;
-    SafeArrayAccessData(array, reinterpret_cast<void**>(&cells));
-    for (int32_t r = 0; r < records; ++r) {
-        LONG* record = cells + static_cast<size_t>(r) * 5;
+    return MakeTable<LONG>(VT_I4, records, [](int32_t r, LONG* record) {
         record[0] = r % 10;
         record[1] = (r / 10) % 10;
         record[2] = r;
         record[3] = static_cast<LONG>((static_cast<int64_t>(r) * 7919) % 100000);
         record[4] = 1000000 - r;
-    }
-    SafeArrayUnaccessData(array);
-    return array;
-}
-
-// Opens every group of both levels straight through the tree.
-void ExpandTwoLevels(ViewEngine& engine) {
-    for (GroupNode* outer = engine.store.root.firstChild; outer; outer = outer->next) {
-        engine.store.rowCount += outer->Expand();
-        for (GroupNode* inner = outer->firstChild; inner; inner = inner->next)
-            engine.store.rowCount += inner->Expand();
-    }
-    engine.store.cursor.Reset();
-}
-
-HWND MakeHost() {
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = DefWindowProcA;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = "NorvBenchHost";
-    RegisterClassA(&wc);
-    return CreateWindowExA(0, "NorvBenchHost", "bench", WS_POPUP | WS_VISIBLE, 0, 0, 900, 700,
-                           nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    });
 }
 
 void Measure(HWND host, int32_t records, int32_t columnWidth) {
     BenchEngine engine;
     for (int32_t column = 0; column < 5; ++column)
         engine.PutColumnWidth(column, columnWidth);
-    const int edge = GetSystemMetrics(SM_CXEDGE);
-    const RECT bounds{0, 0, 800 + 2 * edge, 600 + 2 * edge};
-    if (!engine.CreateEngineWindow(host, bounds)) {
+    if (!OpenBenchWindow(engine, host)) {
         std::printf("window could not be created\n");
         return;
     }
     SAFEARRAY* data = MakeData(records);
     const double loadStart = Now();
-    const bool loaded = data && engine.SetData(data, 0, 0, false);
-    if (data)
-        SafeArrayDestroy(data);
-    if (!loaded) {
+    if (!LoadTwoLevelsExpanded(engine, data)) {
         std::printf("%10d records: could not be loaded\n", records);
         return;
     }
-    engine.SetGroupLevelsKeepingRow(2);
-    ExpandTwoLevels(engine);
     const double loadMs = 1000.0 * (Now() - loadStart);
     engine.ResetView();
     // Middle of the list: mostly records, a group header now and then.
@@ -126,15 +74,15 @@ void Measure(HWND host, int32_t records, int32_t columnWidth) {
 
     std::printf("%10d records, %8d rows, content %5d px: full repaint %6.2f ms, resize step"
                 " %6.2f ms (load, group, expand %.0f ms)\n",
-                records, engine.DisplayedRows(), engine.view.contentWidth, Median(paints), Median(steps),
-                loadMs);
+                records, engine.DisplayedRows(), engine.view.contentWidth, Median(paints),
+                Median(steps), loadMs);
     std::fflush(stdout);
 }
 
 } // namespace
 
 int main() {
-    HWND host = MakeHost();
+    HWND host = MakeBenchHost();
     if (!host) {
         std::printf("no host window\n");
         return 1;

@@ -18,6 +18,8 @@ void HoldItem(IConnectionPoint* item) {
 void DropItem(IConnectionPoint* item) {
     item->Release();
 }
+void HoldItem(FORMATETC&) {}
+void DropItem(FORMATETC&) {}
 
 template <typename Interface, typename Item>
 class ArrayEnumerator final : public ComObject<Interface> {
@@ -101,4 +103,8 @@ HRESULT CreateConnectionEnumerator(const CONNECTDATA* items, int32_t count,
 HRESULT CreatePointEnumerator(IConnectionPoint* const* items, int32_t count,
                               IEnumConnectionPoints** result) {
     return ArrayEnumerator<IEnumConnectionPoints, IConnectionPoint*>::Create(items, count, result);
+}
+
+HRESULT CreateFormatEnumerator(const FORMATETC* items, int32_t count, IEnumFORMATETC** result) {
+    return ArrayEnumerator<IEnumFORMATETC, FORMATETC>::Create(items, count, result);
 }

@@ -11,3 +11,5 @@ HRESULT CreateConnectionEnumerator(const CONNECTDATA* items, int32_t count,
                                    IEnumConnections** result);
 HRESULT CreatePointEnumerator(IConnectionPoint* const* items, int32_t count,
                               IEnumConnectionPoints** result);
+// Formats without target devices.
+HRESULT CreateFormatEnumerator(const FORMATETC* items, int32_t count, IEnumFORMATETC** result);

@@ -38,8 +38,16 @@ ViewControl::~ViewControl() {
 HRESULT STDMETHODCALLTYPE ViewControl::QueryInterface(REFIID riid, void** object) {
     if (!object)
         return E_POINTER;
+    // The order of the control's interface table.
     if (riid == IID_IUnknown || riid == IID__View || riid == IID_IDispatch)
         *object = static_cast<_View*>(this);
+    else if (riid == IID_IViewObjectEx || riid == IID_IViewObject2 || riid == IID_IViewObject)
+        *object = static_cast<IViewObjectEx*>(this);
+    else if (riid == IID_IOleInPlaceObjectWindowless || riid == IID_IOleInPlaceObject ||
+             riid == IID_IOleWindow)
+        *object = static_cast<IOleInPlaceObjectWindowless*>(this);
+    else if (riid == IID_IOleInPlaceActiveObject)
+        *object = static_cast<IOleInPlaceActiveObject*>(this);
     else if (riid == IID_IOleControl)
         *object = static_cast<IOleControl*>(this);
     else if (riid == IID_IOleObject)
@@ -52,8 +60,12 @@ HRESULT STDMETHODCALLTYPE ViewControl::QueryInterface(REFIID riid, void** object
         *object = static_cast<IConnectionPointContainer*>(this);
     else if (riid == IID_ISpecifyPropertyPages)
         *object = static_cast<ISpecifyPropertyPages*>(this);
+    else if (riid == IID_IQuickActivate)
+        *object = static_cast<IQuickActivate*>(this);
     else if (riid == IID_IPersistStorage)
         *object = static_cast<IPersistStorage*>(this);
+    else if (riid == IID_IDataObject)
+        *object = static_cast<IDataObject*>(this);
     else if (riid == IID_IProvideClassInfo || riid == IID_IProvideClassInfo2)
         *object = static_cast<IProvideClassInfo2*>(this);
     else if (riid == IID_IObjectSafety)
@@ -156,6 +168,7 @@ HRESULT STDMETHODCALLTYPE ViewControl::SetData(VARIANT data, DateTimeFormat form
     }
     if (V_VT(source) == VT_EMPTY || V_VT(source) == VT_NULL) {
         ViewEngine::SetData(nullptr, formatValue, groupingValue, false);
+        LookChanged();
         return S_OK;
     }
     if (!(V_VT(source) & VT_ARRAY))
@@ -171,6 +184,7 @@ HRESULT STDMETHODCALLTYPE ViewControl::SetData(VARIANT data, DateTimeFormat form
     bool reverted = revert == VARIANT_TRUE;
     if (!ViewEngine::SetData(array, formatValue, groupingValue, reverted))
         return Refuse(E_INVALIDARG);
+    LookChanged();
     return S_OK;
 }
 
@@ -243,26 +257,19 @@ HRESULT STDMETHODCALLTYPE ViewControl::put_Enabled(VARIANT_BOOL value) {
     NotifyChanged(DISPID_ENABLED);
     if (hwnd)
         InvalidateRect(hwnd, nullptr, TRUE);
+    LookChanged();
     return S_OK;
 }
 
 void ViewControl::ApplyEnabled() {
     if (hwnd)
         EnableWindow(hwnd, enabled != 0);
+    // A disabled control cannot keep the keyboard or the container's user interface.
     if (uiActive && !enabled) {
         if (hwnd && GetFocus() == hwnd)
             SetFocus(GetParent(hwnd));
-        LeaveUIActiveState();
+        UIDeactivate();
     }
-}
-
-void ViewControl::LeaveUIActiveState() {
-    uiActive = false;
-    if (!clientSite)
-        return;
-    ComRef<IOleInPlaceSite> site;
-    if (SUCCEEDED(clientSite->QueryInterface(IID_IOleInPlaceSite, site.ReceiveVoid())))
-        site->OnUIDeactivate(FALSE);
 }
 
 HRESULT STDMETHODCALLTYPE ViewControl::AboutBox() {
@@ -273,11 +280,4 @@ HRESULT STDMETHODCALLTYPE ViewControl::AboutBox() {
 
 void ViewControl::ShowAbout() {
     RunAboutDialog();
-}
-
-LRESULT ViewControl::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    LRESULT result = ViewEngine::HandleMessage(message, wParam, lParam);
-    if (message == WM_CREATE && result != -1 && !enabled)
-        EnableWindow(hwnd, FALSE);
-    return result;
 }

@@ -13,16 +13,21 @@
 #include <cstdint>
 
 // The component object of coclass View: the automation surface over the engine, its events,
-// persistence and the parts of the control protocol that do not need in-place activation.
+// persistence, in-place activation in a container, drawing for the container and data transfer.
 class ViewControl final : public ViewEngine,
                           public _View,
+                          public IViewObjectEx,
+                          public IOleInPlaceObjectWindowless,
+                          public IOleInPlaceActiveObject,
                           public IOleControl,
                           public IOleObject,
                           public IPersistStreamInit,
                           public ISupportErrorInfo,
                           public IConnectionPointContainer,
                           public ISpecifyPropertyPages,
+                          public IQuickActivate,
                           public IPersistStorage,
+                          public IDataObject,
                           public IProvideClassInfo2,
                           public IObjectSafety {
 public:
@@ -60,6 +65,51 @@ public:
     HRESULT STDMETHODCALLTYPE put_Enabled(VARIANT_BOOL value) override;
     HRESULT STDMETHODCALLTYPE AboutBox() override;
 
+    // IViewObject, IViewObject2, IViewObjectEx
+    HRESULT STDMETHODCALLTYPE Draw(DWORD aspect, LONG index, void* aspectInfo,
+                                   DVTARGETDEVICE* target, HDC targetInfo, HDC dc, LPCRECTL bounds,
+                                   LPCRECTL metafileBounds,
+                                   BOOL(STDMETHODCALLTYPE* keepGoing)(ULONG_PTR),
+                                   ULONG_PTR keepGoingArgument) override;
+    HRESULT STDMETHODCALLTYPE GetColorSet(DWORD aspect, LONG index, void* aspectInfo,
+                                          DVTARGETDEVICE* target, HDC targetInfo,
+                                          LOGPALETTE** colors) override;
+    HRESULT STDMETHODCALLTYPE Freeze(DWORD aspect, LONG index, void* aspectInfo,
+                                     DWORD* cookie) override;
+    HRESULT STDMETHODCALLTYPE Unfreeze(DWORD cookie) override;
+    HRESULT STDMETHODCALLTYPE SetAdvise(DWORD aspects, DWORD flags, IAdviseSink* sink) override;
+    HRESULT STDMETHODCALLTYPE GetAdvise(DWORD* aspects, DWORD* flags, IAdviseSink** sink) override;
+    HRESULT STDMETHODCALLTYPE GetExtent(DWORD aspect, LONG index, DVTARGETDEVICE* target,
+                                        LPSIZEL size) override;
+    HRESULT STDMETHODCALLTYPE GetRect(DWORD aspect, LPRECTL rect) override;
+    HRESULT STDMETHODCALLTYPE GetViewStatus(DWORD* status) override;
+    HRESULT STDMETHODCALLTYPE QueryHitPoint(DWORD aspect, LPCRECT bounds, POINT location,
+                                            LONG closeHint, DWORD* hit) override;
+    HRESULT STDMETHODCALLTYPE QueryHitRect(DWORD aspect, LPCRECT bounds, LPCRECT location,
+                                           LONG closeHint, DWORD* hit) override;
+    HRESULT STDMETHODCALLTYPE GetNaturalExtent(DWORD aspect, LONG index, DVTARGETDEVICE* target,
+                                               HDC targetInfo, DVEXTENTINFO* info,
+                                               LPSIZEL size) override;
+
+    // IOleWindow, IOleInPlaceObject, IOleInPlaceObjectWindowless
+    HRESULT STDMETHODCALLTYPE GetWindow(HWND* window) override;
+    HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL enterMode) override;
+    HRESULT STDMETHODCALLTYPE InPlaceDeactivate() override;
+    HRESULT STDMETHODCALLTYPE UIDeactivate() override;
+    HRESULT STDMETHODCALLTYPE SetObjectRects(LPCRECT position, LPCRECT clip) override;
+    HRESULT STDMETHODCALLTYPE ReactivateAndUndo() override;
+    HRESULT STDMETHODCALLTYPE OnWindowMessage(UINT message, WPARAM wParam, LPARAM lParam,
+                                              LRESULT* result) override;
+    HRESULT STDMETHODCALLTYPE GetDropTarget(IDropTarget** target) override;
+
+    // IOleInPlaceActiveObject
+    HRESULT STDMETHODCALLTYPE TranslateAccelerator(LPMSG message) override;
+    HRESULT STDMETHODCALLTYPE OnFrameWindowActivate(BOOL activate) override;
+    HRESULT STDMETHODCALLTYPE OnDocWindowActivate(BOOL activate) override;
+    HRESULT STDMETHODCALLTYPE ResizeBorder(LPCRECT border, IOleInPlaceUIWindow* window,
+                                           BOOL frameWindow) override;
+    HRESULT STDMETHODCALLTYPE EnableModeless(BOOL enable) override;
+
     // IOleControl
     HRESULT STDMETHODCALLTYPE GetControlInfo(CONTROLINFO* info) override;
     HRESULT STDMETHODCALLTYPE OnMnemonic(MSG* message) override;
@@ -90,6 +140,24 @@ public:
     HRESULT STDMETHODCALLTYPE EnumAdvise(IEnumSTATDATA** advises) override;
     HRESULT STDMETHODCALLTYPE GetMiscStatus(DWORD aspect, DWORD* status) override;
     HRESULT STDMETHODCALLTYPE SetColorScheme(LOGPALETTE* palette) override;
+
+    // IQuickActivate
+    HRESULT STDMETHODCALLTYPE QuickActivate(QACONTAINER* container, QACONTROL* control) override;
+    HRESULT STDMETHODCALLTYPE SetContentExtent(LPSIZEL size) override;
+    HRESULT STDMETHODCALLTYPE GetContentExtent(LPSIZEL size) override;
+
+    // IDataObject
+    HRESULT STDMETHODCALLTYPE GetData(FORMATETC* format, STGMEDIUM* medium) override;
+    HRESULT STDMETHODCALLTYPE GetDataHere(FORMATETC* format, STGMEDIUM* medium) override;
+    HRESULT STDMETHODCALLTYPE QueryGetData(FORMATETC* format) override;
+    HRESULT STDMETHODCALLTYPE GetCanonicalFormatEtc(FORMATETC* format,
+                                                    FORMATETC* canonical) override;
+    HRESULT STDMETHODCALLTYPE SetData(FORMATETC* format, STGMEDIUM* medium, BOOL release) override;
+    HRESULT STDMETHODCALLTYPE EnumFormatEtc(DWORD direction, IEnumFORMATETC** formats) override;
+    HRESULT STDMETHODCALLTYPE DAdvise(FORMATETC* format, DWORD flags, IAdviseSink* sink,
+                                      DWORD* connection) override;
+    HRESULT STDMETHODCALLTYPE DUnadvise(DWORD connection) override;
+    HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA** advises) override;
 
     // IPersist, IPersistStreamInit, IPersistStorage
     HRESULT STDMETHODCALLTYPE GetClassID(CLSID* clsid) override;
@@ -137,7 +205,9 @@ public:
     void RaiseKeyUp(int32_t keyCode, int32_t shift);
     void RaiseKeyPress(int32_t keyAscii);
 
-    // The window is created disabled while Enabled is false.
+    // The hosting layer's part of the window's messages: activation by focus and mouse, the
+    // key events of hosts that do not translate accelerators; the window is created disabled
+    // while Enabled is false.
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
     // Type information of the library's interfaces, loaded once per object.
@@ -147,7 +217,7 @@ public:
     bool dirty = false;
     int32_t freezeCount = 0;
     int32_t pendingSelect = 0;
-    // Set by in-place activation when the control is user-interface active.
+    bool inPlaceActive = false;
     bool uiActive = false;
 
 private:
@@ -160,7 +230,24 @@ private:
     HRESULT RequestEdit(DISPID id);
     void NotifyChanged(DISPID id);
     void ApplyEnabled();
-    void LeaveUIActiveState();
+    // In-place activation with the control's own window; with ui, user-interface activation
+    // as well.
+    HRESULT ActivateInPlace(bool ui);
+    HRESULT OpenInPlaceSite();
+    HRESULT CreateWindowInSite();
+    HRESULT ActivateUI();
+    void ClipWindow(const RECT& position, const RECT& clip);
+    void TellSiteOfFocus(bool focus);
+    bool DesignMode();
+    // The placeholder look changed: view and data advise sinks hear of it.
+    void LookChanged();
+    HRESULT RenderEnhancedMetafile(STGMEDIUM* medium);
+    HRESULT RenderMetafilePicture(STGMEDIUM* medium);
+    SIZE ExtentInPixels() const;
+    // Key events of the accelerator road; the same message reaching the window later is
+    // not reported again.
+    void RaiseKeyEvent(const MSG& message);
+    bool CameThroughAccelerators(UINT message, WPARAM wParam, LPARAM lParam);
     bool GetAmbientBool(DISPID id, bool fallback);
     bool RunAboutDialog();
     HRESULT SaveProperties(IStream* stream);
@@ -172,6 +259,17 @@ private:
     DWORD safetyOptions = 0;
     ComRef<IOleClientSite> clientSite;
     ComRef<IOleAdviseHolder> adviseHolder;
+    ComRef<IDataAdviseHolder> dataAdviseHolder;
+    ComRef<IAdviseSink> viewSink;
+    DWORD viewSinkAspects = 0;
+    DWORD viewSinkFlags = 0;
+    ComRef<IOleInPlaceSite> inPlaceSite;
+    ComRef<IOleInPlaceFrame> inPlaceFrame;
+    ComRef<IOleInPlaceUIWindow> inPlaceDocument;
+    RECT positionRect = {};
+    // The last key message the accelerator road reported and left to the container.
+    MSG translatedKey = {};
+    bool keyTranslated = false;
     ComRef<ITypeLib> typeLibrary;
     ComRef<ITypeInfo> viewInfo;
     ConnectionPoint eventPoint;

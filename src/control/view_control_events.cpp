@@ -92,8 +92,12 @@ bool ViewControl::GetAmbientBool(DISPID id, bool fallback) {
     return result;
 }
 
+bool ViewControl::DesignMode() {
+    return !GetAmbientBool(ambientUserMode, true);
+}
+
 bool ViewControl::DesignModeOrUIDead() {
-    return !GetAmbientBool(ambientUserMode, true) || GetAmbientBool(ambientUIDead, false);
+    return DesignMode() || GetAmbientBool(ambientUIDead, false);
 }
 
 HRESULT STDMETHODCALLTYPE ViewControl::FreezeEvents(BOOL freeze) {

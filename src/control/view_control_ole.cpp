@@ -34,6 +34,9 @@ HRESULT STDMETHODCALLTYPE ViewControl::OnAmbientPropertyChange(DISPID) {
 // --- IOleObject ---
 
 HRESULT STDMETHODCALLTYPE ViewControl::SetClientSite(IOleClientSite* site) {
+    // The window lives in the old site's window.
+    if (site != clientSite.Get())
+        InPlaceDeactivate();
     clientSite.Assign(site);
     return S_OK;
 }
@@ -58,7 +61,7 @@ HRESULT STDMETHODCALLTYPE ViewControl::Close(DWORD saveOption) {
         if (FAILED(hr) && saveOption == OLECLOSE_SAVEIFDIRTY)
             return hr;
     }
-    DestroyEngineWindow();
+    InPlaceDeactivate();
     if (adviseHolder)
         adviseHolder->SendOnClose();
     return S_OK;
@@ -81,11 +84,6 @@ HRESULT STDMETHODCALLTYPE ViewControl::InitFromData(IDataObject*, BOOL, DWORD) {
 HRESULT STDMETHODCALLTYPE ViewControl::GetClipboardData(DWORD, IDataObject** data) {
     if (data)
         *data = nullptr;
-    return E_NOTIMPL;
-}
-
-// Verbs need in-place activation, which this object does not offer.
-HRESULT STDMETHODCALLTYPE ViewControl::DoVerb(LONG, LPMSG, IOleClientSite*, LONG, HWND, LPCRECT) {
     return E_NOTIMPL;
 }
 
@@ -125,6 +123,16 @@ HRESULT STDMETHODCALLTYPE ViewControl::SetExtent(DWORD aspect, SIZEL* size) {
     if (size->cx != extent.cx || size->cy != extent.cy)
         dirty = true;
     extent = *size;
+    // The window follows the site's rectangles only; an active control asks its site for
+    // the new size, and the site answers (or not) through SetObjectRects.
+    if (inPlaceSite) {
+        const SIZE pixels = ExtentInPixels();
+        RECT wanted = positionRect;
+        wanted.right = wanted.left + pixels.cx;
+        wanted.bottom = wanted.top + pixels.cy;
+        if (!EqualRect(&wanted, &positionRect))
+            inPlaceSite->OnPosRectChange(&wanted);
+    }
     return S_OK;
 }
 

@@ -119,6 +119,7 @@ bool ViewEngine::SetGroupLevelsKeepingRow(int32_t count) {
     store.cursor.Seek(view.currentRow);
     if (!store.SetGroupLevelCount(count))
         return false;
+    headerTips.SetLevelToolCount(count);
     ResetView();
     FinishOrderChange();
     return true;

@@ -144,16 +144,58 @@ LRESULT ViewEngine::Dispatch(UINT message, WPARAM wParam, LPARAM lParam, bool& h
         handled = false;
         OnKillFocus();
         return 0;
+    case WM_KEYDOWN:
+        handled = false;
+        OnKeyDown(wParam, lParam);
+        return 0;
     case WM_DESTROY:
         handled = false;
         OnDestroy();
         return 0;
+    case WM_SETCURSOR:
+        if (OnSetCursor(lParam))
+            return TRUE;
+        break;
+    case WM_LBUTTONDOWN:
+        handled = false;
+        OnLeftButtonDown(lParam);
+        return 0;
+    case WM_LBUTTONDBLCLK:
+        handled = false;
+        OnLeftDoubleClick(lParam);
+        return 0;
+    case WM_MOUSEMOVE:
+        handled = false;
+        OnMouseMove(lParam);
+        return 0;
+    case WM_LBUTTONUP:
+        handled = false;
+        OnLeftButtonUp();
+        return 0;
+    case WM_RBUTTONDOWN:
+        handled = false;
+        OnRightButtonDown(lParam);
+        return 0;
+    case WM_CAPTURECHANGED:
+        handled = false;
+        OnCaptureChanged();
+        return 0;
+    case WM_NOTIFY:
+        if (lParam && reinterpret_cast<const NMHDR*>(lParam)->code == TTN_NEEDTEXTA) {
+            OnLevelTipText(static_cast<int32_t>(wParam), reinterpret_cast<NMTTDISPINFOA*>(lParam));
+            return 0;
+        }
+        break;
+    case WM_MOUSEWHEEL:
+    case WM_MOUSEHWHEEL:
+        if (OnMouseWheel(wParam, message == WM_MOUSEHWHEEL))
+            return 0;
+        break;
     default:
         break;
     }
     if (IsReflectedMessage(message))
         return DefWindowProcA(hwnd, message - ReflectedMessageOffset, wParam, lParam);
-    // Pointer shapes, mouse, keys, capture and tooltip texts come with the interaction work.
     handled = false;
     return 0;
 }
@@ -161,10 +203,29 @@ LRESULT ViewEngine::Dispatch(UINT message, WPARAM wParam, LPARAM lParam, bool& h
 void ViewEngine::OnCreate() {
     horizontalBar = verticalBar = ScrollBarRequest{};
     // The window works whether or not the tooltip window could be made.
-    headerTips.Create(hwnd);
+    headerTips.Create(hwnd, LevelTipMetrics());
+}
+
+LevelToolMetrics ViewEngine::LevelTipMetrics() const {
+    LevelToolMetrics metrics;
+    metrics.buttonWidth = levelButtonWidth;
+    metrics.buttonTop = levelButtonTop;
+    metrics.buttonHeight = levelButtonHeight;
+    metrics.margin = groupingMargin;
+    metrics.headerHeight = headerHeight;
+    return metrics;
+}
+
+// A level tool asks for its label; tools left over from a grouping that a load removed stay
+// silent.
+void ViewEngine::OnLevelTipText(int32_t id, NMTTDISPINFOA* request) {
+    if (id < 0 || id >= store.groupLevelCount)
+        return;
+    HeaderTips::WriteLevelTipText(request, store.LabelAt(id));
 }
 
 void ViewEngine::OnDestroy() {
+    ReleaseTracking(); // a drag ends with its window, through the capture's loss
     headerTips.Destroy();
 }
 
@@ -178,7 +239,10 @@ void ViewEngine::OnSize(LPARAM lParam) {
 }
 
 void ViewEngine::OnSysColorChange() {
+    textMeasurer.SetFont(nullptr); // the font is made anew
     Build();
+    textMeasurer.SetFont(listFont);
+    headerTips.SetMetrics(LevelTipMetrics());
     UpdatePageRows();
     UpdateContentWidth(true);
     InvalidateAll(false);

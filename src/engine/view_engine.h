@@ -2,6 +2,7 @@
 
 #include "engine/engine_sink.h"
 #include "engine/header_tips.h"
+#include "engine/wheel_steps.h"
 #include "render/draw_resources.h"
 #include "render/layout.h"
 #include "render/view_state.h"
@@ -99,10 +100,19 @@ public:
 
     void PlaceCaret();
 
+    // --- mouse ---
+    bool IsOverPressedItem(int32_t x, int32_t y);
+    // Marks the column edge nearest to window x as the drop place; true when it moved.
+    bool NearestColumnEdge(int32_t x);
+    // The labels of the levels the live grouping area shows, one a line.
+    void GroupingColumnsText(TipText& text);
+
 protected:
     // The dispatch: handled starts true; a handler that lets the default procedure run too
     // sets it to false.
     LRESULT Dispatch(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+    // The sound of refused input.
+    virtual void Beep() { MessageBeep(0xFFFFFFFF); }
 
 private:
     struct ScrollBarRequest {
@@ -110,6 +120,9 @@ private:
         int32_t maximum, page, position;
     };
     ScrollBarRequest horizontalBar{}, verticalBar{};
+    // Texts measured as the list font draws them. Its context lives with the engine: making
+    // one costs far more than a hit test may.
+    FontTextMeasurer textMeasurer{listFont};
     void SetBar(int bar, ScrollBarRequest& last, int32_t maximum, int32_t page, int32_t position);
 
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -125,8 +138,36 @@ private:
     void OnPaint();
     void PaintArea(HDC dc, const RECT& update);
     int UpdateAreas(RECT* areas, int capacity) const;
+    bool InputRefused();
+    bool OnSetCursor(LPARAM lParam);
+    void OnLeftButtonDown(LPARAM lParam);
+    void OnLeftDoubleClick(LPARAM lParam);
+    void OnRightButtonDown(LPARAM lParam);
+    void OnMouseMove(LPARAM lParam);
+    void OnLeftButtonUp();
+    void OnCaptureChanged();
+    bool BeginCapture();
+    void StartPress();
+    void StartResize();
+    void StartSplitterDrag();
+    void StartColumnDrag(POINT point);
+    void TrackPressTo(POINT point);
+    void DragColumnTo(POINT point);
+    void ResizeColumnTo(int32_t contentX);
+    void DragSplitterTo(int32_t contentX);
+    void EndSplitterDrag();
+    void ToggleGrouping();
+    void ShowCurrentRowAfterChange();
+    void ShowGroupingTip();
+    LevelToolMetrics LevelTipMetrics() const;
+    void OnLevelTipText(int32_t id, NMTTDISPINFOA* request);
+    // False when the list is at its end in the wheel's direction: the host may scroll.
+    bool OnMouseWheel(WPARAM wParam, bool sideways);
+    WheelSteps wheelRows, wheelColumns;
+    int32_t LastScrollPosition(int bar) const;
     void OnSetFocus();
     void OnKillFocus();
+    void OnKeyDown(WPARAM key, LPARAM lParam);
     void InvalidateAll(bool erase);
     void InvalidateCurrentRow();
     void FinishOrderChange();

@@ -52,20 +52,18 @@ void ViewEngine::SetColumnExtent(int32_t position, int32_t width) {
 }
 
 HitKind ViewEngine::HitTest(int32_t x, int32_t y, int32_t* index, int32_t* offset) {
-    FontTextMeasurer measurer(listFont);
-    return layout.HitTest(x, y, measurer, index, offset);
+    return layout.HitTest(x, y, textMeasurer, index, offset);
 }
 
 int32_t ViewEngine::MeasureColumnTexts(int32_t position) {
-    FontTextMeasurer measurer(listFont);
-    int32_t widest = measurer.LineWidth(NarrowText(store.LabelAt(position)).Get());
+    int32_t widest = textMeasurer.LineWidth(NarrowText(store.LabelAt(position)).Get());
     const int32_t rows = DisplayedRows();
     for (int32_t row = 0; row < rows; ++row) {
         if (!store.cursor.Seek(row))
             break;
         if (store.cursor.RowGroupLevel() != -1)
             continue;
-        const int32_t width = measurer.LineWidth(store.cursor.CellText(position));
+        const int32_t width = textMeasurer.LineWidth(store.cursor.CellText(position));
         if (width > widest)
             widest = width;
     }

@@ -34,7 +34,9 @@ private:
 class OwnedDc {
 public:
     explicit OwnedDc(HDC dc) : handle(dc) {}
-    ~OwnedDc() {
+    ~OwnedDc() { Reset(); }
+    // Restores the selected objects and deletes the context; holds none afterwards.
+    void Reset() {
         if (!handle)
             return;
         if (oldBitmap)
@@ -44,6 +46,8 @@ public:
         if (oldBrush)
             SelectObject(handle, oldBrush);
         DeleteDC(handle);
+        handle = nullptr;
+        oldBitmap = oldFont = oldBrush = nullptr;
     }
     OwnedDc(const OwnedDc&) = delete;
     OwnedDc& operator=(const OwnedDc&) = delete;

@@ -20,6 +20,11 @@ class FontTextMeasurer final : public TextMeasurer {
 public:
     explicit FontTextMeasurer(HFONT font) : font(font) {}
     int32_t LineWidth(const char* text) override;
+    // Lets go of the old font, which may then be deleted; the context is made again later.
+    void SetFont(HFONT newFont) {
+        dc.Reset();
+        font = newFont;
+    }
 
 private:
     HFONT font;

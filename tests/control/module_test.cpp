@@ -49,14 +49,31 @@ TEST_F(ModuleTest, CannotUnloadWhileObjectsOrLocksLive) {
     EXPECT_EQ(S_OK, canUnloadNow());
 }
 
-TEST_F(ModuleTest, ViewAnswersItsInterfacesAndNoInPlaceOnes) {
+TEST_F(ModuleTest, ViewAnswersItsInterfaceTable) {
     IUnknown* view = nullptr;
     ASSERT_EQ(S_OK, CreateViewObject(IID_IUnknown, reinterpret_cast<void**>(&view)));
-    for (const IID& iid :
-         {IID__View, IID_IDispatch, IID_IOleControl, IID_IOleObject, IID_IPersistStreamInit,
-          IID_IPersist, IID_ISupportErrorInfo, IID_IConnectionPointContainer,
-          IID_ISpecifyPropertyPages, IID_IPersistStorage, IID_IProvideClassInfo,
-          IID_IProvideClassInfo2, IID_IObjectSafety}) {
+    for (const IID& iid : {IID__View,
+                           IID_IDispatch,
+                           IID_IViewObjectEx,
+                           IID_IViewObject2,
+                           IID_IViewObject,
+                           IID_IOleInPlaceObjectWindowless,
+                           IID_IOleInPlaceObject,
+                           IID_IOleWindow,
+                           IID_IOleInPlaceActiveObject,
+                           IID_IOleControl,
+                           IID_IOleObject,
+                           IID_IPersistStreamInit,
+                           IID_IPersist,
+                           IID_ISupportErrorInfo,
+                           IID_IConnectionPointContainer,
+                           IID_ISpecifyPropertyPages,
+                           IID_IQuickActivate,
+                           IID_IPersistStorage,
+                           IID_IDataObject,
+                           IID_IProvideClassInfo,
+                           IID_IProvideClassInfo2,
+                           IID_IObjectSafety}) {
         IUnknown* other = Query<IUnknown>(view, iid);
         ASSERT_NE(nullptr, other);
         IUnknown* identity = Query<IUnknown>(other, IID_IUnknown);
@@ -64,7 +81,8 @@ TEST_F(ModuleTest, ViewAnswersItsInterfacesAndNoInPlaceOnes) {
         identity->Release();
         other->Release();
     }
-    EXPECT_EQ(nullptr, Query<IUnknown>(view, IID_IOleInPlaceObject)); // no in-place activation
+    for (const IID& iid : {IID_IRunnableObject, IID_IOleCache, IID_IPersistPropertyBag})
+        EXPECT_EQ(nullptr, Query<IUnknown>(view, iid));
     auto* classInfo = Query<IProvideClassInfo2>(view, IID_IProvideClassInfo2);
     GUID source = GUID_NULL;
     ASSERT_EQ(S_OK, classInfo->GetGUID(GUIDKIND_DEFAULT_SOURCE_DISP_IID, &source));

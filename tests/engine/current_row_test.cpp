@@ -29,19 +29,13 @@ protected:
 
 } // namespace
 
-TEST_F(CurrentRow, LoadSelectsTheFirstRowOrNoneWithoutRecords) {
+TEST_F(CurrentRow, LoadSelectsTheFirstRowOrNoneAndSelectRowClamps) {
     Open(300, 200);
     ASSERT_TRUE(Load(TableOf({{L"c"}, {L"a"}, {L"b"}})));
     EXPECT_EQ(engine.view.currentRow, 0);
     EXPECT_EQ(engine.reported, std::vector<int32_t>{1}) << "record 1 sorts first";
     ASSERT_TRUE(Load(TableOf({{L"z"}, {L"a"}})));
     EXPECT_EQ(engine.reported.size(), 1u) << "the same first record: nothing new to report";
-    ASSERT_TRUE(Load(TextTable(0, 3)));
-    EXPECT_EQ(engine.reported.back(), -1);
-}
-
-TEST_F(CurrentRow, SelectRowClampsToTheDisplayedRows) {
-    Open(300, 200);
     ASSERT_TRUE(Load(TextTable(40, 2)));
     engine.SelectRow(-5);
     EXPECT_EQ(engine.view.currentRow, 0);
@@ -49,9 +43,11 @@ TEST_F(CurrentRow, SelectRowClampsToTheDisplayedRows) {
     EXPECT_EQ(engine.view.currentRow, 39);
     EXPECT_EQ(engine.reported.back(), engine.store.recordOrder[39]);
     EXPECT_EQ(engine.view.topRow, 40 - engine.view.pageRows) << "the last row is brought into view";
+    ASSERT_TRUE(Load(TextTable(0, 3)));
+    EXPECT_EQ(engine.reported.back(), -1);
 }
 
-TEST_F(CurrentRow, ExpandingAboveKeepsTheSameRecordAndHeadersSelectNone) {
+TEST_F(CurrentRow, ExpandingAndCollapsingAboveKeepTheRecordCollapsingItsGroupSelectsTheHeader) {
     LoadGrouped();
     engine.SelectRow(1);
     EXPECT_EQ(engine.reported.back(), -1) << "a group header row";
@@ -63,27 +59,22 @@ TEST_F(CurrentRow, ExpandingAboveKeepsTheSameRecordAndHeadersSelectNone) {
     EXPECT_EQ(engine.view.currentRow, 5);
     EXPECT_EQ(RowOf("c1"), 5);
     EXPECT_EQ(engine.reported.size(), reports) << "the selection did not change";
-}
+    // Collapsing above moves the current row up with its content; record rows do not fold.
+    ASSERT_TRUE(engine.CollapseRow(0));
+    EXPECT_EQ(engine.view.currentRow, RowOf("c1"));
+    EXPECT_EQ(engine.reported.size(), reports);
+    EXPECT_FALSE(engine.ExpandRow(engine.view.currentRow) ||
+                 engine.CollapseRow(engine.view.currentRow) ||
+                 engine.ToggleRow(engine.view.currentRow));
+    EXPECT_TRUE(engine.ToggleRow(0));
+    EXPECT_EQ(engine.view.currentRow, RowOf("c1"));
 
-TEST_F(CurrentRow, CollapsingTheCurrentRecordsGroupSelectsItsHeader) {
-    LoadGrouped();
     ExpandAll(engine);
     engine.SelectRow(RowOf("b2"));
     ASSERT_TRUE(engine.CollapseRow(3)); // group b
     EXPECT_EQ(engine.view.currentRow, 3);
     EXPECT_EQ(engine.reported.back(), -1);
     EXPECT_EQ(engine.DisplayedRows(), 6);
-    // Collapsing above moves the current row up with its content; record rows do not fold.
-    engine.SelectRow(RowOf("c1"));
-    const int32_t record = engine.view.selectedRecord;
-    ASSERT_TRUE(engine.CollapseRow(0));
-    EXPECT_EQ(engine.view.currentRow, RowOf("c1"));
-    EXPECT_EQ(engine.view.selectedRecord, record);
-    EXPECT_FALSE(engine.ExpandRow(engine.view.currentRow) ||
-                 engine.CollapseRow(engine.view.currentRow) ||
-                 engine.ToggleRow(engine.view.currentRow));
-    EXPECT_TRUE(engine.ToggleRow(0));
-    EXPECT_EQ(engine.view.currentRow, RowOf("c1"));
 }
 
 TEST_F(CurrentRow, ReversingSortingAndChangingLevelsFollowTheSameRowContent) {

@@ -16,12 +16,24 @@ class RecordingEngine : public ViewEngine {
 public:
     void ShowAbout() override {}
     void SelectionChanged() override { reported.push_back(view.selectedRecord); }
-    void ContextMenu(int32_t, int32_t, int32_t) override {}
-    void ItemDblClick(int32_t, int32_t, int32_t) override {}
-    int32_t EventsFrozen() override { return 0; }
+    void ContextMenu(int32_t x, int32_t y, int32_t record) override {
+        events.push_back("menu " + Triple(x, y, record));
+    }
+    void ItemDblClick(int32_t x, int32_t y, int32_t record) override {
+        events.push_back("double " + Triple(x, y, record));
+    }
+    int32_t EventsFrozen() override { return frozen; }
     bool DesignModeOrUIDead() override { return false; }
+    void Beep() override { events.push_back("beep"); }
 
-    std::vector<int32_t> reported; // selectedRecord at every SelectionChanged
+    std::vector<int32_t> reported;   // selectedRecord at every SelectionChanged
+    std::vector<std::string> events; // context menus, double clicks and beeps, in order
+    int32_t frozen = 0;
+
+private:
+    static std::string Triple(int32_t x, int32_t y, int32_t record) {
+        return std::to_string(x) + "," + std::to_string(y) + " " + std::to_string(record);
+    }
 };
 
 // One topmost host a program (destroying shown windows is slow under Wine), placed per process

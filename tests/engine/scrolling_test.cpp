@@ -1,5 +1,7 @@
 #include "engine/engine_test_support.h"
 
+#include <tuple>
+
 // Scroll bars and positions, and the pixels moved by scrolling and by a live column resize.
 
 namespace {
@@ -28,55 +30,31 @@ protected:
 
 } // namespace
 
-TEST_F(Scrolling, TheWindowShowsTheBarsTheLayoutDecidesAndTheEndsClamp) {
-    const struct {
-        int width, rows;
-        bool h, v;
-        int right, bottom; // positions after SB_RIGHT and SB_BOTTOM
-    } cases[] = {
-        {200, 11, false, false, 0, 0}, // exactly as wide as the client
-        {190, 100, true, true, 190 - (200 - bar), 90},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.width << " x " << c.rows);
-        OpenWithContent(c.width, c.rows);
-        const LONG_PTR style = GetWindowLongPtrA(engine.hwnd, GWL_STYLE);
-        EXPECT_EQ(std::make_pair((style & WS_HSCROLL) != 0, (style & WS_VSCROLL) != 0),
-                  std::make_pair(c.h, c.v));
-        RECT client{};
-        GetClientRect(engine.hwnd, &client);
-        EXPECT_EQ(std::make_pair(client.right, client.bottom),
-                  std::make_pair(c.v ? 200L - bar : 200L, c.h ? 200L - bar : 200L));
-        const UINT pageRows = (client.bottom - 17) / 16;
-        const SCROLLINFO h = BarInfo(engine.hwnd, SB_HORZ), v = BarInfo(engine.hwnd, SB_VERT);
-        if (c.h) { // the ranges of the shown bars
-            EXPECT_EQ(std::make_pair(h.nMax, h.nPage),
-                      std::make_pair(c.width - 1, UINT(client.right)));
-        }
-        if (c.v) {
-            EXPECT_EQ(std::make_pair(v.nMax, v.nPage), std::make_pair(c.rows - 1, pageRows));
-        }
-        SendMessageA(engine.hwnd, WM_VSCROLL, SB_BOTTOM, 0);
-        SendMessageA(engine.hwnd, WM_HSCROLL, SB_RIGHT, 0);
-        engine.ScrollTo(5000, 5000);
-        EXPECT_EQ(engine.view.topRow, c.bottom);
-        EXPECT_EQ(engine.view.scrollX, c.right);
-        EXPECT_EQ(BarInfo(engine.hwnd, SB_VERT).nPos, c.v ? c.bottom : 0);
-        engine.DestroyEngineWindow();
-    }
-}
-
-TEST_F(Scrolling, RequestsShrinkingContentAndKeepingRowsInView) {
+// The bars the layout decides on, shown with their ranges; every request, and the positions
+// clamped when the content shrinks.
+TEST_F(Scrolling, BarsRequestsShrinkingContentAndKeepingRowsInView) {
+    const LONG_PTR bars = WS_HSCROLL | WS_VSCROLL;
+    OpenWithContent(200, 11); // exactly as wide and as tall as the client
+    EXPECT_EQ(GetWindowLongPtrA(engine.hwnd, GWL_STYLE) & bars, 0);
+    engine.DestroyEngineWindow();
     OpenWithContent(1000, 100);
-    const int page = engine.view.pageRows, width = engine.view.clientWidth;
+    EXPECT_EQ(GetWindowLongPtrA(engine.hwnd, GWL_STYLE) & bars, bars);
+    RECT client{};
+    GetClientRect(engine.hwnd, &client);
+    const int page = (client.bottom - 17) / 16, width = client.right;
+    EXPECT_EQ(std::make_pair(width, client.bottom), std::make_pair(200 - bar, 200L - bar));
+    const SCROLLINFO h = BarInfo(engine.hwnd, SB_HORZ), v = BarInfo(engine.hwnd, SB_VERT);
+    EXPECT_EQ(std::make_tuple(h.nMax, h.nPage, v.nMax, v.nPage),
+              std::make_tuple(999, UINT(width), 99, UINT(page)));
+
     const WPARAM track = MAKEWPARAM(SB_THUMBTRACK, 42), end = MAKEWPARAM(SB_ENDSCROLL, 7),
                  thumb = MAKEWPARAM(SB_THUMBPOSITION, 700);
     const WPARAM vertical[] = {SB_PAGEDOWN, SB_LINEDOWN, SB_LINEUP, SB_PAGEUP,
-                               SB_LINEUP,   track,       end};
-    const int tops[] = {page, page + 1, page, 0, 0, 42, 42};
-    const WPARAM horizontal[] = {SB_LINERIGHT, SB_PAGERIGHT, SB_LINELEFT, thumb, SB_RIGHT, SB_LEFT};
-    const int xs[] = {10, 10 + width, width, 700, 1000 - width, 0};
-    for (int i = 0; i < 7; ++i) {
+                               SB_LINEUP,   track,       end,       SB_BOTTOM};
+    const int tops[] = {page, page + 1, page, 0, 0, 42, 42, 100 - page};
+    const WPARAM horizontal[] = {SB_LINERIGHT, SB_PAGERIGHT, SB_LINELEFT, thumb, SB_LEFT, SB_RIGHT};
+    const int xs[] = {10, 10 + width, width, 700, 0, 1000 - width};
+    for (int i = 0; i < 8; ++i) {
         SendMessageA(engine.hwnd, WM_VSCROLL, vertical[i], 0);
         EXPECT_EQ(engine.view.topRow, tops[i]) << "vertical step " << i;
     }
@@ -84,6 +62,9 @@ TEST_F(Scrolling, RequestsShrinkingContentAndKeepingRowsInView) {
         SendMessageA(engine.hwnd, WM_HSCROLL, horizontal[i], 0);
         EXPECT_EQ(engine.view.scrollX, xs[i]) << "horizontal step " << i;
     }
+    EXPECT_EQ(
+        std::make_pair(BarInfo(engine.hwnd, SB_HORZ).nPos, BarInfo(engine.hwnd, SB_VERT).nPos),
+        std::make_pair(1000 - width, 100 - page));
     EXPECT_EQ(engine.view.currentRow, 0) << "scrolling alone never moves the current row";
 
     // Shrinking content brings the positions back into range.

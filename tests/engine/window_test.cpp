@@ -39,14 +39,15 @@ TEST(EngineWindowClass, StylesAndLifecycle) {
 
 using EngineDispatch = EngineWindowTest;
 
-TEST_F(EngineDispatch, EraseBackgroundAndReflectedMessages) {
-    Open(200, 150);
+TEST_F(EngineDispatch, EraseReflectedMessagesAndFocusRepaintingOnlyTheCurrentRow) {
+    Open(200, 200);
+    ASSERT_TRUE(Load(TextTable(30, 1)));
+    engine.SelectRow(3);
     UpdateWindow(engine.hwnd);
     HDC dc = GetDC(engine.hwnd);
     IntersectClipRect(dc, 10, 20, 60, 70);
     EXPECT_EQ(SendMessageA(engine.hwnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0), 1);
     EXPECT_EQ(Pending(engine.hwnd), (std::vector<LONG>{10, 20, 60, 70})) << "left to the paint";
-
     // A reflected message gets the default result of the original.
     const WPARAM w = reinterpret_cast<WPARAM>(dc);
     const LPARAM l = reinterpret_cast<LPARAM>(engine.hwnd);
@@ -58,12 +59,7 @@ TEST_F(EngineDispatch, EraseBackgroundAndReflectedMessages) {
     ReleaseDC(engine.hwnd, dc);
     EXPECT_TRUE(IsReflectedMessage(0x2111) && IsReflectedMessage(0x2210));
     EXPECT_FALSE(IsReflectedMessage(0x2130) || IsReflectedMessage(0x2112));
-}
 
-TEST_F(EngineDispatch, FocusRepaintsOnlyTheCurrentRowAndPlacesTheCaret) {
-    Open(200, 200);
-    ASSERT_TRUE(Load(TextTable(30, 1)));
-    engine.SelectRow(3);
     UpdateWindow(engine.hwnd);
     const int h = engine.headerHeight, rh = engine.rowHeight, width = engine.view.clientWidth;
     SetFocus(engine.hwnd);

@@ -19,16 +19,19 @@ const char* const boxCell[16] = {
     "....ggggbgggg.......", "........b...........", "........b...........", "........b...........",
 };
 
-bool ClassicMetrics(const DrawResources& r) {
-    return r.smallIconX == 16 && r.smallIconY == 16 && r.edgeX == 2 && r.edgeY == 2 &&
-           r.borderX == 1 && r.borderY == 1 && r.rowHeight == 16 && !r.highContrast;
-}
+// Wine's classic look, a 13-pixel icon-title font: the pictures are drawn for its metrics.
+class Classic : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(r.smallIconX == 16 && r.smallIconY == 16 && r.edgeX == 2 && r.edgeY == 2 &&
+                    r.borderX == 1 && r.borderY == 1 && r.rowHeight == 16 && !r.highContrast);
+    }
+    DrawResources r;
+};
 
 } // namespace
 
-TEST(DrawResourcesMetrics, ClassicSystemGivesTheClassicValuesAndAFullStrip) {
-    DrawResources r;
-    ASSERT_TRUE(ClassicMetrics(r)) << "Wine's classic look: a 13-pixel icon-title font";
+TEST_F(Classic, MetricsHaveTheClassicValuesAndTheStripIsFull) {
     r.Build(); // a rebuild keeps them
     EXPECT_EQ((std::vector<int>{r.indentWidth, r.headerHeight, r.rowHeight, r.levelButtonWidth,
                                 r.levelButtonHeight, r.levelButtonTop, r.groupingMargin,
@@ -41,9 +44,7 @@ TEST(DrawResourcesMetrics, ClassicSystemGivesTheClassicValuesAndAFullStrip) {
     EXPECT_EQ(ImageList_GetBkColor(r.glyphs), GetSysColor(COLOR_WINDOW));
 }
 
-TEST(GlyphStrip, CellsMatchTheirPicturesPixelByPixel) {
-    DrawResources r;
-    ASSERT_TRUE(ClassicMetrics(r)) << "the pictures are drawn for classic metrics";
+TEST_F(Classic, GlyphCellsMatchTheirPicturesPixelByPixel) {
     const struct {
         const char* parts; // of 'u', 'b' and 'p', those present; none: the plain line cell
         void (*draw)(const DrawResources&, HDC);
@@ -73,9 +74,7 @@ TEST(GlyphStrip, CellsMatchTheirPicturesPixelByPixel) {
     }
 }
 
-TEST(GlyphStrip, FoldersAreTheIconsCentredInTheirCells) {
-    DrawResources r;
-    ASSERT_TRUE(ClassicMetrics(r)) << "16 x 16 icons fill the cells' height";
+TEST_F(Classic, FoldersAreTheIconsCentredInTheirCells) {
     for (int open = 0; open < 2; ++open) {
         HICON icon = static_cast<HICON>(LoadImageA(
             GetModuleHandleA(nullptr), MAKEINTRESOURCEA(open ? IDI_FOLDER_OPEN : IDI_FOLDER_CLOSED),
@@ -91,9 +90,7 @@ TEST(GlyphStrip, FoldersAreTheIconsCentredInTheirCells) {
     }
 }
 
-TEST(Marks, SortMarkSitsTenPixelsLeftOfTheRightEdgeInASixPixelSquare) {
-    DrawResources r;
-    ASSERT_TRUE(ClassicMetrics(r));
+TEST_F(Classic, SortMarkSitsTenPixelsLeftOfTheRightEdgeInASixPixelSquare) {
     for (bool ascending : {true, false}) {
         const Pixels p = Drawn(100, 17, ground, [&](HDC dc) {
             r.DrawSortMark(dc, RECT{0, 0, 100, 17}, ascending, false);

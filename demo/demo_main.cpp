@@ -1,0 +1,169 @@
+// norv_demo [--snapshot [png path]] [records.csv]
+// Shows the control with sample sales records, or with the records of a CSV file. With
+// --snapshot it works through a short scripted session, writes a picture of the window and ends.
+
+#include "demo_session.h"
+#include "demo_window.h"
+#include "sample_sales.h"
+#include "window_capture.h"
+
+#include <shellapi.h>
+
+#include <cwchar>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Options {
+    bool snapshot = false;
+    std::wstring picture = L"demo.png";
+    std::wstring csv;
+};
+
+bool EndsWith(const std::wstring& text, const wchar_t* suffix) {
+    const std::wstring tail(suffix);
+    return text.size() >= tail.size() &&
+           CompareStringOrdinal(text.c_str() + text.size() - tail.size(),
+                                static_cast<int>(tail.size()), tail.c_str(),
+                                static_cast<int>(tail.size()), TRUE) == CSTR_EQUAL;
+}
+
+bool ParseOptions(Options& options, std::wstring& error) {
+    int count = 0;
+    LPWSTR* args = CommandLineToArgvW(GetCommandLineW(), &count);
+    std::vector<std::wstring> list(args, args + count);
+    LocalFree(args);
+    for (size_t i = 1; i < list.size(); ++i) {
+        const std::wstring& arg = list[i];
+        if (arg == L"--snapshot") {
+            options.snapshot = true;
+            if (i + 1 < list.size() && EndsWith(list[i + 1], L".png"))
+                options.picture = list[++i];
+        } else if (options.csv.empty() && arg.compare(0, 2, L"--") != 0) {
+            options.csv = arg;
+        } else {
+            error = L"unknown argument: " + arg +
+                    L"\nusage: norv_demo [--snapshot [picture.png]] [records.csv]";
+            return false;
+        }
+    }
+    return true;
+}
+
+std::wstring FullPath(const std::wstring& path) {
+    wchar_t full[MAX_PATH * 2];
+    const DWORD length = GetFullPathNameW(path.c_str(), MAX_PATH * 2, full, nullptr);
+    return length > 0 && length < MAX_PATH * 2 ? std::wstring(full, length) : path;
+}
+
+// norv.dll is looked for beside the program.
+std::wstring ModuleBesideProgram() {
+    wchar_t path[MAX_PATH * 2];
+    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH * 2);
+    std::wstring module(path, length);
+    const size_t slash = module.find_last_of(L"\\/");
+    module.erase(slash == std::wstring::npos ? 0 : slash + 1);
+    return module + L"norv.dll";
+}
+
+bool LoadRecords(const Options& options, DataGrid& grid, std::wstring& error) {
+    if (options.csv.empty()) {
+        if (BuildSampleSales(grid))
+            return true;
+        error = L"not enough memory for the sample records";
+        return false;
+    }
+    std::vector<CsvRecord> records;
+    CsvError csvError;
+    if (!ReadCsvFile(options.csv, records, csvError)) {
+        error = options.csv + L": " + csvError.message;
+        if (csvError.line > 0)
+            error += L" (line " + std::to_wstring(csvError.line) + L")";
+        return false;
+    }
+    if (!BuildCsvGrid(records, grid)) {
+        error = options.csv + L": not enough memory for the records";
+        return false;
+    }
+    return true;
+}
+
+std::wstring ErrorCode(HRESULT hr) {
+    wchar_t text[16];
+    swprintf(text, 16, L"0x%08lX", static_cast<unsigned long>(hr));
+    return text;
+}
+
+int Fail(const std::wstring& message, bool quiet) {
+    if (quiet)
+        PrintLine(L"norv_demo: " + message);
+    else
+        MessageBoxW(nullptr, message.c_str(), L"Norv demo", MB_OK | MB_ICONERROR);
+    return 1;
+}
+
+int RunSnapshot(DemoWindow& demo, const SessionPlan& plan, const std::wstring& picture) {
+    demo.Focus();
+    demo.Pump();
+    DemoSession session(
+        demo.ControlWindow(), demo.View(), [&demo] { demo.Pump(); },
+        [&demo] { return demo.DoubleClicks(); });
+    const std::vector<StepOutcome> steps = session.Run(plan);
+    int effective = 0;
+    for (const StepOutcome& step : steps) {
+        effective += step.tookEffect;
+        PrintLine(std::wstring(step.tookEffect ? L"  done      " : L"  no effect ") +
+                  std::wstring(step.name.begin(), step.name.end()));
+    }
+    PrintLine(std::to_wstring(effective) + L" of " + std::to_wstring(steps.size()) +
+              L" steps took effect");
+    demo.Pump();
+    RedrawWindow(demo.Handle(), nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
+    const std::wstring path = FullPath(picture);
+    const HRESULT hr = SaveWindowPng(demo.Handle(), path);
+    if (FAILED(hr))
+        return Fail(L"the picture could not be written to " + path + L" (error " + ErrorCode(hr) +
+                        L")",
+                    true);
+    PrintLine(path);
+    return 0;
+}
+
+} // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
+    Options options;
+    std::wstring error;
+    if (!ParseOptions(options, error))
+        return Fail(error, options.snapshot);
+    if (FAILED(OleInitialize(nullptr)))
+        return Fail(L"OLE could not be initialised", options.snapshot);
+    int result = 0;
+    {
+        DataGrid grid;
+        DemoWindow demo;
+        const std::wstring title =
+            L"Norv demo - " + (options.csv.empty() ? std::wstring(L"sample sales") : options.csv);
+        HRESULT hr = S_OK;
+        if (!LoadRecords(options, grid, error))
+            result = Fail(error, options.snapshot);
+        else if (!demo.Create(title, options.snapshot))
+            result = Fail(L"the window could not be created", options.snapshot);
+        else if (FAILED(hr = demo.EmbedControl(ModuleBesideProgram())))
+            result = Fail(L"the control could not be created from " + ModuleBesideProgram() +
+                              L" (error " + ErrorCode(hr) + L")",
+                          options.snapshot);
+        else if (FAILED(demo.Load(grid)))
+            result = Fail(L"the control refused the records", options.snapshot);
+        else if (options.snapshot)
+            result = RunSnapshot(demo, PlanSession(grid), options.picture);
+        else {
+            demo.Focus();
+            result = demo.RunMessageLoop();
+        }
+    }
+    OleUninitialize();
+    return result;
+}

@@ -1,0 +1,110 @@
+#include "sample_sales.h"
+
+namespace {
+
+struct Place {
+    const wchar_t* city;
+    const wchar_t* country;
+    const wchar_t* region;
+};
+
+const Place places[] = {
+    {L"Lyon", L"France", L"Europe"},
+    {L"Paris", L"France", L"Europe"},
+    {L"Hamburg", L"Germany", L"Europe"},
+    {L"Munich", L"Germany", L"Europe"},
+    {L"Bologna", L"Italy", L"Europe"},
+    {L"Turin", L"Italy", L"Europe"},
+    {L"Porto", L"Portugal", L"Europe"},
+    {L"Uppsala", L"Sweden", L"Europe"},
+    {L"Calgary", L"Canada", L"North America"},
+    {L"Montreal", L"Canada", L"North America"},
+    {L"Denver", L"United States", L"North America"},
+    {L"Portland", L"United States", L"North America"},
+    {L"Savannah", L"United States", L"North America"},
+    {L"Monterrey", L"Mexico", L"North America"},
+    {L"Rosario", L"Argentina", L"South America"},
+    {L"Curitiba", L"Brazil", L"South America"},
+    {L"Recife", L"Brazil", L"South America"},
+    {L"Valparaiso", L"Chile", L"South America"},
+    {L"Osaka", L"Japan", L"Asia Pacific"},
+    {L"Sapporo", L"Japan", L"Asia Pacific"},
+    {L"Busan", L"South Korea", L"Asia Pacific"},
+    {L"Perth", L"Australia", L"Asia Pacific"},
+    {L"Hobart", L"Australia", L"Asia Pacific"},
+    {L"Dunedin", L"New Zealand", L"Asia Pacific"},
+};
+
+const wchar_t* const customers[] = {
+    L"Alder & Finch",      L"Bluewater Supply", L"Cobalt Works",       L"Dunmore Trading",
+    L"Elmstead Foods",     L"Fairlight Optics", L"Granite Peak Tools", L"Harbor Lane Books",
+    L"Ironwood Furniture", L"Juniper Labs",     L"Kestrel Outdoor",    L"Lumen Electric",
+    L"Marlow Textiles",    L"Northgate Coffee", L"Orchard Row Cider",  L"Pinecrest Paper",
+    L"Quarry Hill Stone",  L"Redfern Bicycles", L"Saltmarsh Seafood",  L"Tamarack Audio",
+    L"Umber Ceramics",     L"Vantage Print",    L"Willowby Toys",      L"Yarrow Herbal",
+};
+
+// A fixed linear congruential sequence: the same records on every machine and run.
+class Sequence {
+public:
+    UINT Next(UINT range) {
+        state = state * 1664525u + 1013904223u;
+        return (state >> 8) % range;
+    }
+
+private:
+    UINT state = 20240314u;
+};
+
+VARIANT Text(const wchar_t* text) {
+    VARIANT v;
+    VariantInit(&v);
+    V_VT(&v) = VT_BSTR;
+    V_BSTR(&v) = SysAllocString(text);
+    return v;
+}
+
+} // namespace
+
+bool BuildSampleSales(DataGrid& grid, LONG records) {
+    if (!grid.Create(8, records))
+        return false;
+    grid.labels = {L"Order date", L"Customer", L"City",     L"Country",
+                   L"Region",     L"Amount",   L"Quantity", L"Shipped"};
+    Sequence next;
+    const UINT placeCount = sizeof places / sizeof places[0];
+    const UINT customerCount = sizeof customers / sizeof customers[0];
+    SYSTEMTIME first = {2023, 1, 0, 2, 0, 0, 0, 0};
+    double firstDay = 0;
+    SystemTimeToVariantTime(&first, &firstDay);
+    bool ok = true;
+    for (LONG r = 0; r < records && ok; ++r) {
+        const Place& place = places[next.Next(placeCount)];
+        const LONG quantity = 1 + static_cast<LONG>(next.Next(40));
+        const LONGLONG unitCents = 250 + next.Next(25000);
+        VARIANT cells[8];
+        for (VARIANT& cell : cells)
+            VariantInit(&cell);
+        V_VT(&cells[0]) = VT_DATE;
+        V_DATE(&cells[0]) = firstDay + next.Next(1095);
+        cells[1] = Text(customers[next.Next(customerCount)]);
+        cells[2] = Text(place.city);
+        cells[3] = Text(place.country);
+        cells[4] = Text(place.region);
+        V_VT(&cells[5]) = VT_CY;
+        V_CY(&cells[5]).int64 = quantity * unitCents * 100; // ten-thousandths
+        V_VT(&cells[6]) = VT_I4;
+        V_I4(&cells[6]) = quantity;
+        V_VT(&cells[7]) = VT_BOOL;
+        V_BOOL(&cells[7]) = next.Next(5) ? VARIANT_TRUE : VARIANT_FALSE;
+        // Orders still being priced or entered: no amount, no customer, no shipping state.
+        const UINT gap = next.Next(40);
+        if (gap < 3)
+            VariantClear(&cells[gap == 0 ? 5 : gap == 1 ? 1 : 7]);
+        for (LONG c = 0; c < 8; ++c) {
+            ok = ok && grid.Put(c, r, cells[c]);
+            VariantClear(&cells[c]);
+        }
+    }
+    return ok;
+}

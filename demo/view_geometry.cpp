@@ -1,0 +1,47 @@
+#include "view_geometry.h"
+
+namespace {
+int MakeEven(int value) {
+    return value + (value & 1);
+}
+} // namespace
+
+HFONT CreateListFont() {
+    LOGFONTW logFont = {};
+    if (SystemParametersInfoW(SPI_GETICONTITLELOGFONT, sizeof logFont, &logFont, 0))
+        return CreateFontIndirectW(&logFont);
+    return nullptr;
+}
+
+ViewGeometry ViewGeometry::FromSystem() {
+    ViewGeometry g;
+    const int edgeX = GetSystemMetrics(SM_CXEDGE);
+    const int edgeY = GetSystemMetrics(SM_CYEDGE);
+    const int frameX = GetSystemMetrics(SM_CXFRAME);
+    const int iconY = GetSystemMetrics(SM_CYSMICON);
+    g.indentWidth = MakeEven(GetSystemMetrics(SM_CXSMICON) + 2 * edgeX);
+    g.levelButtonWidth = g.indentWidth;
+    g.groupingMargin = g.indentWidth - edgeX;
+    g.splitterWidth = frameX + edgeX;
+    g.textMargin = frameX + edgeX;
+
+    TEXTMETRICW text = {};
+    HDC dc = GetDC(nullptr);
+    HFONT font = CreateListFont();
+    HGDIOBJ old = SelectObject(dc, font ? font : GetStockObject(DEFAULT_GUI_FONT));
+    GetTextMetricsW(dc, &text);
+    SelectObject(dc, old);
+    ReleaseDC(nullptr, dc);
+    if (font)
+        DeleteObject(font);
+    if (text.tmHeight <= 0)
+        text.tmHeight = iconY - 3;
+    const int line = text.tmHeight + text.tmExternalLeading;
+    g.rowHeight = MakeEven(line > iconY ? line : iconY);
+    g.headerHeight = text.tmHeight + 2 * edgeY;
+    return g;
+}
+
+int ViewGeometry::GroupingAreaWidth(int levels) const {
+    return levels > 0 ? levels * levelButtonWidth + 2 * groupingMargin : 0;
+}

@@ -1,0 +1,181 @@
+#include "csv_reader.h"
+#include "data_grid.h"
+#include "sample_sales.h"
+#include "session_plan.h"
+#include "value_recognition.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Records = std::vector<CsvRecord>;
+
+TEST(CsvSplit, FieldsRecordsQuotesAndLineBreaks) {
+    const struct {
+        const wchar_t* text;
+        Records expected;
+    } cases[] = {
+        {L"a,b,c\n1,2,3\n", {{L"a", L"b", L"c"}, {L"1", L"2", L"3"}}},
+        {L"a,b\r\n1,2", {{L"a", L"b"}, {L"1", L"2"}}},
+        {L"x\r\ry\r", {{L"x"}, {L"y"}}},
+        {L"\"q,1\",\"say \"\"hi\"\"\"\n", {{L"q,1", L"say \"hi\""}}},
+        {L"\"two\r\nlines\",z\n", {{L"two\r\nlines", L"z"}}},
+        {L"a,,\n\n\nb", {{L"a", L"", L""}, {L"b"}}},
+        {L"\"\",x", {{L"", L"x"}}},
+        {L"", {}},
+        {L"\n\r\n", {}},
+    };
+    for (const auto& c : cases) {
+        Records records{{L"old"}};
+        CsvError error;
+        EXPECT_TRUE(SplitCsv(c.text, records, error)) << c.text;
+        EXPECT_EQ(records, c.expected) << c.text;
+    }
+}
+
+TEST(CsvSplit, UnclosedQuoteIsRefusedWithItsLine) {
+    Records records{{L"old"}};
+    CsvError error;
+    EXPECT_FALSE(SplitCsv(L"a,b\n1,\"open\n2,3\n", records, error));
+    EXPECT_EQ(error.line, 2);
+    EXPECT_FALSE(error.message.empty());
+    EXPECT_EQ(records, Records({{L"old"}}));
+}
+
+TEST(CsvDecode, Utf8WithOrWithoutMarkElseAnsi) {
+    EXPECT_EQ(DecodeCsvBytes("\xEF\xBB\xBFZ\xC3\xBCrich,\xE2\x82\xAC"), L"Z\u00FCrich,\u20AC");
+    EXPECT_EQ(DecodeCsvBytes("Z\xC3\xBCrich"), L"Z\u00FCrich");
+    EXPECT_EQ(DecodeCsvBytes("Z\xFCrich"), L"Z\u00FCrich"); // code page 1252 under the test locale
+    EXPECT_EQ(DecodeCsvBytes("\xEF\xBB\xBF"), L"");
+}
+
+TEST(ValueRecognition, NumbersDatesEmptyAndText) {
+    const double march14 = 45365; // 2024-03-14 as an automation date
+    const struct {
+        const wchar_t* text;
+        VARTYPE type;
+        double number; // the I4, R8 or DATE value
+    } cases[] = {
+        {L"", VT_EMPTY, 0},
+        {L"  ", VT_EMPTY, 0},
+        {L"42", VT_I4, 42},
+        {L" -7 ", VT_I4, -7},
+        {L"0", VT_I4, 0},
+        {L"2147483648", VT_R8, 2147483648.0},
+        {L"3.25", VT_R8, 3.25},
+        {L"-0.5", VT_R8, -0.5},
+        {L"1e3", VT_R8, 1000},
+        {L"007", VT_BSTR, 0},
+        {L"1.2.3", VT_BSTR, 0},
+        {L"12 apples", VT_BSTR, 0},
+        {L"-", VT_BSTR, 0},
+        {L"1e", VT_BSTR, 0},
+        {L"2024-03-14", VT_DATE, march14},
+        {L"2024-03-14 09:30", VT_DATE, march14 + 9.5 / 24},
+        {L"2024-03-14T09:30:36", VT_DATE, march14 + (9.5 * 3600 + 36) / 86400},
+        {L"2024-02-29", VT_DATE, march14 - 14},
+        {L"2023-02-29", VT_BSTR, 0},
+        {L"2024-13-01", VT_BSTR, 0},
+        {L"2024-03-14 24:00", VT_BSTR, 0},
+        {L"2024-03-14 9:30", VT_BSTR, 0},
+        {L"2024-03-14x", VT_BSTR, 0},
+    };
+    for (const auto& c : cases) {
+        VARIANT v;
+        VariantInit(&v);
+        ASSERT_TRUE(RecognizeValue(c.text, &v)) << c.text;
+        EXPECT_EQ(V_VT(&v), c.type) << c.text;
+        if (c.type == VT_I4) {
+            EXPECT_EQ(V_I4(&v), c.number) << c.text;
+        } else if (c.type == VT_R8) {
+            EXPECT_DOUBLE_EQ(V_R8(&v), c.number) << c.text;
+        } else if (c.type == VT_DATE) {
+            EXPECT_NEAR(V_DATE(&v), c.number, 1e-9) << c.text;
+        } else if (c.type == VT_BSTR) {
+            EXPECT_STREQ(V_BSTR(&v), c.text) << c.text;
+        }
+        VariantClear(&v);
+    }
+}
+
+// The whole road of a file: bytes, records, recognised cells and column kinds.
+TEST(CsvGrid, FileBecomesLabelsAndTypedCells) {
+    char path[MAX_PATH];
+    GetTempPathA(MAX_PATH, path);
+    GetTempFileNameA(path, "csv", 0, path);
+    const char bytes[] = "\xEF\xBB\xBFName,Amount,When\r\n"
+                         "\"Smith, J.\",12.5,2024-03-14 08:00\r\n"
+                         "\"two\nlines\"\r\n"
+                         "Lee,7,soon,extra\r\n";
+    FILE* file = std::fopen(path, "wb");
+    ASSERT_NE(file, nullptr);
+    std::fwrite(bytes, 1, sizeof bytes - 1, file);
+    std::fclose(file);
+
+    std::vector<CsvRecord> csv;
+    CsvError error;
+    const std::wstring widePath(path, path + std::strlen(path));
+    ASSERT_TRUE(ReadCsvFile(widePath, csv, error));
+    DeleteFileA(path);
+    DataGrid grid;
+    ASSERT_TRUE(BuildCsvGrid(csv, grid));
+    EXPECT_EQ(grid.labels, CsvRecord({L"Name", L"Amount", L"When"}));
+    EXPECT_EQ(grid.Columns(), 4);
+    EXPECT_EQ(grid.Records(), 3);
+    const struct {
+        LONG column, record;
+        VARTYPE type;
+    } cells[] = {{0, 0, VT_BSTR},  {1, 0, VT_R8}, {2, 0, VT_DATE}, {1, 1, VT_EMPTY},
+                 {3, 1, VT_EMPTY}, {1, 2, VT_I4}, {2, 2, VT_BSTR}, {3, 2, VT_BSTR}};
+    for (const auto& c : cells) {
+        VARIANT v;
+        VariantInit(&v);
+        ASSERT_TRUE(grid.Get(c.column, c.record, &v));
+        EXPECT_EQ(V_VT(&v), c.type) << c.column << "," << c.record;
+        VariantClear(&v);
+    }
+    EXPECT_EQ(grid.KindOf(1), ColumnKind::Number);
+    EXPECT_EQ(grid.KindOf(2), ColumnKind::Text);
+    EXPECT_TRUE(grid.HasTimeOfDay());
+
+    EXPECT_FALSE(ReadCsvFile(widePath, csv, error));
+    EXPECT_FALSE(error.message.empty());
+}
+
+TEST(SampleSales, SameRecordsEveryRunWithTypedColumns) {
+    DataGrid a, b;
+    ASSERT_TRUE(BuildSampleSales(a, 500));
+    ASSERT_TRUE(BuildSampleSales(b, 500));
+    ASSERT_EQ(a.Records(), 500);
+    int empty = 0;
+    for (LONG r = 0; r < a.Records(); ++r)
+        for (LONG c = 0; c < a.Columns(); ++c) {
+            VARIANT x, y;
+            VariantInit(&x);
+            VariantInit(&y);
+            ASSERT_TRUE(a.Get(c, r, &x) && b.Get(c, r, &y));
+            EXPECT_EQ(VarCmp(&x, &y, LOCALE_USER_DEFAULT, 0), VARCMP_EQ) << c << "," << r;
+            empty += V_VT(&x) == VT_EMPTY;
+            VariantClear(&x);
+            VariantClear(&y);
+        }
+    EXPECT_GT(empty, 0);
+    EXPECT_FALSE(a.HasTimeOfDay());
+    const ColumnKind kinds[] = {ColumnKind::Text,   ColumnKind::Text, ColumnKind::Text,
+                                ColumnKind::Text,   ColumnKind::Text, ColumnKind::Number,
+                                ColumnKind::Number, ColumnKind::Flag};
+    for (LONG c = 0; c < 8; ++c)
+        EXPECT_EQ(a.KindOf(c), kinds[c]) << c;
+    // Regions, then countries, then amounts.
+    const SessionPlan plan = PlanSession(a);
+    EXPECT_EQ(plan.groupColumns[0], 4);
+    EXPECT_EQ(plan.groupColumns[1], 3);
+    EXPECT_EQ(plan.sortColumn, 5);
+}
+
+} // namespace

@@ -1,0 +1,156 @@
+#include "engine/engine_test_support.h"
+#include "engine/keyboard.h"
+
+// The window's WM_KEYDOWN: the key table with repeat counts and Ctrl, and the group keys.
+
+namespace {
+
+class Keyboard : public EngineWindowTest {
+protected:
+    // A client area showing `rows` whole rows under the header and above the horizontal bar.
+    void Show(int rows) {
+        const RECT r = ControlBounds(300, engine.headerHeight + rows * engine.rowHeight +
+                                              GetSystemMetrics(SM_CYHSCROLL));
+        SetWindowPos(engine.hwnd, nullptr, 0, 0, r.right, r.bottom, SWP_NOZORDER);
+    }
+    void Press(WPARAM key, WORD repeat = 1, bool ctrl = false) {
+        BYTE keys[256];
+        GetKeyboardState(keys);
+        keys[VK_CONTROL] = ctrl ? 0x80 : 0;
+        SetKeyboardState(keys);
+        SendMessageA(engine.hwnd, WM_KEYDOWN, key, MAKELPARAM(repeat, 0));
+        keys[VK_CONTROL] = 0;
+        SetKeyboardState(keys);
+    }
+};
+
+struct KeyCase {
+    int page;             // whole rows shown
+    int32_t current, top; // before the key
+    WPARAM key;
+    WORD repeat;
+    bool ctrl;
+    int32_t wantCurrent, wantTop, wantScrollX;
+};
+
+} // namespace
+
+TEST_F(Keyboard, TableWithRepeatCountsAndCtrl) {
+    Open(300, 200);
+    ASSERT_TRUE(Load(TextTable(50, 2)));
+    engine.PutColumnWidth(0, 300);
+    engine.PutColumnWidth(1, 300);
+    const KeyCase cases[] = {
+        {5, 0, 0, VK_DOWN, 1, false, 1, 0, 0},
+        {5, 0, 0, VK_DOWN, 3, false, 3, 0, 0},
+        {5, 45, 45, VK_DOWN, 100, false, 49, 45, 0}, // stops at the last row
+        {5, 10, 8, VK_UP, 2, false, 8, 8, 0},
+        {5, 2, 0, VK_UP, 9, false, 0, 0, 0},
+        {5, 0, 0, VK_NEXT, 1, false, 4, 0, 0},  // to the bottom edge first
+        {5, 4, 0, VK_NEXT, 1, false, 8, 4, 0},  // then by a page less one row
+        {5, 0, 0, VK_NEXT, 2, false, 8, 4, 0},  // repeated: pages at once
+        {5, 7, 4, VK_PRIOR, 1, false, 4, 4, 0}, // to the top edge first
+        {5, 4, 4, VK_PRIOR, 1, false, 0, 0, 0},
+        {5, 20, 18, VK_PRIOR, 3, false, 8, 8, 0},
+        {5, 20, 18, VK_HOME, 1, false, 0, 0, 0},
+        {5, 20, 18, VK_END, 1, false, 49, 45, 0},
+        {5, 0, 0, VK_DOWN, 2, true, 0, 2, 0}, // Ctrl scrolls; the current row stays
+        {5, 3, 10, VK_UP, 3, true, 3, 7, 0},
+        {5, 0, 0, VK_NEXT, 2, true, 0, 10, 0},
+        {5, 0, 12, VK_PRIOR, 1, true, 0, 7, 0},
+        {5, 6, 6, VK_END, 1, true, 6, 45, 0},
+        {5, 30, 30, VK_HOME, 1, true, 30, 0, 0},
+        {5, 0, 0, VK_RIGHT, 2, true, 0, 0, 40},
+        {5, 0, 0, 'A', 1, false, 0, 0, 0},
+        {5, 0, 0, VK_OEM_PLUS, 1, false, 0, 0, 0},
+        {1, 3, 3, VK_NEXT, 1, false, 4, 4, 0}, // one row shown: still a row a press
+        {1, 3, 3, VK_PRIOR, 2, false, 1, 1, 0},
+        {0, 3, 3, VK_NEXT, 1, false, 4, 4, 0}, // no whole row shown
+        {0, 3, 3, VK_PRIOR, 1, false, 2, 2, 0},
+        {0, 3, 3, VK_NEXT, 1, true, 3, 4, 0},
+    };
+    for (const KeyCase& c : cases) {
+        SCOPED_TRACE(testing::Message() << "key " << c.key << " x" << c.repeat << " ctrl " << c.ctrl
+                                        << " from " << c.current << " page " << c.page);
+        Show(c.page);
+        ASSERT_EQ(engine.view.pageRows, c.page);
+        engine.SelectRow(c.current);
+        engine.ScrollTo(0, c.top);
+        ASSERT_EQ(engine.view.topRow, c.top);
+        Press(c.key, c.repeat, c.ctrl);
+        EXPECT_EQ(engine.view.currentRow, c.wantCurrent);
+        EXPECT_EQ(engine.view.topRow, c.wantTop);
+        EXPECT_EQ(engine.view.scrollX, c.wantScrollX);
+    }
+    Show(5);
+    engine.ScrollTo(40, 0);
+    Press(VK_LEFT, 1, true);
+    EXPECT_EQ(engine.view.scrollX, 20);
+}
+
+// Rows by the keys' effects on a grouped list: two levels (a, b) and (x, y), two records each.
+TEST_F(Keyboard, ArrowsAndKeypadOpenCloseAndClimbGroups) {
+    Open(300, 400);
+    ASSERT_TRUE(Load(TableOf({{L"a", L"x", L"1"},
+                              {L"a", L"x", L"2"},
+                              {L"a", L"y", L"3"},
+                              {L"a", L"y", L"4"},
+                              {L"b", L"x", L"5"},
+                              {L"b", L"y", L"6"}})));
+    Press(VK_LEFT);
+    EXPECT_EQ(engine.view.currentRow, 0) << "without grouping Left does nothing";
+    Press(VK_RIGHT);
+    EXPECT_EQ(engine.view.currentRow, 0) << "nor Right: every row is a record row";
+    ASSERT_TRUE(engine.SetGroupLevelsKeepingRow(2));
+    engine.SelectRow(0); // rows: a, b (closed)
+    struct Step {
+        WPARAM key;
+        int32_t wantCurrent, wantRows;
+    };
+    const Step steps[] = {
+        {VK_LEFT, 0, 2},     // closed outermost header: nothing
+        {VK_RIGHT, 0, 4},    // opens a: a, a/x, a/y, b
+        {VK_RIGHT, 1, 4},    // enters a at a/x
+        {VK_ADD, 1, 6},      // keypad plus opens a/x: its records are rows 2, 3
+        {VK_DOWN, 2, 6},     // a record row
+        {VK_RIGHT, 2, 6},    // on a record row: nothing
+        {VK_LEFT, 1, 6},     // to the header of its group
+        {VK_LEFT, 1, 4},     // closes the open a/x
+        {VK_LEFT, 0, 4},     // to the header one level out
+        {VK_SUBTRACT, 0, 2}, // keypad minus closes a
+        {VK_SUBTRACT, 0, 2}, // already closed
+        {VK_ADD, 0, 4},
+    };
+    for (const Step& s : steps) {
+        SCOPED_TRACE(testing::Message() << "key " << s.key);
+        Press(s.key);
+        EXPECT_EQ(engine.view.currentRow, s.wantCurrent);
+        EXPECT_EQ(engine.DisplayedRows(), s.wantRows);
+    }
+}
+
+TEST(KeyboardState, ShiftCtrlAltAddUp) {
+    BYTE saved[256], keys[256];
+    GetKeyboardState(saved);
+    const struct {
+        bool shift, ctrl, alt;
+        int32_t want;
+    } cases[] = {{false, false, false, 0},
+                 {true, false, false, 1},
+                 {true, true, false, 3},
+                 {false, false, true, 4},
+                 {true, true, true, 7}};
+    for (const auto& c : cases) {
+        memcpy(keys, saved, sizeof keys);
+        keys[VK_SHIFT] = c.shift ? 0x80 : 0;
+        keys[VK_CONTROL] = c.ctrl ? 0x80 : 0;
+        keys[VK_MENU] = c.alt ? 0x80 : 0;
+        SetKeyboardState(keys);
+        EXPECT_EQ(KeyboardShiftState(), c.want);
+    }
+    SetKeyboardState(saved);
+    for (WPARAM key : {WPARAM{VK_PRIOR}, WPARAM{VK_DOWN}, WPARAM{VK_ADD}, WPARAM{VK_SUBTRACT}})
+        EXPECT_TRUE(IsNavigationKey(key));
+    for (WPARAM key : {WPARAM{VK_SPACE}, WPARAM{VK_INSERT}, WPARAM{VK_OEM_PLUS}, WPARAM{'A'}})
+        EXPECT_FALSE(IsNavigationKey(key));
+}

@@ -1,0 +1,263 @@
+// The control in our own container: in-place activation and its window, rectangles,
+// deactivation, Enabled, drawing for the container, data transfer, quick activation.
+
+#include "control/view_control.h"
+#include "host_test_support.h"
+
+namespace {
+
+struct Created {
+    DWORD style = 0, exStyle = 0;
+    RECT rect = {};
+    int count = 0;
+};
+Created created;
+
+// Sees every window of the control's class as it is created, before anything can change it.
+LRESULT CALLBACK WatchCreation(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HCBT_CREATEWND) {
+        char name[32] = {};
+        GetClassNameA(reinterpret_cast<HWND>(wParam), name, sizeof name);
+        const CREATESTRUCTA* cs = reinterpret_cast<CBT_CREATEWNDA*>(lParam)->lpcs;
+        if (std::string(name) == "NorvView") {
+            created.style = static_cast<DWORD>(cs->style);
+            created.exStyle = cs->dwExStyle;
+            created.rect = RECT{cs->x, cs->y, cs->x + cs->cx, cs->y + cs->cy};
+            ++created.count;
+        }
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+RECT PlaceInParent(HWND window) {
+    RECT r;
+    GetWindowRect(window, &r);
+    MapWindowPoints(nullptr, GetParent(window), reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+bool operator==(const RECT& a, const RECT& b) {
+    return EqualRect(&a, &b) != 0;
+}
+
+} // namespace
+
+using Container = HostTest;
+
+TEST_F(Container, ActivationCreatesTheWindowAtTheSiteRectangle) {
+    HHOOK hook = SetWindowsHookExA(WH_CBT, WatchCreation, nullptr, GetCurrentThreadId());
+    created = Created{};
+    const RECT bounds{10, 20, 250, 180};
+    ASSERT_EQ(S_OK, Create(bounds));
+    UnhookWindowsHookEx(hook);
+    HWND control = host->ControlWindow();
+    ASSERT_NE(control, nullptr);
+    EXPECT_EQ(GetParent(control), window);
+    EXPECT_EQ(created.count, 1);
+    EXPECT_EQ(created.style, 0x50300000u);
+    EXPECT_EQ(created.exStyle, 0x200u);
+    EXPECT_TRUE(created.rect == bounds);
+    EXPECT_TRUE(PlaceInParent(control) == bounds);
+    EXPECT_TRUE(host->Record().inPlaceActive);
+    EXPECT_FALSE(host->Record().uiActive) << "in-place activation alone";
+
+    // The extent a container sets never sizes the window.
+    auto* object = Query<IOleObject>(host->Control(), IID_IOleObject);
+    SIZEL tiny{100, 100};
+    EXPECT_EQ(S_OK, object->SetExtent(DVASPECT_CONTENT, &tiny));
+    object->Release();
+    EXPECT_TRUE(PlaceInParent(control) == RECT({10, 20, 14, 24}))
+        << "our site grants what the control asks through OnPosRectChange";
+
+    // Moved, then clipped to the part inside the clip rectangle.
+    ASSERT_EQ(S_OK, host->Move(RECT{30, 40, 130, 140}, RECT{0, 0, 100, 120}));
+    EXPECT_TRUE(PlaceInParent(control) == RECT({30, 40, 130, 140}));
+    HRGN region = CreateRectRgn(0, 0, 0, 0);
+    RECT box{};
+    ASSERT_EQ(GetWindowRgn(control, region), SIMPLEREGION);
+    GetRgnBox(region, &box);
+    EXPECT_TRUE(box == RECT({0, 0, 70, 80}));
+    ASSERT_EQ(S_OK, host->Move(RECT{5, 5, 105, 105}));
+    EXPECT_EQ(GetWindowRgn(control, region), ERROR) << "no clipping once wholly visible";
+    DeleteObject(region);
+
+    // The verbs that show the control make it user-interface active and give it the focus.
+    EXPECT_EQ(S_OK, host->DoVerb(OLEIVERB_SHOW));
+    EXPECT_TRUE(host->Record().uiActive);
+    EXPECT_EQ(GetFocus(), control);
+    EXPECT_EQ(host->Record().focusGained, 1);
+    EXPECT_EQ(S_OK, host->DoVerb(OLEIVERB_HIDE));
+    EXPECT_FALSE(host->Record().uiActive || IsWindowVisible(control));
+    EXPECT_EQ(S_OK, host->DoVerb(OLEIVERB_DISCARDUNDOSTATE));
+    EXPECT_EQ(E_NOTIMPL, host->DoVerb(OLEIVERB_PROPERTIES));
+    EXPECT_EQ(OLEOBJ_S_INVALIDVERB, host->DoVerb(7)) << "the primary verb ran instead";
+    EXPECT_TRUE(IsWindowVisible(control) && host->Record().uiActive);
+}
+
+TEST_F(Container, DeactivationKeepsDataGroupingAndCurrentRow) {
+    ViewControl* control = ViewControl::Create();
+    ASSERT_EQ(S_OK, LoadTable(static_cast<_View*>(control), 30, 3));
+    ASSERT_EQ(S_OK, host->Embed(static_cast<_View*>(control), RECT{0, 0, 300, 200}));
+    ASSERT_TRUE(control->SetGroupLevelsKeepingRow(1));
+    ExpandAll(*control);
+    ASSERT_TRUE(control->SelectRow(5));
+    ASSERT_EQ(S_OK, static_cast<IOleObject*>(control)->DoVerb(OLEIVERB_UIACTIVATE, nullptr,
+                                                              host->Site(), 0, window, nullptr));
+    const int32_t selected = control->view.selectedRecord;
+    HWND first = host->ControlWindow();
+
+    ASSERT_EQ(S_OK, host->Deactivate());
+    EXPECT_FALSE(IsWindow(first));
+    EXPECT_EQ(host->ControlWindow(), nullptr);
+    EXPECT_FALSE(host->Record().inPlaceActive || host->Record().uiActive);
+    EXPECT_EQ(control->view.hasFocus, 0);
+
+    ASSERT_EQ(S_OK, host->DoVerb(OLEIVERB_INPLACEACTIVATE));
+    ASSERT_NE(host->ControlWindow(), nullptr);
+    EXPECT_EQ(control->store.groupLevelCount, 1);
+    EXPECT_EQ(control->view.currentRow, 5);
+    EXPECT_EQ(control->view.selectedRecord, selected);
+    EXPECT_EQ(control->store.recordCount, 30);
+    static_cast<_View*>(control)->Release();
+}
+
+TEST_F(Container, EnabledFalseDisablesTheWindowAndEndsUserInterfaceActivation) {
+    IUnknown* control = static_cast<_View*>(ViewControl::Create());
+    auto* view = Query<_View>(control, IID__View);
+    ASSERT_EQ(S_OK, host->Embed(control, RECT{0, 0, 200, 100}));
+    ASSERT_EQ(S_OK, view->put_Enabled(VARIANT_FALSE));
+    EXPECT_FALSE(IsWindowEnabled(host->ControlWindow()));
+    ASSERT_EQ(S_OK, host->Deactivate());
+    ASSERT_EQ(S_OK, host->DoVerb(OLEIVERB_INPLACEACTIVATE));
+    EXPECT_FALSE(IsWindowEnabled(host->ControlWindow())) << "created disabled";
+    EXPECT_EQ(S_OK, host->DoVerb(OLEIVERB_UIACTIVATE));
+    EXPECT_FALSE(host->Record().uiActive) << "a disabled control takes no user interface";
+
+    ASSERT_EQ(S_OK, view->put_Enabled(VARIANT_TRUE));
+    EXPECT_TRUE(IsWindowEnabled(host->ControlWindow()));
+    ASSERT_EQ(S_OK, host->DoVerb(OLEIVERB_UIACTIVATE));
+    ASSERT_TRUE(host->Record().uiActive);
+    ASSERT_EQ(S_OK, view->put_Enabled(VARIANT_FALSE));
+    EXPECT_FALSE(host->Record().uiActive);
+    EXPECT_NE(GetFocus(), host->ControlWindow());
+    view->Release();
+    control->Release();
+}
+
+// Every way a container gets the control's picture: Draw into a memory context or into a
+// metafile it records, and the two metafile formats of the data object.
+TEST_F(Container, DrawingAndDataTransferGiveTheFramedPlaceholder) {
+    ASSERT_EQ(S_OK, Create(RECT{0, 0, 200, 100}));
+    ASSERT_EQ(S_OK, LoadTable(host->Control(), 5, 2)) << "the list is not what is drawn";
+    auto* view = Query<IViewObjectEx>(host->Control(), IID_IViewObjectEx);
+    auto* data = Query<IDataObject>(host->Control(), IID_IDataObject);
+    ASSERT_TRUE(view && data);
+    // At 96 dots an inch the extent is 96 x 48 pixels, drawn at that size.
+    auto* object = Query<IOleObject>(host->Control(), IID_IOleObject);
+    SIZEL extent{2540, 1270};
+    ASSERT_EQ(S_OK, object->SetExtent(DVASPECT_CONTENT, &extent));
+    object->Release();
+    const COLORREF ground = RGB(0, 128, 0);
+    const RECT area{10, 8, 106, 56};
+    const RECTL bounds{area.left, area.top, area.right, area.bottom};
+    using Painter = std::function<void(HDC)>;
+    const std::vector<std::pair<const char*, Painter>> painters = {
+        {"memory context",
+         [&](HDC dc) {
+             EXPECT_EQ(S_OK, view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, dc,
+                                        &bounds, nullptr, nullptr, 0));
+         }},
+        {"recorded enhanced metafile",
+         [&](HDC dc) {
+             const RECT frame{0, 0, 2540, 1270};
+             const RECTL whole{0, 0, 96, 48};
+             HDC recorder = CreateEnhMetaFileA(nullptr, nullptr, &frame, nullptr);
+             EXPECT_EQ(S_OK, view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, recorder,
+                                        &whole, nullptr, nullptr, 0));
+             HENHMETAFILE metafile = CloseEnhMetaFile(recorder);
+             PlayEnhMetaFile(dc, metafile, &area);
+             DeleteEnhMetaFile(metafile);
+         }},
+        {"data object's enhanced metafile",
+         [&](HDC dc) {
+             FORMATETC format{CF_ENHMETAFILE, nullptr, DVASPECT_CONTENT, -1, TYMED_ENHMF};
+             STGMEDIUM medium{};
+             ASSERT_EQ(S_OK, data->GetData(&format, &medium));
+             PlayEnhMetaFile(dc, medium.hEnhMetaFile, &area);
+             ReleaseStgMedium(&medium);
+         }},
+        {"data object's metafile picture",
+         [&](HDC dc) {
+             FORMATETC format{CF_METAFILEPICT, nullptr, DVASPECT_CONTENT, -1, TYMED_MFPICT};
+             STGMEDIUM medium{};
+             ASSERT_EQ(S_OK, data->GetData(&format, &medium));
+             auto* picture = static_cast<METAFILEPICT*>(GlobalLock(medium.hMetaFilePict));
+             EXPECT_EQ(picture->mm, MM_ANISOTROPIC);
+             const int saved = SaveDC(dc);
+             SetMapMode(dc, MM_ANISOTROPIC);
+             SetViewportOrgEx(dc, area.left, area.top, nullptr);
+             SetViewportExtEx(dc, area.right - area.left, area.bottom - area.top, nullptr);
+             PlayMetaFile(dc, picture->hMF);
+             RestoreDC(dc, saved);
+             GlobalUnlock(medium.hMetaFilePict);
+             ReleaseStgMedium(&medium);
+         }},
+    };
+    for (const auto& [name, paint] : painters) {
+        SCOPED_TRACE(name);
+        ExpectFramedPlaceholder(Drawn(120, 70, ground, paint), area, ground);
+    }
+
+    FORMATETC text{CF_TEXT, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+    EXPECT_EQ(DV_E_FORMATETC, data->QueryGetData(&text));
+    IEnumFORMATETC* formats = nullptr;
+    ASSERT_EQ(S_OK, data->EnumFormatEtc(DATADIR_GET, &formats));
+    FORMATETC listed[3] = {};
+    ULONG count = 0;
+    EXPECT_EQ(S_FALSE, formats->Next(3, listed, &count));
+    EXPECT_EQ(count, 2u);
+    for (ULONG i = 0; i < count; ++i)
+        EXPECT_EQ(S_OK, data->QueryGetData(&listed[i]));
+    formats->Release();
+
+    DWORD status = 0, hit = 0;
+    EXPECT_EQ(S_OK, view->GetViewStatus(&status));
+    EXPECT_EQ(status, DWORD(VIEWSTATUS_OPAQUE | VIEWSTATUS_SOLIDBKGND));
+    EXPECT_EQ(S_OK, view->QueryHitPoint(DVASPECT_CONTENT, &area, POINT{area.right, 9}, 0, &hit));
+    EXPECT_EQ(hit, DWORD(HITRESULT_OUTSIDE));
+    EXPECT_EQ(S_OK, view->QueryHitPoint(DVASPECT_CONTENT, &area, POINT{10, 8}, 0, &hit));
+    EXPECT_EQ(hit, DWORD(HITRESULT_HIT));
+    data->Release();
+    view->Release();
+}
+
+// The site hears of every change of the look, as view sink and, when it asks, as data sink.
+TEST_F(Container, QuickActivationConnectsEventsAndChangesAreAdvised) {
+    ASSERT_EQ(S_OK, Create(RECT{0, 0, 200, 100}, true));
+    auto* data = Query<IDataObject>(host->Control(), IID_IDataObject);
+    auto* sink = Query<IAdviseSink>(host->Site(), IID_IAdviseSink);
+    FORMATETC format{CF_ENHMETAFILE, nullptr, DVASPECT_CONTENT, -1, TYMED_ENHMF};
+    DWORD connection = 0;
+    ASSERT_EQ(S_OK, data->DAdvise(&format, ADVF_NODATA, sink, &connection));
+    sink->Release();
+
+    ASSERT_EQ(S_OK, LoadTable(host->Control(), 4, 2));
+    EXPECT_EQ(EventIds(), std::vector<DISPID>{1}) << "OnSelect through the quick-activated sink";
+    EXPECT_EQ(host->Record().viewChanges, 1);
+    EXPECT_EQ(host->Record().dataChanges, 1);
+    auto* view = Query<_View>(host->Control(), IID__View);
+    view->put_Enabled(VARIANT_FALSE);
+    EXPECT_EQ(host->Record().viewChanges, 2);
+    EXPECT_EQ(host->Record().dataChanges, 2);
+    EXPECT_EQ(S_OK, data->DUnadvise(connection));
+    view->put_Enabled(VARIANT_TRUE);
+    EXPECT_EQ(host->Record().dataChanges, 2);
+    view->Release();
+    data->Release();
+
+    host->Close();
+    events.clear();
+    ASSERT_EQ(S_OK, Create(RECT{0, 0, 200, 100}, false)) << "the ordinary road connects too";
+    ASSERT_EQ(S_OK, LoadTable(host->Control(), 4, 2));
+    EXPECT_EQ(EventIds(), std::vector<DISPID>{1});
+}
