@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 
 // splitmix64: small, and the same sequence on every build.
 class FuzzRandom {
@@ -117,11 +118,12 @@ inline LONG WINAPI ReportCrash(EXCEPTION_POINTERS* exception) {
 }
 
 // Runs a pass: no argument runs `shortCases` cases of `steps` steps, --long runs `longCases`,
-// a number replays the case of that seed. Case seeds follow from the pass seed printed first.
-// The exit code is the number of failed invariants (capped), 3 after a crash.
+// a number replays the case of that seed. Case seeds follow from the pass seed printed first;
+// both passes begin with the seeds of cases that once failed. The exit code is the number of
+// failed invariants (capped), 3 after a crash.
 template <typename RunCase>
 int RunFuzz(int argc, char** argv, const char* name, uint64_t shortCases, uint64_t longCases,
-            int steps, RunCase runCase) {
+            int steps, RunCase runCase, std::initializer_list<uint64_t> onceFailed = {}) {
     static Fuzz fuzz;
     currentFuzz = &fuzz;
     fuzz.program = argv[0];
@@ -133,6 +135,11 @@ int RunFuzz(int argc, char** argv, const char* name, uint64_t shortCases, uint64
            static_cast<unsigned long long>(passSeed), static_cast<unsigned long long>(cases),
            steps);
     fflush(stdout);
+    for (uint64_t seed : onceFailed) {
+        fuzz.seed = seed;
+        if (!replay)
+            runCase(fuzz, seed, steps);
+    }
     for (uint64_t i = 0; i < cases; ++i) {
         fuzz.seed = replay ? strtoull(argv[1], nullptr, 10) : passSeed * 1000003 + i;
         fuzz.verbose = replay;
