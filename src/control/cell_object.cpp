@@ -1,6 +1,7 @@
 #include "control/cell_object.h"
 
 #include "control/dual_dispatch.h"
+#include "control/refusal.h"
 #include "control/view_control.h"
 
 #include <new>
@@ -89,11 +90,11 @@ bool CellObject::InsideData() const {
 
 HRESULT STDMETHODCALLTYPE CellObject::get_Value(VARIANT* value) {
     if (!value)
-        return E_POINTER;
+        return Refuse(E_POINTER);
     VariantInit(value);
     if (!InsideData())
-        return E_FAIL;
-    return VariantCopy(value, &control->store.Cell(record, column).value);
+        return Refuse(E_FAIL);
+    return Answer(VariantCopy(value, &control->store.Cell(record, column).value));
 }
 
 HRESULT STDMETHODCALLTYPE CellObject::get_Text(BSTR* text) {
@@ -106,11 +107,11 @@ HRESULT STDMETHODCALLTYPE CellObject::get_Tag(BSTR* tag) {
 
 HRESULT CellObject::ReadText(const char* (*textOf)(const CellEntry&), BSTR* result) const {
     if (!result)
-        return E_POINTER;
+        return Refuse(E_POINTER);
     *result = nullptr;
     if (!InsideData())
-        return E_FAIL;
-    return ToBstr(textOf(control->store.Cell(record, column)), result);
+        return Refuse(E_FAIL);
+    return Answer(ToBstr(textOf(control->store.Cell(record, column)), result));
 }
 
 HRESULT STDMETHODCALLTYPE CellObject::InterfaceSupportsErrorInfo(REFIID riid) {

@@ -1,5 +1,7 @@
 #include "control/property_stream.h"
 
+#include "store/value_size.h"
+
 namespace {
 
 void PutU32(BYTE* at, uint32_t value) {
@@ -21,17 +23,63 @@ uint16_t GetU16(const BYTE* at) {
     return static_cast<uint16_t>(at[0] | at[1] << 8);
 }
 
+// Bytes of a value of the type in the stream; -1 for a string (a byte count comes first), -2
+// for a type without a stream form.
+int ValueBytes(VARTYPE type) {
+    if (type == VT_EMPTY || type == VT_NULL)
+        return 0;
+    if (type == VT_BSTR)
+        return -1;
+    const ULONG bytes = ScalarBytes(type);
+    return bytes ? static_cast<int>(bytes) : -2;
+}
+
+// A string longer than any spelling of a Boolean is no Enabled value.
+constexpr ULONG maxStringBytes = 256;
+
+HRESULT ReadExactly(IStream* stream, void* into, ULONG size) {
+    ULONG read = 0;
+    const HRESULT hr = stream->Read(into, size, &read);
+    if (FAILED(hr))
+        return hr;
+    return read == size ? S_OK : E_FAIL;
+}
+
+// The string form: a byte count including the terminating NUL (0 for no string), then the
+// characters and the NUL.
+HRESULT ReadString(IStream* stream, VARIANT& value) {
+    BYTE count[4];
+    HRESULT hr = ReadExactly(stream, count, 4);
+    if (FAILED(hr))
+        return hr;
+    const ULONG bytes = GetU32(count);
+    V_VT(&value) = VT_BSTR;
+    V_BSTR(&value) = nullptr;
+    if (bytes == 0)
+        return S_OK;
+    if (bytes % sizeof(OLECHAR) != 0 || bytes > maxStringBytes)
+        return E_FAIL;
+    OLECHAR text[maxStringBytes / sizeof(OLECHAR)];
+    hr = ReadExactly(stream, text, bytes);
+    if (FAILED(hr))
+        return hr;
+    V_BSTR(&value) = SysAllocStringLen(text, bytes / sizeof(OLECHAR) - 1);
+    return V_BSTR(&value) ? S_OK : E_OUTOFMEMORY;
+}
+
 } // namespace
 
 HRESULT WriteProperties(IStream* stream, const PersistedProperties& properties) {
     if (!stream)
         return E_POINTER;
+    if (V_VT(&properties.enabled) != VT_BOOL)
+        return DISP_E_TYPEMISMATCH;
     BYTE bytes[propertyStreamSize];
     PutU32(bytes, propertyStreamVersion);
     PutU32(bytes + 4, properties.width);
     PutU32(bytes + 8, properties.height);
-    PutU16(bytes + 12, properties.enabledType);
-    PutU16(bytes + 14, static_cast<uint16_t>(properties.enabledValue));
+    PutU16(bytes + 12, VT_BOOL);
+    PutU16(bytes + 14, static_cast<uint16_t>(V_BOOL(&properties.enabled)));
     ULONG written = 0;
     HRESULT hr = stream->Write(bytes, propertyStreamSize, &written);
     if (FAILED(hr))
@@ -42,26 +90,36 @@ HRESULT WriteProperties(IStream* stream, const PersistedProperties& properties) 
 HRESULT ReadProperties(IStream* stream, PersistedProperties& properties) {
     if (!stream)
         return E_POINTER;
-    BYTE bytes[propertyStreamSize];
-    ULONG read = 0;
+    BYTE bytes[14];
     // The version first: a newer stream may be of another length altogether.
-    HRESULT hr = stream->Read(bytes, 4, &read);
+    HRESULT hr = ReadExactly(stream, bytes, 4);
     if (FAILED(hr))
         return hr;
-    if (read != 4 || GetU32(bytes) > propertyStreamVersion)
+    if (GetU32(bytes) > propertyStreamVersion)
         return E_FAIL;
-    hr = stream->Read(bytes + 4, propertyStreamSize - 4, &read);
+    hr = ReadExactly(stream, bytes + 4, 10);
     if (FAILED(hr))
         return hr;
-    if (read != propertyStreamSize - 4)
+    const VARTYPE type = GetU16(bytes + 12);
+    const int size = ValueBytes(type);
+    VARIANT value;
+    VariantInit(&value);
+    if (size == -2)
         return E_FAIL;
-    // Enabled is a Boolean; a 2-byte integer carries the same values.
-    VARTYPE type = GetU16(bytes + 12);
-    if (type != VT_BOOL && type != VT_I2)
-        return E_FAIL;
+    if (size == -1) {
+        hr = ReadString(stream, value);
+    } else {
+        V_VT(&value) = type;
+        value.llVal = 0;
+        hr = size > 0 ? ReadExactly(stream, &value.llVal, static_cast<ULONG>(size)) : S_OK;
+    }
+    if (FAILED(hr)) {
+        VariantClear(&value);
+        return hr;
+    }
     properties.width = GetU32(bytes + 4);
     properties.height = GetU32(bytes + 8);
-    properties.enabledType = type;
-    properties.enabledValue = static_cast<int16_t>(GetU16(bytes + 14));
+    VariantClear(&properties.enabled);
+    properties.enabled = value;
     return S_OK;
 }

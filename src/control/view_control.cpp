@@ -4,6 +4,7 @@
 
 #include "control/cell_object.h"
 #include "control/module_lock.h"
+#include "control/refusal.h"
 #include "control/type_library.h"
 #include "store/module_instance.h"
 
@@ -13,17 +14,6 @@ namespace {
 
 constexpr int32_t lastDateTimeFormat = 5;
 constexpr int32_t lastDateTimeGrouping = 4;
-
-// Failures of the automation surface carry no error object; a stale one of an earlier call
-// must not be mistaken for theirs.
-HRESULT Refuse(HRESULT hr) {
-    SetErrorInfo(0, nullptr);
-    return hr;
-}
-
-HRESULT Answer(HRESULT hr) {
-    return FAILED(hr) ? Refuse(hr) : hr;
-}
 
 } // namespace
 
@@ -166,6 +156,9 @@ HRESULT STDMETHODCALLTYPE ViewControl::SetData(VARIANT data, DateTimeFormat form
         return Refuse(E_INVALIDARG);
     if (groupingValue < 0 || groupingValue > lastDateTimeGrouping)
         return Refuse(E_INVALIDARG);
+    // Host code run by a value of the load in progress cannot start another one.
+    if (store.Loading())
+        return Refuse(E_FAIL);
     const VARIANT* source = &data;
     // A variable passed by reference: one level only.
     if (V_VT(source) == (VT_BYREF | VT_VARIANT)) {

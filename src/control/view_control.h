@@ -251,7 +251,7 @@ private:
     bool GetAmbientBool(DISPID id, bool fallback);
     bool RunAboutDialog();
     HRESULT SaveProperties(IStream* stream);
-    HRESULT ApplyLoadedEnabled(VARTYPE type, int16_t value);
+    HRESULT ApplyLoadedEnabled(VARIANT& value);
 
     LONG references = 1;
     SIZEL extent = {5080, 5080};

@@ -242,6 +242,7 @@ HRESULT STDMETHODCALLTYPE ViewControl::SetInterfaceSafetyOptions(REFIID riid, DW
     answered->Release();
     if (options > safeForUntrusted)
         return E_FAIL;
-    safetyOptions = (safetyOptions & ~mask) | options;
+    // Only the bits of the mask change.
+    safetyOptions = (safetyOptions & ~mask) | (options & mask);
     return S_OK;
 }

@@ -30,35 +30,22 @@ HRESULT ViewControl::SaveProperties(IStream* stream) {
     properties.width = static_cast<uint32_t>(extent.cx);
     properties.height = static_cast<uint32_t>(extent.cy);
     // Enabled is read the way a host reads it, through the dispatch interface.
-    VARIANT value;
-    VariantInit(&value);
     DISPPARAMS none = {nullptr, nullptr, 0, 0};
     HRESULT hr = Invoke(DISPID_ENABLED, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none,
-                        &value, nullptr, nullptr);
+                        &properties.enabled, nullptr, nullptr);
     if (FAILED(hr))
         return hr;
-    if (V_VT(&value) != VT_BOOL) {
-        VariantClear(&value);
-        return DISP_E_TYPEMISMATCH;
-    }
-    properties.enabledType = VT_BOOL;
-    properties.enabledValue = V_BOOL(&value);
     return WriteProperties(stream, properties);
 }
 
-HRESULT ViewControl::ApplyLoadedEnabled(VARTYPE type, int16_t value) {
-    // Set the way a host sets it, so property-notification sinks hear of it too.
-    VARIANTARG argument;
-    VariantInit(&argument);
-    V_VT(&argument) = type;
-    if (type == VT_BOOL)
-        V_BOOL(&argument) = value;
-    else
-        V_I2(&argument) = value;
+HRESULT ViewControl::ApplyLoadedEnabled(VARIANT& value) {
+    // Set the way a host sets it, so property-notification sinks hear of it too, and a value
+    // of another type is converted as for a host; what does not convert is refused.
     DISPID named = DISPID_PROPERTYPUT;
-    DISPPARAMS params = {&argument, &named, 1, 1};
+    DISPPARAMS params = {&value, &named, 1, 1};
+    UINT argumentError = 0;
     return Invoke(DISPID_ENABLED, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT, &params,
-                  nullptr, nullptr, nullptr);
+                  nullptr, nullptr, &argumentError);
 }
 
 HRESULT STDMETHODCALLTYPE ViewControl::Load(IStream* stream) {
@@ -68,7 +55,7 @@ HRESULT STDMETHODCALLTYPE ViewControl::Load(IStream* stream) {
     HRESULT hr = ReadProperties(stream, properties);
     if (FAILED(hr))
         return hr;
-    hr = ApplyLoadedEnabled(properties.enabledType, properties.enabledValue);
+    hr = ApplyLoadedEnabled(properties.enabled);
     if (FAILED(hr))
         return hr;
     extent.cx = static_cast<LONG>(properties.width);

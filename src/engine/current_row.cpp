@@ -85,14 +85,13 @@ void ViewEngine::SyncSelection() {
 void ViewEngine::ResetView() {
     UpdateContentWidth(false);
     view.currentRow = store.rowCount != 1 ? 0 : -1;
-    if (hwnd) {
-        ScrollTo(view.scrollX, view.topRow);
-        InvalidateAll(false);
-    }
+    ScrollTo(view.scrollX, view.topRow);
+    InvalidateAll(false);
 }
 
 void ViewEngine::FinishOrderChange() {
     view.currentRow = store.cursor.row - 1;
+    PlaceCaret(); // the caret follows the current row to where the change put it
 }
 
 void ViewEngine::SortRowsByColumn(int32_t position) {

@@ -37,15 +37,36 @@ void ViewEngine::SetBar(int bar, ScrollBarRequest& last, int32_t maximum, int32_
 }
 
 void ViewEngine::ScrollTo(int32_t x, int32_t y) {
-    if (!hwnd)
+    if (!hwnd) {
+        // No window and no bars: the positions still stay within the last client area.
+        const Layout::ScrollPlan plan = layout.PlanScroll(x, y, false, false, 0, 0);
+        view.scrollX = plan.x;
+        view.topRow = plan.y;
         return;
+    }
+    // Setting a bar may resize the client area; the WM_SIZE that follows runs ScrollTo again
+    // from the positions still stored and sets the bars to them, over this call's. And a bar
+    // shown or hidden changes the room the plan was made for. The outermost call then plans
+    // once more from the final positions, until the bars stay as planned.
+    if (scrollDepth > 0)
+        barsReset = true;
+    ++scrollDepth;
+    bool planned = ScrollOnce(x, y);
+    for (int again = 0; scrollDepth == 1 && (barsReset || !planned) && again < 3; ++again) {
+        barsReset = false;
+        planned = ScrollOnce(view.scrollX, view.topRow);
+    }
+    if (--scrollDepth == 0)
+        barsReset = false;
+}
+
+bool ViewEngine::ScrollOnce(int32_t x, int32_t y) {
+    const bool verticalShown = BarShown(hwnd, SB_VERT), horizontalShown = BarShown(hwnd, SB_HORZ);
     const Layout::ScrollPlan plan =
-        layout.PlanScroll(x, y, BarShown(hwnd, SB_VERT), BarShown(hwnd, SB_HORZ),
-                          GetSystemMetrics(SM_CXVSCROLL), GetSystemMetrics(SM_CYHSCROLL));
+        layout.PlanScroll(x, y, verticalShown, horizontalShown, GetSystemMetrics(SM_CXVSCROLL),
+                          GetSystemMetrics(SM_CYHSCROLL));
     const int32_t pageW = plan.pageWidth, pageH = plan.pageHeight;
     const int32_t newX = plan.x, newY = plan.y;
-    // Setting a bar may resize the client area; the nested WM_SIZE then runs ScrollTo from
-    // the positions still stored, and this call completes afterwards with its own.
     SetBar(SB_HORZ, horizontalBar, view.contentWidth - 1, pageW, newX);
     SetBar(SB_VERT, verticalBar, DisplayedRows() - 1, plan.rowsThatFit, newY);
 
@@ -70,6 +91,7 @@ void ViewEngine::ScrollTo(int32_t x, int32_t y) {
 
     headerTips.MoveLevelTools(newX);
     PlaceCaret();
+    return BarShown(hwnd, SB_VERT) == verticalShown && BarShown(hwnd, SB_HORZ) == horizontalShown;
 }
 
 void ViewEngine::ScrollColumnsAfterResize(int32_t position, int32_t newWidth) {

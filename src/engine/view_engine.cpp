@@ -374,6 +374,9 @@ void ViewEngine::OnPaint() {
 void ViewEngine::OnSetFocus() {
     view.hasFocus = 1;
     CreateCaret(hwnd, nullptr, 0, 0);
+    // A new caret stands at the window's corner; programs that follow it (magnifiers) must
+    // find the current row at once, not after the next move.
+    PlaceCaret();
     InvalidateCurrentRow();
 }
 

@@ -124,6 +124,11 @@ private:
     // one costs far more than a hit test may.
     FontTextMeasurer textMeasurer{listFont};
     void SetBar(int bar, ScrollBarRequest& last, int32_t maximum, int32_t page, int32_t position);
+    // One pass of ScrollTo; a bar it sets may run a nested ScrollTo through WM_SIZE. False
+    // when the bars shown afterwards are not those the pass planned with.
+    bool ScrollOnce(int32_t x, int32_t y);
+    int32_t scrollDepth = 0;
+    bool barsReset = false; // a nested ScrollTo set the bars from the positions then stored
 
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     static bool RegisterEngineClass();

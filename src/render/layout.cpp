@@ -34,10 +34,11 @@ int32_t Layout::VisibleLevelCount() const {
 }
 
 int32_t Layout::ContentWidth(bool live) const {
-    int32_t width = ColumnsLeft(live);
-    for (int32_t p = 0; p < store.columnCount; ++p)
+    // Widths up to 2^31 - 1 each: the sum stops at the largest width there is.
+    int64_t width = ColumnsLeft(live);
+    for (int32_t p = 0; p < store.columnCount && width < INT32_MAX; ++p)
         width += ColumnExtent(p, live);
-    return width;
+    return width < INT32_MAX ? static_cast<int32_t>(width) : INT32_MAX;
 }
 
 RECT Layout::GroupingAreaRect() const {
@@ -105,7 +106,8 @@ Layout::ScrollPlan Layout::PlanScroll(int32_t x, int32_t y, bool verticalShown,
     plan.horizontalBar = plan.pageWidth < needW;
     plan.verticalBar = plan.pageHeight < needH;
     plan.rowsThatFit = plan.pageHeight > 0 ? plan.pageHeight / metrics.rowHeight : 0;
-    plan.x = ClampPosition(x, view.contentWidth - plan.pageWidth);
-    plan.y = ClampPosition(y, rows - plan.rowsThatFit);
+    // Without room for a whole row or a pixel, the last one still stands at the edge, not past it.
+    plan.x = ClampPosition(x, view.contentWidth - (plan.pageWidth > 0 ? plan.pageWidth : 1));
+    plan.y = ClampPosition(y, rows - (plan.rowsThatFit > 0 ? plan.rowsThatFit : 1));
     return plan;
 }

@@ -62,7 +62,7 @@ private:
     HitKind HitRowBand(int32_t x, int32_t y, TextMeasurer& measurer, int32_t* index) const;
     HitKind EdgeOf(int32_t position, int32_t* index) const;
 
-    RecordStore& store; // widths are read by position, which may grow the column information
+    RecordStore& store; // the hit test moves its row cursor
     const LayoutMetrics& metrics;
     const ViewState& view;
 };

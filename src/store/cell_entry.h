@@ -13,13 +13,6 @@ struct CellEntry {
     const char* tag; // grouping caption, dates only
 };
 
-// Presentation of one column index; outlives every load.
-struct ColumnInfo {
-    int32_t align; // a ColumnAlign value, stored as given
-    BSTR label;    // null when absent
-    int32_t width; // pixels
-};
-
 // Grouping key of a cell: its caption when it has one, else its display text.
 inline const char* KeyText(const CellEntry& cell) {
     if (cell.tag)

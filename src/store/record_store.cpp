@@ -1,41 +1,24 @@
 #include "record_store.h"
 
 #include "cell_text.h"
-#include "module_instance.h"
-#include "resource.h"
+#include "value_size.h"
+#include "variant_reference.h"
 
 #include <cstring>
 
 namespace {
 
-constexpr int32_t defaultWidth = 100;
 constexpr int64_t maxCellCount = INT32_MAX;
+// An array without cells brings only its other dimension: a header of columns, or records
+// with nothing to show. Its view arrays cost memory while the array itself holds nothing, so
+// that dimension is bounded.
+constexpr int64_t maxEmptyExtent = 65536;
 
 // Bytes of one element of an array that holds the given type; 0 for types the store does not
 // load. Checking the array's own element size against it keeps a mislabelled array from
 // writing past the fetched value.
 ULONG ElementSizeOf(VARTYPE type) {
     switch (type) {
-    case VT_I1:
-    case VT_UI1:
-        return 1;
-    case VT_I2:
-    case VT_UI2:
-    case VT_BOOL:
-        return 2;
-    case VT_I4:
-    case VT_UI4:
-    case VT_INT:
-    case VT_UINT:
-    case VT_R4:
-    case VT_ERROR:
-        return 4;
-    case VT_I8:
-    case VT_UI8:
-    case VT_R8:
-    case VT_CY:
-    case VT_DATE:
-        return 8;
     case VT_BSTR:
     case VT_DISPATCH:
         return sizeof(void*);
@@ -44,7 +27,7 @@ ULONG ElementSizeOf(VARTYPE type) {
     case VT_DECIMAL:
         return sizeof(DECIMAL);
     default:
-        return 0; // records, interface pointers and anything unknown
+        return ScalarBytes(type); // 0 for records, interface pointers and anything unknown
     }
 }
 
@@ -78,11 +61,14 @@ bool SourceElementType(SAFEARRAY* source, VARTYPE& type) {
     return expected != 0 && expected == elementSize;
 }
 
-// Reads one element into an empty variant; a failed fetch leaves it empty.
+// Reads one element into an empty variant; a failed fetch, or an element that refers to
+// nothing, leaves it empty.
 void FetchElement(SAFEARRAY* source, VARTYPE type, LONG* indices, VARIANT& element) {
     if (type == VT_VARIANT) {
         if (FAILED(SafeArrayGetElement(source, indices, &element)))
             VariantInit(&element);
+        else if (RefersToNothing(element))
+            VariantClear(&element);
         return;
     }
     if (type == VT_DECIMAL) {
@@ -100,14 +86,6 @@ void FetchElement(SAFEARRAY* source, VARTYPE type, LONG* indices, VARIANT& eleme
 
 bool ValidCount(int64_t count) {
     return count >= 0 && count <= maxCellCount;
-}
-
-BSTR DefaultLabel(const char* format, int32_t column) {
-    char narrow[64];
-    wsprintfA(narrow, format, column);
-    wchar_t wide[64];
-    const int length = MultiByteToWideChar(CP_ACP, 0, narrow, -1, wide, 64);
-    return length > 0 ? SysAllocString(wide) : nullptr;
 }
 
 template <typename T> T* AllocateArray(int64_t count) {
@@ -138,10 +116,6 @@ RecordStore::RecordStore() {
 RecordStore::~RecordStore() {
     ReleaseViewArrays();
     Clear();
-    for (int32_t i = 0; i < columnInfoCount; ++i)
-        SysFreeString(columnInfo[i].label);
-    FreeArray(columnInfo);
-    columnInfoCount = 0;
     if (heap)
         HeapDestroy(heap);
 }
@@ -177,14 +151,15 @@ bool RecordStore::Load(SAFEARRAY* source, int32_t format, int32_t grouping, bool
         FAILED(SafeArrayGetLBound(source, columnDimension, &columnLower)) ||
         FAILED(SafeArrayGetUBound(source, columnDimension, &columnUpper)))
         return false;
-
-    Clear();
     const int64_t records = static_cast<int64_t>(recordUpper) - recordLower + 1;
     const int64_t columns = static_cast<int64_t>(columnUpper) - columnLower + 1;
+    if (!AcceptedShape(source, records, columns))
+        return false;
+
+    Clear();
     // No memory for the cells (or more than can be counted): an empty store, as if nothing
     // was passed.
-    if (AllocateCells(records, columns))
-        EnsureColumnInfo(columnCount);
+    AllocateCells(records, columns);
     // The view arrays and a flat tree fit the new cells before any value is read, so that
     // whatever runs while they fill sees a consistent store of empty cells.
     ResetViewArrays();
@@ -213,6 +188,14 @@ void RecordStore::FillCells(SAFEARRAY* source, VARTYPE type, bool revert, LONG r
         }
     }
     loading = false;
+}
+
+bool RecordStore::AcceptedShape(const SAFEARRAY* source, int64_t records, int64_t columns) {
+    if (records == 0 || columns == 0)
+        return records <= maxEmptyExtent && columns <= maxEmptyExtent;
+    // Elements without data behind them: the cells would cost what the array claims while it
+    // passes nothing. (Beyond the countable, the load comes up empty instead.)
+    return source->pvData || records * columns > maxCellCount;
 }
 
 bool RecordStore::AllocateCells(int64_t records, int64_t columns) {
@@ -261,61 +244,26 @@ void RecordStore::Clear() {
     recordCount = 0;
 }
 
-bool RecordStore::EnsureColumnInfo(int32_t count) {
-    if (count <= columnInfoCount)
-        return true;
-    ColumnInfo* grown = AllocateArray<ColumnInfo>(count);
-    if (!grown)
-        return false;
-    // The old labels move over: the entries are replaced, the strings stay the same.
-    for (int32_t i = 0; i < columnInfoCount; ++i)
-        grown[i] = columnInfo[i];
-    char format[50];
-    if (LoadStringA(ModuleInstance(), IDS_COLUMN_LABEL, format, sizeof format) <= 0)
-        format[0] = '\0';
-    for (int32_t i = columnInfoCount; i < count; ++i) {
-        grown[i].align = 0;
-        grown[i].label = format[0] ? DefaultLabel(format, i) : nullptr;
-        grown[i].width = defaultWidth;
-    }
-    FreeArray(columnInfo);
-    columnInfo = grown;
-    columnInfoCount = count;
-    return true;
-}
-
 int32_t RecordStore::ColumnAt(int32_t position) const {
     if (position >= 0 && position < columnCount && columnOrder)
         return columnOrder[position];
     return position;
 }
 
-ColumnInfo* RecordStore::InfoAt(int32_t position) {
-    const int32_t column = ColumnAt(position);
-    if (column < 0 || column == INT32_MAX || !EnsureColumnInfo(column + 1))
-        return nullptr;
-    return &columnInfo[column];
-}
-
 const wchar_t* RecordStore::LabelAt(int32_t position) {
-    const ColumnInfo* info = InfoAt(position);
-    return info && info->label ? info->label : L"";
+    return columnInfo.Label(ColumnAt(position));
 }
 
-int32_t RecordStore::AlignAt(int32_t position) {
-    const ColumnInfo* info = InfoAt(position);
-    return info ? info->align : 0;
+int32_t RecordStore::AlignAt(int32_t position) const {
+    return columnInfo.Align(ColumnAt(position));
 }
 
-int32_t RecordStore::WidthAt(int32_t position) {
-    const ColumnInfo* info = InfoAt(position);
-    return info ? info->width : defaultWidth;
+int32_t RecordStore::WidthAt(int32_t position) const {
+    return columnInfo.Width(ColumnAt(position));
 }
 
 void RecordStore::SetWidthAt(int32_t position, int32_t width) {
-    ColumnInfo* info = InfoAt(position);
-    if (info)
-        info->width = width;
+    columnInfo.SetWidth(ColumnAt(position), width);
 }
 
 void RecordStore::ResetViewArrays() {

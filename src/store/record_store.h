@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cell_entry.h"
+#include "column_info.h"
 #include "group_node.h"
 #include "row_cursor.h"
 #include "sort_keys.h"
@@ -25,8 +26,8 @@ public:
     // (the host passed an empty or null value) empties the store.
     bool SetData(SAFEARRAY* source, int32_t format, int32_t grouping, bool revert);
     void Clear();
-    // False when the entries could not be allocated (the old ones are kept).
-    bool EnsureColumnInfo(int32_t count);
+    // Set while a load fills the cells; a load asked for meanwhile is refused.
+    bool Loading() const { return loading; }
     void StoreCell(CellEntry& cell, VARIANT& element, int32_t format, int32_t grouping);
 
     CellEntry& Cell(int32_t record, int32_t column) {
@@ -36,10 +37,10 @@ public:
         return cells[static_cast<size_t>(record) * columnCount + column];
     }
 
-    // By display position; each grows the column information first when needed.
+    // By display position; past the loaded columns a position is the column index.
     const wchar_t* LabelAt(int32_t position);
-    int32_t AlignAt(int32_t position);
-    int32_t WidthAt(int32_t position);
+    int32_t AlignAt(int32_t position) const;
+    int32_t WidthAt(int32_t position) const;
     void SetWidthAt(int32_t position, int32_t width);
 
     // --- comparison (sign only counts) ---
@@ -66,8 +67,7 @@ public:
     bool FindAnchor();
 
     // Fields, in the documented order.
-    ColumnInfo* columnInfo = nullptr;
-    int32_t columnInfoCount = 0;
+    ColumnInfoTable columnInfo;
     int32_t columnCount = 0;
     int32_t recordCount = 0;
     CellEntry* cells = nullptr;
@@ -110,6 +110,7 @@ private:
     int32_t PositionOfRecord(int32_t record) const;
 
     bool Load(SAFEARRAY* source, int32_t format, int32_t grouping, bool revert);
+    static bool AcceptedShape(const SAFEARRAY* source, int64_t records, int64_t columns);
     bool AllocateCells(int64_t records, int64_t columns);
     void FillCells(SAFEARRAY* source, VARTYPE type, bool revert, LONG recordLower, LONG columnLower,
                    int32_t format, int32_t grouping);
@@ -118,9 +119,8 @@ private:
     bool loading = false;
     void ResetViewArrays();
     void ReleaseViewArrays();
-    // Column index shown at a display position, and its presentation entry (grown on demand).
+    // Column index shown at a display position.
     int32_t ColumnAt(int32_t position) const;
-    ColumnInfo* InfoAt(int32_t position);
     // The string step of every cell comparison.
     int CompareTexts(const char* textA, const char* textB, int32_t recordA, int32_t recordB,
                      int32_t column, bool keyTexts) const;

@@ -104,8 +104,13 @@ bool RowCursor::StepBack() {
 // Relative to where the cursor stands, so consecutive rows cost one step each; within the
 // records of one open group the cursor moves in one jump.
 bool RowCursor::Seek(int32_t displayRow) {
-    if (!node || displayRow < -1 || displayRow >= store->rowCount - 1)
+    if (!node || displayRow >= store->rowCount - 1)
         return false;
+    if (displayRow < -1) {
+        // Stepping back towards a row before the root fails only on the root row.
+        Reset();
+        return false;
+    }
     const int32_t target = displayRow + 1;
     while (target != row) {
         if (OnRecordRows() && JumpWithinLeaf(target))

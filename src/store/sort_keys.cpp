@@ -158,11 +158,15 @@ int32_t* SortKeyCache::BuildRanks(const RecordStore& store, int32_t column, bool
     if (!entries.data || !rankOf.data)
         return nullptr;
     TextArena keys;
-    const LCID locale = GetThreadLocale(); // the locale lstrcmpA compares under
+    // lstrcmpA compares under the thread's locale but reads the texts in the system's ANSI
+    // code page, as they were stored; the keys must read them the same way, not in the
+    // locale's own code page.
+    const LCID locale = GetThreadLocale();
     char buffer[keyBufferSize];
     for (int32_t i = 0; i < distinct; ++i) {
         const char* text = TextOf(store, firstRecord.data[i], column, keyTexts);
-        const int length = LCMapStringA(locale, LCMAP_SORTKEY, text, -1, buffer, keyBufferSize);
+        const int length = LCMapStringA(locale, LCMAP_SORTKEY | LOCALE_USE_CP_ACP, text, -1, buffer,
+                                        keyBufferSize);
         // A key with a NUL before its end cannot be compared as a string.
         if (length <= 0 || strlen(buffer) + 1 != static_cast<size_t>(length))
             return nullptr;

@@ -2,6 +2,7 @@
 // do (late binding, both orientations, refusals) is driven by a real host in automation.vbs.
 
 #include "com_test_support.h"
+#include "store/safe_array_builder.h"
 
 #include <utility>
 
@@ -130,4 +131,94 @@ TEST_F(AutomationTest, RefusalsLeaveNoStaleErrorAndFollowNoDanglingReference) {
     IErrorInfo* left = nullptr;
     EXPECT_EQ(S_FALSE, GetErrorInfo(0, &left)) << "the refusal must not inherit that error";
     EXPECT_EQ(std::make_pair(2L, 2L), Shape());
+    // Nor does a cell's.
+    Cell* cell = nullptr;
+    ASSERT_EQ(S_OK, view->get_Cell(1, 1, &cell));
+    NumberGrid smaller(1, 1);
+    ASSERT_EQ(S_OK, Load(smaller.AsVariant()));
+    ASSERT_EQ(S_OK, CreateErrorInfo(&create));
+    SetErrorInfo(0, Query<IErrorInfo>(create, IID_IErrorInfo));
+    create->Release();
+    VARIANT value;
+    EXPECT_EQ(E_FAIL, cell->get_Value(&value));
+    EXPECT_EQ(S_FALSE, GetErrorInfo(0, &left)) << "the cell's refusal must not inherit it";
+    cell->Release();
+}
+
+// The runtime follows by-reference arguments and hands surplus arguments to the default member
+// of a property's result unchecked; the control refuses both first, with the dispatch error
+// and the argument's index.
+TEST_F(AutomationTest, InvokeRefusesReferencesToNothingAndSurplusArguments) {
+    HostObject object([] {});
+    VariantGrid grid(1, 1);
+    VARIANT objectValue;
+    V_VT(&objectValue) = VT_DISPATCH;
+    V_DISPATCH(&objectValue) = &object;
+    grid.Set(0, 0, objectValue);
+    const ULONG unloaded = object.references;
+    ASSERT_EQ(S_OK, Load(grid.AsVariant()));
+    Cell* cell = nullptr;
+    ASSERT_EQ(S_OK, view->get_Cell(0, 0, &cell));
+    VARIANT nothing, format = I4(flLongDate), data = grid.AsVariant();
+    V_VT(&nothing) = VT_BYREF | VT_I4;
+    V_I4REF(&nothing) = nullptr;
+    const struct {
+        IDispatch* target;
+        DISPID id;
+        WORD flags;
+        std::vector<VARIANT> arguments; // in the order of DISPPARAMS, last argument first
+        HRESULT expected;
+        UINT argumentError;
+    } cases[] = {
+        {view, 1, DISPATCH_METHOD, {nothing, data}, DISP_E_TYPEMISMATCH, 0},
+        {view, 1, DISPATCH_METHOD, {format, nothing}, DISP_E_TYPEMISMATCH, 1},
+        {view, 1, DISPATCH_METHOD, {format, data}, S_OK, 99},
+        {cell, DISPID_VALUE, DISPATCH_PROPERTYGET, {I4(1)}, DISP_E_BADPARAMCOUNT, 99},
+        {cell,
+         DISPID_VALUE,
+         DISPATCH_PROPERTYGET | DISPATCH_METHOD,
+         {I4(1)},
+         DISP_E_BADPARAMCOUNT,
+         99},
+        {view, 5, DISPATCH_PROPERTYGET, {I4(1)}, DISP_E_BADPARAMCOUNT, 99},
+        {view, DISPID_VALUE, DISPATCH_PROPERTYGET, {I4(0), I4(0)}, S_OK, 99},
+        {view, DISPID_VALUE, DISPATCH_PROPERTYGET, {I4(0), I4(0), I4(0)}, DISP_E_BADPARAMCOUNT, 99},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.id << " with " << c.arguments.size());
+        std::vector<VARIANT> arguments = c.arguments;
+        DISPPARAMS params = {arguments.data(), nullptr, static_cast<UINT>(arguments.size()), 0};
+        VARIANT result;
+        VariantInit(&result);
+        UINT argumentError = 99;
+        EXPECT_EQ(c.expected, c.target->Invoke(c.id, IID_NULL, 0, c.flags, &params, &result,
+                                               nullptr, &argumentError));
+        EXPECT_EQ(c.argumentError, argumentError);
+        VariantClear(&result);
+    }
+    EXPECT_EQ(E_INVALIDARG, view->Invoke(5, IID_NULL, 0, DISPATCH_PROPERTYGET, nullptr, nullptr,
+                                         nullptr, nullptr));
+    cell->Release();
+    ASSERT_EQ(S_OK, Load(VARIANT{})); // the copied reference goes with the data
+    EXPECT_EQ(unloaded, object.references);
+}
+
+// Host code run by a value during a load cannot start another load: the nested call says so,
+// and the outer load completes.
+TEST_F(AutomationTest, LoadFromInsideALoadIsRefusedWithAFailure) {
+    HRESULT nested = S_OK;
+    HostObject object([&] { nested = Load(VARIANT{}); });
+    VariantGrid grid(1, 3);
+    VARIANT objectValue;
+    V_VT(&objectValue) = VT_DISPATCH;
+    V_DISPATCH(&objectValue) = &object;
+    grid.Set(0, 0, I4(7));
+    grid.Set(0, 1, objectValue);
+    grid.Set(0, 2, I4(9));
+    ASSERT_EQ(S_OK, Load(grid.AsVariant()));
+    EXPECT_EQ(E_FAIL, nested);
+    EXPECT_EQ(std::make_pair(3L, 1L), Shape());
+    EXPECT_EQ(9, ValueAt(2, 0));
+    ASSERT_EQ(S_OK, Load(VARIANT{}));
+    EXPECT_EQ(std::make_pair(0L, 0L), Shape());
 }

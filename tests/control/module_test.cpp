@@ -90,3 +90,24 @@ TEST_F(ModuleTest, ViewAnswersItsInterfaceTable) {
     classInfo->Release();
     view->Release();
 }
+
+// Only the bits of the mask change; options beyond the two supported ones are refused.
+TEST_F(ModuleTest, SafetyOptionsChangeOnlyTheMaskedBits) {
+    IObjectSafety* safety = nullptr;
+    ASSERT_EQ(S_OK, CreateViewObject(IID_IObjectSafety, reinterpret_cast<void**>(&safety)));
+    const struct {
+        DWORD mask, options;
+        HRESULT expected;
+        DWORD enabled;
+    } steps[] = {{1, 3, S_OK, 1},   {2, 3, S_OK, 3}, {1, 0, S_OK, 2},
+                 {3, 4, E_FAIL, 2}, {0, 3, S_OK, 2}, {3, 1, S_OK, 1}};
+    for (const auto& step : steps) {
+        EXPECT_EQ(step.expected,
+                  safety->SetInterfaceSafetyOptions(IID_IDispatch, step.mask, step.options));
+        DWORD supported = 0, enabled = 99;
+        ASSERT_EQ(S_OK, safety->GetInterfaceSafetyOptions(IID_IDispatch, &supported, &enabled));
+        EXPECT_EQ(std::make_pair(DWORD{3}, step.enabled), std::make_pair(supported, enabled))
+            << step.mask << " " << step.options;
+    }
+    safety->Release();
+}

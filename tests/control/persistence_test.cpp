@@ -91,7 +91,7 @@ TEST_F(PersistenceTest, NewerOrDamagedStreamsChangeNothing) {
         Stream(769, 1, 2, 0), Stream(0xFFFFFFFF, 1, 2, 0), valid, valid, {}, valid};
     refused[2].resize(10);
     refused[3].resize(15);
-    refused[5][12] = VT_BSTR;
+    refused[5][12] = VT_UNKNOWN;
     for (const auto& bytes : refused) {
         IStream* stream = StreamOf(bytes);
         EXPECT_EQ(E_FAIL, control.stream->Load(stream)) << &bytes - &refused[0];
@@ -118,4 +118,43 @@ TEST_F(PersistenceTest, StorageKeepsTheStreamInContents) {
     ASSERT_EQ(S_OK, loaded.storage->Load(storage));
     EXPECT_EQ((std::vector<LONG>{777, 888, VARIANT_TRUE}), loaded.State());
     storage->Release();
+}
+
+// Enabled of another type is converted as when a host sets it; only what does not convert is
+// refused, and then nothing changes.
+TEST_F(PersistenceTest, EnabledOfAnotherTypeConvertsOrIsRefused) {
+    auto streamWith = [](VARTYPE type, std::vector<BYTE> value) {
+        std::vector<BYTE> bytes = Stream(768, 11, 22, 0);
+        bytes.resize(12);
+        bytes.insert(bytes.end(), {BYTE(type), BYTE(type >> 8)});
+        bytes.insert(bytes.end(), value.begin(), value.end());
+        return bytes;
+    };
+    const BYTE* one = reinterpret_cast<const BYTE*>(L"0"); // "0" and its NUL
+    const struct {
+        std::vector<BYTE> bytes;
+        HRESULT expected;
+        LONG enabled;
+    } cases[] = {
+        {streamWith(VT_I4, {0, 0, 0, 0}), S_OK, 0},
+        {streamWith(VT_I2, {1, 0}), S_OK, VARIANT_TRUE},
+        {streamWith(VT_UI1, {0}), S_OK, 0},
+        {streamWith(VT_R8, {0, 0, 0, 0, 0, 0, 0xF0, 0x3F}), S_OK, VARIANT_TRUE}, // 1.0
+        {streamWith(VT_BSTR, {4, 0, 0, 0, one[0], one[1], 0, 0}), S_OK, 0},
+        {streamWith(VT_BSTR, {4, 0, 0, 0, 'x', 0, 0, 0}), DISP_E_TYPEMISMATCH, VARIANT_TRUE},
+        {streamWith(VT_ERROR, {5, 0, 0, 0}), DISP_E_TYPEMISMATCH, VARIANT_TRUE},
+        {streamWith(VT_I4, {0, 0}), E_FAIL, VARIANT_TRUE},         // cut short
+        {streamWith(VT_BSTR, {0, 1, 0, 0}), E_FAIL, VARIANT_TRUE}, // 256 bytes promised
+        {streamWith(VT_DISPATCH, {0, 0, 0, 0, 0, 0, 0, 0}), E_FAIL, VARIANT_TRUE}};
+    for (const auto& c : cases) {
+        Persisted control;
+        IStream* stream = StreamOf(c.bytes);
+        const HRESULT hr = control.stream->Load(stream);
+        stream->Release();
+        EXPECT_EQ(c.expected == S_OK, SUCCEEDED(hr)) << &c - cases << " " << std::hex << hr;
+        const std::vector<LONG> state = control.State();
+        EXPECT_EQ(state, (std::vector<LONG>{c.expected == S_OK ? 11 : 5080,
+                                            c.expected == S_OK ? 22 : 5080, c.enabled}))
+            << &c - cases;
+    }
 }

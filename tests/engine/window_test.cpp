@@ -65,9 +65,13 @@ TEST_F(EngineDispatch, EraseReflectedMessagesAndFocusRepaintingOnlyTheCurrentRow
     SetFocus(engine.hwnd);
     EXPECT_EQ(Pending(engine.hwnd), (std::vector<LONG>{0, h + 3 * rh, width, h + 4 * rh}));
 
-    // The caret follows the selection, limited to the page.
+    // The caret stands at the current row from the moment the focus arrives, and follows the
+    // selection and the order changes, limited to the page.
     POINT caret{-1, -1};
     auto caretY = [&] { return GetCaretPos(&caret) ? caret.y : -1; };
+    EXPECT_EQ(caretY(), h + 3 * rh);
+    engine.SortRowsByColumn(0); // record 3 (r3c0) moves down to row 23
+    EXPECT_EQ(caretY(), h + engine.view.pageRows * rh);
     engine.SelectRow(5);
     EXPECT_EQ(caretY(), h + 5 * rh);
     EXPECT_EQ(caret.x, 0);

@@ -108,6 +108,9 @@ TEST_F(LayoutTest, HeaderStripFollowsLevelsWidthsAndLiveOperations) {
     EXPECT_EQ(layout.ColumnExtent(2, true), 100);
     EXPECT_EQ(layout.ContentWidth(true), 62 + 207);
     EXPECT_EQ(layout.ColumnExtent(3, true), 0) << "past the last column";
+    view.trackMode = TrackNone;
+    Widths({INT32_MAX, INT32_MAX, 5}); // the widest columns there are: no wrap to negative
+    EXPECT_EQ(view.contentWidth, INT32_MAX);
 
     Load(SafeArrayBuilder(nullptr));
     EXPECT_EQ(layout.MaxGroupingAreaWidth(), 0);

@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -134,7 +133,12 @@ TEST(LoadRefused, ArraysOfOtherShapesOrElementsLeaveThePreviousLoadAsItWas) {
                                   SafeArrayBuilder(VT_UNKNOWN, 0, 2, 0, 2),
                                   HandMadeArray(4, 2, 2), // made a record array below
                                   HandMadeArray(8, 2, 2), // untyped elements of another size
-                                  SafeArrayBuilder(VT_I4, 0, 2, 0, 2)};
+                                  SafeArrayBuilder(VT_I4, 0, 2, 0, 2),
+                                  // no cells, but 65,537 or 2^31 - 1 entries in the other dimension
+                                  SafeArrayBuilder(VT_VARIANT, 0, 65537, 0, 0),
+                                  HandMadeArray(sizeof(VARIANT), 0, 0x7FFFFFFF, false),
+                                  HandMadeArray(sizeof(VARIANT), 1, 0x7FFFFFFF, false)};
+    refused[7].get()->fFeatures = refused[8].get()->fFeatures = FADF_VARIANT; // no data behind
     refused[3].get()->fFeatures = FADF_RECORD; // four-byte records are no integers
     refused[5].get()->cbElements = 64;         // an element size that contradicts the type
     RecordStore store;
@@ -158,8 +162,23 @@ TEST(LoadRefused, ArraysOfOtherShapesOrElementsLeaveThePreviousLoadAsItWas) {
 }
 
 // By-reference elements, nested arrays and strings with a NUL are the store's own copies; a
-// cell count beyond 32 bits then gives an empty store.
-TEST(LoadValues, DeepCopiesAndCountOverflow) {
+// reference to nothing loads as an empty value; a cell count beyond 32 bits gives an empty
+// store.
+TEST(LoadValues, DeepCopiesReferencesToNothingAndCountOverflow) {
+    VARIANT innerNothing;
+    innerNothing.vt = VT_BYREF | VT_BSTR;
+    innerNothing.pbstrVal = nullptr;
+    const V nothing[] = {V::Of(VT_BYREF | VT_I4, static_cast<void*>(nullptr)),
+                         V::Of(VT_BYREF | VT_VARIANT, static_cast<void*>(nullptr)),
+                         V::Of(VT_BYREF | VT_VARIANT, &innerNothing),
+                         V::Of(VT_BYREF | VT_DATE, static_cast<void*>(nullptr))};
+    for (const V& element : nothing) {
+        SafeArrayBuilder table = MakeColumn({V::I4(1), element});
+        RecordStore loaded;
+        ASSERT_TRUE(loaded.SetData(table.get(), 0, 0, false)) << (*element).vt;
+        EXPECT_EQ(loaded.Cell(1, 0).value.vt, VT_EMPTY);
+        EXPECT_EQ(Text(loaded, 1, 0), "<EMPTY>");
+    }
     LONG hostValue = 42;
     SAFEARRAYBOUND bound{2, 0};
     SafeArrayBuilder data = MakeColumn({V::Of(VT_BYREF | VT_I4, &hostValue),
@@ -183,17 +202,24 @@ TEST(LoadValues, DeepCopiesAndCountOverflow) {
     EXPECT_EQ(store.rowCount, 1);
 }
 
-TEST(ColumnInfo, DefaultsGrowOnDemandAndSettingsSurviveLoads) {
+// Every index answers the defaults without holding an entry; only what was set takes memory,
+// and it survives every load.
+TEST(ColumnInfo, DefaultsCostNothingAndSettingsSurviveLoads) {
     RecordStore store;
     EXPECT_STREQ(store.LabelAt(11), L"COLUMN 11");
-    EXPECT_EQ(std::pair(store.WidthAt(5), store.AlignAt(5)), std::pair(100, 0));
-    SysFreeString(std::exchange(store.columnInfo[1].label, SysAllocString(L"Name")));
-    SysFreeString(std::exchange(store.columnInfo[2].label, nullptr)); // absent reads as empty
-    store.columnInfo[1].align = 7;
+    EXPECT_STREQ(store.LabelAt(INT32_MAX), L"COLUMN 2147483647");
+    EXPECT_EQ(std::pair(store.WidthAt(1000000000), store.AlignAt(5)), std::pair(100, 0));
+    store.columnInfo.SetLabel(1, L"Name");
+    store.columnInfo.SetLabel(2, nullptr); // absent reads as empty
+    store.columnInfo.SetAlign(1, 7);
     store.SetWidthAt(1, 250);
     store.SetWidthAt(2, 0);
+    SafeArrayBuilder header(VT_VARIANT, 0, 65536, 0, 0); // the widest header without records
+    ASSERT_TRUE(store.SetData(header.get(), 0, 0, false));
+    EXPECT_EQ(std::pair(store.columnCount, store.recordCount), std::pair(65536, 0));
     SafeArrayBuilder data(VT_VARIANT, 0, 20, 0, 1); // a later load of more columns
     ASSERT_TRUE(store.SetData(data.get(), 0, 0, false));
+    EXPECT_EQ(store.columnInfo.EntryCount(), 2);
     EXPECT_STREQ(store.LabelAt(1), L"Name");
     EXPECT_EQ(store.AlignAt(1), 7);
     EXPECT_STREQ(store.LabelAt(2), L"");
@@ -204,46 +230,12 @@ TEST(ColumnInfo, DefaultsGrowOnDemandAndSettingsSurviveLoads) {
     EXPECT_EQ(store.WidthAt(0), 0);
     EXPECT_STREQ(store.LabelAt(2), L"COLUMN 0");
     store.SetWidthAt(30, 33);
-    EXPECT_EQ(store.columnInfo[30].width, 33);
+    EXPECT_EQ(store.columnInfo.Width(30), 33);
     // An empty or null value empties the store and keeps them too.
     ASSERT_TRUE(store.SetData(nullptr, 0, 0, false));
     EXPECT_EQ(store.columnCount + store.recordCount, 0);
     EXPECT_EQ(store.WidthAt(1), 250);
 }
-
-} // namespace
-
-namespace {
-
-// An object whose default property runs host code, as a script object's getter may.
-class HostObject : public IDispatch {
-public:
-    explicit HostObject(std::function<void()> onRead) : onRead(std::move(onRead)) {}
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
-        *out = riid == IID_IUnknown || riid == IID_IDispatch ? this : nullptr;
-        return *out ? (AddRef(), S_OK) : E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++references; }
-    ULONG STDMETHODCALLTYPE Release() override { return --references; }
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS*, VARIANT* result,
-                                     EXCEPINFO*, UINT*) override {
-        if (id != DISPID_VALUE || !result)
-            return DISP_E_MEMBERNOTFOUND;
-        onRead();
-        result->vt = VT_BSTR;
-        result->bstrVal = SysAllocString(L"middle");
-        return S_OK;
-    }
-    ULONG references = 1;
-
-private:
-    std::function<void()> onRead;
-};
 
 } // namespace
 

@@ -7,6 +7,7 @@
 #include <oleauto.h>
 
 #include <cstring>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -123,3 +124,34 @@ inline SafeArrayBuilder TextTable(int records, int columns) {
             texts[r].push_back(L"r" + std::to_wstring(r) + L"c" + std::to_wstring(c));
     return TableOf(texts);
 }
+
+// A host object that counts its references (and never frees itself) and whose default
+// property runs host code, as a script object's getter may, answering "middle".
+class HostObject : public IDispatch {
+public:
+    explicit HostObject(std::function<void()> onRead) : onRead(std::move(onRead)) {}
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
+        *out = riid == IID_IUnknown || riid == IID_IDispatch ? this : nullptr;
+        return *out ? (AddRef(), S_OK) : E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++references; }
+    ULONG STDMETHODCALLTYPE Release() override { return --references; }
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS*, VARIANT* result,
+                                     EXCEPINFO*, UINT*) override {
+        if (id != DISPID_VALUE || !result)
+            return DISP_E_MEMBERNOTFOUND;
+        onRead();
+        result->vt = VT_BSTR;
+        result->bstrVal = SysAllocString(L"middle");
+        return S_OK;
+    }
+    ULONG references = 1;
+
+private:
+    std::function<void()> onRead;
+};

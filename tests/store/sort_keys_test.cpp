@@ -56,6 +56,18 @@ TEST(SortKeys, RanksOrderTextsAsThePlatformDoes) {
     CheckAgainstPlatform();
 }
 
+// The texts are stored in the system's code page whatever the thread's locale; a locale of
+// another code page (Russian 1251, Japanese 932, here on a 1252 system) must not reorder them.
+TEST(SortKeys, ThreadLocaleOfAnotherCodePageKeepsThePlatformOrder) {
+    const LCID original = GetThreadLocale();
+    for (LCID other : {MAKELCID(0x419, SORT_DEFAULT), MAKELCID(0x411, SORT_DEFAULT)}) {
+        SCOPED_TRACE(other);
+        ASSERT_TRUE(SetThreadLocale(other));
+        CheckAgainstPlatform();
+    }
+    SetThreadLocale(original);
+}
+
 TEST(GermanSortKeys, RanksFollowTheUserLocale) {
     CheckAgainstPlatform();
 }

@@ -1,0 +1,156 @@
+#pragma once
+
+// Shared pieces of the fuzzers and the soak: a seeded generator, the process's counters, and
+// the run of a pass. A pass is a sequence of cases, each with a seed of its own; a failed
+// invariant or a crash prints that seed, and running the program with it as its one argument
+// replays that case with every step printed.
+
+#include <windows.h>
+#include <psapi.h>
+
+#include <cstdarg>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <initializer_list>
+
+// splitmix64: small, and the same sequence on every build.
+class FuzzRandom {
+public:
+    explicit FuzzRandom(uint64_t seed) : state(seed) {}
+    uint64_t Next() {
+        uint64_t z = (state += 0x9E3779B97F4A7C15ull);
+        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+        return z ^ (z >> 31);
+    }
+    uint32_t Below(uint32_t n) { return n ? static_cast<uint32_t>(Next() % n) : 0; }
+    int32_t Between(int32_t low, int32_t high) {
+        return low + static_cast<int32_t>(Below(static_cast<uint32_t>(high - low + 1)));
+    }
+    bool OneIn(uint32_t n) { return Below(n) == 0; }
+    template <typename T, size_t N> const T& Pick(const T (&items)[N]) { return items[Below(N)]; }
+    // An index as a careless or hostile host passes them: mostly small, often at an edge.
+    int32_t Index() {
+        static const int32_t edges[] = {
+            INT32_MIN, INT32_MIN + 1, -1000000000, -65537,        -1,       0, 65535,
+            65536,     10000000,      1000000000,  INT32_MAX - 1, INT32_MAX};
+        return OneIn(4) ? Pick(edges) : Between(-2, 9);
+    }
+
+private:
+    uint64_t state;
+};
+
+inline SIZE_T PrivateBytes() {
+    PROCESS_MEMORY_COUNTERS_EX counters = {};
+    counters.cb = sizeof counters;
+    GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
+                         sizeof counters);
+    // Wine leaves the private bytes at 0 and reports the commit as the page-file usage.
+    return counters.PrivateUsage ? counters.PrivateUsage : counters.PagefileUsage;
+}
+
+// One pass: its counters, the step under way, and the checks.
+class Fuzz {
+public:
+    uint64_t seed = 0;    // of the case under way
+    bool verbose = false; // replaying one case: print every step
+    uint64_t steps = 0, failures = 0, cases = 0;
+    SIZE_T biggestCommit = 0;
+    char biggestStep[200] = "";
+
+    // Names the step about to run (printf-style); printed when replaying.
+    void Step(const char* format, ...) {
+        va_list args;
+        va_start(args, format);
+        vsnprintf(step, sizeof step, format, args);
+        va_end(args);
+        ++steps;
+        if (verbose)
+            printf("  %s\n", step);
+    }
+    bool Check(bool ok, const char* format, ...) {
+        if (ok)
+            return true;
+        ++failures;
+        char what[200];
+        va_list args;
+        va_start(args, format);
+        vsnprintf(what, sizeof what, format, args);
+        va_end(args);
+        printf("FAILED: %s\n  after: %s\n  replay: %s %llu\n", what, step, program,
+               static_cast<unsigned long long>(seed));
+        fflush(stdout);
+        return false;
+    }
+    // Memory committed by the step just run, as the private bytes before and after it.
+    void Committed(SIZE_T before, SIZE_T after) {
+        if (after > before && after - before > biggestCommit) {
+            biggestCommit = after - before;
+            snprintf(biggestStep, sizeof biggestStep, "%s", step);
+        }
+    }
+
+    char step[200] = "";
+    const char* program = "";
+};
+
+inline Fuzz* currentFuzz = nullptr;
+
+inline LONG WINAPI ReportCrash(EXCEPTION_POINTERS* exception) {
+    Fuzz& fuzz = *currentFuzz;
+    void* address = exception->ExceptionRecord->ExceptionAddress;
+    HMODULE module = nullptr;
+    char name[MAX_PATH] = "?";
+    if (GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                               GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                           static_cast<const char*>(address), &module))
+        GetModuleFileNameA(module, name, sizeof name);
+    printf("CRASH 0x%08lx at %p (%s+0x%llx)\n  during: %s\n  replay: %s %llu\n",
+           exception->ExceptionRecord->ExceptionCode, address, name,
+           static_cast<unsigned long long>(static_cast<const char*>(address) -
+                                           reinterpret_cast<const char*>(module)),
+           fuzz.step, fuzz.program, static_cast<unsigned long long>(fuzz.seed));
+    fflush(stdout);
+    ExitProcess(3);
+}
+
+// Runs a pass: no argument runs `shortCases` cases of `steps` steps, --long runs `longCases`,
+// a number replays the case of that seed. Case seeds follow from the pass seed printed first;
+// both passes begin with the seeds of cases that once failed. The exit code is the number of
+// failed invariants (capped), 3 after a crash.
+template <typename RunCase>
+int RunFuzz(int argc, char** argv, const char* name, uint64_t shortCases, uint64_t longCases,
+            int steps, RunCase runCase, std::initializer_list<uint64_t> onceFailed = {}) {
+    static Fuzz fuzz;
+    currentFuzz = &fuzz;
+    fuzz.program = argv[0];
+    SetUnhandledExceptionFilter(ReportCrash);
+    const bool replay = argc > 1 && strcmp(argv[1], "--long") != 0;
+    const uint64_t passSeed = 20261206;
+    const uint64_t cases = replay ? 1 : argc > 1 ? longCases : shortCases;
+    printf("%s: pass seed %llu, %llu cases of %d steps\n", name,
+           static_cast<unsigned long long>(passSeed), static_cast<unsigned long long>(cases),
+           steps);
+    fflush(stdout);
+    for (uint64_t seed : onceFailed) {
+        fuzz.seed = seed;
+        if (!replay)
+            runCase(fuzz, seed, steps);
+    }
+    for (uint64_t i = 0; i < cases; ++i) {
+        fuzz.seed = replay ? strtoull(argv[1], nullptr, 10) : passSeed * 1000003 + i;
+        fuzz.verbose = replay;
+        runCase(fuzz, fuzz.seed, steps);
+        ++fuzz.cases;
+    }
+    printf("%s: %llu cases, %llu steps, 0 crashes, %llu invariant failures; biggest commit of "
+           "one step %zu KiB (%s)\n",
+           name, static_cast<unsigned long long>(fuzz.cases),
+           static_cast<unsigned long long>(fuzz.steps),
+           static_cast<unsigned long long>(fuzz.failures),
+           static_cast<size_t>(fuzz.biggestCommit / 1024), fuzz.biggestStep);
+    return fuzz.failures > 100 ? 100 : static_cast<int>(fuzz.failures);
+}

@@ -1,0 +1,168 @@
+// Random and mutated property streams, alone or inside storages, into a View's Load. Checked
+// after every load: a refused one leaves Save giving what it gave before; an accepted one
+// saves the extent it read and a Boolean Enabled, and leaves the control clean.
+
+#include "control/com_test_support.h"
+#include "fuzz/fuzz_support.h"
+
+namespace {
+
+using Bytes = std::vector<BYTE>;
+
+IStream* StreamOf(const Bytes& bytes) {
+    IStream* stream = nullptr;
+    if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, &stream)))
+        return nullptr;
+    stream->Write(bytes.data(), static_cast<ULONG>(bytes.size()), nullptr);
+    stream->Seek({}, STREAM_SEEK_SET, nullptr);
+    return stream;
+}
+
+Bytes Saved(IPersistStreamInit* persist) {
+    IStream* stream = StreamOf({});
+    Bytes bytes;
+    if (stream && SUCCEEDED(persist->Save(stream, FALSE))) {
+        STATSTG stat = {};
+        stream->Stat(&stat, STATFLAG_NONAME);
+        bytes.resize(static_cast<size_t>(stat.cbSize.QuadPart));
+        stream->Seek({}, STREAM_SEEK_SET, nullptr);
+        stream->Read(bytes.data(), static_cast<ULONG>(bytes.size()), nullptr);
+    }
+    if (stream)
+        stream->Release();
+    return bytes;
+}
+
+void Put(Bytes& bytes, size_t at, uint64_t value, int size) {
+    for (int i = 0; i < size && at + i < bytes.size(); ++i)
+        bytes[at + i] = static_cast<BYTE>(value >> (8 * i));
+}
+
+// A stream as the control writes it (or with Enabled of another type), then mutated.
+Bytes MakeStream(FuzzRandom& random) {
+    static const VARTYPE types[] = {VT_BOOL,
+                                    VT_BOOL,
+                                    VT_I2,
+                                    VT_I4,
+                                    VT_UI1,
+                                    VT_R8,
+                                    VT_BSTR,
+                                    VT_EMPTY,
+                                    VT_NULL,
+                                    VT_ERROR,
+                                    VT_CY,
+                                    VT_DATE,
+                                    VT_I8,
+                                    VT_DISPATCH,
+                                    VT_VARIANT,
+                                    VT_ARRAY | VT_I4,
+                                    VT_BYREF | VT_BOOL,
+                                    VT_DECIMAL,
+                                    0xFFFF};
+    Bytes bytes(16 + random.Below(12));
+    Put(bytes, 0, random.OneIn(10) ? random.Next() : 0x300 - random.Below(2), 4);
+    Put(bytes, 4, random.Next(), 8);
+    const VARTYPE type = random.Pick(types);
+    Put(bytes, 12, type, 2);
+    Put(bytes, 14, type == VT_BSTR ? 2 * random.Below(6) : random.Next(), 8);
+    for (int edits = random.Below(4); edits > 0; --edits) {
+        switch (random.Below(5)) {
+        case 0:
+            bytes[random.Below(static_cast<uint32_t>(bytes.size()))] ^=
+                static_cast<BYTE>(1 + random.Below(255));
+            break;
+        case 1:
+            bytes.resize(random.Below(static_cast<uint32_t>(bytes.size()) + 1));
+            break;
+        case 2:
+            for (int n = random.Below(300); n > 0; --n)
+                bytes.push_back(static_cast<BYTE>(random.Next()));
+            break;
+        case 3:
+            Put(bytes, 14, random.Pick({0ull, 1ull, 3ull, 256ull, 258ull, 0x7FFFFFFFull, ~0ull}),
+                4);
+            break;
+        default:
+            bytes.assign(random.Below(40), 0);
+            for (BYTE& b : bytes)
+                b = static_cast<BYTE>(random.Next());
+        }
+    }
+    return bytes;
+}
+
+// The stream inside a storage, as a container keeps it; sometimes not there at all.
+HRESULT LoadThroughStorage(IPersistStorage* persist, const Bytes& bytes, FuzzRandom& random) {
+    ILockBytes* lockBytes = nullptr;
+    IStorage* storage = nullptr;
+    HRESULT hr = CreateILockBytesOnHGlobal(nullptr, TRUE, &lockBytes);
+    if (SUCCEEDED(hr))
+        hr = StgCreateDocfileOnILockBytes(
+            lockBytes, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0, &storage);
+    if (SUCCEEDED(hr)) {
+        IStream* contents = nullptr;
+        const wchar_t* name = random.OneIn(8) ? L"Other" : L"Contents";
+        if (SUCCEEDED(
+                storage->CreateStream(name, STGM_WRITE | STGM_SHARE_EXCLUSIVE, 0, 0, &contents))) {
+            contents->Write(bytes.data(), static_cast<ULONG>(bytes.size()), nullptr);
+            contents->Release();
+        }
+        hr = persist->Load(storage);
+        storage->Release();
+    }
+    if (lockBytes)
+        lockBytes->Release();
+    return hr;
+}
+
+void RunCase(Fuzz& fuzz, uint64_t seed, int steps) {
+    FuzzRandom random(seed);
+    _View* view = nullptr;
+    if (!fuzz.Check(SUCCEEDED(CreateViewObject(IID__View, reinterpret_cast<void**>(&view))),
+                    "create"))
+        return;
+    IPersistStreamInit* stream = Query<IPersistStreamInit>(view, IID_IPersistStreamInit);
+    IPersistStorage* storage = Query<IPersistStorage>(view, IID_IPersistStorage);
+    stream->InitNew();
+    for (int i = 0; i < steps; ++i) {
+        if (random.OneIn(10))
+            view->put_Enabled(static_cast<VARIANT_BOOL>(random.Between(-1, 1)));
+        const Bytes before = Saved(stream);
+        const Bytes input = MakeStream(random);
+        const bool inStorage = random.OneIn(4);
+        fuzz.Step("Load(%zu bytes%s, type 0x%x)", input.size(), inStorage ? " in a storage" : "",
+                  input.size() >= 14 ? input[12] | input[13] << 8 : 0);
+        const SIZE_T bytesBefore = PrivateBytes();
+        HRESULT hr = E_FAIL;
+        if (inStorage) {
+            hr = LoadThroughStorage(storage, input, random);
+        } else if (IStream* source = StreamOf(input)) {
+            hr = stream->Load(source);
+            source->Release();
+        }
+        fuzz.Committed(bytesBefore, PrivateBytes());
+        const Bytes after = Saved(stream);
+        if (FAILED(hr)) {
+            fuzz.Check(after == before, "a refused load (0x%08lx) changed what Save gives", hr);
+            continue;
+        }
+        const bool same = after.size() == 16 &&
+                          std::equal(after.begin() + 4, after.begin() + 12, input.begin() + 4);
+        fuzz.Check(same && after[12] == VT_BOOL && (after[14] == 0 || after[14] == 0xFF),
+                   "an accepted load saves another state");
+        fuzz.Check(stream->IsDirty() == S_FALSE, "dirty after a load");
+    }
+    storage->Release();
+    stream->Release();
+    const ULONG left = view->Release();
+    fuzz.Check(left == 0, "the view kept %lu references", left);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    OleInitialize(nullptr);
+    const int failures = RunFuzz(argc, argv, "persistence", 20, 1000, 100, RunCase);
+    OleUninitialize();
+    return failures;
+}
