@@ -334,6 +334,12 @@ TEST_F(Mouse, RightClickOrAForeignCaptureAbandonsEveryDrag) {
     ASSERT_TRUE(engine.SetGroupLevelsKeepingRow(1));
     ExpandAll(engine);
     const Pixels before = Whole(engine.hwnd);
+    auto bar = [&] {
+        SCROLLINFO info = {sizeof info, SIF_RANGE | SIF_PAGE, 0, 0, 0, 0, 0};
+        GetScrollInfo(engine.hwnd, SB_HORZ, &info);
+        return std::make_pair(info.nMax, info.nPage);
+    };
+    const auto range = bar();
     const int32_t rows = engine.DisplayedRows();
     const int splitter = engine.layout.SplitterRect().left + 2, header = EdgeX(1) + 40;
     const struct {
@@ -363,6 +369,7 @@ TEST_F(Mouse, RightClickOrAForeignCaptureAbandonsEveryDrag) {
             EXPECT_EQ(Order(), (std::vector<int32_t>{0, 1, 2}));
             EXPECT_EQ(std::make_pair(engine.store.groupLevelCount, engine.DisplayedRows()),
                       std::make_pair(1, rows));
+            EXPECT_EQ(bar(), range) << "the bar's range";
             EXPECT_TRUE(Whole(engine.hwnd).data == before.data)
                 << "the old layout, widths and scroll bar are shown again";
         }
