@@ -37,10 +37,10 @@ TEST_F(CurrentRow, LoadSelectsTheFirstRowOrNoneAndSelectRowClamps) {
     ASSERT_TRUE(Load(TableOf({{L"z"}, {L"a"}})));
     EXPECT_EQ(engine.reported.size(), 1u) << "the same first record: nothing new to report";
     ASSERT_TRUE(Load(TextTable(40, 2)));
-    engine.SelectRow(-5);
-    EXPECT_EQ(engine.view.currentRow, 0);
-    engine.SelectRow(1000);
-    EXPECT_EQ(engine.view.currentRow, 39);
+    for (auto [row, clamped] : {std::pair{-5, 0}, {1000, 39}}) {
+        engine.SelectRow(row);
+        EXPECT_EQ(engine.view.currentRow, clamped);
+    }
     EXPECT_EQ(engine.reported.back(), engine.store.recordOrder[39]);
     EXPECT_EQ(engine.view.topRow, 40 - engine.view.pageRows) << "the last row is brought into view";
     ASSERT_TRUE(Load(TextTable(0, 3)));
@@ -56,8 +56,7 @@ TEST_F(CurrentRow, ExpandingAndCollapsingAboveKeepTheRecordCollapsingItsGroupSel
     ASSERT_EQ(RowOf("c1"), 3);
     const size_t reports = engine.reported.size();
     ASSERT_TRUE(engine.ExpandRow(0)); // group a, two records
-    EXPECT_EQ(engine.view.currentRow, 5);
-    EXPECT_EQ(RowOf("c1"), 5);
+    EXPECT_EQ(std::make_pair(engine.view.currentRow, RowOf("c1")), std::make_pair(5, 5));
     EXPECT_EQ(engine.reported.size(), reports) << "the selection did not change";
     // Collapsing above moves the current row up with its content; record rows do not fold.
     ASSERT_TRUE(engine.CollapseRow(0));
@@ -72,9 +71,9 @@ TEST_F(CurrentRow, ExpandingAndCollapsingAboveKeepTheRecordCollapsingItsGroupSel
     ExpandAll(engine);
     engine.SelectRow(RowOf("b2"));
     ASSERT_TRUE(engine.CollapseRow(3)); // group b
-    EXPECT_EQ(engine.view.currentRow, 3);
-    EXPECT_EQ(engine.reported.back(), -1);
-    EXPECT_EQ(engine.DisplayedRows(), 6);
+    EXPECT_EQ(
+        std::make_tuple(engine.view.currentRow, engine.reported.back(), engine.DisplayedRows()),
+        std::make_tuple(3, -1, 6));
 }
 
 TEST_F(CurrentRow, ReversingSortingAndChangingLevelsFollowTheSameRowContent) {

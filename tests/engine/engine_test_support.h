@@ -16,11 +16,9 @@ class RecordingEngine : public ViewEngine {
 public:
     void ShowAbout() override {}
     void SelectionChanged() override { reported.push_back(view.selectedRecord); }
-    void ContextMenu(int32_t x, int32_t y, int32_t record) override {
-        events.push_back("menu " + Triple(x, y, record));
-    }
+    void ContextMenu(int32_t x, int32_t y, int32_t record) override { Note("menu", x, y, record); }
     void ItemDblClick(int32_t x, int32_t y, int32_t record) override {
-        events.push_back("double " + Triple(x, y, record));
+        Note("double", x, y, record);
     }
     int32_t EventsFrozen() override { return frozen; }
     bool DesignModeOrUIDead() override { return false; }
@@ -31,8 +29,9 @@ public:
     int32_t frozen = 0;
 
 private:
-    static std::string Triple(int32_t x, int32_t y, int32_t record) {
-        return std::to_string(x) + "," + std::to_string(y) + " " + std::to_string(record);
+    void Note(const char* what, int32_t x, int32_t y, int32_t record) {
+        events.push_back(std::string(what) + " " + std::to_string(x) + "," + std::to_string(y) +
+                         " " + std::to_string(record));
     }
 };
 
@@ -129,6 +128,17 @@ template <class Paint> Pixels Drawn(int width, int height, COLORREF ground, Pain
     return pixels;
 }
 
+// Width of a text in a font, as the screen measures it: no prefix processing.
+inline int TextWidth(HFONT font, const char* text) {
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, font);
+    SIZE extent{};
+    GetTextExtentPoint32A(dc, text, lstrlenA(text), &extent);
+    SelectObject(dc, old);
+    ReleaseDC(nullptr, dc);
+    return extent.cx;
+}
+
 // Writes pixels as a PNG file (one stored deflate block a line) so a person can look at it.
 inline bool SavePng(const Pixels& pixels, const char* path) {
     using Bytes = std::vector<BYTE>;
@@ -148,12 +158,12 @@ inline bool SavePng(const Pixels& pixels, const char* path) {
         }
         put32(out, crc ^ 0xFFFFFFFFu);
     };
-    Bytes z = {0x78, 0x01}, header, file = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+    const uint32_t w = static_cast<uint32_t>(pixels.width), n = 1 + 3 * w;
+    Bytes z = {0x78, 0x01}, file = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A}, header;
     uint32_t a = 1, b = 0; // Adler-32 of the unfiltered lines
-    const size_t n = 1 + 3 * static_cast<size_t>(pixels.width);
     for (int y = 0; y < pixels.height; ++y) {
-        const BYTE last = y + 1 == pixels.height;
-        z.insert(z.end(), {last, BYTE(n), BYTE(n >> 8), BYTE(~n), BYTE(~n >> 8), 0});
+        z.insert(z.end(),
+                 {BYTE(y + 1 == pixels.height), BYTE(n), BYTE(n >> 8), BYTE(~n), BYTE(~n >> 8), 0});
         for (int x = 0; x < pixels.width; ++x) {
             const COLORREF c = pixels.At(x, y);
             z.insert(z.end(), {GetRValue(c), GetGValue(c), GetBValue(c)});
@@ -162,12 +172,9 @@ inline bool SavePng(const Pixels& pixels, const char* path) {
             b = (b + (a = (a + z[i]) % 65521)) % 65521;
     }
     put32(z, (b << 16) | a);
-    put32(header, static_cast<uint32_t>(pixels.width));
-    put32(header, static_cast<uint32_t>(pixels.height));
+    put32(header, w), put32(header, static_cast<uint32_t>(pixels.height));
     header.insert(header.end(), {8, 2, 0, 0, 0}); // 8-bit RGB
-    chunk(file, "IHDR", header);
-    chunk(file, "IDAT", z);
-    chunk(file, "IEND", {});
+    chunk(file, "IHDR", header), chunk(file, "IDAT", z), chunk(file, "IEND", {});
     std::ofstream out(path, std::ios::binary);
     out.write(reinterpret_cast<const char*>(file.data()),
               static_cast<std::streamsize>(file.size()));

@@ -26,15 +26,9 @@ protected:
     static int Ink(const Pixels& p, const RECT& r, COLORREF ground) {
         return (r.right - r.left) * (r.bottom - r.top) - p.Count(r, ground);
     }
-    // Width of a text in the list font, as the screen measures it.
-    int TextWidth(const char* text) {
-        HDC dc = GetDC(engine.hwnd);
-        HGDIOBJ old = SelectObject(dc, engine.listFont);
-        SIZE extent{};
-        GetTextExtentPoint32A(dc, text, lstrlenA(text), &extent);
-        SelectObject(dc, old);
-        ReleaseDC(engine.hwnd, dc);
-        return extent.cx;
+    static void ExpectAt(const Pixels& p, COLORREF colour, std::initializer_list<POINT> points) {
+        for (POINT at : points)
+            EXPECT_EQ(p.At(at.x, at.y), colour) << at.x << ", " << at.y;
     }
     static Pixels Header(ViewEngine& engine) {
         engine.InvalidateHeader(false);
@@ -46,16 +40,15 @@ protected:
 
 TEST_F(Painting, PlaceholderWithoutColumnsAndTheHeaderWithAndWithoutGrouping) {
     Open(400, 120);
-    EXPECT_EQ(Pixels::OfWindow(engine.hwnd).Count(RECT{0, 0, 400, 120}, face), 400 * 120);
-    ASSERT_TRUE(Load(TextTable(5, 0)));
-    EXPECT_EQ(Pixels::OfWindow(engine.hwnd).Count(RECT{0, 0, 400, 120}, face), 400 * 120);
+    for (int records : {0, 5}) { // no data, then records without columns
+        ASSERT_TRUE(records == 0 || Load(TextTable(records, 0)));
+        EXPECT_EQ(Pixels::OfWindow(engine.hwnd).Count(RECT{0, 0, 400, 120}, face), 400 * 120);
+    }
     ASSERT_TRUE(Load(TextTable(3, 3)));
     Pixels p = Pixels::OfWindow(engine.hwnd);
     // Splitter 0..5, then buttons of 100 pixels with a light left and a dark right edge each.
-    for (int x : {0, 6, 106, 306})
-        EXPECT_EQ(p.At(x, 8), highlight) << x;
-    for (int x : {5, 105})
-        EXPECT_EQ(p.At(x, 8), dark) << x;
+    ExpectAt(p, highlight, {{0, 8}, {6, 8}, {106, 8}, {306, 8}});
+    ExpectAt(p, dark, {{5, 8}, {105, 8}});
     const COLORREF text = GetSysColor(COLOR_BTNTEXT);
     for (int left : {6, 106, 206})
         EXPECT_GT(p.Count(RECT{left + 6, 2, left + 60, 15}, text), 10) << "label " << left;
@@ -67,10 +60,8 @@ TEST_F(Painting, PlaceholderWithoutColumnsAndTheHeaderWithAndWithoutGrouping) {
     // One level: its button 18..37 x 1..14 with a mark, the chevron, the splitter 56..61.
     ASSERT_TRUE(engine.SetGroupLevelsKeepingRow(1));
     p = Pixels::OfWindow(engine.hwnd);
-    for (POINT at : {POINT{18, 7}, {27, 1}, {56, 8}, {62, 8}})
-        EXPECT_EQ(p.At(at.x, at.y), highlight) << at.x << ", " << at.y;
-    for (POINT at : {POINT{37, 7}, {27, 14}, {61, 8}})
-        EXPECT_EQ(p.At(at.x, at.y), dark) << at.x << ", " << at.y;
+    ExpectAt(p, highlight, {{18, 7}, {27, 1}, {56, 8}, {62, 8}});
+    ExpectAt(p, dark, {{37, 7}, {27, 14}, {61, 8}});
     EXPECT_GT(Ink(p, RECT{25, 4, 31, 10}, face), 6) << "the level's sort mark";
     EXPECT_EQ(Ink(p, RECT{0, 0, 17, 15}, face), 0);
     EXPECT_GT(Ink(p, RECT{44, 2, 54, 9}, face), 8) << "the chevron";
@@ -132,7 +123,7 @@ TEST_F(Painting, SelectedGroupRowShowsTheOpenFolderAndFramesItsCaption) {
     EXPECT_GT(Ink(focused, frameEdge, window), 0);
     EXPECT_TRUE(Cell(focused, 0, RowTop(0)) == Cell(glyphs, 2 * w, 0)) << "plus box";
     // The caption is hit up to its drawn end, measured with the list font.
-    const int end = captionLeft + engine.edgeX + TextWidth("alpha");
+    const int end = captionLeft + engine.edgeX + TextWidth(engine.listFont, "alpha");
     EXPECT_EQ(engine.HitTest(end, RowTop(0) + 2), HitGroupCaption);
     EXPECT_EQ(engine.HitTest(end + 1, RowTop(0) + 2), HitNone);
 }
@@ -173,27 +164,21 @@ TEST_F(Painting, PressedButtonShiftsItsLabelAndDragMarksTheDropEdge) {
     Open(400, 120);
     ASSERT_TRUE(Load(TextTable(3, 3)));
     const Pixels normal = Header(engine);
-    engine.view.trackMode = TrackPress;
-    engine.view.pressHit = HitHeader;
-    engine.view.pressIndex = 1;
-    engine.view.pressedLook = 1;
+    engine.view.trackMode = TrackPress, engine.view.pressHit = HitHeader;
+    engine.view.pressIndex = 1, engine.view.pressedLook = 1;
     const Pixels pressed = Header(engine);
     engine.view.pressedLook = 0;
     EXPECT_TRUE(Header(engine).data == normal.data) << "the pointer left the button";
     // Button 1 spans 106..205: flat edge, label one pixel right and down, others untouched.
     EXPECT_EQ(normal.At(106, 8), highlight);
     EXPECT_NE(pressed.At(106, 8), highlight);
-    int same = 0, shifted = 0;
+    int shifted = 0;
     for (int y = 3; y < 14; ++y)
-        for (int x = 112; x < 170; ++x) {
-            same += pressed.At(x, y) == normal.At(x, y);
+        for (int x = 112; x < 170; ++x)
             shifted += pressed.At(x + 1, y + 1) == normal.At(x, y);
-        }
     EXPECT_EQ(shifted, 58 * 11);
-    EXPECT_LT(same, shifted);
 
-    engine.view.trackMode = TrackColumnDrag;
-    engine.view.pressIndex = 0;
+    engine.view.trackMode = TrackColumnDrag, engine.view.pressIndex = 0;
     engine.view.pressedLook = 1;
     LOGBRUSH mark{};
     GetObjectA(engine.markBrush, sizeof mark, &mark);
@@ -207,18 +192,4 @@ TEST_F(Painting, PressedButtonShiftsItsLabelAndDragMarksTheDropEdge) {
     }
     engine.view.trackMode = TrackNone;
     EXPECT_EQ(Header(engine).Count(RECT{0, 0, 400, 17}, mark.lbColor), 0);
-}
-
-TEST_F(Painting, FittingAColumnCountsAmpersandsAsText) {
-    Open(400, 120);
-    // Data is shown as it is: an ampersand is not a mnemonic prefix that hides itself.
-    ASSERT_EQ(engine.PutColumnLabel(0, L""), S_OK);
-    auto fitted = [&](const wchar_t* text) {
-        EXPECT_TRUE(Load(TableOf({{text, L"x", L"y"}})));
-        engine.AutoFitColumn(0);
-        return engine.store.WidthAt(0);
-    };
-    const int32_t four = fitted(L"&&&&"), eight = fitted(L"&&&&&&&&");
-    EXPECT_GT(TextWidth("&&&&"), 0);
-    EXPECT_EQ(eight - four, TextWidth("&&&&"));
 }

@@ -25,9 +25,8 @@ TEST(EngineWindowClass, StylesAndLifecycle) {
     RecordingEngine other; // a second window reuses the class
     ASSERT_NE(other.CreateEngineWindow(host, ControlBounds(50, 50)), nullptr);
     EXPECT_FALSE(ViewEngine::UnregisterEngineClass()) << "windows of the class exist";
-    engine.DestroyEngineWindow();
+    engine.DestroyEngineWindow(), other.DestroyEngineWindow();
     EXPECT_FALSE(IsWindow(window));
-    other.DestroyEngineWindow();
     EXPECT_TRUE(ViewEngine::UnregisterEngineClass());
     {
         RecordingEngine scoped; // registers the class again; its end destroys its window
@@ -73,8 +72,7 @@ TEST_F(EngineDispatch, EraseReflectedMessagesAndFocusRepaintingOnlyTheCurrentRow
     engine.SortRowsByColumn(0); // record 3 (r3c0) moves down to row 23
     EXPECT_EQ(caretY(), h + engine.view.pageRows * rh);
     engine.SelectRow(5);
-    EXPECT_EQ(caretY(), h + 5 * rh);
-    EXPECT_EQ(caret.x, 0);
+    EXPECT_EQ(std::make_pair(caretY(), caret.x), std::make_pair(LONG(h + 5 * rh), LONG(0)));
     engine.SelectRow(25); // scrolls: the row becomes the last whole row
     EXPECT_EQ(engine.view.topRow, 25 - engine.view.pageRows + 1);
     EXPECT_EQ(caretY(), h + (engine.view.pageRows - 1) * rh);
@@ -87,23 +85,4 @@ TEST_F(EngineDispatch, EraseReflectedMessagesAndFocusRepaintingOnlyTheCurrentRow
     EXPECT_EQ(engine.view.hasFocus, 0);
     const int top = h + (engine.view.currentRow - engine.view.topRow) * rh;
     EXPECT_EQ(Pending(engine.hwnd), (std::vector<LONG>{0, top, width, top + rh}));
-}
-
-TEST_F(EngineDispatch, RecreatedWindowShowsTheSameDataGroupingAndRow) {
-    Open(300, 200);
-    ASSERT_TRUE(Load(TableOf({{L"b", L"1"}, {L"a", L"2"}, {L"b", L"3"}, {L"c", L"4"}})));
-    ASSERT_TRUE(engine.SetGroupLevelsKeepingRow(1));
-    ExpandAll(engine);
-    engine.SelectRow(3); // the first record of group b
-    const int32_t selected = engine.view.selectedRecord, rows = engine.DisplayedRows();
-    ASSERT_NE(selected, -1);
-
-    engine.DestroyEngineWindow();
-    ASSERT_NE(engine.CreateEngineWindow(host, ControlBounds(300, 200)), nullptr);
-    EXPECT_EQ(engine.DisplayedRows(), rows);
-    EXPECT_EQ(engine.view.currentRow, 3);
-    EXPECT_EQ(engine.view.selectedRecord, selected);
-    const Pixels pixels = Pixels::OfWindow(engine.hwnd); // the unfocused selection colour
-    const int y = engine.headerHeight + 3 * engine.rowHeight + engine.rowHeight / 2;
-    EXPECT_EQ(pixels.At(engine.layout.ColumnsLeft(false) + 1, y), GetSysColor(COLOR_BTNFACE));
 }
