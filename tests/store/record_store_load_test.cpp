@@ -95,19 +95,18 @@ TEST(LoadTyped, EveryAcceptedElementTypeLoadsItsValueAndText) {
             {V::Error(5), ""},
             {V::As(VT_DECIMAL, L"-123.45"), "-123.45"},
             {V::Of(VT_DISPATCH, (object.AddRef(), static_cast<IDispatch*>(&object))), "middle"}};
-        for (const auto& [value, text] : cases)
-            for (bool revert : {false, true}) {
-                const VARTYPE type = (*value).vt;
-                SafeArrayBuilder data(type, 0, 1, 0, 1);
-                ASSERT_EQ(data.Put(0, 0, value), S_OK) << text;
-                RecordStore store;
-                ASSERT_TRUE(store.SetData(data.get(), 0, datetime::flDay, revert)) << text;
-                ASSERT_EQ(store.recordCount * store.columnCount, 1);
-                EXPECT_EQ(store.Cell(0, 0).value.vt, type) << text;
-                EXPECT_EQ(Text(store, 0, 0), text);
-                // The object's references: the test's, the table's, the array's and the store's.
-                EXPECT_TRUE(type != VT_DISPATCH || object.references == 4);
-            }
+        for (const auto& [value, text] : cases) {
+            const VARTYPE type = (*value).vt;
+            SafeArrayBuilder data(type, 0, 1, 0, 1);
+            ASSERT_EQ(data.Put(0, 0, value), S_OK) << text;
+            RecordStore store;
+            ASSERT_TRUE(store.SetData(data.get(), 0, datetime::flDay, false)) << text;
+            ASSERT_EQ(store.recordCount * store.columnCount, 1);
+            EXPECT_EQ(store.Cell(0, 0).value.vt, type) << text;
+            EXPECT_EQ(Text(store, 0, 0), text);
+            // The object's references: the test's, the table's, the array's and the store's.
+            EXPECT_TRUE(type != VT_DISPATCH || object.references == 4);
+        }
     }
     EXPECT_EQ(object.references, 1u); // each load let its reference go
 }
