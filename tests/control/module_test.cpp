@@ -52,35 +52,26 @@ TEST_F(ModuleTest, CannotUnloadWhileObjectsOrLocksLive) {
 TEST_F(ModuleTest, ViewAnswersItsInterfaceTable) {
     IUnknown* view = nullptr;
     ASSERT_EQ(S_OK, CreateViewObject(IID_IUnknown, reinterpret_cast<void**>(&view)));
-    for (const IID& iid : {IID__View,
-                           IID_IDispatch,
-                           IID_IViewObjectEx,
-                           IID_IViewObject2,
-                           IID_IViewObject,
-                           IID_IOleInPlaceObjectWindowless,
-                           IID_IOleInPlaceObject,
-                           IID_IOleWindow,
-                           IID_IOleInPlaceActiveObject,
-                           IID_IOleControl,
-                           IID_IOleObject,
-                           IID_IPersistStreamInit,
-                           IID_IPersist,
-                           IID_ISupportErrorInfo,
-                           IID_IConnectionPointContainer,
-                           IID_ISpecifyPropertyPages,
-                           IID_IQuickActivate,
-                           IID_IPersistStorage,
-                           IID_IDataObject,
-                           IID_IProvideClassInfo,
-                           IID_IProvideClassInfo2,
-                           IID_IObjectSafety}) {
-        IUnknown* other = Query<IUnknown>(view, iid);
-        ASSERT_NE(nullptr, other);
-        IUnknown* identity = Query<IUnknown>(other, IID_IUnknown);
-        EXPECT_EQ(view, identity); // every interface leads back to one identity
-        identity->Release();
-        other->Release();
-    }
+    const IID* const answered[][2] = {{&IID__View, &IID_IDispatch},
+                                      {&IID_IViewObjectEx, &IID_IViewObject2},
+                                      {&IID_IViewObject, &IID_IDataObject},
+                                      {&IID_IOleInPlaceObjectWindowless, &IID_IOleInPlaceObject},
+                                      {&IID_IOleWindow, &IID_IOleInPlaceActiveObject},
+                                      {&IID_IOleControl, &IID_IOleObject},
+                                      {&IID_IPersistStreamInit, &IID_IPersist},
+                                      {&IID_IPersistStorage, &IID_IQuickActivate},
+                                      {&IID_ISupportErrorInfo, &IID_IConnectionPointContainer},
+                                      {&IID_ISpecifyPropertyPages, &IID_IObjectSafety},
+                                      {&IID_IProvideClassInfo, &IID_IProvideClassInfo2}};
+    for (const auto& pair : answered)
+        for (const IID* iid : pair) {
+            IUnknown* other = Query<IUnknown>(view, *iid);
+            ASSERT_NE(nullptr, other);
+            IUnknown* identity = Query<IUnknown>(other, IID_IUnknown);
+            EXPECT_EQ(view, identity); // every interface leads back to one identity
+            identity->Release();
+            other->Release();
+        }
     for (const IID& iid : {IID_IRunnableObject, IID_IOleCache, IID_IPersistPropertyBag})
         EXPECT_EQ(nullptr, Query<IUnknown>(view, iid));
     auto* classInfo = Query<IProvideClassInfo2>(view, IID_IProvideClassInfo2);

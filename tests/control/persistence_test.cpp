@@ -59,8 +59,8 @@ std::vector<BYTE> Stream(uint32_t version, uint32_t cx, uint32_t cy, uint16_t en
 
 } // namespace
 
-TEST_F(PersistenceTest, StreamRoundTripCarriesExtentAndEnabled) {
-    Persisted saved, loaded;
+TEST_F(PersistenceTest, StreamAndStorageRoundTripsCarryExtentAndEnabled) {
+    Persisted saved, loaded, fromStorage;
     ASSERT_EQ(S_OK, saved.stream->InitNew());
     EXPECT_EQ(S_FALSE, saved.stream->IsDirty());
     IStream* stream = StreamOf({});
@@ -79,58 +79,37 @@ TEST_F(PersistenceTest, StreamRoundTripCarriesExtentAndEnabled) {
     EXPECT_EQ(Stream(768, 1234, 5678, 0), BytesOf(stream));
     EXPECT_EQ((std::vector<LONG>{1234, 5678, 0}), loaded.State());
     EXPECT_EQ(S_FALSE, loaded.stream->IsDirty());
-}
 
-TEST_F(PersistenceTest, NewerOrDamagedStreamsChangeNothing) {
-    Persisted control;
-    SIZEL size = {100, 200};
-    ASSERT_EQ(S_OK, control.object->SetExtent(DVASPECT_CONTENT, &size));
-    // Newer, unknown, cut short in the extent or in Enabled, empty, Enabled of another type.
-    const std::vector<BYTE> valid = Stream(768, 1, 2, 0);
-    std::vector<std::vector<BYTE>> refused = {
-        Stream(769, 1, 2, 0), Stream(0xFFFFFFFF, 1, 2, 0), valid, valid, {}, valid};
-    refused[2].resize(10);
-    refused[3].resize(15);
-    refused[5][12] = VT_UNKNOWN;
-    for (const auto& bytes : refused) {
-        IStream* stream = StreamOf(bytes);
-        EXPECT_EQ(E_FAIL, control.stream->Load(stream)) << &bytes - &refused[0];
-        stream->Release();
-        EXPECT_EQ((std::vector<LONG>{100, 200, VARIANT_TRUE}), control.State());
-    }
-}
-
-TEST_F(PersistenceTest, StorageKeepsTheStreamInContents) {
-    Persisted saved, loaded;
+    // A storage holds the same stream as "Contents".
     IStorage* storage = nullptr;
     ASSERT_EQ(S_OK, StgCreateDocfile(nullptr,
                                      STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE |
                                          STGM_DELETEONRELEASE,
                                      0, &storage));
-    SIZEL size = {777, 888};
-    ASSERT_EQ(S_OK, saved.object->SetExtent(DVASPECT_CONTENT, &size));
     ASSERT_EQ(S_OK, saved.storage->Save(storage, TRUE));
     ASSERT_EQ(S_OK, saved.storage->SaveCompleted(nullptr));
     IStream* contents = nullptr;
     ASSERT_EQ(S_OK, storage->OpenStream(L"Contents", nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, 0,
                                         &contents));
-    EXPECT_EQ(Stream(768, 777, 888, 0xFFFF), BytesOf(contents));
-    ASSERT_EQ(S_OK, loaded.storage->Load(storage));
-    EXPECT_EQ((std::vector<LONG>{777, 888, VARIANT_TRUE}), loaded.State());
+    EXPECT_EQ(Stream(768, 1234, 5678, 0), BytesOf(contents));
+    ASSERT_EQ(S_OK, fromStorage.storage->Load(storage));
+    EXPECT_EQ((std::vector<LONG>{1234, 5678, 0}), fromStorage.State());
     storage->Release();
 }
 
-// Enabled of another type is converted as when a host sets it; only what does not convert is
-// refused, and then nothing changes.
-TEST_F(PersistenceTest, EnabledOfAnotherTypeConvertsOrIsRefused) {
-    auto streamWith = [](VARTYPE type, std::vector<BYTE> value) {
-        std::vector<BYTE> bytes = Stream(768, 11, 22, 0);
+// Enabled of another type is converted as when a host sets it; a newer, unknown or damaged
+// stream and what does not convert are refused, and then nothing changes.
+TEST_F(PersistenceTest, LoadConvertsEnabledOrRefusesAndChangesNothing) {
+    auto streamWith = [](VARTYPE type, std::vector<BYTE> value, uint32_t version = 768) {
+        std::vector<BYTE> bytes = Stream(version, 11, 22, 0);
         bytes.resize(12);
         bytes.insert(bytes.end(), {BYTE(type), BYTE(type >> 8)});
         bytes.insert(bytes.end(), value.begin(), value.end());
         return bytes;
     };
     const BYTE* one = reinterpret_cast<const BYTE*>(L"0"); // "0" and its NUL
+    std::vector<BYTE> shortExtent = Stream(768, 1, 2, 0);
+    shortExtent.resize(10);
     const struct {
         std::vector<BYTE> bytes;
         HRESULT expected;
@@ -145,16 +124,19 @@ TEST_F(PersistenceTest, EnabledOfAnotherTypeConvertsOrIsRefused) {
         {streamWith(VT_ERROR, {5, 0, 0, 0}), DISP_E_TYPEMISMATCH, VARIANT_TRUE},
         {streamWith(VT_I4, {0, 0}), E_FAIL, VARIANT_TRUE},         // cut short
         {streamWith(VT_BSTR, {0, 1, 0, 0}), E_FAIL, VARIANT_TRUE}, // 256 bytes promised
-        {streamWith(VT_DISPATCH, {0, 0, 0, 0, 0, 0, 0, 0}), E_FAIL, VARIANT_TRUE}};
+        {streamWith(VT_DISPATCH, {0, 0, 0, 0, 0, 0, 0, 0}), E_FAIL, VARIANT_TRUE},
+        {streamWith(VT_UNKNOWN, {0, 0, 0, 0, 0, 0, 0, 0}), E_FAIL, VARIANT_TRUE},
+        {streamWith(VT_BOOL, {0, 0}, 769), E_FAIL, VARIANT_TRUE},
+        {streamWith(VT_BOOL, {0, 0}, 0xFFFFFFFF), E_FAIL, VARIANT_TRUE},
+        {shortExtent, E_FAIL, VARIANT_TRUE},
+        {{}, E_FAIL, VARIANT_TRUE}};
     for (const auto& c : cases) {
         Persisted control;
         IStream* stream = StreamOf(c.bytes);
         const HRESULT hr = control.stream->Load(stream);
         stream->Release();
-        EXPECT_EQ(c.expected == S_OK, SUCCEEDED(hr)) << &c - cases << " " << std::hex << hr;
-        const std::vector<LONG> state = control.State();
-        EXPECT_EQ(state, (std::vector<LONG>{c.expected == S_OK ? 11 : 5080,
-                                            c.expected == S_OK ? 22 : 5080, c.enabled}))
-            << &c - cases;
+        const LONG cx = hr == S_OK ? 11 : 5080, cy = hr == S_OK ? 22 : 5080;
+        EXPECT_EQ(c.expected, hr) << &c - cases;
+        EXPECT_EQ((std::vector<LONG>{cx, cy, c.enabled}), control.State()) << &c - cases;
     }
 }

@@ -12,35 +12,19 @@ SCROLLINFO BarInfo(HWND window, int bar) {
     return info;
 }
 
-// Wine's classic bars are 17 wide; the cases hold for bars between 10 and 22 pixels.
-class Scrolling : public EngineWindowTest {
-protected:
-    const int bar = GetSystemMetrics(SM_CXVSCROLL);
-
-    // A 200 x 200 client area (no bar), one column making the content `width` wide.
-    void OpenWithContent(int width, int rows) {
-        Open(200, 200);
-        ASSERT_TRUE(engine.headerHeight == 17 && engine.rowHeight == 16);
-        ASSERT_EQ(GetSystemMetrics(SM_CYHSCROLL), bar);
-        ASSERT_EQ(engine.PutColumnWidth(0, width - engine.splitterWidth), S_OK);
-        ASSERT_TRUE(Load(TextTable(rows, 1)));
-        ASSERT_EQ(engine.view.contentWidth, width);
-    }
-};
+using Scrolling = EngineWindowTest;
 
 } // namespace
 
-// The bars the layout decides on, shown with their ranges; every request, and the positions
-// clamped when the content shrinks.
+// The bars the layout decides on (whose cases the layout test holds) shown with their ranges;
+// every request, and the positions clamped when the content shrinks.
 TEST_F(Scrolling, BarsRequestsShrinkingContentAndKeepingRowsInView) {
-    const LONG_PTR bars = WS_HSCROLL | WS_VSCROLL;
-    OpenWithContent(200, 11); // exactly as wide and as tall as the client
-    EXPECT_EQ(GetWindowLongPtrA(engine.hwnd, GWL_STYLE) & bars, 0);
-    engine.DestroyEngineWindow();
-    OpenWithContent(1000, 100);
-    EXPECT_EQ(GetWindowLongPtrA(engine.hwnd, GWL_STYLE) & bars, bars);
+    const int bar = GetSystemMetrics(SM_CXVSCROLL); // Wine's classic bars are 17 wide
+    Open(200, 200); // one column making the content 1000 wide, 100 records
+    ASSERT_EQ(engine.PutColumnWidth(0, 1000 - engine.splitterWidth), S_OK);
+    ASSERT_TRUE(Load(TextTable(100, 1)));
     RECT client{};
-    GetClientRect(engine.hwnd, &client);
+    GetClientRect(engine.hwnd, &client); // both bars shown
     const int page = (client.bottom - 17) / 16, width = client.right;
     EXPECT_EQ(std::make_pair(width, client.bottom), std::make_pair(200 - bar, 200L - bar));
     const SCROLLINFO h = BarInfo(engine.hwnd, SB_HORZ), v = BarInfo(engine.hwnd, SB_VERT);

@@ -15,17 +15,14 @@ Spans Children(const GroupNode& node) {
     return children;
 }
 
-// Random operations meet the tree's invariants in the ordering properties; here the counts of
-// one small tree, step by step.
+// Random operations meet the tree's spans, rows and open states in the ordering properties;
+// here the counts of one small tree through repeated and nested expand and collapse.
 TEST(GroupTree, WorkedExampleCountsRowsThroughExpandAndCollapse) {
     RecordStore store;
     LoadStrings(store, {{L"B", L"x"}, {L"A", L"y"}, {L"A", L"x"}, {L"A", L"x"}});
-    EXPECT_EQ(store.rowCount, 5); // no grouping: the root is the leaf
     ASSERT_TRUE(store.SetGroupLevelCount(2));
     GroupNode* a = store.root.firstChild;
-    EXPECT_EQ(Children(store.root), (Spans{{0, 3}, {3, 1}}));
     EXPECT_EQ(Children(*a), (Spans{{0, 2}, {2, 1}}));
-    EXPECT_EQ(Children(*a->next), (Spans{{3, 1}}));
     EXPECT_EQ(store.rowCount, 3); // the groups start closed
     // Rows each call adds or removes, in order: a, a again, its subgroup x (two records); a
     // closing takes x's rows along, and reopening shows x closed.
@@ -42,9 +39,8 @@ TEST(GroupTree, OutOfRangeMovesAndLevelCountsAreRefused) {
     LoadStrings(store, {{L"a", L"b", L"c", L"d"}});
     for (auto [from, to] : {std::pair{-1, 0}, {0, 5}, {4, 0}, {2, 2}, {2, 3}})
         EXPECT_FALSE(store.MoveColumn(from, to)) << from << "->" << to;
-    EXPECT_FALSE(store.SetGroupLevelCount(5));
-    EXPECT_FALSE(store.SetGroupLevelCount(-1));
-    EXPECT_FALSE(store.SetGroupLevelCount(0)); // the count it has
+    for (int32_t count : {5, -1, 0}) // 0: the count it has
+        EXPECT_FALSE(store.SetGroupLevelCount(count)) << count;
     EXPECT_TRUE(IsPermutation(store.columnOrder, store.columnCount) && store.columnOrder[3] == 3);
 }
 
