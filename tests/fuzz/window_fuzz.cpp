@@ -7,6 +7,8 @@
 #include "engine/engine_test_support.h"
 #include "fuzz/fuzz_support.h"
 
+#include <algorithm>
+
 namespace {
 
 struct WindowCase {
@@ -141,10 +143,9 @@ struct WindowCase {
     void CheckView() {
         const ViewState& view = engine.view;
         const int32_t rows = engine.DisplayedRows();
-        const int32_t fit = view.pageRows > 0 ? view.pageRows : 1; // the last row at least
-        const int32_t lastTop = rows - fit > 0 ? rows - fit : 0;
-        const int32_t page = view.clientWidth > 0 ? view.clientWidth : 1;
-        const int32_t lastX = view.contentWidth - page > 0 ? view.contentWidth - page : 0;
+        // The last row at least stays in view, and a pixel of the content.
+        const int32_t lastTop = std::max(0, rows - std::max(1, view.pageRows));
+        const int32_t lastX = std::max(0, view.contentWidth - std::max(1, view.clientWidth));
         fuzz.Check(view.topRow >= 0 && view.topRow <= lastTop, "top row %d of %d rows, %d fit",
                    view.topRow, rows, view.pageRows);
         fuzz.Check(view.scrollX >= 0 && view.scrollX <= lastX, "x %d of %d in %d", view.scrollX,
