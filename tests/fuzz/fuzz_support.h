@@ -52,14 +52,20 @@ inline SIZE_T PrivateBytes() {
     return counters.PrivateUsage ? counters.PrivateUsage : counters.PagefileUsage;
 }
 
+inline void Drain() {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+        DispatchMessageA(&message);
+}
+
 // One pass: its counters, the step under way, and the checks.
-class Fuzz {
-public:
+struct Fuzz {
     uint64_t seed = 0;    // of the case under way
     bool verbose = false; // replaying one case: print every step
-    uint64_t steps = 0, failures = 0, cases = 0;
+    uint64_t steps = 0, failures = 0;
     SIZE_T biggestCommit = 0;
-    char biggestStep[200] = "";
+    char step[200] = "", biggestStep[200] = "";
+    const char* program = "";
 
     // Names the step about to run (printf-style); printed when replaying.
     void Step(const char* format, ...) {
@@ -75,32 +81,30 @@ public:
         if (ok)
             return true;
         ++failures;
-        char what[200];
         va_list args;
         va_start(args, format);
-        vsnprintf(what, sizeof what, format, args);
+        printf("FAILED: ");
+        vprintf(format, args);
         va_end(args);
-        printf("FAILED: %s\n  after: %s\n  replay: %s %llu\n", what, step, program,
-               static_cast<unsigned long long>(seed));
+        printf("\n  after: %s\n  replay: %s %llu\n", step, program, (unsigned long long)seed);
         fflush(stdout);
         return false;
     }
-    // Memory committed by the step just run, as the private bytes before and after it.
-    void Committed(SIZE_T before, SIZE_T after) {
+    // Runs one step and keeps the biggest commit of any step, as private bytes after - before.
+    template <typename Action> void Measured(Action action) {
+        const SIZE_T before = PrivateBytes();
+        action();
+        const SIZE_T after = PrivateBytes();
         if (after > before && after - before > biggestCommit) {
             biggestCommit = after - before;
             snprintf(biggestStep, sizeof biggestStep, "%s", step);
         }
     }
-
-    char step[200] = "";
-    const char* program = "";
 };
 
-inline Fuzz* currentFuzz = nullptr;
+inline Fuzz fuzz;
 
 inline LONG WINAPI ReportCrash(EXCEPTION_POINTERS* exception) {
-    Fuzz& fuzz = *currentFuzz;
     void* address = exception->ExceptionRecord->ExceptionAddress;
     HMODULE module = nullptr;
     char name[MAX_PATH] = "?";
@@ -108,11 +112,10 @@ inline LONG WINAPI ReportCrash(EXCEPTION_POINTERS* exception) {
                                GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
                            static_cast<const char*>(address), &module))
         GetModuleFileNameA(module, name, sizeof name);
-    printf("CRASH 0x%08lx at %p (%s+0x%llx)\n  during: %s\n  replay: %s %llu\n",
-           exception->ExceptionRecord->ExceptionCode, address, name,
-           static_cast<unsigned long long>(static_cast<const char*>(address) -
-                                           reinterpret_cast<const char*>(module)),
-           fuzz.step, fuzz.program, static_cast<unsigned long long>(fuzz.seed));
+    printf("CRASH 0x%08lx at %s+0x%llx\n  during: %s\n  replay: %s %llu\n",
+           exception->ExceptionRecord->ExceptionCode, name,
+           (unsigned long long)(static_cast<char*>(address) - reinterpret_cast<char*>(module)),
+           fuzz.step, fuzz.program, (unsigned long long)fuzz.seed);
     fflush(stdout);
     ExitProcess(3);
 }
@@ -121,36 +124,27 @@ inline LONG WINAPI ReportCrash(EXCEPTION_POINTERS* exception) {
 // a number replays the case of that seed. Case seeds follow from the pass seed printed first;
 // both passes begin with the seeds of cases that once failed. The exit code is the number of
 // failed invariants (capped), 3 after a crash.
-template <typename RunCase>
+template <typename Case>
 int RunFuzz(int argc, char** argv, const char* name, uint64_t shortCases, uint64_t longCases,
-            int steps, RunCase runCase, std::initializer_list<uint64_t> onceFailed = {}) {
-    static Fuzz fuzz;
-    currentFuzz = &fuzz;
+            int steps, std::initializer_list<uint64_t> onceFailed = {}) {
     fuzz.program = argv[0];
     SetUnhandledExceptionFilter(ReportCrash);
     const bool replay = argc > 1 && strcmp(argv[1], "--long") != 0;
-    const uint64_t passSeed = 20261206;
-    const uint64_t cases = replay ? 1 : argc > 1 ? longCases : shortCases;
-    printf("%s: pass seed %llu, %llu cases of %d steps\n", name,
-           static_cast<unsigned long long>(passSeed), static_cast<unsigned long long>(cases),
-           steps);
+    const uint64_t passSeed = 20261206, cases = replay ? 1 : argc > 1 ? longCases : shortCases;
+    printf("%s: pass seed %llu, %llu cases of %d steps\n", name, (unsigned long long)passSeed,
+           (unsigned long long)cases, steps);
     fflush(stdout);
-    for (uint64_t seed : onceFailed) {
-        fuzz.seed = seed;
+    for (uint64_t seed : onceFailed)
         if (!replay)
-            runCase(fuzz, seed, steps);
-    }
-    for (uint64_t i = 0; i < cases; ++i) {
-        fuzz.seed = replay ? strtoull(argv[1], nullptr, 10) : passSeed * 1000003 + i;
-        fuzz.verbose = replay;
-        runCase(fuzz, fuzz.seed, steps);
-        ++fuzz.cases;
-    }
+            Case(fuzz.seed = seed).Run(steps);
+    fuzz.verbose = replay;
+    for (uint64_t i = 0; i < cases; ++i)
+        Case(fuzz.seed = replay ? strtoull(argv[1], nullptr, 10) : passSeed * 1000003 + i)
+            .Run(steps);
     printf("%s: %llu cases, %llu steps, 0 crashes, %llu invariant failures; biggest commit of "
            "one step %zu KiB (%s)\n",
-           name, static_cast<unsigned long long>(fuzz.cases),
-           static_cast<unsigned long long>(fuzz.steps),
-           static_cast<unsigned long long>(fuzz.failures),
+           name, (unsigned long long)(cases + (replay ? 0 : onceFailed.size())),
+           (unsigned long long)fuzz.steps, (unsigned long long)fuzz.failures,
            static_cast<size_t>(fuzz.biggestCommit / 1024), fuzz.biggestStep);
     return fuzz.failures > 100 ? 100 : static_cast<int>(fuzz.failures);
 }

@@ -11,25 +11,24 @@ using Bytes = std::vector<BYTE>;
 
 IStream* StreamOf(const Bytes& bytes) {
     IStream* stream = nullptr;
-    if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, &stream)))
-        return nullptr;
-    stream->Write(bytes.data(), static_cast<ULONG>(bytes.size()), nullptr);
-    stream->Seek({}, STREAM_SEEK_SET, nullptr);
+    if (SUCCEEDED(CreateStreamOnHGlobal(nullptr, TRUE, &stream))) {
+        stream->Write(bytes.data(), static_cast<ULONG>(bytes.size()), nullptr);
+        stream->Seek({}, STREAM_SEEK_SET, nullptr);
+    }
     return stream;
 }
 
 Bytes Saved(IPersistStreamInit* persist) {
     IStream* stream = StreamOf({});
-    Bytes bytes;
-    if (stream && SUCCEEDED(persist->Save(stream, FALSE))) {
-        STATSTG stat = {};
-        stream->Stat(&stat, STATFLAG_NONAME);
-        bytes.resize(static_cast<size_t>(stat.cbSize.QuadPart));
+    STATSTG stat = {};
+    if (!stream || FAILED(persist->Save(stream, FALSE)) || FAILED(stream->Stat(&stat, 1)))
+        stat.cbSize.QuadPart = 0;
+    Bytes bytes(static_cast<size_t>(stat.cbSize.QuadPart));
+    if (stream) {
         stream->Seek({}, STREAM_SEEK_SET, nullptr);
         stream->Read(bytes.data(), static_cast<ULONG>(bytes.size()), nullptr);
-    }
-    if (stream)
         stream->Release();
+    }
     return bytes;
 }
 
@@ -40,25 +39,12 @@ void Put(Bytes& bytes, size_t at, uint64_t value, int size) {
 
 // A stream as the control writes it (or with Enabled of another type), then mutated.
 Bytes MakeStream(FuzzRandom& random) {
-    static const VARTYPE types[] = {VT_BOOL,
-                                    VT_BOOL,
-                                    VT_I2,
-                                    VT_I4,
-                                    VT_UI1,
-                                    VT_R8,
-                                    VT_BSTR,
-                                    VT_EMPTY,
-                                    VT_NULL,
-                                    VT_ERROR,
-                                    VT_CY,
-                                    VT_DATE,
-                                    VT_I8,
-                                    VT_DISPATCH,
-                                    VT_VARIANT,
-                                    VT_ARRAY | VT_I4,
-                                    VT_BYREF | VT_BOOL,
-                                    VT_DECIMAL,
-                                    0xFFFF};
+    // 0x2003: an array of I4; 0x400B: a Boolean by reference.
+    static const VARTYPE types[] = {VT_BOOL, VT_BOOL, VT_I2,      VT_I4,       VT_UI1,
+                                    VT_R8,   VT_BSTR, VT_EMPTY,   VT_NULL,     VT_ERROR,
+                                    VT_CY,   VT_DATE, VT_I8,      VT_DISPATCH, VT_VARIANT,
+                                    0x2003,  0x400B,  VT_DECIMAL, 0xFFFF};
+    static const uint64_t lengths[] = {0, 1, 3, 256, 258, 0x7FFFFFFF, ~0ull};
     Bytes bytes(16 + random.Below(12));
     Put(bytes, 0, random.OneIn(10) ? random.Next() : 0x300 - random.Below(2), 4);
     Put(bytes, 4, random.Next(), 8);
@@ -66,27 +52,17 @@ Bytes MakeStream(FuzzRandom& random) {
     Put(bytes, 12, type, 2);
     Put(bytes, 14, type == VT_BSTR ? 2 * random.Below(6) : random.Next(), 8);
     for (int edits = random.Below(4); edits > 0; --edits) {
-        switch (random.Below(5)) {
-        case 0:
-            bytes[random.Below(static_cast<uint32_t>(bytes.size()))] ^=
-                static_cast<BYTE>(1 + random.Below(255));
-            break;
-        case 1:
-            bytes.resize(random.Below(static_cast<uint32_t>(bytes.size()) + 1));
-            break;
-        case 2:
-            for (int n = random.Below(300); n > 0; --n)
-                bytes.push_back(static_cast<BYTE>(random.Next()));
-            break;
-        case 3:
-            Put(bytes, 14, random.Pick({0ull, 1ull, 3ull, 256ull, 258ull, 0x7FFFFFFFull, ~0ull}),
-                4);
-            break;
-        default:
-            bytes.assign(random.Below(40), 0);
-            for (BYTE& b : bytes)
-                b = static_cast<BYTE>(random.Next());
-        }
+        const uint32_t edit = random.Below(5), size = static_cast<uint32_t>(bytes.size());
+        if (edit == 0 && size)
+            bytes[random.Below(size)] ^= static_cast<BYTE>(1 + random.Below(255));
+        else if (edit == 1)
+            bytes.resize(random.Below(size + 1));
+        else if (edit == 2)
+            Put(bytes, 14, random.Pick(lengths), 4);
+        else // random bytes added to it or in its place
+            bytes.resize(edit == 3 ? size + random.Below(300) : random.Below(40));
+        for (size_t i = edit == 3 ? size : edit == 4 ? 0 : bytes.size(); i < bytes.size(); ++i)
+            bytes[i] = static_cast<BYTE>(random.Next());
     }
     return bytes;
 }
@@ -95,15 +71,14 @@ Bytes MakeStream(FuzzRandom& random) {
 HRESULT LoadThroughStorage(IPersistStorage* persist, const Bytes& bytes, FuzzRandom& random) {
     ILockBytes* lockBytes = nullptr;
     IStorage* storage = nullptr;
+    IStream* contents = nullptr;
     HRESULT hr = CreateILockBytesOnHGlobal(nullptr, TRUE, &lockBytes);
     if (SUCCEEDED(hr))
         hr = StgCreateDocfileOnILockBytes(
             lockBytes, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0, &storage);
     if (SUCCEEDED(hr)) {
-        IStream* contents = nullptr;
-        const wchar_t* name = random.OneIn(8) ? L"Other" : L"Contents";
-        if (SUCCEEDED(
-                storage->CreateStream(name, STGM_WRITE | STGM_SHARE_EXCLUSIVE, 0, 0, &contents))) {
+        if (SUCCEEDED(storage->CreateStream(random.OneIn(8) ? L"Other" : L"Contents",
+                                            STGM_WRITE | STGM_SHARE_EXCLUSIVE, 0, 0, &contents))) {
             contents->Write(bytes.data(), static_cast<ULONG>(bytes.size()), nullptr);
             contents->Release();
         }
@@ -115,54 +90,59 @@ HRESULT LoadThroughStorage(IPersistStorage* persist, const Bytes& bytes, FuzzRan
     return hr;
 }
 
-void RunCase(Fuzz& fuzz, uint64_t seed, int steps) {
-    FuzzRandom random(seed);
-    _View* view = nullptr;
-    if (!fuzz.Check(SUCCEEDED(CreateViewObject(IID__View, reinterpret_cast<void**>(&view))),
-                    "create"))
-        return;
-    IPersistStreamInit* stream = Query<IPersistStreamInit>(view, IID_IPersistStreamInit);
-    IPersistStorage* storage = Query<IPersistStorage>(view, IID_IPersistStorage);
-    stream->InitNew();
-    for (int i = 0; i < steps; ++i) {
-        if (random.OneIn(10))
-            view->put_Enabled(static_cast<VARIANT_BOOL>(random.Between(-1, 1)));
-        const Bytes before = Saved(stream);
-        const Bytes input = MakeStream(random);
-        const bool inStorage = random.OneIn(4);
-        fuzz.Step("Load(%zu bytes%s, type 0x%x)", input.size(), inStorage ? " in a storage" : "",
-                  input.size() >= 14 ? input[12] | input[13] << 8 : 0);
-        const SIZE_T bytesBefore = PrivateBytes();
-        HRESULT hr = E_FAIL;
-        if (inStorage) {
-            hr = LoadThroughStorage(storage, input, random);
-        } else if (IStream* source = StreamOf(input)) {
-            hr = stream->Load(source);
-            source->Release();
+struct PersistenceCase {
+    explicit PersistenceCase(uint64_t seed) : random(seed) {}
+
+    void Run(int steps) {
+        _View* view = nullptr;
+        if (!fuzz.Check(SUCCEEDED(CreateViewObject(IID__View, reinterpret_cast<void**>(&view))),
+                        "create"))
+            return;
+        IPersistStreamInit* stream = Query<IPersistStreamInit>(view, IID_IPersistStreamInit);
+        IPersistStorage* storage = Query<IPersistStorage>(view, IID_IPersistStorage);
+        stream->InitNew();
+        for (int i = 0; i < steps; ++i) {
+            if (random.OneIn(10))
+                view->put_Enabled(static_cast<VARIANT_BOOL>(random.Between(-1, 1)));
+            const Bytes before = Saved(stream), input = MakeStream(random);
+            const bool inStorage = random.OneIn(4);
+            fuzz.Step("Load(%zu bytes%s, type 0x%x)", input.size(),
+                      inStorage ? " in a storage" : "",
+                      input.size() >= 14 ? input[12] | input[13] << 8 : 0);
+            HRESULT hr = E_FAIL;
+            fuzz.Measured([&] {
+                IStream* source = inStorage ? nullptr : StreamOf(input);
+                hr = inStorage ? LoadThroughStorage(storage, input, random)
+                     : source  ? stream->Load(source)
+                               : E_FAIL;
+                if (source)
+                    source->Release();
+            });
+            const Bytes after = Saved(stream);
+            if (!fuzz.Check(SUCCEEDED(hr) || after == before,
+                            "a refused load (0x%08lx) changed what Save gives", hr) ||
+                FAILED(hr))
+                continue;
+            const bool same = after.size() == 16 &&
+                              std::equal(after.begin() + 4, after.begin() + 12, input.begin() + 4);
+            fuzz.Check(same && after[12] == VT_BOOL && (after[14] == 0 || after[14] == 0xFF),
+                       "an accepted load saves another state");
+            fuzz.Check(stream->IsDirty() == S_FALSE, "dirty after a load");
         }
-        fuzz.Committed(bytesBefore, PrivateBytes());
-        const Bytes after = Saved(stream);
-        if (FAILED(hr)) {
-            fuzz.Check(after == before, "a refused load (0x%08lx) changed what Save gives", hr);
-            continue;
-        }
-        const bool same = after.size() == 16 &&
-                          std::equal(after.begin() + 4, after.begin() + 12, input.begin() + 4);
-        fuzz.Check(same && after[12] == VT_BOOL && (after[14] == 0 || after[14] == 0xFF),
-                   "an accepted load saves another state");
-        fuzz.Check(stream->IsDirty() == S_FALSE, "dirty after a load");
+        storage->Release();
+        stream->Release();
+        const ULONG left = view->Release();
+        fuzz.Check(left == 0, "the view kept %lu references", left);
     }
-    storage->Release();
-    stream->Release();
-    const ULONG left = view->Release();
-    fuzz.Check(left == 0, "the view kept %lu references", left);
-}
+
+    FuzzRandom random;
+};
 
 } // namespace
 
 int main(int argc, char** argv) {
     OleInitialize(nullptr);
-    const int failures = RunFuzz(argc, argv, "persistence", 20, 1000, 100, RunCase);
+    const int failures = RunFuzz<PersistenceCase>(argc, argv, "persistence", 20, 1000, 100);
     OleUninitialize();
     return failures;
 }

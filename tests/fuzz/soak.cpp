@@ -45,17 +45,10 @@ BOOL CALLBACK CountWindow(HWND window, LPARAM count) {
 Counters Now() {
     Counters now = {GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS),
                     GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS), PrivateBytes()};
-    if (now.gdi == 0)
-        now.gdi = GdiHandleTableCount();
+    now.gdi = now.gdi ? now.gdi : GdiHandleTableCount();
     if (now.user == 0)
         EnumThreadWindows(GetCurrentThreadId(), CountWindow, reinterpret_cast<LPARAM>(&now.user));
     return now;
-}
-
-void Drain() {
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
-        DispatchMessageA(&message);
 }
 
 // One cycle: a table of a size that varies with the cycle, grouped on every other cycle.
@@ -64,9 +57,8 @@ bool Cycle(HWND host, int cycle) {
     if (!control || !control->CreateEngineWindow(host, ControlBounds(300, 200)))
         return false;
     SafeArrayBuilder table = TextTable(10 + cycle % 40, 1 + cycle % 5);
-    VARIANT data;
-    V_VT(&data) = VT_ARRAY | VT_VARIANT;
-    V_ARRAY(&data) = table.get();
+    VARIANT data = {};
+    V_VT(&data) = VT_ARRAY | VT_VARIANT, V_ARRAY(&data) = table.get();
     const bool loaded = control->SetData(data, flLongDateLongTime, flMonth, VARIANT_FALSE) == S_OK;
     if (cycle % 2)
         control->SetGroupLevelsKeepingRow(1);
@@ -96,20 +88,18 @@ int main(int argc, char**) {
     const int cycles = argc > 1 ? 10000 : 300;
     HWND host = TestHost(340, 240);
     printf("soak: %d cycles of create, load, paint, destroy\n", cycles);
-    Counters first = {};
+    Counters first = {}, last = {};
     int failures = 0;
     for (int cycle = 1; cycle <= cycles; ++cycle) {
         failures += !Cycle(host, cycle);
-        if (cycle != 100 && cycle != 1000 && cycle != cycles)
-            continue;
-        const Counters now = Now();
-        if (cycle == 100)
-            first = now;
-        printf("cycle %5d: %lu GDI handles, %lu USER handles, %zu KiB private\n", cycle, now.gdi,
-               now.user, static_cast<size_t>(now.bytes / 1024));
-        fflush(stdout);
+        if (cycle == 100 || cycle == 1000 || cycle == cycles) {
+            last = Now();
+            first = cycle == 100 ? last : first;
+            printf("cycle %5d: %lu GDI handles, %lu USER handles, %zu KiB private\n", cycle,
+                   last.gdi, last.user, static_cast<size_t>(last.bytes / 1024));
+            fflush(stdout);
+        }
     }
-    const Counters last = Now();
     const SIZE_T platform = DrawResourcesGrowth(cycles - 100);
     printf("the platform's own growth for the drawing resources of %d objects: %zu KiB\n",
            cycles - 100, static_cast<size_t>(platform / 1024));

@@ -7,11 +7,12 @@
 #include "engine/engine_test_support.h"
 #include "fuzz/fuzz_support.h"
 
+#include <algorithm>
+
 namespace {
 
-class WindowCase {
-public:
-    WindowCase(Fuzz& fuzz, uint64_t seed) : fuzz(fuzz), random(seed) {}
+struct WindowCase {
+    explicit WindowCase(uint64_t seed) : random(seed) {}
 
     void Run(int steps) {
         host = TestHost(600, 500);
@@ -19,145 +20,132 @@ public:
                         "window"))
             return;
         for (int i = 0; i < steps; ++i) {
-            const SIZE_T before = PrivateBytes();
-            OneStep();
-            fuzz.Committed(before, PrivateBytes());
-            MSG message;
-            while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
-                DispatchMessageA(&message);
+            fuzz.Measured([this] { OneStep(); });
+            Drain();
             CheckView();
         }
         engine.DestroyEngineWindow();
     }
 
-private:
     // What the header handlers do after an order or grouping change.
     void FollowCurrentRow() {
         engine.EnsureRowVisible(engine.view.currentRow, false);
         engine.SyncSelection();
     }
-
     int32_t Coordinate(int32_t size) {
         return random.OneIn(8) ? random.Between(-32768, 32767) : random.Between(-20, size + 20);
     }
+    int32_t Row() { return random.Between(-2, engine.DisplayedRows() + 1); }
+    int32_t Column() { return random.Between(-1, engine.store.columnCount + 1); }
 
+    // The kinds of step; scrolls, keys and mouse messages (the first three) twice as often.
     void OneStep() {
-        const ViewState& view = engine.view;
-        const HWND window = engine.hwnd;
-        const int32_t columns = engine.store.columnCount, rows = engine.DisplayedRows();
-        switch (random.Below(16)) {
-        case 0:
-        case 1: {
-            const UINT message = random.OneIn(2) ? WM_VSCROLL : WM_HSCROLL;
-            const WPARAM request = MAKEWPARAM(random.Below(10), random.Below(65536));
-            fuzz.Step("%s request %u at %u", message == WM_VSCROLL ? "vertical" : "horizontal",
-                      LOWORD(request), HIWORD(request));
-            SendMessageA(window, message, request, 0);
-            break;
-        }
-        case 2: {
-            static const int sizes[] = {0, 1, 17, 40, 200, 1000, 32767};
-            const int width = random.OneIn(2) ? random.Pick(sizes) : random.Between(0, 900);
-            const int height = random.OneIn(2) ? random.Pick(sizes) : random.Between(0, 700);
-            fuzz.Step("size %d x %d", width, height);
-            SetWindowPos(window, nullptr, 0, 0, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
-            break;
-        }
-        case 3:
-            fuzz.Step("focus %s", random.OneIn(2) ? "in" : "out");
-            SetFocus(random.OneIn(2) ? window : host);
-            break;
-        case 4:
-            fuzz.Step("system colours changed");
-            SendMessageA(window, WM_SYSCOLORCHANGE, 0, 0);
-            break;
-        case 5:
-        case 6: {
-            static const UINT keys[] = {VK_UP,       VK_DOWN,   VK_PRIOR, VK_NEXT, VK_HOME,
-                                        VK_END,      VK_LEFT,   VK_RIGHT, VK_ADD,  VK_SUBTRACT,
-                                        VK_MULTIPLY, VK_RETURN, VK_SPACE, VK_TAB,  'A'};
-            const UINT key = random.Pick(keys);
-            fuzz.Step("key 0x%x", key);
-            SendMessageA(window, WM_KEYDOWN, key, 1);
-            SendMessageA(window, WM_KEYUP, key, 0xC0000001);
-            break;
-        }
-        case 7:
-        case 8: {
-            static const UINT messages[] = {WM_LBUTTONDOWN, WM_LBUTTONUP,     WM_LBUTTONDBLCLK,
-                                            WM_MOUSEMOVE,   WM_RBUTTONDOWN,   WM_RBUTTONUP,
-                                            WM_MOUSEWHEEL,  WM_CAPTURECHANGED};
-            const UINT message = random.Pick(messages);
-            const int32_t x = Coordinate(view.clientWidth), y = Coordinate(view.clientHeight);
-            fuzz.Step("mouse 0x%x at %d, %d", message, x, y);
-            SendMessageA(window, message, random.OneIn(2) ? MK_LBUTTON : 0,
-                         MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y)));
-            break;
-        }
-        case 9: {
-            const int records = random.OneIn(4) ? 0 : random.Between(1, 300);
-            const int count = random.Below(7);
-            fuzz.Step("load %d x %d", records, count);
-            SafeArrayBuilder table = TextTable(records, count);
-            fuzz.Check(engine.SetData(table.get(), 0, 0, random.OneIn(5)), "load refused");
-            break;
-        }
-        case 10: {
-            const int32_t levels = random.Between(-1, columns + 1);
-            fuzz.Step("group levels %d", levels);
-            engine.SetGroupLevelsKeepingRow(levels);
-            FollowCurrentRow();
-            if (random.OneIn(2))
-                ExpandAll(engine);
-            break;
-        }
-        case 11: {
-            const int32_t from = random.Between(-1, columns), to = random.Between(-1, columns);
-            fuzz.Step("move column %d to %d", from, to);
-            engine.MoveColumnKeepingRow(from, to);
-            FollowCurrentRow();
-            break;
-        }
-        case 12: {
-            const int32_t row = random.Between(-2, rows + 1);
-            fuzz.Step("toggle row %d", row);
-            engine.ToggleRow(row);
-            break;
-        }
-        case 13: {
-            const int32_t position = random.Between(0, columns);
-            fuzz.Step("sort by position %d", position);
-            if (position < columns) {
-                engine.SortRowsByColumn(position);
-                FollowCurrentRow();
-            }
-            break;
-        }
-        case 14: {
-            static const int32_t widths[] = {0, 1, 60, 300, 5000, 1000000, INT32_MAX};
-            const int32_t column = random.Between(0, columns), width = random.Pick(widths);
-            fuzz.Step("width of column %d: %d", column, width);
-            engine.PutColumnWidth(column, width);
-            break;
-        }
-        default: {
-            const int32_t row = random.Between(-2, rows + 1);
-            fuzz.Step("select row %d and paint", row);
-            engine.SelectRow(row);
-            InvalidateRect(window, nullptr, FALSE);
-            UpdateWindow(window);
-            break;
-        }
-        }
+        using C = WindowCase;
+        static void (*const actions[])(C&) = {
+            [](C& c) {
+                const UINT message = c.random.OneIn(2) ? WM_VSCROLL : WM_HSCROLL;
+                const WPARAM request = MAKEWPARAM(c.random.Below(10), c.random.Below(65536));
+                fuzz.Step("scroll 0x%x request %u at %u", message, LOWORD(request),
+                          HIWORD(request));
+                SendMessageA(c.engine.hwnd, message, request, 0);
+            },
+            [](C& c) {
+                static const UINT keys[] = {VK_UP,  VK_DOWN,  VK_PRIOR,    VK_NEXT,   VK_HOME,
+                                            VK_END, VK_LEFT,  VK_RIGHT,    VK_ADD,    VK_SUBTRACT,
+                                            'A',    VK_SPACE, VK_MULTIPLY, VK_RETURN, VK_TAB};
+                const UINT key = c.random.Pick(keys);
+                fuzz.Step("key 0x%x", key);
+                SendMessageA(c.engine.hwnd, WM_KEYDOWN, key, 1);
+                SendMessageA(c.engine.hwnd, WM_KEYUP, key, 0xC0000001);
+            },
+            [](C& c) {
+                static const UINT messages[] = {WM_LBUTTONDOWN, WM_LBUTTONUP,     WM_LBUTTONDBLCLK,
+                                                WM_MOUSEMOVE,   WM_RBUTTONDOWN,   WM_RBUTTONUP,
+                                                WM_MOUSEWHEEL,  WM_CAPTURECHANGED};
+                const UINT message = c.random.Pick(messages);
+                const int32_t x = c.Coordinate(c.engine.view.clientWidth);
+                const int32_t y = c.Coordinate(c.engine.view.clientHeight);
+                fuzz.Step("mouse 0x%x at %d, %d", message, x, y);
+                SendMessageA(c.engine.hwnd, message, c.random.OneIn(2) ? MK_LBUTTON : 0,
+                             MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y)));
+            },
+            [](C& c) {
+                static const int sizes[] = {0, 1, 17, 40, 200, 1000, 32767};
+                const int width =
+                    c.random.OneIn(2) ? c.random.Pick(sizes) : c.random.Between(0, 900);
+                const int height =
+                    c.random.OneIn(2) ? c.random.Pick(sizes) : c.random.Between(0, 700);
+                fuzz.Step("size %d x %d", width, height);
+                SetWindowPos(c.engine.hwnd, nullptr, 0, 0, width, height,
+                             SWP_NOZORDER | SWP_NOACTIVATE);
+            },
+            [](C& c) {
+                const bool in = c.random.OneIn(2);
+                fuzz.Step("focus %s", in ? "in" : "out");
+                SetFocus(in ? c.engine.hwnd : c.host);
+            },
+            [](C& c) {
+                fuzz.Step("system colours changed");
+                SendMessageA(c.engine.hwnd, WM_SYSCOLORCHANGE, 0, 0);
+            },
+            [](C& c) {
+                const int records = c.random.OneIn(4) ? 0 : c.random.Between(1, 300);
+                const int columns = c.random.Below(7);
+                fuzz.Step("load %d x %d", records, columns);
+                SafeArrayBuilder table = TextTable(records, columns);
+                fuzz.Check(c.engine.SetData(table.get(), 0, 0, c.random.OneIn(5)), "load refused");
+            },
+            [](C& c) {
+                const int32_t levels = c.Column();
+                fuzz.Step("group levels %d", levels);
+                c.engine.SetGroupLevelsKeepingRow(levels);
+                c.FollowCurrentRow();
+                if (c.random.OneIn(2))
+                    ExpandAll(c.engine);
+            },
+            [](C& c) {
+                const int32_t from = c.Column(), to = c.Column();
+                fuzz.Step("move column %d to %d", from, to);
+                c.engine.MoveColumnKeepingRow(from, to);
+                c.FollowCurrentRow();
+            },
+            [](C& c) {
+                const int32_t row = c.Row();
+                fuzz.Step("toggle row %d", row);
+                c.engine.ToggleRow(row);
+            },
+            [](C& c) {
+                const int32_t position = c.random.Between(0, c.engine.store.columnCount);
+                fuzz.Step("sort by position %d", position);
+                if (position < c.engine.store.columnCount) {
+                    c.engine.SortRowsByColumn(position);
+                    c.FollowCurrentRow();
+                }
+            },
+            [](C& c) {
+                static const int32_t widths[] = {0, 1, 60, 300, 5000, 1000000, INT32_MAX};
+                const int32_t column = c.Column(), width = c.random.Pick(widths);
+                fuzz.Step("width of column %d: %d", column, width);
+                c.engine.PutColumnWidth(column, width);
+            },
+            [](C& c) {
+                const int32_t row = c.Row();
+                fuzz.Step("select row %d and paint", row);
+                c.engine.SelectRow(row);
+                InvalidateRect(c.engine.hwnd, nullptr, FALSE);
+                UpdateWindow(c.engine.hwnd);
+            },
+        };
+        const uint32_t pick = random.Below(16);
+        actions[pick < 13 ? pick : pick - 13](*this);
     }
 
     void CheckView() {
         const ViewState& view = engine.view;
         const int32_t rows = engine.DisplayedRows();
-        const int32_t fit = view.pageRows > 0 ? view.pageRows : 1; // the last row at least
-        const int32_t lastTop = rows - fit > 0 ? rows - fit : 0;
-        const int32_t page = view.clientWidth > 0 ? view.clientWidth : 1;
-        const int32_t lastX = view.contentWidth - page > 0 ? view.contentWidth - page : 0;
+        // The last row at least stays in view, and a pixel of the content.
+        const int32_t lastTop = std::max(0, rows - std::max(1, view.pageRows));
+        const int32_t lastX = std::max(0, view.contentWidth - std::max(1, view.clientWidth));
         fuzz.Check(view.topRow >= 0 && view.topRow <= lastTop, "top row %d of %d rows, %d fit",
                    view.topRow, rows, view.pageRows);
         fuzz.Check(view.scrollX >= 0 && view.scrollX <= lastX, "x %d of %d in %d", view.scrollX,
@@ -190,7 +178,6 @@ private:
         }
     }
 
-    Fuzz& fuzz;
     FuzzRandom random;
     RecordingEngine engine;
     HWND host = nullptr;
@@ -200,7 +187,6 @@ private:
 
 int main(int argc, char** argv) {
     // Bars reset by the WM_SIZE of a bar shown or hidden; a bar planned for but not shown.
-    return RunFuzz(argc, argv, "window", 10, 500, 200,
-                   [](Fuzz& fuzz, uint64_t seed, int steps) { WindowCase(fuzz, seed).Run(steps); },
-                   {20261266783641, 20261266783657, 20261266783677});
+    return RunFuzz<WindowCase>(argc, argv, "window", 10, 500, 200,
+                               {20261266783641, 20261266783657, 20261266783677});
 }
