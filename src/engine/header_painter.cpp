@@ -136,7 +136,11 @@ void ViewEngine::DrawHeaderButton(HDC dc, HDC mask, const RECT& rect, ButtonKind
 
 HIMAGELIST ViewEngine::CreateHeaderDragImage() {
     const ViewState& view = this->view; // painting only reads the view state
-    const int32_t width = layout.ColumnExtent(view.pressIndex, true);
+    // No wider than the screen: a column may be far wider than anything that could show it,
+    // and the image would cost its full width in memory.
+    const int32_t screen = GetSystemMetrics(SM_CXVIRTUALSCREEN);
+    const int32_t extent = layout.ColumnExtent(view.pressIndex, true);
+    const int32_t width = screen > 0 && extent > screen ? screen : extent;
     if (width <= 0 || headerHeight <= 0)
         return nullptr;
     const RECT rect{0, 0, width, headerHeight};

@@ -260,6 +260,14 @@ TEST_F(Mouse, ColumnDragMovesOnlyToAnotherEdgeAndFirstPlaceGroups) {
                   std::make_pair(int32_t(TrackNone), HIMAGELIST(nullptr)));
         ASSERT_NE(engine.CreateEngineWindow(host, ControlBounds(420, 120)), nullptr);
     }
+
+    // A column far wider than the screen drags an image no wider than the screen.
+    ASSERT_EQ(engine.PutColumnWidth(engine.store.columnOrder[2], 100000000), S_OK);
+    Down(EdgeX(2) + 40), Move(EdgeX(2) + 10);
+    int imageWidth = 0, imageHeight = 0;
+    ASSERT_TRUE(ImageList_GetIconSize(engine.view.dragImage, &imageWidth, &imageHeight));
+    EXPECT_LE(imageWidth, GetSystemMetrics(SM_CXVIRTUALSCREEN));
+    Up(EdgeX(2) + 10);
 }
 
 TEST_F(Mouse, ResizeStopsAtZeroTheHiddenEdgeIsFoundAgainAndADoubleClickFits) {
