@@ -101,8 +101,18 @@ bool RowCursor::StepBack() {
     return true;
 }
 
-// Relative to where the cursor stands, so consecutive rows cost one step each; within the
-// records of one open group the cursor moves in one jump.
+bool RowCursor::JumpToLeafEnd(bool last) {
+    const int32_t firstRecordRow = row - index;
+    const int32_t to = last ? node->count - 1 : 0;
+    if (index == to || (!last && index < 0))
+        return false;
+    index = to;
+    row = firstRecordRow + to;
+    return true;
+}
+
+// Relative to where the cursor stands, so consecutive rows cost one step each; the records
+// of an open group are crossed in one jump, so a far row costs a step per header row between.
 bool RowCursor::Seek(int32_t displayRow) {
     if (!node || displayRow >= store->rowCount - 1)
         return false;
@@ -113,8 +123,8 @@ bool RowCursor::Seek(int32_t displayRow) {
     }
     const int32_t target = displayRow + 1;
     while (target != row) {
-        if (OnRecordRows() && JumpWithinLeaf(target))
-            break;
+        if (OnRecordRows() && (JumpWithinLeaf(target) || JumpToLeafEnd(target > row)))
+            continue;
         if (!(target < row ? StepBack() : StepForward()))
             return false;
     }

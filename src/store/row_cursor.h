@@ -43,4 +43,7 @@ private:
     // Moves straight to walk row target when it is one of the records of the open leaf
     // group under the cursor.
     bool JumpWithinLeaf(int32_t target);
+    // Moves to the last record of the open leaf group under the cursor, or back to its first;
+    // false when already there (or, going back, on the group's header).
+    bool JumpToLeafEnd(bool last);
 };
