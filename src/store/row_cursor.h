@@ -17,6 +17,8 @@ public:
     int32_t row = 0;    // walk row
 
     bool Reset();
+    // To the last displayed row (the root row when none is displayed).
+    bool ToLastRow();
     bool Seek(int32_t displayRow);
     bool StepForward();
     bool StepBack();
