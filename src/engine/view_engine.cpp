@@ -14,6 +14,7 @@ ViewEngine::ViewEngine() = default;
 ViewEngine::~ViewEngine() {
     // The window must not outlive the object its procedure points at.
     DestroyEngineWindow();
+    DisconnectAccessible();
 }
 
 bool ViewEngine::RegisterEngineClass() {
@@ -152,6 +153,12 @@ LRESULT ViewEngine::Dispatch(UINT message, WPARAM wParam, LPARAM lParam, bool& h
         handled = false;
         OnDestroy();
         return 0;
+    case WM_NCDESTROY:
+        handled = false;
+        DisconnectAccessible();
+        return 0;
+    case WM_GETOBJECT:
+        return OnGetObject(wParam, lParam, handled);
     case WM_SETCURSOR:
         if (OnSetCursor(lParam))
             return TRUE;
@@ -378,6 +385,10 @@ void ViewEngine::OnSetFocus() {
     // find the current row at once, not after the next move.
     PlaceCaret();
     InvalidateCurrentRow();
+    announcedRow = view.currentRow;
+    NotifyAccessible(EVENT_OBJECT_FOCUS, view.currentRow >= 0 && store.columnCount > 0
+                                             ? RowChild(view.currentRow)
+                                             : CHILDID_SELF);
 }
 
 void ViewEngine::OnKillFocus() {

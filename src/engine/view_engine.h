@@ -12,6 +12,8 @@
 
 #include <cstdint>
 
+class AccessibleView;
+
 // The control's window: holds the data, the view state and the drawing resources, paints,
 // scrolls and keeps the current row. The hosting layer derives from it and implements the sink.
 class ViewEngine : public DrawResources, public EngineSink {
@@ -100,6 +102,26 @@ public:
 
     void PlaceCaret();
 
+    // --- assistive technology ---
+    // Child id of a display row: the header items come first.
+    LONG RowChild(int32_t row) const { return store.columnCount + row + 1; }
+    // A WinEvent about the client object or one of its children; nothing without a window.
+    void NotifyAccessible(DWORD event, LONG child);
+    // The rows were rebuilt or reordered; with contentMoved the current row is announced
+    // again even where its number stayed.
+    void AnnounceReorder(bool contentMoved);
+    // Selection, and focus while focused, when the current row is not the one last announced.
+    void AnnounceCurrentRow();
+    // The accessible object answers the disconnected error from now on.
+    void DisconnectAccessible();
+    // False, with the beep of refused input when events are frozen, where the user could not
+    // act now: assistive technology acts under the same rules.
+    bool AcceptsUserAction();
+    // What a click on the header button of a position applies.
+    void ClickHeader(int32_t position);
+    // Width of a text in the list font, as a row draws it.
+    int32_t LineWidth(const char* text) { return textMeasurer.LineWidth(text); }
+
     // --- mouse ---
     bool IsOverPressedItem(int32_t x, int32_t y);
     // Marks the column edge nearest to window x as the drop place; true when it moved.
@@ -173,6 +195,9 @@ private:
     void OnSetFocus();
     void OnKillFocus();
     void OnKeyDown(WPARAM key, LPARAM lParam);
+    LRESULT OnGetObject(WPARAM wParam, LPARAM lParam, bool& handled);
+    AccessibleView* accessibleObject = nullptr; // made at the first request, gone with the window
+    int32_t announcedRow = -1;                  // -2: to be announced whatever it is
     void InvalidateAll(bool erase);
     void InvalidateCurrentRow();
     void FinishOrderChange();

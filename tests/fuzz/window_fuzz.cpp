@@ -1,13 +1,17 @@
 // Random messages to the engine's window (scroll requests, sizes from 0 to 32767, focus,
 // colour changes, keys, mouse messages at random points, paints) between loads, level changes,
-// column moves, sorts and width changes. Checked after every step: the top row and the
-// horizontal position lie in range, both bars show exactly the view's positions, the current
-// row and the selection agree, and a focused window's caret stands at the current row.
+// column moves, width changes and the calls of assistive technology. Checked after every
+// step: the top row and the horizontal position lie in range, both bars show exactly the
+// view's positions, the current row and the selection agree, a focused window's caret stands
+// at the current row, and accessible calls answer as their child exists or its window went.
 
 #include "engine/engine_test_support.h"
 #include "fuzz/fuzz_support.h"
 
+#include <oleacc.h>
+
 #include <algorithm>
+#include <functional>
 
 namespace {
 
@@ -15,6 +19,7 @@ struct WindowCase {
     explicit WindowCase(uint64_t seed) : random(seed) {}
 
     void Run(int steps) {
+        OleInitialize(nullptr); // the accessible object is handed out marshalled
         host = TestHost(600, 500);
         if (!fuzz.Check(engine.CreateEngineWindow(host, ControlBounds(300, 200)) != nullptr,
                         "window"))
@@ -25,6 +30,50 @@ struct WindowCase {
             CheckView();
         }
         engine.DestroyEngineWindow();
+        DropAccessible();
+        OleUninitialize();
+    }
+
+    // One call of assistive technology on a child id that may not exist: one that exists
+    // answers (actions and moves may refuse what cannot take them), another is refused.
+    void AccessibleCall() {
+        if (!held && FAILED(AccessibleObjectFromWindow(
+                         engine.hwnd, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
+                         reinterpret_cast<void**>(&held))))
+            return;
+        LONG count = 0, x, y, w, h;
+        held->get_accChildCount(&count);
+        VARIANT id, out;
+        V_VT(&id) = VT_I4;
+        V_I4(&id) = random.Between(-1, count + 1);
+        BSTR text = nullptr;
+        const LONG flags = random.Between(0, 3), direction = random.Between(0, 10);
+        const std::function<HRESULT()> calls[] = {
+            [&] { return held->get_accName(id, &text); },
+            [&] { return held->get_accDescription(id, &text); },
+            [&] { return held->get_accState(id, &out); },
+            [&] { return held->accLocation(&x, &y, &w, &h, id); },
+            [&] { return held->accNavigate(direction, id, &out); },
+            [&] { return held->accSelect(flags, id); },
+            [&] { return held->accDoDefaultAction(id); },
+        };
+        const uint32_t call = random.Below(7);
+        fuzz.Step("accessible call %u on child %ld of %ld", call, V_I4(&id), count);
+        const HRESULT hr = calls[call]();
+        SysFreeString(text);
+        const bool refusable = call >= 4 && (hr == E_INVALIDARG || hr == DISP_E_MEMBERNOTFOUND);
+        fuzz.Check(V_I4(&id) >= 0 && V_I4(&id) <= count ? SUCCEEDED(hr) || refusable
+                                                        : hr == E_INVALIDARG,
+                   "accessible call %u on child %ld of %ld answered 0x%lx", call, V_I4(&id), count,
+                   static_cast<unsigned long>(hr));
+    }
+    void DropAccessible() {
+        LONG count;
+        fuzz.Check(!held || held->get_accChildCount(&count) == RPC_E_DISCONNECTED,
+                   "an object of a gone window still answers");
+        if (held)
+            held->Release();
+        held = nullptr;
     }
 
     // What the header handlers do after an order or grouping change.
@@ -38,7 +87,8 @@ struct WindowCase {
     int32_t Row() { return random.Between(-2, engine.DisplayedRows() + 1); }
     int32_t Column() { return random.Between(-1, engine.store.columnCount + 1); }
 
-    // The kinds of step; scrolls, keys and mouse messages (the first three) twice as often.
+    // The kinds of step; scrolls, keys and mouse messages (the first three) twice as often, and
+    // the calls of assistive technology (whose actions toggle groups and sort) three times.
     void OneStep() {
         using C = WindowCase;
         static void (*const actions[])(C&) = {
@@ -110,23 +160,18 @@ struct WindowCase {
                 c.FollowCurrentRow();
             },
             [](C& c) {
-                const int32_t row = c.Row();
-                fuzz.Step("toggle row %d", row);
-                c.engine.ToggleRow(row);
-            },
-            [](C& c) {
-                const int32_t position = c.random.Between(0, c.engine.store.columnCount);
-                fuzz.Step("sort by position %d", position);
-                if (position < c.engine.store.columnCount) {
-                    c.engine.SortRowsByColumn(position);
-                    c.FollowCurrentRow();
-                }
-            },
-            [](C& c) {
                 static const int32_t widths[] = {0, 1, 60, 300, 5000, 1000000, INT32_MAX};
                 const int32_t column = c.Column(), width = c.random.Pick(widths);
                 fuzz.Step("width of column %d: %d", column, width);
                 c.engine.PutColumnWidth(column, width);
+            },
+            [](C& c) {
+                if (!c.random.OneIn(8))
+                    return c.AccessibleCall();
+                fuzz.Step("window made anew"); // slow: now and then only
+                c.engine.DestroyEngineWindow();
+                c.DropAccessible();
+                c.engine.CreateEngineWindow(c.host, ControlBounds(300, 200));
             },
             [](C& c) {
                 const int32_t row = c.Row();
@@ -136,8 +181,8 @@ struct WindowCase {
                 UpdateWindow(c.engine.hwnd);
             },
         };
-        const uint32_t pick = random.Below(16);
-        actions[pick < 13 ? pick : pick - 13](*this);
+        const uint32_t pick = random.Below(17);
+        actions[pick < 12 ? pick : pick < 15 ? pick - 12 : 10](*this);
     }
 
     void CheckView() {
@@ -181,6 +226,7 @@ struct WindowCase {
     FuzzRandom random;
     RecordingEngine engine;
     HWND host = nullptr;
+    IAccessible* held = nullptr;
 };
 
 } // namespace
