@@ -159,6 +159,9 @@ LRESULT ViewEngine::Dispatch(UINT message, WPARAM wParam, LPARAM lParam, bool& h
         return 0;
     case WM_GETOBJECT:
         return OnGetObject(wParam, lParam, handled);
+    case WM_GETDLGCODE:
+        // What list and tree controls want in a dialog: Tab and Enter stay with the dialog.
+        return DLGC_WANTARROWS | DLGC_WANTCHARS;
     case WM_SETCURSOR:
         if (OnSetCursor(lParam))
             return TRUE;
