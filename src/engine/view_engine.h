@@ -101,6 +101,9 @@ public:
     bool SetGroupLevelsKeepingRow(int32_t count);
 
     void PlaceCaret();
+    // Content x where the text of a display row starts: the caption of a group row, the first
+    // cell of a record row (also for no row).
+    int32_t RowTextLeft(int32_t row) const;
 
     // --- assistive technology ---
     // Child id of a display row: the header items come first.

@@ -213,12 +213,16 @@ struct WindowCase {
             fuzz.Check(engine.store.cursor.RecordAtCursor() == view.selectedRecord,
                        "selected record %d is not that of row %d", view.selectedRecord,
                        view.currentRow);
-        POINT caret{};
-        if (view.hasFocus && GetCaretPos(&caret)) {
-            int32_t visible = view.currentRow - view.topRow;
-            visible = visible < 0 ? 0 : visible > view.pageRows ? view.pageRows : visible;
-            fuzz.Check(caret.x == 0 && caret.y == engine.headerHeight + engine.rowHeight * visible,
-                       "caret at %ld, %ld for row %d under top row %d", caret.x, caret.y,
+        GUITHREADINFO thread = {};
+        thread.cbSize = sizeof thread;
+        if (view.hasFocus && GetGUIThreadInfo(0, &thread) && thread.hwndCaret == engine.hwnd) {
+            const RECT caret = thread.rcCaret; // as tall as a row, where its text starts
+            const int32_t visible = std::clamp(view.currentRow - view.topRow, 0, view.pageRows);
+            const int32_t x = engine.RowTextLeft(view.currentRow) - view.scrollX;
+            fuzz.Check(caret.left == std::clamp(x, 0, view.clientWidth) &&
+                           caret.top == engine.headerHeight + engine.rowHeight * visible &&
+                           caret.bottom - caret.top == engine.rowHeight,
+                       "caret at %ld, %ld for row %d under top row %d", caret.left, caret.top,
                        view.currentRow, view.topRow);
         }
     }
