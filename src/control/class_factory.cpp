@@ -1,7 +1,7 @@
 #include "control/class_factory.h"
 
-#include "control/com_object.h"
 #include "control/view_control.h"
+#include "store/com_object.h"
 #include "store/module_lock.h"
 
 #include <new>

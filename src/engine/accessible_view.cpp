@@ -1,6 +1,7 @@
 #include "engine/accessible_view.h"
 
 #include "engine/view_engine.h"
+#include "store/com_object.h"
 #include "store/module_lock.h"
 
 #include <new>
@@ -38,30 +39,10 @@ void SetChild(VARIANT* result, LONG child) {
 }
 
 // A clone of the children's enumeration: a position of its own over the same children.
-class ChildEnumeration final : public IEnumVARIANT {
+class ChildEnumeration final : public ComObject<IEnumVARIANT> {
 public:
     ChildEnumeration(AccessibleView& root, ULONG position) : root(root), position(position) {
         root.AddRef();
-    }
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
-        if (!object)
-            return E_POINTER;
-        if (riid != IID_IUnknown && riid != IID_IEnumVARIANT) {
-            *object = nullptr;
-            return E_NOINTERFACE;
-        }
-        *object = static_cast<IEnumVARIANT*>(this);
-        AddRef();
-        return S_OK;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override {
-        return static_cast<ULONG>(InterlockedIncrement(&references));
-    }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const LONG left = InterlockedDecrement(&references);
-        if (left == 0)
-            delete this;
-        return static_cast<ULONG>(left);
     }
     HRESULT STDMETHODCALLTYPE Next(ULONG count, VARIANT* children, ULONG* fetched) override {
         return root.NextChildren(position, count, children, fetched);
@@ -78,10 +59,9 @@ public:
     }
 
 private:
-    ~ChildEnumeration() { root.Release(); }
+    ~ChildEnumeration() override { root.Release(); }
     AccessibleView& root;
     ULONG position;
-    LONG references = 1;
 };
 
 } // namespace
@@ -109,6 +89,18 @@ private:
     AccessibleView& view;
     ViewEngine* owner;
 };
+
+// A call about one child, answered while the engine is there and the child exists.
+template <class Answer> HRESULT AccessibleView::AboutChild(const VARIANT& child, Answer answer) {
+    Call call(*this);
+    if (!call.Engine())
+        return RPC_E_DISCONNECTED;
+    const AccessibleItems items(*call.Engine());
+    const AccessibleItem item = Resolve(items, child);
+    if (item.kind == AccessibleItem::Missing)
+        return E_INVALIDARG;
+    return answer(*call.Engine(), items, item);
+}
 
 AccessibleView* AccessibleView::Create(ViewEngine& engine) {
     return new (std::nothrow) AccessibleView(engine);
@@ -246,32 +238,25 @@ HRESULT STDMETHODCALLTYPE AccessibleView::get_accChild(VARIANT child, IDispatch*
     if (!object)
         return E_POINTER;
     *object = nullptr;
-    Call call(*this);
-    if (!call.Engine())
-        return RPC_E_DISCONNECTED;
-    const AccessibleItem item = Resolve(AccessibleItems(*call.Engine()), child);
-    return item.kind == AccessibleItem::Missing || item.kind == AccessibleItem::Self ? E_INVALIDARG
-                                                                                     : S_FALSE;
+    return AboutChild(child, [](ViewEngine&, const AccessibleItems&, const AccessibleItem& item) {
+        return item.kind == AccessibleItem::Self ? E_INVALIDARG : S_FALSE;
+    });
 }
 
 HRESULT AccessibleView::Text(const VARIANT& child, BSTR* text, TextOf read) {
     if (!text)
         return E_POINTER;
     *text = nullptr;
-    Call call(*this);
-    if (!call.Engine())
-        return RPC_E_DISCONNECTED;
-    const AccessibleItems items(*call.Engine());
-    const AccessibleItem item = Resolve(items, child);
-    if (item.kind == AccessibleItem::Missing)
-        return E_INVALIDARG;
-    *text = read(items, item);
-    if (!engine) { // the container, asked for the list's name, let go of the window
-        SysFreeString(*text);
-        *text = nullptr;
-        return RPC_E_DISCONNECTED;
-    }
-    return *text ? S_OK : S_FALSE;
+    return AboutChild(
+        child, [&](ViewEngine&, const AccessibleItems& items, const AccessibleItem& item) {
+            *text = read(items, item);
+            if (!engine) { // the container, asked for the list's name, let go of the window
+                SysFreeString(*text);
+                *text = nullptr;
+                return RPC_E_DISCONNECTED;
+            }
+            return *text ? S_OK : S_FALSE;
+        });
 }
 
 HRESULT STDMETHODCALLTYPE AccessibleView::get_accName(VARIANT child, BSTR* name) {
@@ -317,38 +302,28 @@ HRESULT STDMETHODCALLTYPE AccessibleView::get_accHelpTopic(BSTR* file, VARIANT, 
     return engine ? DISP_E_MEMBERNOTFOUND : RPC_E_DISCONNECTED;
 }
 
-HRESULT STDMETHODCALLTYPE AccessibleView::get_accRole(VARIANT child, VARIANT* role) {
-    if (!role)
+HRESULT AccessibleView::Number(const VARIANT& child, VARIANT* number, NumberOf read) {
+    if (!number)
         return E_POINTER;
-    VariantInit(role);
-    Call call(*this);
-    if (!call.Engine())
-        return RPC_E_DISCONNECTED;
-    const AccessibleItems items(*call.Engine());
-    const AccessibleItem item = Resolve(items, child);
-    if (item.kind == AccessibleItem::Missing)
-        return E_INVALIDARG;
-    SetChild(role, items.Role(item));
-    return S_OK;
+    VariantInit(number);
+    return AboutChild(child,
+                      [&](ViewEngine&, const AccessibleItems& items, const AccessibleItem& item) {
+                          SetChild(number, (items.*read)(item));
+                          return S_OK;
+                      });
+}
+
+HRESULT STDMETHODCALLTYPE AccessibleView::get_accRole(VARIANT child, VARIANT* role) {
+    return Number(child, role, &AccessibleItems::Role);
 }
 
 HRESULT STDMETHODCALLTYPE AccessibleView::get_accState(VARIANT child, VARIANT* state) {
-    if (!state)
-        return E_POINTER;
-    VariantInit(state);
-    Call call(*this);
-    if (!call.Engine())
-        return RPC_E_DISCONNECTED;
-    const AccessibleItems items(*call.Engine());
-    const AccessibleItem item = Resolve(items, child);
-    if (item.kind == AccessibleItem::Missing)
-        return E_INVALIDARG;
-    SetChild(state, items.State(item));
-    return S_OK;
+    return Number(child, state, &AccessibleItems::State);
 }
 
-// The current row while the list has the focus; the list itself when no row is current.
-HRESULT STDMETHODCALLTYPE AccessibleView::get_accFocus(VARIANT* child) {
+// The current row: the selection, and the focus while the list has it (the list itself
+// when no row is current).
+HRESULT AccessibleView::CurrentChild(VARIANT* child, bool focus) {
     if (!child)
         return E_POINTER;
     VariantInit(child);
@@ -356,25 +331,19 @@ HRESULT STDMETHODCALLTYPE AccessibleView::get_accFocus(VARIANT* child) {
     ViewEngine* live = call.Engine();
     if (!live)
         return RPC_E_DISCONNECTED;
-    if (!live->view.hasFocus)
-        return S_FALSE;
     const bool row = live->view.currentRow >= 0 && AccessibleItems(*live).Count() > 0;
+    if (focus ? !live->view.hasFocus : !row)
+        return S_FALSE;
     SetChild(child, row ? live->RowChild(live->view.currentRow) : CHILDID_SELF);
     return S_OK;
 }
 
+HRESULT STDMETHODCALLTYPE AccessibleView::get_accFocus(VARIANT* child) {
+    return CurrentChild(child, true);
+}
+
 HRESULT STDMETHODCALLTYPE AccessibleView::get_accSelection(VARIANT* children) {
-    if (!children)
-        return E_POINTER;
-    VariantInit(children);
-    Call call(*this);
-    ViewEngine* live = call.Engine();
-    if (!live)
-        return RPC_E_DISCONNECTED;
-    if (live->view.currentRow < 0 || AccessibleItems(*live).Count() == 0)
-        return S_FALSE;
-    SetChild(children, live->RowChild(live->view.currentRow));
-    return S_OK;
+    return CurrentChild(children, false);
 }
 
 // --- IAccessible: where the children are ---
@@ -384,37 +353,31 @@ HRESULT STDMETHODCALLTYPE AccessibleView::accLocation(LONG* left, LONG* top, LON
     if (!left || !top || !width || !height)
         return E_POINTER;
     *left = *top = *width = *height = 0;
-    Call call(*this);
-    if (!call.Engine())
-        return RPC_E_DISCONNECTED;
-    const AccessibleItems items(*call.Engine());
-    const AccessibleItem item = Resolve(items, child);
-    if (item.kind == AccessibleItem::Missing)
-        return E_INVALIDARG;
-    const RECT rect = items.Location(item);
-    *left = rect.left;
-    *top = rect.top;
-    *width = rect.right - rect.left;
-    *height = rect.bottom - rect.top;
-    return S_OK;
+    return AboutChild(child,
+                      [&](ViewEngine&, const AccessibleItems& items, const AccessibleItem& item) {
+                          const RECT rect = items.Location(item);
+                          *left = rect.left;
+                          *top = rect.top;
+                          *width = rect.right - rect.left;
+                          *height = rect.bottom - rect.top;
+                          return S_OK;
+                      });
 }
 
 HRESULT STDMETHODCALLTYPE AccessibleView::accNavigate(LONG direction, VARIANT start, VARIANT* end) {
     if (!end)
         return E_POINTER;
     VariantInit(end);
-    Call call(*this);
-    if (!call.Engine())
-        return RPC_E_DISCONNECTED;
-    const AccessibleItems items(*call.Engine());
-    const AccessibleItem from = Resolve(items, start);
-    LONG to = AccessibleItems::noChild;
-    if (from.kind == AccessibleItem::Missing || !items.Navigate(from, direction, to))
-        return E_INVALIDARG;
-    if (to == AccessibleItems::noChild)
-        return S_FALSE;
-    SetChild(end, to);
-    return S_OK;
+    return AboutChild(start,
+                      [&](ViewEngine&, const AccessibleItems& items, const AccessibleItem& from) {
+                          LONG to = AccessibleItems::noChild;
+                          if (!items.Navigate(from, direction, to))
+                              return E_INVALIDARG;
+                          if (to == AccessibleItems::noChild)
+                              return S_FALSE;
+                          SetChild(end, to);
+                          return S_OK;
+                      });
 }
 
 HRESULT STDMETHODCALLTYPE AccessibleView::accHitTest(LONG x, LONG y, VARIANT* child) {
@@ -434,61 +397,50 @@ HRESULT STDMETHODCALLTYPE AccessibleView::accHitTest(LONG x, LONG y, VARIANT* ch
 // --- IAccessible: acting as the user would, under the same rules and with the same events ---
 
 HRESULT STDMETHODCALLTYPE AccessibleView::accDoDefaultAction(VARIANT child) {
-    Call call(*this);
-    ViewEngine* live = call.Engine();
-    if (!live)
-        return RPC_E_DISCONNECTED;
-    const AccessibleItem item = Resolve(AccessibleItems(*live), child);
-    if (item.kind == AccessibleItem::Missing)
-        return E_INVALIDARG;
-    if (item.kind == AccessibleItem::Self)
-        return DISP_E_MEMBERNOTFOUND;
-    if (!live->AcceptsUserAction())
-        return E_ACCESSDENIED;
-    switch (item.kind) {
-    case AccessibleItem::Header:
-        live->ClickHeader(item.index);
-        break;
-    case AccessibleItem::GroupRow:
-        live->ToggleRow(item.index); // as the keys open and close it
-        break;
-    default: {
-        // A double click: the row is selected, then the host hears of the double click.
-        live->SelectRow(item.index);
-        if (!engine)
-            return RPC_E_DISCONNECTED;
-        const POINT at = AccessibleItems(*live).ClickPoint(live->view.currentRow);
-        live->ItemDblClick(at.x, at.y, live->view.selectedRecord);
-        break;
-    }
-    }
-    return S_OK;
+    return AboutChild(
+        child, [this](ViewEngine& live, const AccessibleItems& items, const AccessibleItem& item) {
+            if (item.kind == AccessibleItem::Self)
+                return DISP_E_MEMBERNOTFOUND;
+            if (!live.AcceptsUserAction())
+                return E_ACCESSDENIED;
+            if (item.kind == AccessibleItem::Header) {
+                live.ClickHeader(item.index);
+            } else if (item.kind == AccessibleItem::GroupRow) {
+                live.ToggleRow(item.index); // as the keys open and close it
+            } else {
+                // A double click: the row is selected, then the host hears of the double click.
+                live.SelectRow(item.index);
+                if (!engine)
+                    return RPC_E_DISCONNECTED;
+                const POINT at = items.ClickPoint(live.view.currentRow);
+                live.ItemDblClick(at.x, at.y, live.view.selectedRecord);
+            }
+            return S_OK;
+        });
 }
 
 HRESULT STDMETHODCALLTYPE AccessibleView::accSelect(LONG flags, VARIANT child) {
-    Call call(*this);
-    ViewEngine* live = call.Engine();
-    if (!live)
-        return RPC_E_DISCONNECTED;
-    const AccessibleItem item = Resolve(AccessibleItems(*live), child);
-    const LONG known = SELFLAG_TAKEFOCUS | SELFLAG_TAKESELECTION;
-    if (item.kind == AccessibleItem::Missing || item.kind == AccessibleItem::Header || flags == 0 ||
-        (flags & ~known) != 0 || (item.kind == AccessibleItem::Self && flags != SELFLAG_TAKEFOCUS))
-        return E_INVALIDARG; // one row at most is selected; headers are not
-    if (!IsWindowEnabled(live->hwnd))
-        return E_ACCESSDENIED;
-    // As a click: the focus first, which the container may answer in any way.
-    if ((flags & SELFLAG_TAKEFOCUS) && GetFocus() != live->hwnd) {
-        SetFocus(live->hwnd);
-        if (!engine)
-            return RPC_E_DISCONNECTED;
-    }
-    if (item.kind == AccessibleItem::Self)
-        return S_OK;
-    if (!live->AcceptsUserAction())
-        return E_ACCESSDENIED;
-    live->SelectRow(item.index);
-    return S_OK;
+    return AboutChild(
+        child, [this, flags](ViewEngine& live, const AccessibleItems&, const AccessibleItem& item) {
+            const LONG known = SELFLAG_TAKEFOCUS | SELFLAG_TAKESELECTION;
+            if (item.kind == AccessibleItem::Header || flags == 0 || (flags & ~known) != 0 ||
+                (item.kind == AccessibleItem::Self && flags != SELFLAG_TAKEFOCUS))
+                return E_INVALIDARG; // one row at most is selected; headers are not
+            if (!IsWindowEnabled(live.hwnd))
+                return E_ACCESSDENIED;
+            // As a click: the focus first, which the container may answer in any way.
+            if ((flags & SELFLAG_TAKEFOCUS) && GetFocus() != live.hwnd) {
+                SetFocus(live.hwnd);
+                if (!engine)
+                    return RPC_E_DISCONNECTED;
+            }
+            if (item.kind == AccessibleItem::Self)
+                return S_OK;
+            if (!live.AcceptsUserAction())
+                return E_ACCESSDENIED;
+            live.SelectRow(item.index);
+            return S_OK;
+        });
 }
 
 HRESULT STDMETHODCALLTYPE AccessibleView::put_accName(VARIANT, BSTR) {

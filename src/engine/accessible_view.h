@@ -72,10 +72,15 @@ private:
     explicit AccessibleView(ViewEngine& engine);
     ~AccessibleView();
     class Call;
+    template <class Answer> HRESULT AboutChild(const VARIANT& child, Answer answer);
     using TextOf = BSTR (*)(const AccessibleItems& items, const AccessibleItem& item);
     // A string property of a child: S_FALSE and null where it has none.
     HRESULT Text(const VARIANT& child, BSTR* text, TextOf read);
+    using NumberOf = LONG (AccessibleItems::*)(const AccessibleItem& item) const;
+    // A number of a child (role, state), as VT_I4.
+    HRESULT Number(const VARIANT& child, VARIANT* number, NumberOf read);
     HRESULT LoadTypeInfo();
+    HRESULT CurrentChild(VARIANT* child, bool focus);
 
     ViewEngine* engine; // null once disconnected
     LONG references = 1;

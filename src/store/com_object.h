@@ -1,6 +1,6 @@
 #pragma once
 
-#include "store/module_lock.h"
+#include "module_lock.h"
 
 #include <windows.h>
 #include <unknwn.h>
