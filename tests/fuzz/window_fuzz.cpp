@@ -11,6 +11,7 @@
 #include <oleacc.h>
 
 #include <algorithm>
+#include <tuple>
 #include <functional>
 
 namespace {
@@ -30,8 +31,13 @@ struct WindowCase {
             CheckView();
         }
         engine.DestroyEngineWindow();
-        DropAccessible();
+        ReleaseAccessible();
         OleUninitialize();
+    }
+    void ReleaseAccessible() {
+        if (held)
+            held->Release();
+        held = nullptr;
     }
 
     // One call of assistive technology on a child id that may not exist: one that exists
@@ -66,14 +72,6 @@ struct WindowCase {
                                                         : hr == E_INVALIDARG,
                    "accessible call %u on child %ld of %ld answered 0x%lx", call, V_I4(&id), count,
                    static_cast<unsigned long>(hr));
-    }
-    void DropAccessible() {
-        LONG count;
-        fuzz.Check(!held || held->get_accChildCount(&count) == RPC_E_DISCONNECTED,
-                   "an object of a gone window still answers");
-        if (held)
-            held->Release();
-        held = nullptr;
     }
 
     // What the header handlers do after an order or grouping change.
@@ -170,7 +168,10 @@ struct WindowCase {
                     return c.AccessibleCall();
                 fuzz.Step("window made anew"); // slow: now and then only
                 c.engine.DestroyEngineWindow();
-                c.DropAccessible();
+                LONG count;
+                fuzz.Check(!c.held || c.held->get_accChildCount(&count) == RPC_E_DISCONNECTED,
+                           "an object of a gone window still answers");
+                c.ReleaseAccessible();
                 c.engine.CreateEngineWindow(c.host, ControlBounds(300, 200));
             },
             [](C& c) {
@@ -195,18 +196,15 @@ struct WindowCase {
                    view.topRow, rows, view.pageRows);
         fuzz.Check(view.scrollX >= 0 && view.scrollX <= lastX, "x %d of %d in %d", view.scrollX,
                    view.contentWidth, view.clientWidth);
-        SCROLLINFO vertical = {sizeof vertical, SIF_ALL, 0, 0, 0, 0, 0};
-        SCROLLINFO horizontal = vertical;
-        GetScrollInfo(engine.hwnd, SB_VERT, &vertical);
-        GetScrollInfo(engine.hwnd, SB_HORZ, &horizontal);
-        // A bar's range cannot end below its start: an empty one reads 0 .. 0.
-        fuzz.Check(vertical.nPos == view.topRow && vertical.nMax == (rows > 0 ? rows - 1 : 0),
-                   "vertical bar at %d of 0..%d, top row %d of %d", vertical.nPos, vertical.nMax,
-                   view.topRow, rows);
-        fuzz.Check(horizontal.nPos == view.scrollX &&
-                       horizontal.nMax == (view.contentWidth > 0 ? view.contentWidth - 1 : 0),
-                   "horizontal bar at %d of 0..%d, x %d of %d", horizontal.nPos, horizontal.nMax,
-                   view.scrollX, view.contentWidth);
+        for (const auto& [bar, at, size] : {std::tuple{SB_VERT, view.topRow, rows},
+                                            std::tuple{SB_HORZ, view.scrollX, view.contentWidth}}) {
+            SCROLLINFO info = {sizeof info, SIF_ALL, 0, 0, 0, 0, 0};
+            GetScrollInfo(engine.hwnd, bar, &info);
+            // A bar's range cannot end below its start: an empty one reads 0 .. 0.
+            fuzz.Check(info.nPos == at && info.nMax == (size > 0 ? size - 1 : 0),
+                       "bar %d at %d of 0..%d, view at %d of %d", bar, info.nPos, info.nMax, at,
+                       size);
+        }
         fuzz.Check(view.currentRow >= -1 && view.currentRow < rows, "current row %d of %d",
                    view.currentRow, rows);
         if (engine.store.columnCount > 0 && engine.store.cursor.Seek(view.currentRow))
