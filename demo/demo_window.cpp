@@ -77,6 +77,7 @@ bool DemoWindow::Create(const std::wstring& title, bool quietMode) {
 HRESULT DemoWindow::EmbedControl(const std::wstring& modulePath) {
     host.reset(new ControlHost(window));
     host->onEvent = [this](const HostEvent& event) { OnEvent(event); };
+    host->SetDisplayName(L"Records"); // what a screen reader calls the list
     HRESULT hr = host->CreateFromModule(modulePath.c_str(), CLSID_View, ControlBounds());
     if (SUCCEEDED(hr) && !host->Control())
         hr = E_NOINTERFACE;

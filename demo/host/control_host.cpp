@@ -215,8 +215,17 @@ HRESULT ControlHost::Move(const RECT& bounds, const RECT& clip) {
 void ControlHost::SetAmbient(bool userMode, bool uiDead) {
     site->userMode = userMode;
     site->uiDead = uiDead;
+    AmbientChanged(DISPID_UNKNOWN);
+}
+
+void ControlHost::SetDisplayName(const wchar_t* name) {
+    site->displayName = name ? name : L"";
+    AmbientChanged(DISPID_AMBIENT_DISPLAYNAME);
+}
+
+void ControlHost::AmbientChanged(DISPID id) {
     if (auto* control = Ask<IOleControl>(site->control, IID_IOleControl)) {
-        control->OnAmbientPropertyChange(DISPID_UNKNOWN);
+        control->OnAmbientPropertyChange(id);
         control->Release();
     }
 }

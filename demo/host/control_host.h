@@ -6,6 +6,7 @@
 
 #include <windows.h>
 #include <ocidl.h>
+#include <olectl.h>
 
 #include <functional>
 #include <vector>
@@ -56,6 +57,8 @@ public:
     HRESULT Move(const RECT& bounds, const RECT& clip);
     // Ambient UserMode and UIDead; the control is told of the change.
     void SetAmbient(bool userMode, bool uiDead);
+    // Ambient DisplayName, the container's name for the control; none while empty.
+    void SetDisplayName(const wchar_t* name);
     // The container's part of a message loop: true when the active control took the message
     // through its accelerator translation (then it must not be dispatched).
     bool TranslateAccelerator(MSG& message);
@@ -66,6 +69,7 @@ public:
 private:
     HRESULT QuickActivate(IQuickActivate* quick);
     void ConnectEvents(bool advise);
+    void AmbientChanged(DISPID id);
 
     HostSite* site;
     HMODULE module = nullptr;

@@ -225,9 +225,14 @@ HRESULT STDMETHODCALLTYPE HostSite::Invoke(DISPID id, REFIID, LCID, WORD flags, 
                                            VARIANT* result, EXCEPINFO*, UINT*) {
     if (!(flags & DISPATCH_PROPERTYGET) || !result)
         return DISP_E_MEMBERNOTFOUND;
+    VariantInit(result);
+    if (id == DISPID_AMBIENT_DISPLAYNAME && !displayName.empty()) {
+        V_VT(result) = VT_BSTR;
+        V_BSTR(result) = SysAllocString(displayName.c_str());
+        return V_BSTR(result) ? S_OK : E_OUTOFMEMORY;
+    }
     if (id != ambientUserMode && id != ambientUIDead)
         return DISP_E_MEMBERNOTFOUND;
-    VariantInit(result);
     V_VT(result) = VT_BOOL;
     V_BOOL(result) = (id == ambientUserMode ? userMode : uiDead) ? VARIANT_TRUE : VARIANT_FALSE;
     return S_OK;

@@ -7,6 +7,8 @@
 
 #include <oleidl.h>
 
+#include <string>
+
 template <typename T> void Drop(T*& pointer) {
     if (pointer) {
         T* old = pointer;
@@ -132,6 +134,7 @@ public:
     HWND window;
     RECT position = {}, clip = {};
     bool userMode = true, uiDead = false;
+    std::wstring displayName; // none while empty
     HostRecord record;
     ControlHost* owner = nullptr;
     HostFrame frame;

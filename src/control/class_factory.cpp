@@ -1,8 +1,8 @@
 #include "control/class_factory.h"
 
-#include "control/com_object.h"
-#include "control/module_lock.h"
 #include "control/view_control.h"
+#include "store/com_object.h"
+#include "store/module_lock.h"
 
 #include <new>
 

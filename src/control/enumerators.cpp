@@ -1,6 +1,6 @@
 #include "control/enumerators.h"
 
-#include "control/com_object.h"
+#include "store/com_object.h"
 
 #include <new>
 

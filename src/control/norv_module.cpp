@@ -1,12 +1,12 @@
 // The entry points of norv.dll.
 
 #include "control/class_factory.h"
-#include "control/module_lock.h"
 #include "control/registry_script.h"
 #include "control/type_library.h"
 #include "engine/view_engine.h"
 #include "norv_h.h"
 #include "store/module_instance.h"
+#include "store/module_lock.h"
 
 #include <windows.h>
 

@@ -3,10 +3,10 @@
 #include "control/dual_dispatch.h"
 
 #include "control/cell_object.h"
-#include "control/module_lock.h"
 #include "control/refusal.h"
 #include "control/type_library.h"
 #include "store/module_instance.h"
+#include "store/module_lock.h"
 
 #include <new>
 

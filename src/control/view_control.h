@@ -199,6 +199,9 @@ public:
     void ItemDblClick(int32_t x, int32_t y, int32_t record) override;
     int32_t EventsFrozen() override;
     bool DesignModeOrUIDead() override;
+    BSTR DisplayName() override;
+    void HoldOwner() override { AddRef(); }
+    void ReleaseOwner() override { Release(); }
 
     // The key events, raised by the keyboard translation of the hosting layer.
     void RaiseKeyDown(int32_t keyCode, int32_t shift);
@@ -248,6 +251,8 @@ private:
     // not reported again.
     void RaiseKeyEvent(const MSG& message);
     bool CameThroughAccelerators(UINT message, WPARAM wParam, LPARAM lParam);
+    // The container's ambient property; false, with value empty, when it has none.
+    bool GetAmbient(DISPID id, VARIANT& value);
     bool GetAmbientBool(DISPID id, bool fallback);
     bool RunAboutDialog();
     HRESULT SaveProperties(IStream* stream);

@@ -74,22 +74,37 @@ int32_t ViewControl::EventsFrozen() {
     return freezeCount;
 }
 
-bool ViewControl::GetAmbientBool(DISPID id, bool fallback) {
-    if (!clientSite)
-        return fallback;
-    ComRef<IDispatch> ambient;
-    if (FAILED(clientSite->QueryInterface(IID_IDispatch, ambient.ReceiveVoid())))
-        return fallback;
-    VARIANT value;
+bool ViewControl::GetAmbient(DISPID id, VARIANT& value) {
     VariantInit(&value);
+    ComRef<IDispatch> ambient;
+    if (!clientSite || FAILED(clientSite->QueryInterface(IID_IDispatch, ambient.ReceiveVoid())))
+        return false;
     DISPPARAMS none = {nullptr, nullptr, 0, 0};
-    HRESULT hr = ambient->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none,
-                                 &value, nullptr, nullptr);
+    if (SUCCEEDED(ambient->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none,
+                                  &value, nullptr, nullptr)))
+        return true;
+    VariantClear(&value);
+    return false;
+}
+
+bool ViewControl::GetAmbientBool(DISPID id, bool fallback) {
+    VARIANT value;
     bool result = fallback;
-    if (SUCCEEDED(hr) && SUCCEEDED(VariantChangeType(&value, &value, 0, VT_BOOL)))
+    if (GetAmbient(id, value) && SUCCEEDED(VariantChangeType(&value, &value, 0, VT_BOOL)))
         result = V_BOOL(&value) != VARIANT_FALSE;
     VariantClear(&value);
     return result;
+}
+
+BSTR ViewControl::DisplayName() {
+    VARIANT value;
+    if (!GetAmbient(DISPID_AMBIENT_DISPLAYNAME, value) ||
+        FAILED(VariantChangeType(&value, &value, 0, VT_BSTR)) ||
+        SysStringLen(V_BSTR(&value)) == 0) {
+        VariantClear(&value);
+        return nullptr;
+    }
+    return V_BSTR(&value); // the caller's now
 }
 
 bool ViewControl::DesignMode() {

@@ -27,7 +27,10 @@ HRESULT STDMETHODCALLTYPE ViewControl::OnMnemonic(MSG*) {
 }
 
 // Ambient properties are read when they are needed, so a change needs no action here.
-HRESULT STDMETHODCALLTYPE ViewControl::OnAmbientPropertyChange(DISPID) {
+HRESULT STDMETHODCALLTYPE ViewControl::OnAmbientPropertyChange(DISPID id) {
+    // The list's accessible name is the container's name for it.
+    if (id == DISPID_AMBIENT_DISPLAYNAME || id == DISPID_UNKNOWN)
+        NotifyAccessible(EVENT_OBJECT_NAMECHANGE, CHILDID_SELF);
     return S_OK;
 }
 

@@ -8,6 +8,7 @@ bool ViewEngine::SetData(SAFEARRAY* source, int32_t format, int32_t grouping, bo
     if (!store.SetData(source, format, grouping, revert))
         return false;
     ResetView();
+    AnnounceReorder(true);
     SyncSelection();
     return true;
 }
@@ -29,6 +30,9 @@ HRESULT ViewEngine::PutColumnLabel(int32_t column, const wchar_t* text) {
         return E_OUTOFMEMORY; // the old label stays
     if (hwnd)
         InvalidateHeader(false);
+    for (int32_t position = 0; position < store.columnCount; ++position)
+        if (store.columnOrder[position] == column)
+            NotifyAccessible(EVENT_OBJECT_NAMECHANGE, position + 1);
     return S_OK;
 }
 

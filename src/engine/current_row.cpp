@@ -49,6 +49,10 @@ bool ViewEngine::ExpandRow(int32_t row) {
     store.rowCount += added;
     if (view.currentRow > row)
         view.currentRow += added;
+    if (added != 0) {
+        NotifyAccessible(EVENT_OBJECT_STATECHANGE, RowChild(row));
+        AnnounceReorder(false);
+    }
     InvalidateAll(false);
     ScrollTo(view.scrollX, view.topRow);
     SyncSelection();
@@ -66,6 +70,10 @@ bool ViewEngine::CollapseRow(int32_t row) {
         else
             view.currentRow = row; // the current row went into the closed group
     }
+    if (removed != 0) {
+        NotifyAccessible(EVENT_OBJECT_STATECHANGE, RowChild(row));
+        AnnounceReorder(false);
+    }
     InvalidateAll(true);
     ScrollTo(view.scrollX, view.topRow);
     SyncSelection();
@@ -78,6 +86,7 @@ void ViewEngine::SyncSelection() {
         view.selectedRecord = store.cursor.RecordAtCursor();
     else
         view.selectedRecord = -1;
+    AnnounceCurrentRow(); // before the host hears of it and perhaps changes everything
     if (view.selectedRecord != old)
         SelectionChanged();
 }
@@ -92,6 +101,7 @@ void ViewEngine::ResetView() {
 void ViewEngine::FinishOrderChange() {
     view.currentRow = store.cursor.row - 1;
     PlaceCaret(); // the caret follows the current row to where the change put it
+    AnnounceReorder(true);
 }
 
 void ViewEngine::SortRowsByColumn(int32_t position) {

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <windows.h>
+#include <oleauto.h>
+
 #include <cstdint>
 
 // What the engine needs from the component that hosts it: the host's events and whether the
@@ -12,6 +15,14 @@ public:
     virtual void ItemDblClick(int32_t x, int32_t y, int32_t record) = 0;
     virtual int32_t EventsFrozen() = 0;
     virtual bool DesignModeOrUIDead() = 0;
+
+    // The name the container gives the control (its ambient DisplayName), or null. The
+    // caller frees it. An engine without a container has none.
+    virtual BSTR DisplayName() { return nullptr; }
+    // Keep the object that owns the engine alive across a call that may reach the host,
+    // which may let go of it meanwhile. An engine that no reference counts owns itself.
+    virtual void HoldOwner() {}
+    virtual void ReleaseOwner() {}
 
 protected:
     ~EngineSink() = default;

@@ -14,6 +14,7 @@ ViewEngine::ViewEngine() = default;
 ViewEngine::~ViewEngine() {
     // The window must not outlive the object its procedure points at.
     DestroyEngineWindow();
+    DisconnectAccessible();
 }
 
 bool ViewEngine::RegisterEngineClass() {
@@ -152,6 +153,15 @@ LRESULT ViewEngine::Dispatch(UINT message, WPARAM wParam, LPARAM lParam, bool& h
         handled = false;
         OnDestroy();
         return 0;
+    case WM_NCDESTROY:
+        handled = false;
+        DisconnectAccessible();
+        return 0;
+    case WM_GETOBJECT:
+        return OnGetObject(wParam, lParam, handled);
+    case WM_GETDLGCODE:
+        // What list and tree controls want in a dialog: Tab and Enter stay with the dialog.
+        return DLGC_WANTARROWS | DLGC_WANTCHARS;
     case WM_SETCURSOR:
         if (OnSetCursor(lParam))
             return TRUE;
@@ -246,6 +256,8 @@ void ViewEngine::OnSysColorChange() {
     UpdatePageRows();
     UpdateContentWidth(true);
     InvalidateAll(false);
+    if (view.hasFocus)
+        CreateCaret(hwnd, nullptr, 0, rowHeight); // as tall as the rows are now
     ScrollTo(view.scrollX, view.topRow);
 }
 
@@ -373,11 +385,16 @@ void ViewEngine::OnPaint() {
 
 void ViewEngine::OnSetFocus() {
     view.hasFocus = 1;
-    CreateCaret(hwnd, nullptr, 0, 0);
-    // A new caret stands at the window's corner; programs that follow it (magnifiers) must
-    // find the current row at once, not after the next move.
+    // As tall as a row: programs that follow the caret (magnifiers) show the whole row.
+    CreateCaret(hwnd, nullptr, 0, rowHeight);
+    // A new caret stands at the window's corner; programs that follow it must find the
+    // current row at once, not after the next move.
     PlaceCaret();
     InvalidateCurrentRow();
+    announcedRow = view.currentRow;
+    NotifyAccessible(EVENT_OBJECT_FOCUS, view.currentRow >= 0 && store.columnCount > 0
+                                             ? RowChild(view.currentRow)
+                                             : CHILDID_SELF);
 }
 
 void ViewEngine::OnKillFocus() {
@@ -404,7 +421,21 @@ void ViewEngine::PlaceCaret() {
         visible = 0;
     if (visible > view.pageRows)
         visible = view.pageRows;
-    SetCaretPos(0, headerHeight + rowHeight * visible);
+    // Where the row's text starts, kept within the window like the row itself.
+    int32_t x = RowTextLeft(view.currentRow) - view.scrollX;
+    if (x > view.clientWidth)
+        x = view.clientWidth;
+    SetCaretPos(x < 0 ? 0 : x, headerHeight + rowHeight * visible);
+}
+
+int32_t ViewEngine::RowTextLeft(int32_t row) const {
+    // A cursor of its own: the caret moves in the middle of order changes, whose anchor
+    // lives in the shared one.
+    RowCursor probe = store.cursor;
+    const int32_t level = row >= 0 && probe.Seek(row) ? probe.RowGroupLevel() : -1;
+    if (level >= 0)
+        return (level + 2) * indentWidth;
+    return layout.ColumnsLeft(false) + textMargin;
 }
 
 void ViewEngine::ReleaseTracking() {

@@ -12,6 +12,8 @@
 
 #include <cstdint>
 
+class AccessibleView;
+
 // The control's window: holds the data, the view state and the drawing resources, paints,
 // scrolls and keeps the current row. The hosting layer derives from it and implements the sink.
 class ViewEngine : public DrawResources, public EngineSink {
@@ -99,6 +101,29 @@ public:
     bool SetGroupLevelsKeepingRow(int32_t count);
 
     void PlaceCaret();
+    // Content x where the text of a display row starts: the caption of a group row, the first
+    // cell of a record row (also for no row).
+    int32_t RowTextLeft(int32_t row) const;
+
+    // --- assistive technology ---
+    // Child id of a display row: the header items come first.
+    LONG RowChild(int32_t row) const { return store.columnCount + row + 1; }
+    // A WinEvent about the client object or one of its children; nothing without a window.
+    void NotifyAccessible(DWORD event, LONG child);
+    // The rows were rebuilt or reordered; with contentMoved the current row is announced
+    // again even where its number stayed.
+    void AnnounceReorder(bool contentMoved);
+    // Selection, and focus while focused, when the current row is not the one last announced.
+    void AnnounceCurrentRow();
+    // The accessible object answers the disconnected error from now on.
+    void DisconnectAccessible();
+    // False, with the beep of refused input when events are frozen, where the user could not
+    // act now: assistive technology acts under the same rules.
+    bool AcceptsUserAction();
+    // What a click on the header button of a position applies.
+    void ClickHeader(int32_t position);
+    // Width of a text in the list font, as a row draws it.
+    int32_t LineWidth(const char* text) { return textMeasurer.LineWidth(text); }
 
     // --- mouse ---
     bool IsOverPressedItem(int32_t x, int32_t y);
@@ -173,6 +198,9 @@ private:
     void OnSetFocus();
     void OnKillFocus();
     void OnKeyDown(WPARAM key, LPARAM lParam);
+    LRESULT OnGetObject(WPARAM wParam, LPARAM lParam, bool& handled);
+    AccessibleView* accessibleObject = nullptr; // made at the first request, gone with the window
+    int32_t announcedRow = -1;                  // -2: to be announced whatever it is
     void InvalidateAll(bool erase);
     void InvalidateCurrentRow();
     void FinishOrderChange();

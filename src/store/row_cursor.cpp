@@ -101,8 +101,28 @@ bool RowCursor::StepBack() {
     return true;
 }
 
-// Relative to where the cursor stands, so consecutive rows cost one step each; within the
-// records of one open group the cursor moves in one jump.
+bool RowCursor::JumpToLeafEnd(bool last) {
+    const int32_t firstRecordRow = row - index;
+    const int32_t to = last ? node->count - 1 : 0;
+    if (index == to || (!last && index < 0))
+        return false;
+    index = to;
+    row = firstRecordRow + to;
+    return true;
+}
+
+bool RowCursor::ToLastRow() {
+    Reset();
+    while (Descend(true)) {
+    }
+    index = OnRecordRows() ? node->count - 1 : -1;
+    row = store->rowCount - 1;
+    return true;
+}
+
+// From where the cursor stands, or from the first or the last row when one of them is nearer,
+// so consecutive rows cost one step each; the records of an open group are crossed in one
+// jump, so a far row costs a step per header row between.
 bool RowCursor::Seek(int32_t displayRow) {
     if (!node || displayRow >= store->rowCount - 1)
         return false;
@@ -112,9 +132,14 @@ bool RowCursor::Seek(int32_t displayRow) {
         return false;
     }
     const int32_t target = displayRow + 1;
+    const int32_t away = target > row ? target - row : row - target;
+    if (target < away)
+        Reset();
+    else if (store->rowCount - 1 - target < away)
+        ToLastRow();
     while (target != row) {
-        if (OnRecordRows() && JumpWithinLeaf(target))
-            break;
+        if (OnRecordRows() && (JumpWithinLeaf(target) || JumpToLeafEnd(target > row)))
+            continue;
         if (!(target < row ? StepBack() : StepForward()))
             return false;
     }

@@ -17,6 +17,8 @@ public:
     int32_t row = 0;    // walk row
 
     bool Reset();
+    // To the last displayed row (the root row when none is displayed).
+    bool ToLastRow();
     bool Seek(int32_t displayRow);
     bool StepForward();
     bool StepBack();
@@ -43,4 +45,7 @@ private:
     // Moves straight to walk row target when it is one of the records of the open leaf
     // group under the cursor.
     bool JumpWithinLeaf(int32_t target);
+    // Moves to the last record of the open leaf group under the cursor, or back to its first;
+    // false when already there (or, going back, on the group's header).
+    bool JumpToLeafEnd(bool last);
 };

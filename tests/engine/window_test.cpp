@@ -71,8 +71,9 @@ TEST_F(EngineDispatch, EraseReflectedMessagesAndFocusRepaintingOnlyTheCurrentRow
     EXPECT_EQ(caretY(), h + 3 * rh);
     engine.SortRowsByColumn(0); // record 3 (r3c0) moves down to row 23
     EXPECT_EQ(caretY(), h + engine.view.pageRows * rh);
-    engine.SelectRow(5);
-    EXPECT_EQ(std::make_pair(caretY(), caret.x), std::make_pair(LONG(h + 5 * rh), LONG(0)));
+    engine.SelectRow(5); // where the row's text starts: magnifiers show the row
+    EXPECT_EQ(std::make_pair(caretY(), caret.x),
+              std::make_pair(LONG(h + 5 * rh), LONG(engine.splitterWidth + engine.textMargin)));
     engine.SelectRow(25); // scrolls: the row becomes the last whole row
     EXPECT_EQ(engine.view.topRow, 25 - engine.view.pageRows + 1);
     EXPECT_EQ(caretY(), h + (engine.view.pageRows - 1) * rh);
@@ -85,4 +86,8 @@ TEST_F(EngineDispatch, EraseReflectedMessagesAndFocusRepaintingOnlyTheCurrentRow
     EXPECT_EQ(engine.view.hasFocus, 0);
     const int top = h + (engine.view.currentRow - engine.view.topRow) * rh;
     EXPECT_EQ(Pending(engine.hwnd), (std::vector<LONG>{0, top, width, top + rh}));
+
+    SetFocus(engine.hwnd);
+    engine.SetGroupLevelsKeepingRow(1); // the current record's group header: at its caption
+    EXPECT_EQ(caretY() >= 0 ? caret.x : -1, LONG(2 * engine.indentWidth));
 }

@@ -1,13 +1,18 @@
 // Random messages to the engine's window (scroll requests, sizes from 0 to 32767, focus,
 // colour changes, keys, mouse messages at random points, paints) between loads, level changes,
-// column moves, sorts and width changes. Checked after every step: the top row and the
-// horizontal position lie in range, both bars show exactly the view's positions, the current
-// row and the selection agree, and a focused window's caret stands at the current row.
+// column moves, width changes and the calls of assistive technology. Checked after every
+// step: the top row and the horizontal position lie in range, both bars show exactly the
+// view's positions, the current row and the selection agree, a focused window's caret stands
+// at the current row, and accessible calls answer as their child exists or its window went.
 
 #include "engine/engine_test_support.h"
 #include "fuzz/fuzz_support.h"
 
+#include <oleacc.h>
+
 #include <algorithm>
+#include <tuple>
+#include <functional>
 
 namespace {
 
@@ -15,6 +20,7 @@ struct WindowCase {
     explicit WindowCase(uint64_t seed) : random(seed) {}
 
     void Run(int steps) {
+        OleInitialize(nullptr); // the accessible object is handed out marshalled
         host = TestHost(600, 500);
         if (!fuzz.Check(engine.CreateEngineWindow(host, ControlBounds(300, 200)) != nullptr,
                         "window"))
@@ -25,6 +31,47 @@ struct WindowCase {
             CheckView();
         }
         engine.DestroyEngineWindow();
+        ReleaseAccessible();
+        OleUninitialize();
+    }
+    void ReleaseAccessible() {
+        if (held)
+            held->Release();
+        held = nullptr;
+    }
+
+    // One call of assistive technology on a child id that may not exist: one that exists
+    // answers (actions and moves may refuse what cannot take them), another is refused.
+    void AccessibleCall() {
+        if (!held && FAILED(AccessibleObjectFromWindow(
+                         engine.hwnd, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
+                         reinterpret_cast<void**>(&held))))
+            return;
+        LONG count = 0, x, y, w, h;
+        held->get_accChildCount(&count);
+        VARIANT id, out;
+        V_VT(&id) = VT_I4;
+        V_I4(&id) = random.Between(-1, count + 1);
+        BSTR text = nullptr;
+        const LONG flags = random.Between(0, 3), direction = random.Between(0, 10);
+        const std::function<HRESULT()> calls[] = {
+            [&] { return held->get_accName(id, &text); },
+            [&] { return held->get_accDescription(id, &text); },
+            [&] { return held->get_accState(id, &out); },
+            [&] { return held->accLocation(&x, &y, &w, &h, id); },
+            [&] { return held->accNavigate(direction, id, &out); },
+            [&] { return held->accSelect(flags, id); },
+            [&] { return held->accDoDefaultAction(id); },
+        };
+        const uint32_t call = random.Below(7);
+        fuzz.Step("accessible call %u on child %ld of %ld", call, V_I4(&id), count);
+        const HRESULT hr = calls[call]();
+        SysFreeString(text);
+        const bool refusable = call >= 4 && (hr == E_INVALIDARG || hr == DISP_E_MEMBERNOTFOUND);
+        fuzz.Check(V_I4(&id) >= 0 && V_I4(&id) <= count ? SUCCEEDED(hr) || refusable
+                                                        : hr == E_INVALIDARG,
+                   "accessible call %u on child %ld of %ld answered 0x%lx", call, V_I4(&id), count,
+                   static_cast<unsigned long>(hr));
     }
 
     // What the header handlers do after an order or grouping change.
@@ -38,7 +85,8 @@ struct WindowCase {
     int32_t Row() { return random.Between(-2, engine.DisplayedRows() + 1); }
     int32_t Column() { return random.Between(-1, engine.store.columnCount + 1); }
 
-    // The kinds of step; scrolls, keys and mouse messages (the first three) twice as often.
+    // The kinds of step; scrolls, keys and mouse messages (the first three) twice as often, and
+    // the calls of assistive technology (whose actions toggle groups and sort) three times.
     void OneStep() {
         using C = WindowCase;
         static void (*const actions[])(C&) = {
@@ -110,23 +158,21 @@ struct WindowCase {
                 c.FollowCurrentRow();
             },
             [](C& c) {
-                const int32_t row = c.Row();
-                fuzz.Step("toggle row %d", row);
-                c.engine.ToggleRow(row);
-            },
-            [](C& c) {
-                const int32_t position = c.random.Between(0, c.engine.store.columnCount);
-                fuzz.Step("sort by position %d", position);
-                if (position < c.engine.store.columnCount) {
-                    c.engine.SortRowsByColumn(position);
-                    c.FollowCurrentRow();
-                }
-            },
-            [](C& c) {
                 static const int32_t widths[] = {0, 1, 60, 300, 5000, 1000000, INT32_MAX};
                 const int32_t column = c.Column(), width = c.random.Pick(widths);
                 fuzz.Step("width of column %d: %d", column, width);
                 c.engine.PutColumnWidth(column, width);
+            },
+            [](C& c) {
+                if (!c.random.OneIn(8))
+                    return c.AccessibleCall();
+                fuzz.Step("window made anew"); // slow: now and then only
+                c.engine.DestroyEngineWindow();
+                LONG count;
+                fuzz.Check(!c.held || c.held->get_accChildCount(&count) == RPC_E_DISCONNECTED,
+                           "an object of a gone window still answers");
+                c.ReleaseAccessible();
+                c.engine.CreateEngineWindow(c.host, ControlBounds(300, 200));
             },
             [](C& c) {
                 const int32_t row = c.Row();
@@ -136,8 +182,8 @@ struct WindowCase {
                 UpdateWindow(c.engine.hwnd);
             },
         };
-        const uint32_t pick = random.Below(16);
-        actions[pick < 13 ? pick : pick - 13](*this);
+        const uint32_t pick = random.Below(17);
+        actions[pick < 12 ? pick : pick < 15 ? pick - 12 : 10](*this);
     }
 
     void CheckView() {
@@ -150,30 +196,31 @@ struct WindowCase {
                    view.topRow, rows, view.pageRows);
         fuzz.Check(view.scrollX >= 0 && view.scrollX <= lastX, "x %d of %d in %d", view.scrollX,
                    view.contentWidth, view.clientWidth);
-        SCROLLINFO vertical = {sizeof vertical, SIF_ALL, 0, 0, 0, 0, 0};
-        SCROLLINFO horizontal = vertical;
-        GetScrollInfo(engine.hwnd, SB_VERT, &vertical);
-        GetScrollInfo(engine.hwnd, SB_HORZ, &horizontal);
-        // A bar's range cannot end below its start: an empty one reads 0 .. 0.
-        fuzz.Check(vertical.nPos == view.topRow && vertical.nMax == (rows > 0 ? rows - 1 : 0),
-                   "vertical bar at %d of 0..%d, top row %d of %d", vertical.nPos, vertical.nMax,
-                   view.topRow, rows);
-        fuzz.Check(horizontal.nPos == view.scrollX &&
-                       horizontal.nMax == (view.contentWidth > 0 ? view.contentWidth - 1 : 0),
-                   "horizontal bar at %d of 0..%d, x %d of %d", horizontal.nPos, horizontal.nMax,
-                   view.scrollX, view.contentWidth);
+        for (const auto& [bar, at, size] : {std::tuple{SB_VERT, view.topRow, rows},
+                                            std::tuple{SB_HORZ, view.scrollX, view.contentWidth}}) {
+            SCROLLINFO info = {sizeof info, SIF_ALL, 0, 0, 0, 0, 0};
+            GetScrollInfo(engine.hwnd, bar, &info);
+            // A bar's range cannot end below its start: an empty one reads 0 .. 0.
+            fuzz.Check(info.nPos == at && info.nMax == (size > 0 ? size - 1 : 0),
+                       "bar %d at %d of 0..%d, view at %d of %d", bar, info.nPos, info.nMax, at,
+                       size);
+        }
         fuzz.Check(view.currentRow >= -1 && view.currentRow < rows, "current row %d of %d",
                    view.currentRow, rows);
         if (engine.store.columnCount > 0 && engine.store.cursor.Seek(view.currentRow))
             fuzz.Check(engine.store.cursor.RecordAtCursor() == view.selectedRecord,
                        "selected record %d is not that of row %d", view.selectedRecord,
                        view.currentRow);
-        POINT caret{};
-        if (view.hasFocus && GetCaretPos(&caret)) {
-            int32_t visible = view.currentRow - view.topRow;
-            visible = visible < 0 ? 0 : visible > view.pageRows ? view.pageRows : visible;
-            fuzz.Check(caret.x == 0 && caret.y == engine.headerHeight + engine.rowHeight * visible,
-                       "caret at %ld, %ld for row %d under top row %d", caret.x, caret.y,
+        GUITHREADINFO thread = {};
+        thread.cbSize = sizeof thread;
+        if (view.hasFocus && GetGUIThreadInfo(0, &thread) && thread.hwndCaret == engine.hwnd) {
+            const RECT caret = thread.rcCaret; // as tall as a row, where its text starts
+            const int32_t visible = std::clamp(view.currentRow - view.topRow, 0, view.pageRows);
+            const int32_t x = engine.RowTextLeft(view.currentRow) - view.scrollX;
+            fuzz.Check(caret.left == std::clamp(x, 0, view.clientWidth) &&
+                           caret.top == engine.headerHeight + engine.rowHeight * visible &&
+                           caret.bottom - caret.top == engine.rowHeight,
+                       "caret at %ld, %ld for row %d under top row %d", caret.left, caret.top,
                        view.currentRow, view.topRow);
         }
     }
@@ -181,6 +228,7 @@ struct WindowCase {
     FuzzRandom random;
     RecordingEngine engine;
     HWND host = nullptr;
+    IAccessible* held = nullptr;
 };
 
 } // namespace

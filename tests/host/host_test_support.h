@@ -9,12 +9,11 @@
 
 #include <string>
 
-// Loads records of strings "r<record>c<column>" through _View::SetData.
-inline HRESULT LoadTable(IUnknown* control, int records, int columns) {
+// Loads a table through _View::SetData.
+inline HRESULT LoadArray(IUnknown* control, const SafeArrayBuilder& table) {
     _View* view = Query<_View>(control, IID__View);
     if (!view)
         return E_NOINTERFACE;
-    SafeArrayBuilder table = TextTable(records, columns);
     VARIANT data;
     VariantInit(&data);
     V_VT(&data) = VT_ARRAY | VT_VARIANT;
@@ -22,6 +21,11 @@ inline HRESULT LoadTable(IUnknown* control, int records, int columns) {
     const HRESULT hr = view->SetData(data, flShortDate, flMonth, VARIANT_FALSE);
     view->Release();
     return hr;
+}
+
+// Loads records of strings "r<record>c<column>".
+inline HRESULT LoadTable(IUnknown* control, int records, int columns) {
+    return LoadArray(control, TextTable(records, columns));
 }
 
 inline LONG SelectedRecordOf(IUnknown* control) {

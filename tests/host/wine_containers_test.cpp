@@ -2,8 +2,10 @@
 // rich-edit control's embedded objects, ole32's OleCreate road, and oledlg's Insert Object
 // dialog.
 
+#include "accessible_reading.h"
 #include "host_test_support.h"
 
+#include <commctrl.h>
 #include <richedit.h>
 #include <richole.h>
 #include <oledlg.h>
@@ -47,22 +49,37 @@ protected:
     IOleObject* object = nullptr;
 };
 
-} // namespace
-
-TEST_F(WineContainers, AtlHostCreatesByProgIdPaintsResizesAndTakesKeys) {
+// The control by its ProgID in an AtlAxWin window of atl.dll, made visible with more styles.
+IDispatch* AtlHosted(HWND parent, int top, DWORD style, HWND& ax) {
     HMODULE atl = LoadLibraryA("atl.dll");
-    ASSERT_NE(atl, nullptr);
     auto init = reinterpret_cast<BOOL(WINAPI*)()>(
         reinterpret_cast<void*>(GetProcAddress(atl, "AtlAxWinInit")));
     auto getControl = reinterpret_cast<HRESULT(WINAPI*)(HWND, IUnknown**)>(
         reinterpret_cast<void*>(GetProcAddress(atl, "AtlAxGetControl")));
-    ASSERT_TRUE(init && getControl && init());
-    HWND ax = CreateWindowExA(0, "AtlAxWin", "Norv.View", WS_CHILD | WS_VISIBLE, 0, 0, 300, 200,
-                              window, nullptr, nullptr, nullptr);
     IUnknown* unknown = nullptr;
-    ASSERT_EQ(S_OK, getControl(ax, &unknown));
+    if (init)
+        init(); // false once the class is registered
+    ax = CreateWindowExA(0, "AtlAxWin", "Norv.View", WS_CHILD | WS_VISIBLE | style, 0, top, 300,
+                         200, parent, nullptr, nullptr, nullptr);
+    if (!getControl || FAILED(getControl(ax, &unknown)))
+        return nullptr;
     auto* dispatch = Query<IDispatch>(unknown, IID_IDispatch);
     unknown->Release();
+    return dispatch;
+}
+
+// ATL's host window hands its focus on to the control it hosts; Wine's keeps it.
+LRESULT CALLBACK HandFocusOn(HWND window, UINT message, WPARAM w, LPARAM l, UINT_PTR, DWORD_PTR) {
+    if (message == WM_SETFOCUS)
+        SetFocus(GetWindow(window, GW_CHILD));
+    return DefSubclassProc(window, message, w, l);
+}
+
+} // namespace
+
+TEST_F(WineContainers, AtlHostCreatesByProgIdPaintsAndResizes) {
+    HWND ax = nullptr;
+    IDispatch* dispatch = AtlHosted(window, 0, 0, ax);
     ASSERT_NE(dispatch, nullptr);
     HWND control = GetWindow(ax, GW_CHILD);
     ASSERT_NE(control, nullptr) << "activated with its own window despite the windowless offer";
@@ -98,15 +115,44 @@ TEST_F(WineContainers, AtlHostCreatesByProgIdPaintsResizesAndTakesKeys) {
         EXPECT_EQ(outer.bottom - outer.top, height);
     }
 
-    SetFocus(control);
-    // The texts sort as strings: r0c0, r10c0, r11c0, r12c0, ... r9c0.
-    EXPECT_EQ(SelectedRecordOf(dispatch), 0);
-    SendMessageA(control, WM_KEYDOWN, VK_DOWN, 3);
-    EXPECT_EQ(SelectedRecordOf(dispatch), 12);
-    SendMessageA(control, WM_KEYDOWN, VK_END, 1);
-    EXPECT_EQ(SelectedRecordOf(dispatch), 9);
     dispatch->Release();
     DestroyWindow(ax);
+}
+
+// In a dialog beside an edit box: Tab takes the focus in and out through the dialog manager,
+// which leaves the arrows to the control (the texts sort as strings: r0c0, r10c0, ...); the
+// tree reads as in our own container, unnamed.
+TEST_F(WineContainers, DialogTabsInAndOutAndLeavesTheArrowsToTheControl) {
+    HWND dialog = CreateWindowExA(WS_EX_CONTROLPARENT, "#32770", "", WS_POPUP | WS_VISIBLE, 300,
+                                  100, 400, 300, window, nullptr, nullptr, nullptr);
+    HWND edit = CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0, 0, 200, 20,
+                                dialog, nullptr, nullptr, nullptr);
+    HWND ax = nullptr;
+    IDispatch* control = AtlHosted(dialog, 40, WS_TABSTOP, ax);
+    ASSERT_NE(control, nullptr);
+    ASSERT_EQ(S_OK, LoadTable(control, 20, 2));
+    HWND list = GetWindow(ax, GW_CHILD);
+    SetWindowSubclass(ax, HandFocusOn, 1, 0);
+    auto press = [&](WPARAM key) {
+        PostMessageA(GetFocus(), WM_KEYDOWN, key, 1);
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+            if (!IsDialogMessageA(dialog, &message))
+                DispatchMessageA(&message);
+    };
+    SetFocus(edit);
+    press(VK_TAB);
+    EXPECT_EQ(GetFocus(), list);
+    press(VK_DOWN);
+    EXPECT_EQ(SelectedRecordOf(control), 10);
+    press(VK_TAB);
+    EXPECT_EQ(GetFocus(), edit);
+    const std::vector<std::wstring> tree = ReadWindow(list);
+    EXPECT_EQ(tree.size(), 23u);
+    EXPECT_EQ(tree[0], L"list|||||");
+    EXPECT_EQ(tree[4], L"list item|r10c0||COLUMN 1: r10c1|Double Click| selected");
+    control->Release();
+    DestroyWindow(dialog);
 }
 
 TEST_F(WineContainers, RichEditDrawsThePlaceholder) {

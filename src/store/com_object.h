@@ -1,6 +1,6 @@
 #pragma once
 
-#include "control/module_lock.h"
+#include "module_lock.h"
 
 #include <windows.h>
 #include <unknwn.h>

@@ -1,4 +1,4 @@
-#include "control/module_lock.h"
+#include "module_lock.h"
 
 namespace {
 LONG volatile lockCount = 0;

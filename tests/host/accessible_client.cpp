@@ -1,0 +1,20 @@
+// A screen reader in a process of its own: reads the tree of the control whose window handle
+// it is given into a file, one line a child.
+
+#include "accessible_reading.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+int main(int argc, char** argv) {
+    CoInitialize(nullptr);
+    FILE* out = argc < 3 ? nullptr : fopen(argv[2], "wb");
+    if (!out)
+        return 1;
+    for (const std::wstring& line :
+         ReadWindow(reinterpret_cast<HWND>(static_cast<INT_PTR>(atoll(argv[1])))))
+        fprintf(out, "%ls\n", line.c_str());
+    fclose(out);
+    CoUninitialize();
+    return 0;
+}

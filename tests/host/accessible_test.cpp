@@ -1,0 +1,250 @@
+// The control as assistive technology reads and works it, in our own container: the WinEvents
+// of each change, the tree against the rows on screen, also from a screen reader in a second
+// process, and an object held past its control.
+
+#include "accessible_reading.h"
+#include "control/view_control.h"
+#include "host_test_support.h"
+#include "store/module_lock.h"
+
+#include <process.h>
+
+#include <functional>
+
+namespace {
+
+// The WinEvents of one window's client object, as "kind child: states", resolved on arrival.
+HWND watched = nullptr;
+std::vector<std::string> heard;
+
+void CALLBACK Hear(HWINEVENTHOOK, DWORD event, HWND window, LONG object, LONG child, DWORD, DWORD) {
+    if (window != watched || object != OBJID_CLIENT)
+        return;
+    std::string line = event == EVENT_OBJECT_FOCUS         ? "focus"
+                       : event == EVENT_OBJECT_SELECTION   ? "selection"
+                       : event == EVENT_OBJECT_STATECHANGE ? "state"
+                       : event == EVENT_OBJECT_REORDER     ? "reorder"
+                       : event == EVENT_OBJECT_NAMECHANGE  ? "name"
+                                                           : std::to_string(event);
+    line += " " + std::to_string(child) + ":";
+    IAccessible* source = nullptr;
+    VARIANT id;
+    if (SUCCEEDED(AccessibleObjectFromEvent(window, OBJID_CLIENT, child, &source, &id))) {
+        const std::wstring read = ReadChild(source, V_I4(&id));
+        line += std::string(read.begin() + read.rfind(L'|') + 1, read.end()); // the states
+        source->Release();
+    }
+    heard.push_back(line);
+}
+
+void Pump() {
+    MSG message;
+    for (int i = 0; i < 3; ++i, Sleep(20))
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageA(&message);
+}
+
+class Accessible : public HostTest {
+protected:
+    void SetUp() override {
+        HostTest::SetUp();
+        control = ViewControl::Create();
+        view = control;
+        ASSERT_EQ(S_OK, LoadArray(view, TableOf({{L"A", L"x", L"a1", L"10"},
+                                                 {L"A", L"x", L"a2", L"20"},
+                                                 {L"A", L"y", L"a3", L"30"},
+                                                 {L"B", L"x", L"b1", L"40"}})));
+        const wchar_t* labels[] = {L"Region", L"Country", L"Item", L"Amount"};
+        for (LONG c = 0; c < 4; ++c)
+            view->put_ColumnLabel(c, const_cast<BSTR>(labels[c])), view->put_ColumnWidth(c, 60);
+        ASSERT_EQ(S_OK, host->Embed(view, RECT{0, 0, 360, 240}));
+        ASSERT_EQ(S_OK, host->DoVerb(OLEIVERB_UIACTIVATE));
+        list = watched = host->ControlWindow();
+        ASSERT_EQ(S_OK, AccessibleObjectFromWindow(list, static_cast<DWORD>(OBJID_CLIENT),
+                                                   __uuidof(IAccessible),
+                                                   reinterpret_cast<void**>(&object)));
+    }
+    void TearDown() override {
+        if (object)
+            object->Release();
+        if (view)
+            view->Release();
+        HostTest::TearDown();
+    }
+    void Key(WPARAM key) { SendMessageA(list, WM_KEYDOWN, key, 1); }
+    // Pressed at one point, released at another of the same height.
+    void Drag(int x, int y, int toX) {
+        SendMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+        SendMessageA(list, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(toX, y));
+        SendMessageA(list, WM_LBUTTONUP, 0, MAKELPARAM(toX, y));
+    }
+    // The splitter dragged over two level buttons: grouped by region and country.
+    void GroupTwoLevels() {
+        Drag(1, control->headerHeight / 2,
+             1 + 2 * control->levelButtonWidth + 2 * control->groupingMargin);
+    }
+    // The tree as the reader program reads it; its calls arrive as messages of this apartment.
+    std::vector<std::wstring> ReadInAnotherProcess() {
+        char path[MAX_PATH], file[MAX_PATH];
+        GetModuleFileNameA(nullptr, path, MAX_PATH);
+        strcpy(strrchr(path, '\\') + 1, "accessible_client.exe");
+        GetTempFileNameA(".", "acc", 0, file);
+        HANDLE process = reinterpret_cast<HANDLE>(_spawnl(
+            _P_NOWAIT, path, "client", std::to_string(INT_PTR(list)).c_str(), file, nullptr));
+        while (MsgWaitForMultipleObjects(1, &process, FALSE, 30000, QS_ALLINPUT) ==
+               WAIT_OBJECT_0 + 1)
+            Pump();
+        CloseHandle(process);
+        std::vector<std::wstring> lines;
+        std::ifstream in(file);
+        for (std::string line; std::getline(in, line);)
+            lines.push_back(std::wstring(line.begin(), line.end())); // all ASCII here
+        in.close();
+        DeleteFileA(file);
+        return lines;
+    }
+    RECT Place(LONG child) {
+        LONG x = 0, y = 0, w = 0, h = 0;
+        EXPECT_EQ(S_OK, object->accLocation(&x, &y, &w, &h, I4(child)));
+        return RECT{x, y, x + w, y + h};
+    }
+
+    ViewControl* control = nullptr;
+    _View* view = nullptr;
+    HWND list = nullptr;
+    IAccessible* object = nullptr;
+};
+
+} // namespace
+
+// Grouped by the splitter, opened by keys and a click, sorted, renamed and focused again:
+// each step tells readers what changed, the reorder before the focus that follows it. Then,
+// scrolled by a row, every child reads as its row shows (also to a reader in another process),
+// lies where it is painted, is found there again and leads on to the next; and the actions go
+// the user's ways.
+TEST_F(Accessible, TreeReadsAsTheRowsOnScreenAndEventsTellEachChange) {
+    HWINEVENTHOOK hook = SetWinEventHook(EVENT_MIN, EVENT_MAX, nullptr, Hear, GetCurrentProcessId(),
+                                         0, WINEVENT_OUTOFCONTEXT);
+    Pump();
+    const int h = control->headerHeight, rh = control->rowHeight, glyph = control->indentWidth / 2;
+    const struct {
+        std::function<void()> act;
+        std::vector<std::string> events;
+    } steps[] = {
+        {[&] { GroupTwoLevels(); },
+         {"reorder 0: focused", "selection 5: collapsed selected focused",
+          "focus 5: collapsed selected focused"}},
+        {[&] { Key(VK_RIGHT); }, {"state 5: expanded selected focused", "reorder 0: focused"}},
+        {[&] { Key(VK_DOWN); },
+         {"selection 6: collapsed selected focused", "focus 6: collapsed selected focused"}},
+        {[&] { Key(VK_RIGHT); }, {"state 6: expanded selected focused", "reorder 0: focused"}},
+        {[&] { Drag(glyph, h + 5 * rh + rh / 2, glyph); }, // B's glyph
+         {"state 10: expanded", "reorder 0: focused"}},
+        {[&] {
+             RECT item = Place(3);
+             MapWindowPoints(nullptr, list, reinterpret_cast<POINT*>(&item), 2);
+             Drag(item.left + 9, item.top + 2, item.left + 9); // a click on Item sorts
+         },
+         {"reorder 0: focused", "selection 6: expanded selected focused",
+          "focus 6: expanded selected focused"}},
+        {[&] { view->put_ColumnLabel(3, const_cast<BSTR>(L"Sum")); }, {"name 4:"}},
+        {[&] { host->SetDisplayName(L"Sales"); }, {"name 0: focused"}},
+        // The platform's own focus event for the window first, then the row's.
+        {[&] { SetFocus(window), SetFocus(list); },
+         {"focus 0: focused", "focus 6: expanded selected focused"}},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.events.front());
+        heard.clear();
+        step.act();
+        Pump();
+        EXPECT_EQ(heard, step.events);
+    }
+    UnhookWinEvent(hook);
+
+    ASSERT_EQ(S_OK, host->Move(RECT{0, 0, 360, 2 * GetSystemMetrics(SM_CYEDGE) + h + 6 * rh}));
+    SendMessageA(list, WM_VSCROLL, SB_LINEDOWN, 0); // six rows of seven shown
+    const std::vector<std::wstring> expected = {
+        L"outline|Sales|||| focused",
+        L"column header|Region|||Click|",
+        L"column header|Country|||Click|",
+        L"column header|Item||sorted ascending|Click|",
+        L"column header|Sum|||Click|",
+        L"outline item|A|0|Region, 3 records|Collapse| expanded offscreen",
+        L"outline item|x|1|Country, 2 records|Collapse| expanded selected focused",
+        L"outline item|a1|2|Sum: 10|Double Click|",
+        L"outline item|a2|2|Sum: 20|Double Click|",
+        L"outline item|y|1|Country, 1 record|Expand| collapsed",
+        L"outline item|B|0|Region, 1 record|Collapse| expanded",
+        L"outline item|x|1|Country, 1 record|Expand| collapsed",
+    };
+    EXPECT_EQ(ReadTree(object), expected);
+    // A reader in another process gets the same through the marshalled interfaces.
+    EXPECT_EQ(ReadInAnotherProcess(), expected);
+    // Late-bound readers get the same through the platform's type information.
+    VARIANT argument = I4(9), name;
+    DISPPARAMS params = {&argument, nullptr, 1, 0};
+    ASSERT_EQ(S_OK, object->Invoke(DISPID_ACC_NAME, IID_NULL, 0, DISPATCH_PROPERTYGET, &params,
+                                   &name, nullptr, nullptr));
+    EXPECT_EQ(Take(V_BSTR(&name)), L"y");
+
+    LONG count = 0;
+    ASSERT_EQ(S_OK, object->get_accChildCount(&count));
+    ASSERT_EQ(count, 4 + control->DisplayedRows());
+    RECT client;
+    GetClientRect(list, &client);
+    MapWindowPoints(list, nullptr, reinterpret_cast<POINT*>(&client), 2);
+    for (LONG child = 1; child <= count; ++child) {
+        SCOPED_TRACE(child);
+        const RECT place = Place(child);
+        const LONG row = child - 5, top = control->view.topRow;
+        EXPECT_EQ(place.top, client.top + (row < 0 ? 0 : h + (row - top) * rh));
+        EXPECT_EQ(place.bottom - place.top, row < 0 ? h : rh);
+        VARIANT hit, next;
+        ASSERT_EQ(S_OK, object->accHitTest((place.left + place.right) / 2,
+                                           (place.top + place.bottom) / 2, &hit));
+        EXPECT_EQ(V_I4(&hit), row >= 0 && row < top ? CHILDID_SELF : child) << "under the header";
+        EXPECT_EQ(object->accNavigate(NAVDIR_NEXT, I4(child), &next),
+                  child < count ? S_OK : S_FALSE);
+        EXPECT_EQ(V_VT(&next) == VT_I4 ? V_I4(&next) : 0, child < count ? child + 1 : 0);
+    }
+    VARIANT to;
+    EXPECT_EQ(S_OK, object->accNavigate(NAVDIR_DOWN, I4(2), &to));
+    EXPECT_EQ(V_I4(&to), 6) << "from the header to the first row shown";
+    EXPECT_EQ(S_OK, object->get_accFocus(&to));
+    EXPECT_EQ(V_I4(&to), 6);
+
+    EXPECT_EQ(S_OK, object->accDoDefaultAction(I4(8)));
+    ASSERT_FALSE(events.empty());
+    EXPECT_EQ(events.back().id, 3) << "OnItemDblClick";
+    EXPECT_EQ(events.back().arguments.back(), 1) << "of a2";
+    EXPECT_EQ(S_OK, object->accSelect(SELFLAG_TAKEFOCUS | SELFLAG_TAKESELECTION, I4(9)));
+    EXPECT_EQ(S_OK, object->accDoDefaultAction(I4(9)));
+    EXPECT_EQ(ReadChild(object, 9),
+              L"outline item|y|1|Country, 1 record|Collapse| expanded selected focused");
+    EXPECT_EQ(S_OK, object->accDoDefaultAction(I4(3)));
+    EXPECT_EQ(ReadChild(object, 3), L"column header|Item||sorted descending|Click|");
+}
+
+// Held past the control that the host let go of from inside an action's event: every call
+// answers the disconnected error, and the module is let go with the object.
+TEST_F(Accessible, HeldObjectAnswersDisconnectedOnceTheControlIsGone) {
+    const LONG locks = ModuleLockCount();
+    host->onEvent = [this](const HostEvent&) { host->Close(); }; // at the double click's OnSelect
+    view->Release();
+    view = nullptr;
+    EXPECT_EQ(RPC_E_DISCONNECTED, object->accDoDefaultAction(I4(7)));
+    LONG count;
+    BSTR name;
+    VARIANT v;
+    IEnumVARIANT* children = nullptr;
+    ASSERT_EQ(S_OK, object->QueryInterface(IID_IEnumVARIANT, reinterpret_cast<void**>(&children)));
+    EXPECT_EQ(RPC_E_DISCONNECTED, object->get_accChildCount(&count));
+    EXPECT_EQ(RPC_E_DISCONNECTED, object->get_accName(I4(5), &name));
+    EXPECT_EQ(RPC_E_DISCONNECTED, object->accNavigate(NAVDIR_FIRSTCHILD, I4(0), &v));
+    EXPECT_EQ(RPC_E_DISCONNECTED, children->Next(1, &v, nullptr));
+    children->Release();
+    object->Release();
+    object = nullptr;
+    EXPECT_EQ(ModuleLockCount(), locks - 2) << "the control and its object are gone";
+}
