@@ -1,6 +1,6 @@
 #include "control/enumerators.h"
 
-#include "store/com_object.h"
+#include "engine/com_object.h"
 
 #include <new>
 

@@ -1,8 +1,8 @@
 #include "engine/accessible_view.h"
 
 #include "engine/view_engine.h"
-#include "store/com_object.h"
-#include "store/module_lock.h"
+#include "engine/com_object.h"
+#include "engine/module_lock.h"
 
 #include <new>
 

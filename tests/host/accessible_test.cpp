@@ -5,7 +5,7 @@
 #include "accessible_reading.h"
 #include "control/view_control.h"
 #include "host_test_support.h"
-#include "store/module_lock.h"
+#include "engine/module_lock.h"
 
 #include <process.h>
 
