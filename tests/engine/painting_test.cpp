@@ -100,6 +100,11 @@ TEST_F(Painting, SelectedRecordRowWithAndWithoutFocus) {
     EXPECT_EQ(Ink(p, RowSpan(1, 0, x0), window) + Ink(p, RowSpan(1, right, 400), window), 0);
     EXPECT_GT(Ink(p, topEdge, selection), (right - x0) / 3) << "dotted focus rectangle";
     EXPECT_EQ(p.Count(RowSpan(2, x0, right), selection), 0);
+    // A load that no memory holds changes nothing shown and reports nothing.
+    const size_t reports = engine.reported.size();
+    EXPECT_FALSE(Load(UnholdableArray()));
+    EXPECT_TRUE(Pixels::OfWindow(engine.hwnd).data == p.data);
+    EXPECT_EQ(engine.reported.size(), reports);
 
     SetFocus(host);
     p = Pixels::OfWindow(engine.hwnd);

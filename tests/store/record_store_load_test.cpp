@@ -4,6 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <optional>
+
+#include <functional>
+
 #include <string>
 #include <tuple>
 #include <utility>
@@ -147,9 +152,8 @@ TEST(LoadRefused, ArraysOfOtherShapesOrElementsLeaveThePreviousLoadAsItWas) {
 }
 
 // By-reference elements, nested arrays and strings with a NUL are the store's own copies; a
-// reference to nothing loads as an empty value; a cell count beyond 32 bits gives an empty
-// store.
-TEST(LoadValues, DeepCopiesReferencesToNothingAndCountOverflow) {
+// reference to nothing loads as an empty value.
+TEST(LoadValues, DeepCopiesAndReferencesToNothing) {
     VARIANT innerNothing;
     innerNothing.vt = VT_BYREF | VT_BSTR;
     innerNothing.pbstrVal = nullptr;
@@ -178,13 +182,100 @@ TEST(LoadValues, DeepCopiesReferencesToNothingAndCountOverflow) {
     EXPECT_EQ(store.Cell(1, 0).text, nullptr);
     EXPECT_EQ(SysStringLen(store.Cell(2, 0).value.bstrVal), 5u);
     EXPECT_EQ(Text(store, 2, 0), "ab");
-    // 65536 x 65536 elements: the descriptor alone, no data behind it.
-    SafeArrayBuilder huge = HandMadeArray(sizeof(VARIANT), 65536, 65536, false);
-    huge.get()->fFeatures = FADF_VARIANT;
-    EXPECT_TRUE(store.SetData(huge.get(), 0, 0, false));
-    EXPECT_EQ(store.columnCount + store.recordCount, 0);
-    EXPECT_EQ(store.cells, nullptr);
-    EXPECT_EQ(store.rowCount, 1);
+}
+
+// Takes the free address space of a 32-bit process but for one region of the given size, until
+// destroyed, so that a load runs out of memory after a few megabytes. (A 64-bit address space
+// is too large to take: Wine keeps a byte a page of what is reserved.)
+class AddressSpaceShortage {
+public:
+    explicit AddressSpaceShortage(size_t left) {
+        void* spare = VirtualAlloc(nullptr, left, MEM_RESERVE, PAGE_NOACCESS);
+        for (size_t size = size_t(1) << 30; size >= 65536;) {
+            if (void* taken = VirtualAlloc(nullptr, size, MEM_RESERVE, PAGE_NOACCESS))
+                reserved.push_back(taken);
+            else
+                size /= 2;
+        }
+        VirtualFree(spare, 0, MEM_RELEASE);
+    }
+    ~AddressSpaceShortage() {
+        for (void* taken : reserved)
+            VirtualFree(taken, 0, MEM_RELEASE);
+    }
+
+private:
+    std::vector<void*> reserved;
+};
+
+// A load that memory cannot hold answers E_OUTOFMEMORY and changes nothing: the shown cells,
+// texts and view stay, the partial copies and references go, and the memory comes back for
+// the next load. Out of memory are: everywhere, a count of cells beyond 32 bits; in the two
+// gigabytes of a 32-bit process, a block of 100,000,000 cells and, with 64 MB of address space
+// left, the copies of values (4 MB arrays without text) or their texts (4 MB from an object).
+TEST(LoadOutOfMemory, ChangesNothingAndGivesTheMemoryBack) {
+    HostObject object([] {}, std::wstring(4 << 20, L'x'));
+    SAFEARRAYBOUND bound{1 << 20, 0};
+    SafeArrayBuilder array(SafeArrayCreate(VT_I4, 1, &bound));
+    SAFEARRAY* arrayRef = array.get();
+    auto arrays = [&](size_t count) {
+        return MakeColumn(std::vector<V>(count, V::Of(VT_BYREF | VT_ARRAY | VT_I4, &arrayRef)));
+    };
+    SafeArrayBuilder count = UnholdableArray();
+    const bool bits32 = sizeof(void*) == 4;
+    SafeArrayBuilder block(VT_UI1, 0, 10000, 0, bits32 ? 10000 : 1);
+    SafeArrayBuilder values = arrays(100), again = arrays(12);
+    SafeArrayBuilder texts = MakeColumn(std::vector<V>(100, V::Of(VT_DISPATCH, &object)));
+    object.AddRef(); // the variant above released one it never took
+    const struct {
+        const char* what;
+        SAFEARRAY* data;
+        bool run, shortage;
+    } cases[] = {{"cell count", count.get(), true, false},
+                 {"cell block", block.get(), bits32, false},
+                 {"values", values.get(), bits32, true},
+                 {"texts", texts.get(), bits32, true}};
+    RecordStore store;
+    SafeArrayBuilder shown = NumberedArray(VT_VARIANT, 0, 2, 0, 3);
+    auto show = [&] { // loaded, then grouped and reordered by hand
+        ASSERT_TRUE(store.SetData(shown.get(), 0, 0, false));
+        store.groupLevelCount = 1;
+        std::swap(store.columnOrder[0], store.columnOrder[1]);
+    };
+    // Read without allocating: it runs while memory is short.
+    auto intact = [&](const CellEntry* cells) {
+        bool same = store.cells == cells && store.columnCount == 2 && store.recordCount == 3 &&
+                    store.groupLevelCount == 1 && store.columnOrder[0] == 1;
+        for (int32_t r = 0; r < 3; ++r)
+            for (int32_t col = 0; col < 2; ++col)
+                same = same && std::atoi(DisplayText(store.Cell(r, col))) == 10 * col + r;
+        return same;
+    };
+    const ULONG references = object.references;
+    for (const auto& c : cases) {
+        if (!c.run)
+            continue;
+        show();
+        const CellEntry* cells = store.cells;
+        bool loaded = true, unchanged = false, loadedAfter = true;
+        HRESULT failure = S_OK;
+        {
+            std::optional<AddressSpaceShortage> shortage;
+            if (c.shortage)
+                shortage.emplace(64 << 20);
+            loaded = store.SetData(c.data, 0, 0, false);
+            failure = store.LoadFailure();
+            unchanged = intact(cells);
+            // Unless the failed load gave its memory back, 48 MB of copies do not fit in 64.
+            if (c.shortage)
+                loadedAfter = store.SetData(again.get(), 0, 0, false);
+        }
+        EXPECT_FALSE(loaded) << c.what;
+        EXPECT_EQ(failure, E_OUTOFMEMORY) << c.what;
+        EXPECT_TRUE(unchanged) << c.what;
+        EXPECT_TRUE(loadedAfter) << c.what;
+        EXPECT_EQ(object.references, references) << c.what;
+    }
 }
 
 // Every index answers the defaults without holding an entry; only what was set takes memory,
@@ -224,16 +315,18 @@ TEST(ColumnInfo, DefaultsCostNothingAndSettingsSurviveLoads) {
 
 } // namespace
 
-TEST(LoadValues, HostCodeRunDuringTheLoadCannotPullTheCellsAway) {
+TEST(LoadValues, HostCodeRunDuringTheLoadSeesTheShownDataAndCannotLoad) {
     RecordStore store;
     SafeArrayBuilder other = NumberedArray(VT_I4, 0, 1, 0, 1);
+    ASSERT_TRUE(store.SetData(other.get(), 0, 0, false));
     bool called = false;
     HostObject object([&] {
         called = true;
-        // A second load from inside the first is refused, and the cells being filled stay.
+        // A second load from inside the first is refused; the data shown stay whole.
         EXPECT_FALSE(store.SetData(other.get(), 0, 0, false));
-        EXPECT_EQ(store.recordCount, 3);
-        EXPECT_EQ(Text(store, 0, 0), "first");
+        EXPECT_EQ(store.LoadFailure(), E_FAIL);
+        EXPECT_EQ(store.recordCount, 1);
+        EXPECT_EQ(Text(store, 0, 0), "0");
     });
     {
         object.AddRef();
