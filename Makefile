@@ -57,7 +57,7 @@ bench: build
 		name=$$(basename $$b .exe); echo "===== $$name"; \
 		for arch in $(ARCHS); do \
 			(cd $(BUILD)/$$arch && ../../scripts/wine-run.sh bench/$$name.exe) 2>&1 | \
-				sed "s/^/$$arch  /" >$(BUILD)/$$arch/$$name.txt; \
+				sed "/^X connection to/d; s/^/$$arch  /" >$(BUILD)/$$arch/$$name.txt; \
 		done; \
 		paste -d '\n' $(patsubst %,$(BUILD)/%/$$name.txt,$(ARCHS)) | sed '/^$$/d'; \
 	done
