@@ -9,12 +9,16 @@
 #   icon-11pt    the icon-title font set to 11 points through SystemParametersInfo
 # usage: scripts/prefix-variants.sh build/x64 [variant...]   (all variants by default)
 set -uo pipefail
+# One display for all: a prefix still being made when its display goes stays half made.
+if [ -z "${DISPLAY:-}" ]; then
+  exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
+fi
 tree=$(cd "${1:?build tree}" && pwd)
 shift
 variants=("$@")
 if [ ${#variants[@]} -eq 0 ]; then
   variants=(fresh-fonts icon-11pt)
-  grep -q 'i686' "$tree/CMakeCache.txt" || variants=(x64-only "${variants[@]}")
+  grep -q 'toolchain-x86' "$tree/CMakeCache.txt" || variants=(x64-only "${variants[@]}")
 fi
 work="$tree/prefix-variants"
 mkdir -p "$work"
@@ -43,27 +47,41 @@ EOF
   echo "$work/fonts.conf"
 }
 
-# A program that sets the icon-title font's size in points, built for the tree's machine.
-icon_font_setter() {
+# A program that prints the icon-title font as the prefix realises it (face, tmHeight) and,
+# given a size in points, sets it first; built for the tree's machine.
+icon_font_tool() {
   local compiler=x86_64-w64-mingw32-gcc
-  grep -q 'i686' "$tree/CMakeCache.txt" && compiler=i686-w64-mingw32-gcc
+  grep -q 'toolchain-x86' "$tree/CMakeCache.txt" && compiler=i686-w64-mingw32-gcc
   $compiler -x c -o "$work/icon_font.exe" - -luser32 -lgdi32 <<'EOF'
 #include <windows.h>
+#include <stdio.h>
 #include <stdlib.h>
 int main(int argc, char** argv) {
     LOGFONTW font;
-    if (argc < 2 || !SystemParametersInfoW(SPI_GETICONTITLELOGFONT, sizeof font, &font, 0))
+    if (!SystemParametersInfoW(SPI_GETICONTITLELOGFONT, sizeof font, &font, 0))
         return 1;
     HDC dc = GetDC(NULL);
-    font.lfHeight = -MulDiv(atoi(argv[1]), GetDeviceCaps(dc, LOGPIXELSY), 72);
+    if (argc > 1) {
+        font.lfHeight = -MulDiv(atoi(argv[1]), GetDeviceCaps(dc, LOGPIXELSY), 72);
+        if (!SystemParametersInfoW(SPI_SETICONTITLELOGFONT, sizeof font, &font,
+                                   SPIF_UPDATEINIFILE | SPIF_SENDCHANGE))
+            return 2;
+    }
+    HGDIOBJ old = SelectObject(dc, CreateFontIndirectW(&font));
+    TEXTMETRICW text;
+    char face[LF_FACESIZE];
+    GetTextMetricsW(dc, &text);
+    GetTextFaceA(dc, sizeof face, face);
+    DeleteObject(SelectObject(dc, old));
     ReleaseDC(NULL, dc);
-    return SystemParametersInfoW(SPI_SETICONTITLELOGFONT, sizeof font, &font,
-                                 SPIF_UPDATEINIFILE | SPIF_SENDCHANGE) ? 0 : 2;
+    printf("icon-title font: %s, tmHeight %ld\n", face, text.tmHeight);
+    return 0;
 }
 EOF
   echo "$work/icon_font.exe"
 }
 
+tool=$(icon_font_tool)
 status=0
 for variant in "${variants[@]}"; do
   prefix="$work/$variant"
@@ -81,16 +99,17 @@ for variant in "${variants[@]}"; do
     ;;
   fresh-fonts) env+=(FONTCONFIG_FILE="$(fresh_fonts)") ;;
   icon-11pt)
-    setter=$(icon_font_setter)
     for locale in "" de_DE.UTF-8; do
-      NORV_WINEPREFIX="$prefix" NORV_LOCALE=$locale quiet "$run" "$setter" 11
+      NORV_WINEPREFIX="$prefix" NORV_LOCALE=$locale quiet "$run" "$tool" 11
     done
     ;;
   *) echo "unknown variant $variant"; status=1; continue ;;
   esac
   echo "===== $variant"
-  (cd "$tree" && env "${env[@]}" xvfb-run -a -s "-screen 0 1280x1024x24" ctest -j 2 \
-    --output-on-failure >"$work/$variant.log" 2>&1) || status=1
+  env "${env[@]}" "$run" "$tool" 2>/dev/null | tr -d '\r'
+  for p in "$prefix" "$prefix-de_DE"; do WINEPREFIX="$p" quiet wineserver -w; done
+  (cd "$tree" && env "${env[@]}" ctest -j 2 --output-on-failure >"$work/$variant.log" 2>&1) ||
+    status=1
   grep -h -A20 'tests passed' "$work/$variant.log"
   if [ "$variant" = x64-only ] && [ -e "$prefix/drive_c/windows/syswow64/kernel32.dll" ]; then
     echo "x64-only: the prefix has a 32-bit side"
