@@ -12,39 +12,32 @@ namespace {
 
 const COLORREF ground = RGB(1, 2, 3); // never drawn by the painters
 
-int EvenDown(int value) {
-    return value - (value & 1);
-}
-
-// A box glyph cell as a picture from the glyph geometry: '.' window colour, 'g' the line
-// colour, 'k' text colour. parts holds those of 'u' (line above), 'b' (line below) and 'p' (the
-// plus's upright) present; none: the plain vertical line cell.
+// A glyph cell as a picture drawn from the glyph geometry: '.' window colour, 'g' the line
+// colour, 'k' text colour. parts: 'u' line above, 'b' line below, 'p' the plus's upright, each
+// present or not in a box cell; null for the cell of the plain vertical line.
 std::string CellPicture(const DrawResources& r, const char* parts) {
-    const int w = r.indentWidth, h = r.rowHeight, cx = EvenDown(r.smallIconX / 2),
-              cy = EvenDown(r.smallIconY / 2), half = EvenDown(4 * h / 16),
-              stroke = EvenDown(2 * h / 16), bx = r.borderX, by = r.borderY;
+    auto even = [](int v) { return v - (v & 1); };
+    const int w = r.indentWidth, h = r.rowHeight, cx = even(r.smallIconX / 2),
+              cy = even(r.smallIconY / 2), half = even(4 * h / 16), m = even(2 * h / 16),
+              bx = r.borderX, by = r.borderY;
     const char line = r.highContrast ? 'k' : 'g';
+    auto has = [&](char part) { return parts && std::strchr(parts, part); };
     std::string picture;
     for (int y = 0; y < h; ++y, picture += '\n')
         for (int x = 0; x < w; ++x) {
             auto in = [&](int left, int top, int right, int bottom) {
                 return x >= left && x < right && y >= top && y < bottom;
             };
-            const char dotted = (x + y) % 2 == 0 ? line : '.';
-            const bool has = parts != nullptr;
-            auto part = [&](char p) { return has && std::strchr(parts, p); };
-            char c = !has && in(cx, 0, cx + bx, h) ? dotted : '.';
-            if (has && in(cx - half, cy - half, cx + half + 1, cy + half + 1) &&
-                !in(cx - half + 1, cy - half + 1, cx + half, cy + half))
-                c = line;
-            if (has && in(cx + half, cy, w, cy + by))
-                c = dotted;
-            if (part('u') && in(cx, 0, cx + bx, h - half - cy))
-                c = dotted;
-            if (part('b') && in(cx, cy + half, cx + bx, h))
-                c = dotted;
-            if (has && (in(cx - stroke, cy, cx + stroke + 1, cy + by) ||
-                        (part('p') && in(cx, cy - stroke, cx + bx, cy + stroke + 1))))
+            const char dot = (x + y) % 2 ? '.' : line;
+            const bool frame = in(cx - half, cy - half, cx + half + 1, cy + half + 1) &&
+                               !in(cx - half + 1, cy - half + 1, cx + half, cy + half);
+            char c = !parts ? (in(cx, 0, cx + bx, h) ? dot : '.') : frame ? line : '.';
+            if (parts &&
+                (in(cx + half, cy, w, cy + by) || (has('u') && in(cx, 0, cx + bx, h - half - cy)) ||
+                 (has('b') && in(cx, cy + half, cx + bx, h))))
+                c = dot;
+            if (parts && (in(cx - m, cy, cx + m + 1, cy + by) ||
+                          (has('p') && in(cx, cy - m, cx + bx, cy + m + 1))))
                 c = 'k';
             picture += c;
         }
