@@ -1,11 +1,17 @@
-# make test: set up, build x64 and x86, run every test of the x64 build under Wine.
-# make fuzz: the long passes of the fuzzers and the soak.
-# make demo: the control in a host window; without a display (or with SNAPSHOT=1) a scripted
-#            session under Xvfb that writes build/demo.png. CSV=file shows that file instead.
+# make test:  set up, build x64 and x86, run every test of both builds under Wine, x64 under
+#             64-bit Wine and x86 under 32-bit Wine, the two suites at once.
+# make bench: the benchmarks of both builds, the x86 figures beside the x64 ones.
+# make fuzz:  the long passes of the fuzzers and the soak (ARCH=x86 for the 32-bit build).
+# make demo:  the control in a host window; without a display (or with SNAPSHOT=1) a scripted
+#             session under Xvfb that writes build/demo.png. CSV=file shows that file instead,
+#             ARCH=x86 runs the 32-bit demo.
 SHELL := /bin/bash
 BUILD := build
+ARCHS := x64 x86
+ARCH ?= x64
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?= -G Ninja -DCMAKE_BUILD_TYPE=Release
+XVFB := xvfb-run -a -s "-screen 0 1280x1024x24"
 
 .PHONY: all setup build build-x64 build-x86 test bench fuzz demo clean
 
@@ -25,24 +31,43 @@ build-x86: setup $(BUILD)/x86/build.ninja
 
 build: build-x64 build-x86
 
+# Each suite runs under a display of its own (started a moment apart, so that the two do not
+# pick the same free display number); the logs are printed once both have ended.
 test: build
-	cd $(BUILD)/x64 && xvfb-run -a -s "-screen 0 1280x1024x24" \
-		ctest --output-on-failure -j $(JOBS)
+	@echo "running the x64 and x86 suites (logs in $(BUILD)/<arch>/ctest.log)"; \
+	pids=(); for arch in $(ARCHS); do \
+		(cd $(BUILD)/$$arch && $(XVFB) ctest --output-on-failure -j $(JOBS) >ctest.log 2>&1) & \
+		pids+=($$!); sleep 2; \
+	done; \
+	status=0; for pid in $${pids[@]}; do wait $$pid || status=1; done; \
+	for arch in $(ARCHS); do echo "===== $$arch"; cat $(BUILD)/$$arch/ctest.log; done; \
+	for arch in $(ARCHS); do \
+		echo "$$arch: $$(grep -h 'tests passed' $(BUILD)/$$arch/ctest.log || echo 'no summary')"; \
+	done; exit $$status
 
 # The long passes of the fuzzers and the soak, with their figures.
-fuzz: build-x64
-	cd $(BUILD)/x64 && status=0; for f in tests/fuzz/*.exe; do \
+fuzz: build-$(ARCH)
+	cd $(BUILD)/$(ARCH) && status=0; for f in tests/fuzz/*.exe; do \
 		../../scripts/wine-run.sh $$f --long || status=1; done; exit $$status
 
-bench: build-x64
-	cd $(BUILD)/x64 && for b in bench/bench_*.exe; do ../../scripts/wine-run.sh $$b; done
+# One benchmark at a time, x64 then x86, their lines interleaved: each x64 line is followed by
+# the same line of the x86 run.
+bench: build
+	@for b in $(BUILD)/x64/bench/bench_*.exe; do \
+		name=$$(basename $$b .exe); echo "===== $$name"; \
+		for arch in $(ARCHS); do \
+			(cd $(BUILD)/$$arch && ../../scripts/wine-run.sh bench/$$name.exe) 2>&1 | \
+				sed "/^X connection to/d; s/^/$$arch  /" >$(BUILD)/$$arch/$$name.txt; \
+		done; \
+		paste -d '\n' $(patsubst %,$(BUILD)/%/$$name.txt,$(ARCHS)) | sed '/^$$/d'; \
+	done
 
 DEMO_PICTURE := $(BUILD)/demo.png
-DEMO_RUN = NORV_WINEPREFIX=$(CURDIR)/$(BUILD)/x64/wineprefix scripts/wine-run.sh \
-	$(BUILD)/x64/demo/norv_demo.exe
+DEMO_RUN = NORV_WINEPREFIX=$(CURDIR)/$(BUILD)/$(ARCH)/wineprefix scripts/wine-run.sh \
+	$(BUILD)/$(ARCH)/demo/norv_demo.exe
 
-demo: setup $(BUILD)/x64/build.ninja
-	cmake --build $(BUILD)/x64 -j $(JOBS) --target norv_demo
+demo: setup $(BUILD)/$(ARCH)/build.ninja
+	cmake --build $(BUILD)/$(ARCH) -j $(JOBS) --target norv_demo
 	@if [ -n "$${DISPLAY:-}" ] && [ -z "$(SNAPSHOT)" ]; then \
 		$(DEMO_RUN) $(CSV); \
 	else \

@@ -6,6 +6,8 @@ set(CMAKE_CXX_COMPILER ${NORV_TRIPLE}-g++-posix)
 set(CMAKE_RC_COMPILER ${NORV_TRIPLE}-windres)
 set(NORV_WIDL ${NORV_TRIPLE}-widl)
 set(NORV_WIDL_ARCH --win32)
+# The Wine loader that runs this build's programs (package wine32:i386).
+set(NORV_WINE_LOADER /usr/lib/wine/wine)
 set(NORV_WINE_LIB /usr/lib/x86_64-linux-gnu/wine/x86_64-windows)
 set(CMAKE_FIND_ROOT_PATH /usr/${NORV_TRIPLE})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)

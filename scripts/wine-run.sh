@@ -1,17 +1,32 @@
 #!/usr/bin/env bash
-# Runs a Windows program under 64-bit Wine with a prefix of the build tree's own,
-# quiet logging, a pinned locale and a display for window tests.
-#   NORV_WINEPREFIX  the prefix (default: ./wineprefix of the current directory)
+# Runs a Windows program under Wine with a prefix of the build tree's own, quiet logging,
+# a pinned locale and a display for window tests.
+#   NORV_WINE        the loader: /usr/lib/wine/wine64 for x64, /usr/lib/wine/wine for x86.
+#                    The build passes its own; unset, a program file picks it by its machine.
+#   NORV_WINEPREFIX  the prefix; by default the build tree's own (NORV_TREE_PREFIX, which the
+#                    build passes), else ./wineprefix of the current directory
 #   NORV_LOCALE      the locale the program sees (default en_US.UTF-8), with a prefix of its own
 set -u
 # Wine writes the user locale into the prefix when a program starts, so programs of another
 # locale get a prefix of their own instead of racing the default one.
-export WINEPREFIX="${NORV_WINEPREFIX:-$PWD/wineprefix}${NORV_LOCALE:+-${NORV_LOCALE%%.*}}"
-export WINEDEBUG=-all
+prefix="${NORV_WINEPREFIX:-${NORV_TREE_PREFIX:-$PWD/wineprefix}}"
+export WINEPREFIX="$prefix${NORV_LOCALE:+-${NORV_LOCALE%%.*}}"
+export WINEDEBUG="${WINEDEBUG:--all}"
 # No Gecko or Mono prompts, no desktop menus, and a crash ends the program instead of waiting in the debugger.
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml,winemenubuilder.exe,winedbg.exe=d}"
 locale="${NORV_LOCALE:-en_US.UTF-8}"
-wine=/usr/lib/wine/wine64
+
+# The machine field of a PE file's header: 014c for x86, 8664 for x64.
+pe_machine() {
+  local header
+  header=$(od -An -tu4 -j60 -N4 "$1" 2>/dev/null) || return
+  od -An -tx2 -j$((header + 4)) -N2 "$1" 2>/dev/null | tr -d ' '
+}
+wine="${NORV_WINE:-}"
+if [ -z "$wine" ]; then
+  wine=/usr/lib/wine/wine64
+  [ -f "${1:-}" ] && [ "$(pe_machine "$1")" = 014c ] && wine=/usr/lib/wine/wine
+fi
 
 if [ -z "${DISPLAY:-}" ]; then
   exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"

@@ -167,7 +167,8 @@ HRESULT STDMETHODCALLTYPE ViewControl::SetData(VARIANT data, DateTimeFormat form
             return Refuse(E_INVALIDARG);
     }
     if (V_VT(source) == VT_EMPTY || V_VT(source) == VT_NULL) {
-        ViewEngine::SetData(nullptr, formatValue, groupingValue, false);
+        if (!ViewEngine::SetData(nullptr, formatValue, groupingValue, false))
+            return Refuse(store.LoadFailure());
         LookChanged();
         return S_OK;
     }
@@ -182,8 +183,9 @@ HRESULT STDMETHODCALLTYPE ViewControl::SetData(VARIANT data, DateTimeFormat form
         return Refuse(E_INVALIDARG);
     // Only the automation true value counts; 1 is not true here.
     bool reverted = revert == VARIANT_TRUE;
+    // Refused, or out of memory: the shown data stay as they were.
     if (!ViewEngine::SetData(array, formatValue, groupingValue, reverted))
-        return Refuse(E_INVALIDARG);
+        return Refuse(store.LoadFailure());
     LookChanged();
     return S_OK;
 }

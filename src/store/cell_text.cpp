@@ -58,8 +58,10 @@ const char* StoreWideText(const wchar_t* text, UINT length, TextArena& arena) {
     if (bytes <= 0)
         return nullptr;
     char* buffer = static_cast<char*>(HeapAlloc(GetProcessHeap(), 0, static_cast<size_t>(bytes)));
-    if (!buffer)
+    if (!buffer) {
+        arena.NoteOutOfMemory();
         return nullptr;
+    }
     const char* stored = nullptr;
     if (WideCharToMultiByte(CP_ACP, 0, text, wideLength, buffer, bytes, nullptr, nullptr) == bytes)
         stored = arena.Add(buffer, static_cast<size_t>(bytes));
@@ -79,8 +81,11 @@ const char* StoreConvertedText(VARIANT& element, TextArena& arena) {
     VARIANT converted;
     VariantInit(&converted);
     const char* text = nullptr;
-    if (SUCCEEDED(VariantChangeType(&converted, &element, 0, VT_BSTR)) && converted.vt == VT_BSTR)
+    const HRESULT changed = VariantChangeType(&converted, &element, 0, VT_BSTR);
+    if (SUCCEEDED(changed) && converted.vt == VT_BSTR)
         text = StoreStringText(converted.bstrVal, arena);
+    else if (changed == E_OUTOFMEMORY)
+        arena.NoteOutOfMemory();
     VariantClear(&converted);
     return text;
 }

@@ -5,6 +5,7 @@
 #include "variant_reference.h"
 
 #include <cstring>
+#include <iterator>
 
 namespace {
 
@@ -62,26 +63,29 @@ bool SourceElementType(SAFEARRAY* source, VARTYPE& type) {
 }
 
 // Reads one element into an empty variant; a failed fetch, or an element that refers to
-// nothing, leaves it empty.
-void FetchElement(SAFEARRAY* source, VARTYPE type, LONG* indices, VARIANT& element) {
+// nothing, leaves it empty. Returns the fetch's result.
+HRESULT FetchElement(SAFEARRAY* source, VARTYPE type, LONG* indices, VARIANT& element) {
+    HRESULT fetched = S_OK;
     if (type == VT_VARIANT) {
-        if (FAILED(SafeArrayGetElement(source, indices, &element)))
+        fetched = SafeArrayGetElement(source, indices, &element);
+        if (FAILED(fetched))
             VariantInit(&element);
         else if (RefersToNothing(element))
             VariantClear(&element);
-        return;
-    }
-    if (type == VT_DECIMAL) {
+    } else if (type == VT_DECIMAL) {
         // A decimal fills the whole variant, type field included.
         DECIMAL value;
-        if (SUCCEEDED(SafeArrayGetElement(source, indices, &value))) {
+        fetched = SafeArrayGetElement(source, indices, &value);
+        if (SUCCEEDED(fetched)) {
             element.decVal = value;
             element.vt = VT_DECIMAL;
         }
-        return;
+    } else {
+        fetched = SafeArrayGetElement(source, indices, &element.llVal);
+        if (SUCCEEDED(fetched))
+            element.vt = type;
     }
-    if (SUCCEEDED(SafeArrayGetElement(source, indices, &element.llVal)))
-        element.vt = type;
+    return fetched;
 }
 
 bool ValidCount(int64_t count) {
@@ -100,6 +104,14 @@ template <typename T> void FreeArray(T*& array) {
     if (array)
         HeapFree(GetProcessHeap(), 0, array);
     array = nullptr;
+}
+
+void ReleaseCells(CellEntry*& cells, size_t count) {
+    if (!cells)
+        return;
+    for (size_t i = 0; i < count; ++i)
+        VariantClear(&cells[i].value);
+    FreeArray(cells);
 }
 
 } // namespace
@@ -121,9 +133,8 @@ RecordStore::~RecordStore() {
 }
 
 bool RecordStore::SetData(SAFEARRAY* source, int32_t format, int32_t grouping, bool revert) {
-    if (loading)
-        return false;
-    if (!Load(source, format, grouping, revert))
+    loadFailure = loading ? E_FAIL : Load(source, format, grouping, revert);
+    if (FAILED(loadFailure))
         return false;
     Sort();
     Regroup(0);
@@ -131,17 +142,20 @@ bool RecordStore::SetData(SAFEARRAY* source, int32_t format, int32_t grouping, b
     return true;
 }
 
-bool RecordStore::Load(SAFEARRAY* source, int32_t format, int32_t grouping, bool revert) {
+HRESULT RecordStore::Load(SAFEARRAY* source, int32_t format, int32_t grouping, bool revert) {
+    LoadBlock block;
+    TextArena arena;
     if (!source) {
-        Clear();
-        ResetViewArrays();
-        return true;
+        if (!AllocateLoad(0, 0, block))
+            return E_OUTOFMEMORY;
+        Install(block, arena);
+        return S_OK;
     }
     VARTYPE type = VT_EMPTY;
     if (!SourceElementType(source, type))
-        return false;
+        return E_INVALIDARG;
     if (SafeArrayGetDim(source) != 2)
-        return false;
+        return E_INVALIDARG;
     // Dimension 1 is the first subscript: columns, or records when reverted.
     const UINT recordDimension = revert ? 1 : 2;
     const UINT columnDimension = revert ? 2 : 1;
@@ -150,55 +164,58 @@ bool RecordStore::Load(SAFEARRAY* source, int32_t format, int32_t grouping, bool
         FAILED(SafeArrayGetUBound(source, recordDimension, &recordUpper)) ||
         FAILED(SafeArrayGetLBound(source, columnDimension, &columnLower)) ||
         FAILED(SafeArrayGetUBound(source, columnDimension, &columnUpper)))
-        return false;
+        return E_INVALIDARG;
     const int64_t records = static_cast<int64_t>(recordUpper) - recordLower + 1;
     const int64_t columns = static_cast<int64_t>(columnUpper) - columnLower + 1;
     if (!AcceptedShape(source, records, columns))
-        return false;
+        return E_INVALIDARG;
 
-    Clear();
-    // No memory for the cells (or more than can be counted): an empty store, as if nothing
-    // was passed.
-    AllocateCells(records, columns);
-    // The view arrays and a flat tree fit the new cells before any value is read, so that
-    // whatever runs while they fill sees a consistent store of empty cells.
-    ResetViewArrays();
-    Regroup(0);
-    cursor.Reset();
-    FillCells(source, type, revert, recordLower, columnLower, format, grouping);
-    sortKeys.Release(); // anything ordered during the fill saw empty cells
-    return true;
+    // Everything the new data need is had before the shown data go.
+    if (!AllocateLoad(records, columns, block))
+        return E_OUTOFMEMORY;
+    if (!FillCells(source, type, revert, recordLower, columnLower, format, grouping, block,
+                   arena)) {
+        FreeLoad(block);
+        return E_OUTOFMEMORY;
+    }
+    Install(block, arena);
+    return S_OK;
 }
 
-void RecordStore::FillCells(SAFEARRAY* source, VARTYPE type, bool revert, LONG recordLower,
-                            LONG columnLower, int32_t format, int32_t grouping) {
+bool RecordStore::FillCells(SAFEARRAY* source, VARTYPE type, bool revert, LONG recordLower,
+                            LONG columnLower, int32_t format, int32_t grouping, LoadBlock& block,
+                            TextArena& arena) {
     const UINT recordSlot = revert ? 0 : 1;
     const UINT columnSlot = revert ? 1 : 0;
+    // Host code run by a value meanwhile sees the shown data, which stay whole.
     loading = true;
+    bool complete = true;
+    CellEntry* cell = block.cells;
     LONG indices[2];
-    for (int32_t r = 0; r < recordCount; ++r) {
+    for (int32_t r = 0; r < block.recordCount && complete; ++r) {
         indices[recordSlot] = recordLower + r;
-        for (int32_t c = 0; c < columnCount; ++c) {
+        for (int32_t c = 0; c < block.columnCount && complete; ++c) {
             indices[columnSlot] = columnLower + c;
             VARIANT element;
             VariantInit(&element);
-            FetchElement(source, type, indices, element);
-            StoreCell(Cell(r, c), element, format, grouping);
+            complete = FetchElement(source, type, indices, element) != E_OUTOFMEMORY &&
+                       StoreCell(*cell++, element, format, grouping, arena);
             VariantClear(&element);
         }
     }
     loading = false;
+    return complete;
 }
 
 bool RecordStore::AcceptedShape(const SAFEARRAY* source, int64_t records, int64_t columns) {
     if (records == 0 || columns == 0)
         return records <= maxEmptyExtent && columns <= maxEmptyExtent;
     // Elements without data behind them: the cells would cost what the array claims while it
-    // passes nothing. (Beyond the countable, the load comes up empty instead.)
+    // passes nothing. (Beyond the countable, no memory holds them anyway.)
     return source->pvData || records * columns > maxCellCount;
 }
 
-bool RecordStore::AllocateCells(int64_t records, int64_t columns) {
+bool RecordStore::AllocateLoad(int64_t records, int64_t columns, LoadBlock& block) {
     if (!ValidCount(records) || !ValidCount(columns))
         return false;
     // An empty record dimension still counts its columns, so a header alone stays bounded.
@@ -208,40 +225,78 @@ bool RecordStore::AllocateCells(int64_t records, int64_t columns) {
     if (cellsNeeded > 0) {
         if (static_cast<uint64_t>(cellsNeeded) > SIZE_MAX / sizeof(CellEntry))
             return false;
-        cells = static_cast<CellEntry*>(
+        block.cells = static_cast<CellEntry*>(
             HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY,
                       static_cast<size_t>(cellsNeeded) * sizeof(CellEntry)));
-        if (!cells)
+        if (!block.cells)
             return false;
     }
-    recordCount = static_cast<int32_t>(records);
-    columnCount = static_cast<int32_t>(columns);
+    block.recordCount = static_cast<int32_t>(records);
+    block.columnCount = static_cast<int32_t>(columns);
+    for (size_t i = 0; i < std::size(block.views); ++i) {
+        block.views[i] = AllocateArray<int32_t>(i < 4 ? columns : records);
+        if (!block.views[i]) {
+            FreeLoad(block);
+            return false;
+        }
+    }
     return true;
 }
 
-void RecordStore::StoreCell(CellEntry& cell, VARIANT& element, int32_t format, int32_t grouping) {
+void RecordStore::FreeLoad(LoadBlock& block) {
+    ReleaseCells(block.cells, static_cast<size_t>(block.recordCount) * block.columnCount);
+    for (int32_t*& view : block.views)
+        FreeArray(view);
+}
+
+bool RecordStore::StoreCell(CellEntry& cell, VARIANT& element, int32_t format, int32_t grouping,
+                            TextArena& arena) {
     VariantInit(&cell.value);
     // A by-reference element points into the host's memory; keep the value it refers to.
     const HRESULT copied = (element.vt & VT_BYREF) ? VariantCopyInd(&cell.value, &element)
                                                    : VariantCopy(&cell.value, &element);
+    if (copied == E_OUTOFMEMORY)
+        return false;
     if (FAILED(copied)) {
         VariantInit(&cell.value);
         cell.value.vt = VT_ERROR;
         cell.value.scode = copied;
     }
-    FormatCellText(cell, element, format, grouping, texts);
+    FormatCellText(cell, element, format, grouping, arena);
+    return !arena.OutOfMemory();
 }
 
 void RecordStore::Clear() {
-    if (cells) {
-        const size_t total = static_cast<size_t>(recordCount) * columnCount;
-        for (size_t i = 0; i < total; ++i)
-            VariantClear(&cells[i].value);
-        FreeArray(cells);
-    }
+    ReleaseCells(cells, static_cast<size_t>(recordCount) * columnCount);
     texts.Release();
     columnCount = 0;
     recordCount = 0;
+}
+
+void RecordStore::Install(LoadBlock& block, TextArena& arena) {
+    Clear();
+    ReleaseViewArrays();
+    cells = block.cells;
+    recordCount = block.recordCount;
+    columnCount = block.columnCount;
+    texts.Swap(arena);
+    int32_t** const views[] = {&columnOrder,   &sortPriority, &groupAscending,
+                               &sortAscending, &recordOrder,  &sortScratch};
+    for (size_t i = 0; i < std::size(views); ++i)
+        *views[i] = block.views[i];
+    block = LoadBlock();
+    sortKeys.Release(); // anything ordered during the fill ordered the data shown then
+    anchorRecord = -1;
+    sortPosition = 0;
+    groupLevelCount = 0;
+    for (int32_t c = 0; c < columnCount; ++c) {
+        columnOrder[c] = c;
+        sortPriority[c] = c;
+        sortAscending[c] = 1;
+        groupAscending[c] = 1;
+    }
+    for (int32_t r = 0; r < recordCount; ++r)
+        recordOrder[r] = r;
 }
 
 int32_t RecordStore::ColumnAt(int32_t position) const {
@@ -264,40 +319,6 @@ int32_t RecordStore::WidthAt(int32_t position) const {
 
 void RecordStore::SetWidthAt(int32_t position, int32_t width) {
     columnInfo.SetWidth(ColumnAt(position), width);
-}
-
-void RecordStore::ResetViewArrays() {
-    ReleaseViewArrays();
-    sortKeys.Release();
-    columnOrder = AllocateArray<int32_t>(columnCount);
-    sortPriority = AllocateArray<int32_t>(columnCount);
-    groupAscending = AllocateArray<int32_t>(columnCount);
-    sortAscending = AllocateArray<int32_t>(columnCount);
-    recordOrder = AllocateArray<int32_t>(recordCount);
-    sortScratch = AllocateArray<int32_t>(recordCount);
-    if (!columnOrder || !sortPriority || !groupAscending || !sortAscending || !recordOrder ||
-        !sortScratch) {
-        // Without its view arrays the data cannot be shown: come up empty instead.
-        ReleaseViewArrays();
-        Clear();
-        columnOrder = AllocateArray<int32_t>(0);
-        sortPriority = AllocateArray<int32_t>(0);
-        groupAscending = AllocateArray<int32_t>(0);
-        sortAscending = AllocateArray<int32_t>(0);
-        recordOrder = AllocateArray<int32_t>(0);
-        sortScratch = AllocateArray<int32_t>(0);
-    }
-    anchorRecord = -1;
-    sortPosition = 0;
-    groupLevelCount = 0;
-    for (int32_t c = 0; c < columnCount; ++c) {
-        columnOrder[c] = c;
-        sortPriority[c] = c;
-        sortAscending[c] = 1;
-        groupAscending[c] = 1;
-    }
-    for (int32_t r = 0; r < recordCount; ++r)
-        recordOrder[r] = r;
 }
 
 void RecordStore::ReleaseViewArrays() {

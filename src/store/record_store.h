@@ -22,13 +22,19 @@ public:
     RecordStore& operator=(const RecordStore&) = delete;
 
     // --- loading and column information ---
-    // False only when the array is refused; the store is then unchanged. A null source
-    // (the host passed an empty or null value) empties the store.
+    // False when the array is refused or its data do not fit in memory; the store is then
+    // unchanged, and LoadFailure tells which. A null source (the host passed an empty or null
+    // value) empties the store.
     bool SetData(SAFEARRAY* source, int32_t format, int32_t grouping, bool revert);
+    // Why the last SetData returned false: E_INVALIDARG for a refused array, E_OUTOFMEMORY
+    // when memory ran out, E_FAIL for a load asked for while another fills its cells.
+    HRESULT LoadFailure() const { return loadFailure; }
     void Clear();
     // Set while a load fills the cells; a load asked for meanwhile is refused.
     bool Loading() const { return loading; }
-    void StoreCell(CellEntry& cell, VARIANT& element, int32_t format, int32_t grouping);
+    // Copies the element into the cell and makes its texts in arena; false when memory ran out.
+    bool StoreCell(CellEntry& cell, VARIANT& element, int32_t format, int32_t grouping,
+                   TextArena& arena);
 
     CellEntry& Cell(int32_t record, int32_t column) {
         return cells[static_cast<size_t>(record) * columnCount + column];
@@ -109,15 +115,27 @@ private:
     void FreeSiblingsAfter(GroupNode* node, GroupNode* lastKept);
     int32_t PositionOfRecord(int32_t record) const;
 
-    bool Load(SAFEARRAY* source, int32_t format, int32_t grouping, bool revert);
+    // The cells and view arrays of a load, made beside the shown ones so that a load that runs
+    // out of memory leaves those as they were.
+    struct LoadBlock {
+        CellEntry* cells = nullptr;
+        int32_t recordCount = 0;
+        int32_t columnCount = 0;
+        // columnOrder, sortPriority, groupAscending, sortAscending, recordOrder, sortScratch
+        int32_t* views[6] = {};
+    };
+    HRESULT Load(SAFEARRAY* source, int32_t format, int32_t grouping, bool revert);
     static bool AcceptedShape(const SAFEARRAY* source, int64_t records, int64_t columns);
-    bool AllocateCells(int64_t records, int64_t columns);
-    void FillCells(SAFEARRAY* source, VARTYPE type, bool revert, LONG recordLower, LONG columnLower,
-                   int32_t format, int32_t grouping);
+    static bool AllocateLoad(int64_t records, int64_t columns, LoadBlock& block);
+    static void FreeLoad(LoadBlock& block);
+    bool FillCells(SAFEARRAY* source, VARTYPE type, bool revert, LONG recordLower, LONG columnLower,
+                   int32_t format, int32_t grouping, LoadBlock& block, TextArena& arena);
+    // Drops the shown data and shows the load's, with the view arrays reset.
+    void Install(LoadBlock& block, TextArena& arena);
     // Set while the cells are filled: an object among the values may run host code that calls
-    // back into the control, and a second load must not pull the cells from under the first.
+    // back into the control, and a second load must not start meanwhile.
     bool loading = false;
-    void ResetViewArrays();
+    HRESULT loadFailure = S_OK;
     void ReleaseViewArrays();
     // Column index shown at a display position.
     int32_t ColumnAt(int32_t position) const;

@@ -1,6 +1,7 @@
 #include "text_arena.h"
 
 #include <cstring>
+#include <utility>
 
 const char* TextArena::Add(const char* text, size_t length) {
     const size_t needed = length + 1;
@@ -8,8 +9,10 @@ const char* TextArena::Add(const char* text, size_t length) {
         const size_t payload = needed > blockSize ? needed : blockSize;
         const size_t bytes = offsetof(Block, data) + payload;
         Block* block = static_cast<Block*>(HeapAlloc(GetProcessHeap(), 0, bytes));
-        if (!block)
+        if (!block) {
+            outOfMemory = true;
             return nullptr;
+        }
         block->previous = head;
         block->size = payload;
         block->used = 0;
@@ -34,4 +37,11 @@ void TextArena::Release() {
         head = previous;
     }
     reserved = 0;
+    outOfMemory = false;
+}
+
+void TextArena::Swap(TextArena& other) {
+    std::swap(head, other.head);
+    std::swap(reserved, other.reserved);
+    std::swap(outOfMemory, other.outOfMemory);
 }

@@ -19,6 +19,12 @@ public:
     const char* Add(const char* text);
     // Frees every text handed out.
     void Release();
+    // Takes the texts of other and hands it these.
+    void Swap(TextArena& other);
+    // Set when an Add found no memory, or when a caller noted that a text could not be made
+    // for lack of it; cleared by Release.
+    bool OutOfMemory() const { return outOfMemory; }
+    void NoteOutOfMemory() { outOfMemory = true; }
     // Bytes taken from the system, for measurements.
     size_t ReservedBytes() const { return reserved; }
 
@@ -32,4 +38,5 @@ private:
     static constexpr size_t blockSize = 256 * 1024;
     Block* head = nullptr;
     size_t reserved = 0;
+    bool outOfMemory = false;
 };

@@ -97,17 +97,23 @@ TEST_F(AutomationTest, PointerAndIndexChecksRunInTheirOrder) {
         EXPECT_EQ(checks[i].first, checks[i].second) << i;
 }
 
-TEST_F(AutomationTest, RefusedLoadLeavesNoStaleErrorAndFollowsNoDanglingReference) {
+// A refused load and one that no memory holds keep the data and leave no stale error.
+TEST_F(AutomationTest, RefusedAndUnholdableLoadsKeepTheDataAndLeaveNoStaleError) {
     NumberGrid grid(2, 2);
     ASSERT_EQ(S_OK, Load(grid.AsVariant()));
-    LeaveAnEarlierError();
-    VARIANT dangling;
+    VARIANT dangling, unholdable;
     V_VT(&dangling) = VT_BYREF | VT_VARIANT;
     V_VARIANTREF(&dangling) = nullptr;
-    EXPECT_EQ(E_INVALIDARG, Load(dangling));
-    IErrorInfo* left = nullptr;
-    EXPECT_EQ(S_FALSE, GetErrorInfo(0, &left)) << "the refusal must not inherit that error";
-    EXPECT_EQ(std::make_pair(2L, 2L), Shape());
+    SafeArrayBuilder huge = UnholdableArray();
+    V_VT(&unholdable) = VT_ARRAY | VT_VARIANT;
+    V_ARRAY(&unholdable) = huge.get();
+    for (auto [data, expected] : {std::pair{dangling, E_INVALIDARG}, {unholdable, E_OUTOFMEMORY}}) {
+        LeaveAnEarlierError();
+        EXPECT_EQ(expected, Load(data));
+        IErrorInfo* left = nullptr;
+        EXPECT_EQ(S_FALSE, GetErrorInfo(0, &left)) << "the refusal must not inherit that error";
+        EXPECT_EQ(std::make_pair(2L, 2L), Shape());
+    }
 }
 
 // The runtime follows by-reference arguments and hands surplus arguments to the default member

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <fstream>
 #include <string>
@@ -126,6 +127,16 @@ template <class Paint> Pixels Drawn(int width, int height, COLORREF ground, Pain
     DeleteDC(dc);
     DeleteObject(bitmap);
     return pixels;
+}
+
+// The square the sort mark of a text rectangle is drawn in: centred half an indent left of its
+// right end, as large as the indent and the header's height allow.
+inline RECT SortMarkSquare(const DrawResources& r, const RECT& text) {
+    const int b = std::min<int>(r.indentWidth, text.right - text.left);
+    const int half =
+        std::min<int>((b - 3 * r.edgeX) / 2, (r.headerHeight - r.borderY - 5 * r.edgeY) / 2);
+    const int cx = text.right - b / 2, cy = (text.top + text.bottom) / 2;
+    return RECT{cx - half, cy - half, cx + half, cy + half};
 }
 
 // Width of a text in a font, as the screen measures it: no prefix processing.

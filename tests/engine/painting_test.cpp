@@ -39,36 +39,50 @@ protected:
 } // namespace
 
 TEST_F(Painting, PlaceholderWithoutColumnsAndTheHeaderWithAndWithoutGrouping) {
-    Open(400, 120);
+    Open(500, 120);
     for (int records : {0, 5}) { // no data, then records without columns
         ASSERT_TRUE(records == 0 || Load(TextTable(records, 0)));
-        EXPECT_EQ(Pixels::OfWindow(engine.hwnd).Count(RECT{0, 0, 400, 120}, face), 400 * 120);
+        EXPECT_EQ(Pixels::OfWindow(engine.hwnd).Count(RECT{0, 0, 500, 120}, face), 500 * 120);
     }
+    const int w = 150; // room for a label and the sort mark in any font
+    for (int column = 0; column < 3; ++column)
+        ASSERT_EQ(engine.PutColumnWidth(column, w), S_OK);
     ASSERT_TRUE(Load(TextTable(3, 3)));
     Pixels p = Pixels::OfWindow(engine.hwnd);
-    // Splitter 0..5, then buttons of 100 pixels with a light left and a dark right edge each.
-    ExpectAt(p, highlight, {{0, 8}, {6, 8}, {106, 8}, {306, 8}});
-    ExpectAt(p, dark, {{5, 8}, {105, 8}});
+    // The splitter, then the buttons with a light left and a dark right edge each.
+    const int s = engine.splitterWidth, h = engine.headerHeight, mid = h / 2, ex = engine.edgeX,
+              ey = engine.edgeY;
+    ExpectAt(p, highlight, {{0, mid}, {s, mid}, {s + w, mid}, {s + 3 * w, mid}});
+    ExpectAt(p, dark, {{s - 1, mid}, {s + w - 1, mid}});
     const COLORREF text = GetSysColor(COLOR_BTNTEXT);
-    for (int left : {6, 106, 206})
-        EXPECT_GT(p.Count(RECT{left + 6, 2, left + 60, 15}, text), 10) << "label " << left;
-    EXPECT_EQ(p.Count(RECT{1, 2, 5, 15}, text), 0) << "no label in the splitter";
-    // The sort mark of column 0 ends 10 pixels left of its right edge; column 1 has none.
-    EXPECT_GT(Ink(p, RECT{93, 5, 99, 11}, face), 6);
-    EXPECT_EQ(Ink(p, RECT{193, 5, 199, 11}, face), 0);
+    for (int left : {s, s + w, s + 2 * w})
+        EXPECT_GT(p.Count(RECT{left + engine.textMargin, ey, left + w / 2, h - ey}, text), 10)
+            << "label " << left;
+    EXPECT_EQ(p.Count(RECT{ex, ey, s - ex, h - ey}, text), 0) << "no label in the splitter";
+    // The sort mark of column 0 at the right end of its button; column 1 has none.
+    const RECT mark = SortMarkSquare(engine, RECT{s, 0, s + w, h});
+    EXPECT_GE(Ink(p, mark, face), mark.right - mark.left);
+    EXPECT_EQ(Ink(p, SortMarkSquare(engine, RECT{s + w, 0, s + 2 * w, h}), face), 0);
 
-    // One level: its button 18..37 x 1..14 with a mark, the chevron, the splitter 56..61.
+    // One level: its button with a mark, the chevron, the splitter after the grouping area.
     ASSERT_TRUE(engine.SetGroupLevelsKeepingRow(1));
     p = Pixels::OfWindow(engine.hwnd);
-    ExpectAt(p, highlight, {{18, 7}, {27, 1}, {56, 8}, {62, 8}});
-    ExpectAt(p, dark, {{37, 7}, {27, 14}, {61, 8}});
-    EXPECT_GT(Ink(p, RECT{25, 4, 31, 10}, face), 6) << "the level's sort mark";
-    EXPECT_EQ(Ink(p, RECT{0, 0, 17, 15}, face), 0);
-    EXPECT_GT(Ink(p, RECT{44, 2, 54, 9}, face), 8) << "the chevron";
+    const RECT b = engine.layout.LevelButtonRect(0);
+    const int g = engine.layout.GroupingAreaWidth(true), by = (b.top + b.bottom) / 2,
+              bx = (b.left + b.right) / 2;
+    ExpectAt(p, highlight, {{b.left, by}, {bx, b.top}, {g, mid}, {g + s, mid}});
+    ExpectAt(p, dark, {{b.right - 1, by}, {bx, b.bottom - 1}, {g + s - 1, mid}});
+    EXPECT_GT(Ink(p, RECT{b.left + ex, b.top + ey, b.right - ex, b.bottom - ey}, face), 6)
+        << "the level's sort mark";
+    EXPECT_EQ(Ink(p, RECT{0, 0, b.left - 1, h - ey}, face), 0);
+    // The chevron: four strokes of three pixels each way, edgeX left of the area's right end.
+    auto chevron = [&](int right) {
+        return RECT{right - ex - 7 * engine.borderX, ey, right - ex, ey + 6 * engine.borderY};
+    };
+    EXPECT_GT(Ink(p, chevron(g), face), 8) << "the chevron";
     // Every column grouped: the area reaches its maximum and the chevron goes.
     ASSERT_TRUE(engine.SetGroupLevelsKeepingRow(3));
-    const int right = engine.layout.GroupingAreaWidth(true);
-    EXPECT_EQ(Header(engine).Count(RECT{right - 12, 2, right - 2, 9}, face), 70);
+    EXPECT_EQ(Ink(Header(engine), chevron(engine.layout.GroupingAreaWidth(true)), face), 0);
 }
 
 TEST_F(Painting, SelectedRecordRowWithAndWithoutFocus) {
@@ -86,6 +100,11 @@ TEST_F(Painting, SelectedRecordRowWithAndWithoutFocus) {
     EXPECT_EQ(Ink(p, RowSpan(1, 0, x0), window) + Ink(p, RowSpan(1, right, 400), window), 0);
     EXPECT_GT(Ink(p, topEdge, selection), (right - x0) / 3) << "dotted focus rectangle";
     EXPECT_EQ(p.Count(RowSpan(2, x0, right), selection), 0);
+    // A load that no memory holds changes nothing shown and reports nothing.
+    const size_t reports = engine.reported.size();
+    EXPECT_FALSE(Load(UnholdableArray()));
+    EXPECT_TRUE(Pixels::OfWindow(engine.hwnd).data == p.data);
+    EXPECT_EQ(engine.reported.size(), reports);
 
     SetFocus(host);
     p = Pixels::OfWindow(engine.hwnd);
@@ -156,7 +175,9 @@ TEST_F(Painting, GroupedExpandedScrolledPictureForPeople) {
         if (engine.store.cursor.RowGroupLevel() != -1)
             continue;
         const bool line = engine.store.cursor.HasFollowingSibling(2);
-        EXPECT_EQ(p.At(engine.indentWidth + 8, RowTop(v) + 2) == grey, line) << "row " << v;
+        EXPECT_EQ(p.At(engine.indentWidth + (engine.smallIconX / 2 & ~1), RowTop(v) + 2) == grey,
+                  line)
+            << "row " << v;
     }
 }
 
@@ -169,27 +190,29 @@ TEST_F(Painting, PressedButtonShiftsItsLabelAndDragMarksTheDropEdge) {
     const Pixels pressed = Header(engine);
     engine.view.pressedLook = 0;
     EXPECT_TRUE(Header(engine).data == normal.data) << "the pointer left the button";
-    // Button 1 spans 106..205: flat edge, label one pixel right and down, others untouched.
-    EXPECT_EQ(normal.At(106, 8), highlight);
-    EXPECT_NE(pressed.At(106, 8), highlight);
+    // Button 1: flat edge, label one pixel right and down, others untouched.
+    const int s = engine.splitterWidth, h = engine.headerHeight, ey = engine.edgeY;
+    const int left = s + 100 + engine.textMargin, right = s + 200 - engine.textMargin - 1;
+    EXPECT_EQ(normal.At(s + 100, h / 2), highlight);
+    EXPECT_NE(pressed.At(s + 100, h / 2), highlight);
     int shifted = 0;
-    for (int y = 3; y < 14; ++y)
-        for (int x = 112; x < 170; ++x)
+    for (int y = ey; y < h - ey - 1; ++y)
+        for (int x = left; x < right; ++x)
             shifted += pressed.At(x + 1, y + 1) == normal.At(x, y);
-    EXPECT_EQ(shifted, 58 * 11);
+    EXPECT_EQ(shifted, (right - left) * (h - 2 * ey - 1));
 
     engine.view.trackMode = TrackColumnDrag, engine.view.pressIndex = 0;
     engine.view.pressedLook = 1;
     LOGBRUSH mark{};
     GetObjectA(engine.markBrush, sizeof mark, &mark);
-    for (int drop : {3, 1}) { // right of the last column at 306; between 0 and 1 at 106
+    for (int drop : {3, 1}) { // right of the last column; between 0 and 1
         engine.view.dropIndex = drop;
         const Pixels p = Header(engine);
-        const int edge = 6 + 100 * drop;
-        EXPECT_EQ(p.Count(RECT{edge - 1, 0, edge + 1, 17}, mark.lbColor), 2 * 17) << drop;
-        EXPECT_EQ(p.Count(RECT{edge + 1, 0, edge + 3, 17}, mark.lbColor), 0) << drop;
-        EXPECT_NE(p.At(6, 8), highlight) << "the dragged button stays pressed";
+        const int edge = s + 100 * drop;
+        EXPECT_EQ(p.Count(RECT{edge - 1, 0, edge + 1, h}, mark.lbColor), 2 * h) << drop;
+        EXPECT_EQ(p.Count(RECT{edge + 1, 0, edge + 3, h}, mark.lbColor), 0) << drop;
+        EXPECT_NE(p.At(s, h / 2), highlight) << "the dragged button stays pressed";
     }
     engine.view.trackMode = TrackNone;
-    EXPECT_EQ(Header(engine).Count(RECT{0, 0, 400, 17}, mark.lbColor), 0);
+    EXPECT_EQ(Header(engine).Count(RECT{0, 0, 400, h}, mark.lbColor), 0);
 }

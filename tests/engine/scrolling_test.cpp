@@ -25,7 +25,8 @@ TEST_F(Scrolling, BarsRequestsShrinkingContentAndKeepingRowsInView) {
     ASSERT_TRUE(Load(TextTable(100, 1)));
     RECT client{};
     GetClientRect(engine.hwnd, &client); // both bars shown
-    const int page = (client.bottom - 17) / 16, width = client.right;
+    const int page = (client.bottom - engine.headerHeight) / engine.rowHeight;
+    const int width = client.right;
     EXPECT_EQ(std::make_pair(width, client.bottom), std::make_pair(200 - bar, 200L - bar));
     const SCROLLINFO h = BarInfo(engine.hwnd, SB_HORZ), v = BarInfo(engine.hwnd, SB_VERT);
     EXPECT_EQ(std::make_tuple(h.nMax, h.nPage, v.nMax, v.nPage),

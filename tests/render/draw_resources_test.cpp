@@ -5,42 +5,81 @@
 #include <cstring>
 #include <string>
 
+// Every expectation follows the system metrics and the icon-title font of the prefix the test
+// runs in: no font size is assumed.
+
 namespace {
 
 const COLORREF ground = RGB(1, 2, 3); // never drawn by the painters
 
-// A box glyph cell at classic metrics: '.' window colour, 'g' grey frame, 'k' text-coloured
-// stroke, 'd' dotted line (grey where x + y is even); 'u' the line above, 'p' the plus's upright
-// and 'b' the line below, each present or not.
-const char* const boxCell[16] = {
-    "........u...........", "........u...........", "........u...........", "........u...........",
-    "....ggggggggg.......", "....g.......g.......", "....g...p...g.......", "....g...p...g.......",
-    "....g.kkkkk.dddddddd", "....g...p...g.......", "....g...p...g.......", "....g.......g.......",
-    "....ggggbgggg.......", "........b...........", "........b...........", "........b...........",
-};
+// A glyph cell as a picture drawn from the glyph geometry: '.' window colour, 'g' the line
+// colour, 'k' text colour. parts: 'u' line above, 'b' line below, 'p' the plus's upright, each
+// present or not in a box cell; null for the cell of the plain vertical line.
+std::string CellPicture(const DrawResources& r, const char* parts) {
+    auto even = [](int v) { return v - (v & 1); };
+    const int w = r.indentWidth, h = r.rowHeight, cx = even(r.smallIconX / 2),
+              cy = even(r.smallIconY / 2), half = even(4 * h / 16), m = even(2 * h / 16),
+              bx = r.borderX, by = r.borderY;
+    const char line = r.highContrast ? 'k' : 'g';
+    auto has = [&](char part) { return parts && std::strchr(parts, part); };
+    std::string picture;
+    for (int y = 0; y < h; ++y, picture += '\n')
+        for (int x = 0; x < w; ++x) {
+            auto in = [&](int left, int top, int right, int bottom) {
+                return x >= left && x < right && y >= top && y < bottom;
+            };
+            const char dot = (x + y) % 2 ? '.' : line;
+            const bool frame = in(cx - half, cy - half, cx + half + 1, cy + half + 1) &&
+                               !in(cx - half + 1, cy - half + 1, cx + half, cy + half);
+            char c = !parts ? (in(cx, 0, cx + bx, h) ? dot : '.') : frame ? line : '.';
+            if (parts &&
+                (in(cx + half, cy, w, cy + by) || (has('u') && in(cx, 0, cx + bx, h - half - cy)) ||
+                 (has('b') && in(cx, cy + half, cx + bx, h))))
+                c = dot;
+            if (parts && (in(cx - m, cy, cx + m + 1, cy + by) ||
+                          (has('p') && in(cx, cy - m, cx + bx, cy + m + 1))))
+                c = 'k';
+            picture += c;
+        }
+    return picture;
+}
 
-// Wine's classic look, a 13-pixel icon-title font: the pictures are drawn for its metrics.
-class Classic : public testing::Test {
+class Resources : public testing::Test {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(r.smallIconX == 16 && r.smallIconY == 16 && r.edgeX == 2 && r.edgeY == 2 &&
-                    r.borderX == 1 && r.borderY == 1 && r.rowHeight == 16 && !r.highContrast);
-    }
     DrawResources r;
 };
 
 } // namespace
 
-TEST_F(Classic, MetricsHaveTheClassicValuesAndTheStripIsFull) {
+TEST_F(Resources, MetricsFollowTheSystemAndTheIconTitleFont) {
+    LOGFONTA iconTitle{}, list{};
+    ASSERT_TRUE(SystemParametersInfoA(SPI_GETICONTITLELOGFONT, sizeof iconTitle, &iconTitle, 0));
+    ASSERT_EQ(GetObjectA(r.listFont, sizeof list, &list), int(sizeof list));
+    EXPECT_EQ(std::make_pair(std::string(list.lfFaceName), list.lfHeight),
+              std::make_pair(std::string(iconTitle.lfFaceName), iconTitle.lfHeight));
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, r.listFont);
+    TEXTMETRICA text{};
+    GetTextMetricsA(dc, &text);
+    SelectObject(dc, old);
+    ReleaseDC(nullptr, dc);
+    auto even = [](int v) { return v + (v & 1); };
+    const int edgeX = GetSystemMetrics(SM_CXEDGE), edgeY = GetSystemMetrics(SM_CYEDGE),
+              borderY = GetSystemMetrics(SM_CYBORDER), frame = GetSystemMetrics(SM_CXFRAME),
+              indent = even(GetSystemMetrics(SM_CXSMICON) + 2 * edgeX);
+    const int row =
+        even(std::max<int>(GetSystemMetrics(SM_CYSMICON), text.tmHeight + text.tmExternalLeading));
     r.Build(); // a rebuild keeps them
     EXPECT_EQ((std::vector<int>{r.indentWidth, r.headerHeight, r.rowHeight, r.levelButtonWidth,
                                 r.levelButtonHeight, r.levelButtonTop, r.groupingMargin,
                                 r.splitterWidth, r.textMargin, r.sortMarkMargin, r.minEdgeWidth}),
-              (std::vector<int>{20, 17, 16, 20, 14, 1, 18, 6, 6, 18, 2}));
+              (std::vector<int>{indent, int(text.tmHeight) + 2 * edgeY, row, indent,
+                                int(text.tmHeight) + edgeY - borderY, borderY, indent - edgeX,
+                                frame + edgeX, frame + edgeX, indent - edgeX, edgeX}));
     EXPECT_EQ(ImageList_GetImageCount(r.glyphs), 9);
 }
 
-TEST_F(Classic, GlyphCellsMatchTheirPicturesPixelByPixel) {
+TEST_F(Resources, GlyphCellsMatchTheirPicturesPixelByPixel) {
     const struct {
         const char* parts; // of 'u', 'b' and 'p', those present; none: the plain line cell
         void (*draw)(const DrawResources&, HDC);
@@ -51,55 +90,59 @@ TEST_F(Classic, GlyphCellsMatchTheirPicturesPixelByPixel) {
         // The outermost level ignores the sibling flag: its groups are not joined.
         {"p", [](const DrawResources& r, HDC dc) { r.DrawBoxGlyph(dc, 0, 0, false, 0, true); }},
     };
-    const COLORREF window = GetSysColor(COLOR_WINDOW), grey = GetSysColor(COLOR_GRAYTEXT),
-                   text = GetSysColor(COLOR_WINDOWTEXT);
+    const COLORREF window = GetSysColor(COLOR_WINDOW), text = GetSysColor(COLOR_WINDOWTEXT),
+                   line = GetSysColor(r.highContrast ? COLOR_WINDOWTEXT : COLOR_GRAYTEXT);
+    const int w = r.indentWidth, h = r.rowHeight;
     for (const auto& c : cases) {
-        const Pixels pixels = Drawn(24, 20, ground, [&](HDC dc) { c.draw(r, dc); });
-        std::string want, got; // as pictures: 'g' grey, 'k' text, '.' window, '?' anything else
-        for (int y = 0; y < 16; ++y, want += '\n', got += '\n')
-            for (int x = 0; x < 20; ++x) {
-                char w = c.parts ? boxCell[y][x] : x == 8 ? 'd' : '.';
-                if (std::strchr("ubp", w)) // a part: drawn, or what is there without it
-                    w = !std::strchr(c.parts, w) ? (y == 12 ? 'g' : '.') : w == 'p' ? 'k' : 'd';
-                want += w != 'd' ? w : (x + y) % 2 == 0 ? 'g' : '.';
+        const Pixels pixels = Drawn(w + 4, h + 4, ground, [&](HDC dc) { c.draw(r, dc); });
+        std::string got; // 'k' text, 'g' line, '.' window, '?' anything else
+        for (int y = 0; y < h; ++y, got += '\n')
+            for (int x = 0; x < w; ++x) {
                 const COLORREF at = pixels.At(x, y);
-                got += at == grey ? 'g' : at == text ? 'k' : at == window ? '.' : '?';
+                got += at == text ? 'k' : at == line ? 'g' : at == window ? '.' : '?';
             }
-        EXPECT_EQ(got, want) << (c.parts ? c.parts : "line");
-        EXPECT_EQ(pixels.Count(RECT{0, 0, 24, 20}, ground), 24 * 20 - 20 * 16) << "outside";
+        EXPECT_EQ(got, CellPicture(r, c.parts)) << (c.parts ? c.parts : "line");
+        EXPECT_EQ(pixels.Count(RECT{0, 0, w + 4, h + 4}, ground), (w + 4) * (h + 4) - w * h)
+            << "outside";
     }
 }
 
-TEST_F(Classic, FoldersAreTheIconsCentredInTheirCells) {
+TEST_F(Resources, FoldersAreTheIconsCentredInTheirCells) {
+    const int w = r.indentWidth, h = r.rowHeight, x = r.smallIconX, y = r.smallIconY;
     for (int open = 0; open < 2; ++open) {
         HICON icon = static_cast<HICON>(LoadImageA(
             GetModuleHandleA(nullptr), MAKEINTRESOURCEA(open ? IDI_FOLDER_OPEN : IDI_FOLDER_CLOSED),
-            IMAGE_ICON, 16, 16, 0));
+            IMAGE_ICON, x, y, 0));
         ASSERT_NE(icon, nullptr);
-        const Pixels reference = Drawn(20, 16, GetSysColor(COLOR_WINDOW), [&](HDC dc) {
-            DrawIconEx(dc, 0, 0, icon, 16, 16, 0, nullptr, DI_NORMAL);
+        const Pixels reference = Drawn(w, h, GetSysColor(COLOR_WINDOW), [&](HDC dc) {
+            DrawIconEx(dc, 0, (h - y) / 2, icon, x, y, 0, nullptr, DI_NORMAL);
         });
         DestroyIcon(icon);
-        EXPECT_EQ(Drawn(20, 16, ground, [&](HDC dc) { r.DrawFolderGlyph(dc, 0, 0, open); }).data,
+        EXPECT_EQ(Drawn(w, h, ground, [&](HDC dc) { r.DrawFolderGlyph(dc, 0, 0, open); }).data,
                   reference.data)
             << "open " << open;
     }
 }
 
-TEST_F(Classic, SortMarkSitsTenPixelsLeftOfTheRightEdgeInASixPixelSquare) {
+TEST_F(Resources, SortMarkIsATriangleInASquareHalfAnIndentLeftOfTheRightEnd) {
+    const int height = r.headerHeight;
+    const RECT square = SortMarkSquare(r, RECT{0, 0, 100, height});
+    const int side = square.right - square.left;
+    ASSERT_GE(side, 4);
     for (bool ascending : {true, false}) {
-        const Pixels p = Drawn(100, 17, ground, [&](HDC dc) {
-            r.DrawSortMark(dc, RECT{0, 0, 100, 17}, ascending, false);
+        const Pixels p = Drawn(100, height, ground, [&](HDC dc) {
+            r.DrawSortMark(dc, RECT{0, 0, 100, height}, ascending, false);
         });
-        EXPECT_EQ(p.Count(RECT{0, 0, 100, 17}, ground) - p.Count(RECT{87, 5, 93, 11}, ground),
-                  100 * 17 - 6 * 6)
-            << "the mark stays in (87, 5)-(93, 11)";
+        EXPECT_EQ(p.Count(RECT{0, 0, 100, height}, ground) - p.Count(square, ground),
+                  100 * height - side * side)
+            << "the mark stays in its square";
         // A wide base and a narrow tip: pointing down when ascending.
-        const int base = ascending ? 5 : 10, tip = ascending ? 10 : 5;
-        EXPECT_LE(p.Count(RECT{87, base, 93, base + 1}, ground), 1);
-        EXPECT_GE(p.Count(RECT{87, tip, 93, tip + 1}, ground), 4);
+        const int base = ascending ? square.top : square.bottom - 1;
+        const int tip = ascending ? square.bottom - 1 : square.top;
+        EXPECT_LE(p.Count(RECT{square.left, base, square.right, base + 1}, ground), 1);
+        EXPECT_GE(p.Count(RECT{square.left, tip, square.right, tip + 1}, ground), side - 2);
     }
-    auto narrow = [&](HDC dc) { r.DrawSortMark(dc, RECT{10, 0, 16, 17}, true, false); };
-    EXPECT_EQ(Drawn(40, 17, ground, narrow).Count(RECT{0, 0, 40, 17}, ground), 40 * 17)
+    auto narrow = [&](HDC dc) { r.DrawSortMark(dc, RECT{10, 0, 16, height}, true, false); };
+    EXPECT_EQ(Drawn(40, height, ground, narrow).Count(RECT{0, 0, 40, height}, ground), 40 * height)
         << "no room";
 }

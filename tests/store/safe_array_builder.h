@@ -100,6 +100,15 @@ inline SafeArrayBuilder MakeVariantTable(const std::vector<std::vector<TestVaria
     return b;
 }
 
+// 65536 x 65536 variants, the descriptor alone: more cells than 32 bits count, which no memory
+// holds.
+inline SafeArrayBuilder UnholdableArray() {
+    SAFEARRAY* array = nullptr;
+    SafeArrayAllocDescriptorEx(VT_VARIANT, 2, &array);
+    array->rgsabound[0].cElements = array->rgsabound[1].cElements = 65536;
+    return SafeArrayBuilder(array);
+}
+
 // One column of values, one record each.
 inline SafeArrayBuilder MakeColumn(const std::vector<TestVariant>& values) {
     std::vector<std::vector<TestVariant>> rows;
@@ -126,10 +135,11 @@ inline SafeArrayBuilder TextTable(int records, int columns) {
 }
 
 // A host object that counts its references (and never frees itself) and whose default
-// property runs host code, as a script object's getter may, answering "middle".
+// property runs host code, as a script object's getter may, answering "middle" or its value.
 class HostObject : public IDispatch {
 public:
-    explicit HostObject(std::function<void()> onRead) : onRead(std::move(onRead)) {}
+    explicit HostObject(std::function<void()> onRead, std::wstring value = L"middle")
+        : onRead(std::move(onRead)), value(std::move(value)) {}
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
         *out = riid == IID_IUnknown || riid == IID_IDispatch ? this : nullptr;
         return *out ? (AddRef(), S_OK) : E_NOINTERFACE;
@@ -147,11 +157,12 @@ public:
             return DISP_E_MEMBERNOTFOUND;
         onRead();
         result->vt = VT_BSTR;
-        result->bstrVal = SysAllocString(L"middle");
-        return S_OK;
+        result->bstrVal = SysAllocStringLen(value.data(), UINT(value.size()));
+        return result->bstrVal ? S_OK : E_OUTOFMEMORY;
     }
     ULONG references = 1;
 
 private:
     std::function<void()> onRead;
+    std::wstring value;
 };
