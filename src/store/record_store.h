@@ -102,6 +102,8 @@ private:
     void MergeSortRecords(int32_t begin, int32_t end, bool withinGroup);
     void InsertionSortRecords(int32_t* order, int32_t begin, int32_t end, bool withinGroup) const;
     void SortRange(int32_t begin, int32_t end, bool withinGroup);
+    bool SortByRanks();
+    void SortRecords(bool groupsKept);
     bool SortWithinGroups();
     void BuildGroups(int32_t keepLevels);
     GroupNode* AllocateNode(GroupNode* parent);

@@ -1,7 +1,10 @@
 #include "sort_keys.h"
 
 #include "record_store.h"
+#include "temp_array.h"
+#include "text_hash.h"
 #include "text_arena.h"
+#include "value_compare.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -11,25 +14,6 @@ namespace {
 
 // Texts whose key does not fit are left to the platform, with their whole column.
 constexpr int keyBufferSize = 1024;
-
-// A block of the process heap for one build, freed when the build ends.
-template <typename T> class TempArray {
-public:
-    explicit TempArray(size_t count)
-        : data(static_cast<T*>(HeapAlloc(GetProcessHeap(), 0, (count ? count : 1) * sizeof(T)))) {}
-    ~TempArray() {
-        if (data)
-            HeapFree(GetProcessHeap(), 0, data);
-    }
-    TempArray(const TempArray&) = delete;
-    TempArray& operator=(const TempArray&) = delete;
-    T* Release() {
-        T* kept = data;
-        data = nullptr;
-        return kept;
-    }
-    T* data;
-};
 
 struct KeyEntry {
     uint64_t prefix; // the key's first eight bytes, most significant first
@@ -59,13 +43,6 @@ uint64_t KeyPrefix(const char* key) {
         }
     }
     return prefix;
-}
-
-uint32_t TextHash(const char* text) {
-    uint32_t hash = 2166136261u;
-    for (; *text; ++text)
-        hash = (hash ^ static_cast<unsigned char>(*text)) * 16777619u;
-    return hash;
 }
 
 const char* TextOf(const RecordStore& store, int32_t record, int32_t column, bool keyTexts) {
@@ -118,7 +95,8 @@ bool SortKeyCache::EnsureSlots(const RecordStore& store) {
 
 // Distinct texts first (a hash of the bytes), then one sort key per distinct text, sorted;
 // equal keys share a rank once the platform confirms that their texts are equal.
-int32_t* SortKeyCache::BuildRanks(const RecordStore& store, int32_t column, bool keyTexts) const {
+int32_t* SortKeyCache::BuildRanks(const RecordStore& store, int32_t column, bool keyTexts,
+                                  int32_t& count) const {
     const int32_t records = store.recordCount;
     if (records <= 0 || static_cast<size_t>(records) > SIZE_MAX / 8)
         return nullptr;
@@ -192,18 +170,43 @@ int32_t* SortKeyCache::BuildRanks(const RecordStore& store, int32_t column, bool
     }
     for (int32_t record = 0; record < records; ++record)
         ranks.data[record] = rankOf.data[ranks.data[record]];
+    count = rank + 1;
     return ranks.Release();
 }
 
-const int32_t* SortKeyCache::Ranks(const RecordStore& store, int32_t column, bool keyTexts) {
+SortKeyCache::Slot* SortKeyCache::BuiltSlot(const RecordStore& store, int32_t column,
+                                            bool keyTexts) {
     if (!EnsureSlots(store) || column < 0 || column >= columns)
         return nullptr;
     Slot& slot = slots[2 * column + (keyTexts ? 1 : 0)];
     if (!slot.tried) {
         slot.tried = true; // one attempt a load
-        slot.ranks = BuildRanks(store, column, keyTexts);
+        VARTYPE type = VT_EMPTY;
+        const int64_t* payloads = nullptr;
+        const bool uniform = UniformValues(store, column, type, payloads);
+        if (uniform && OrderedByValue(type))
+            slot.ranks = BuildValueRanks(store, column, keyTexts, slot.count);
+        slot.byValue = slot.ordered = slot.ranks != nullptr;
+        if (!slot.ranks) {
+            slot.ranks = BuildRanks(store, column, keyTexts, slot.count);
+            slot.ordered = slot.ranks && uniform && !OrderedByValue(type);
+        }
     }
-    return slot.ranks;
+    return &slot;
+}
+
+const int32_t* SortKeyCache::Ranks(const RecordStore& store, int32_t column, bool keyTexts) {
+    const Slot* slot = BuiltSlot(store, column, keyTexts);
+    return slot ? slot->ranks : nullptr;
+}
+
+const int32_t* SortKeyCache::OrderRanks(const RecordStore& store, int32_t column, bool keyTexts,
+                                        int32_t& count) {
+    const Slot* slot = BuiltSlot(store, column, keyTexts);
+    if (!slot || !slot->ordered)
+        return nullptr;
+    count = slot->count;
+    return slot->ranks;
 }
 
 bool SortKeyCache::UniformValues(const RecordStore& store, int32_t column, VARTYPE& type,
@@ -214,11 +217,10 @@ bool SortKeyCache::UniformValues(const RecordStore& store, int32_t column, VARTY
     if (!entry.tried) {
         entry.tried = true;
         const VARTYPE first = store.Cell(0, column).value.vt;
-        // A decimal fills the whole variant; references and arrays are never loaded as such.
-        bool uniform = first != VT_DECIMAL && !(first & (VT_BYREF | VT_ARRAY));
+        bool uniform = true;
         for (int32_t record = 1; uniform && record < store.recordCount; ++record)
             uniform = store.Cell(record, column).value.vt == first;
-        if (uniform && first != VT_BSTR) {
+        if (uniform && OrderedByValue(first)) {
             const size_t bytes = sizeof(int64_t) * static_cast<size_t>(store.recordCount);
             entry.payloads = static_cast<int64_t*>(HeapAlloc(GetProcessHeap(), 0, bytes));
             uniform = entry.payloads != nullptr;
@@ -235,8 +237,14 @@ bool SortKeyCache::UniformValues(const RecordStore& store, int32_t column, VARTY
 
 int SortKeyCache::Compare(const RecordStore& store, const char* textA, const char* textB,
                           int32_t recordA, int32_t recordB, int32_t column, bool keyTexts) {
-    if (const int32_t* ranks = Ranks(store, column, keyTexts))
-        return (ranks[recordA] > ranks[recordB]) - (ranks[recordA] < ranks[recordB]);
+    const Slot* slot = BuiltSlot(store, column, keyTexts);
+    if (slot && slot->ranks) {
+        const int32_t a = slot->ranks[recordA], b = slot->ranks[recordB];
+        if (a == b)
+            return 0;
+        if (!slot->byValue)
+            return (a > b) - (a < b);
+    }
     if (textA == textB || strcmp(textA, textB) == 0)
         return 0; // the same bytes are the same text in every locale
     return lstrcmpA(textA, textB);
