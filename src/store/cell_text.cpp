@@ -230,6 +230,23 @@ void FormatDateTime(double date, int32_t format, int32_t grouping, TextBuilder& 
     FormatDateCaption(calendar, hasDate, longDate, withSeconds, grouping, tag);
 }
 
+uint64_t DateTextKey(double date, int32_t format, int32_t grouping) {
+    const CalendarDate calendar = DateToCalendar(date);
+    const bool hasDate = calendar.valid && date >= 1.0;
+    const bool hasTime = calendar.valid && IsDateAndTimeFormat(format);
+    uint64_t key = (calendar.valid ? 2 : 0) | (hasDate ? 1 : 0);
+    auto add = [&key](bool shown, int32_t field, int bits) {
+        key = (key << bits) | (shown ? static_cast<uint64_t>(field) : 0);
+    };
+    add(hasDate, calendar.year, 14);
+    add(hasDate, calendar.month, 4);
+    add(hasDate, calendar.day, 5);
+    add(hasTime || grouping == datetime::flHour, calendar.hour, 5);
+    add(hasTime, calendar.minute, 6);
+    add(hasTime && IsSecondsFormat(format), calendar.second, 6);
+    return key;
+}
+
 void FormatCellText(CellEntry& cell, VARIANT& element, int32_t format, int32_t grouping,
                     TextArena& arena) {
     cell.text = nullptr;

@@ -75,6 +75,10 @@ void FormatCurrency(LONGLONG amount, TextBuilder& out);
 void FormatDateTime(double date, int32_t format, int32_t grouping, TextBuilder& text,
                     TextBuilder& tag);
 
+// The calendar fields that a date's text and caption show under the format and grouping,
+// packed: dates with equal keys have equal texts and captions.
+uint64_t DateTextKey(double date, int32_t format, int32_t grouping);
+
 // Grouping caption of a date (the tag); declared here, built in date_caption.cpp.
 void FormatDateCaption(const CalendarDate& calendar, bool hasDate, bool longDate, bool withSeconds,
                        int32_t grouping, TextBuilder& tag);

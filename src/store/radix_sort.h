@@ -3,10 +3,11 @@
 #include <cstddef>
 #include <cstdint>
 
-// An index carried with its unsigned sort key.
+// An index carried with its unsigned sort key, and a word of the caller's in the room left.
 struct KeyedIndex {
     uint64_t key;
     int32_t index;
+    uint32_t spare;
 };
 
 // Stable least-significant-digit sort of items by the low keyBits bits of their keys; scratch

@@ -175,6 +175,7 @@ void RecordStore::FillCells(SAFEARRAY* source, VARTYPE type, bool revert, LONG r
     const UINT recordSlot = revert ? 0 : 1;
     const UINT columnSlot = revert ? 1 : 0;
     loading = true;
+    TextCache cache(columnCount, format, grouping, texts);
     LONG indices[2];
     for (int32_t r = 0; r < recordCount; ++r) {
         indices[recordSlot] = recordLower + r;
@@ -183,7 +184,7 @@ void RecordStore::FillCells(SAFEARRAY* source, VARTYPE type, bool revert, LONG r
             VARIANT element;
             VariantInit(&element);
             FetchElement(source, type, indices, element);
-            StoreCell(Cell(r, c), element, format, grouping);
+            StoreCell(Cell(r, c), element, c, cache);
             VariantClear(&element);
         }
     }
@@ -219,7 +220,7 @@ bool RecordStore::AllocateCells(int64_t records, int64_t columns) {
     return true;
 }
 
-void RecordStore::StoreCell(CellEntry& cell, VARIANT& element, int32_t format, int32_t grouping) {
+void RecordStore::StoreCell(CellEntry& cell, VARIANT& element, int32_t column, TextCache& cache) {
     VariantInit(&cell.value);
     // A by-reference element points into the host's memory; keep the value it refers to.
     const HRESULT copied = (element.vt & VT_BYREF) ? VariantCopyInd(&cell.value, &element)
@@ -229,7 +230,7 @@ void RecordStore::StoreCell(CellEntry& cell, VARIANT& element, int32_t format, i
         cell.value.vt = VT_ERROR;
         cell.value.scode = copied;
     }
-    FormatCellText(cell, element, format, grouping, texts);
+    cache.Format(cell, element, column);
 }
 
 void RecordStore::Clear() {

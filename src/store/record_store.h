@@ -6,6 +6,7 @@
 #include "row_cursor.h"
 #include "sort_keys.h"
 #include "text_arena.h"
+#include "text_cache.h"
 
 #include <windows.h>
 #include <oleauto.h>
@@ -28,7 +29,8 @@ public:
     void Clear();
     // Set while a load fills the cells; a load asked for meanwhile is refused.
     bool Loading() const { return loading; }
-    void StoreCell(CellEntry& cell, VARIANT& element, int32_t format, int32_t grouping);
+    // Copies element into the cell and sets its texts through the load's cache.
+    void StoreCell(CellEntry& cell, VARIANT& element, int32_t column, TextCache& cache);
 
     CellEntry& Cell(int32_t record, int32_t column) {
         return cells[static_cast<size_t>(record) * columnCount + column];

@@ -74,7 +74,7 @@ bool RecordStore::SortByRanks() {
             key = (field.bits ? key << field.bits : key) |
                   static_cast<uint64_t>(field.reversed ? field.count - 1 - rank : rank);
         }
-        items.data[position] = {key, record};
+        items.data[position] = {key, record, 0};
     }
     const KeyedIndex* sorted = RadixSort(items.data, scratch.data, records, keyBits);
     for (size_t position = 0; position < records; ++position)
@@ -82,9 +82,7 @@ bool RecordStore::SortByRanks() {
     return true;
 }
 
-namespace {
-
-} // namespace
+namespace {} // namespace
 
 // One column of two records: text first, refined by value. A column whose cells all hold
 // one kind of value is answered from its ranks and payloads without visiting the cells.

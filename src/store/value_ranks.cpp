@@ -80,7 +80,7 @@ bool PlainText(const char* text) {
     return true;
 }
 
-// The distinct texts met so far; a text is added once.
+// The distinct texts met so far, by their hashes; a text is added once.
 class TextSet {
 public:
     explicit TextSet(size_t capacity) : slots(SlotCount(capacity)), mask(SlotCount(capacity) - 1) {
@@ -89,8 +89,8 @@ public:
     }
     bool Ready() const { return slots.data != nullptr; }
     // False when the text was there already.
-    bool Add(const char* text) {
-        for (size_t slot = TextHash(text) & mask;; slot = (slot + 1) & mask) {
+    bool Add(const char* text, uint32_t hash) {
+        for (size_t slot = hash & mask;; slot = (slot + 1) & mask) {
             const char* held = slots.data[slot];
             if (!held) {
                 slots.data[slot] = text;
@@ -112,11 +112,18 @@ private:
     size_t mask;
 };
 
+const char* TextOf(const RecordStore& store, int32_t record, int32_t column, bool keyTexts) {
+    const CellEntry& cell = store.Cell(record, column);
+    return keyTexts ? (cell.tag ? cell.tag : cell.text) : cell.text;
+}
+
 } // namespace
 
-// The records in value order; a new rank where the text changes. Records of equal value must
-// share their text, and no text may come back after another one, or the order of the texts
-// refined by the values is not the value order.
+// The records in value order; a new rank where the text changes. Equal values have equal texts,
+// as each was formatted alike; a text that comes back after another one, or a value without
+// its text, and the order of the texts refined by the values is not the value order. The
+// texts are read in load order and known by their hashes after that, so that the walk in value
+// order visits a text only where the values change.
 int32_t* SortKeyCache::BuildValueRanks(const RecordStore& store, int32_t column, bool keyTexts,
                                        int32_t& count) const {
     const size_t records = static_cast<size_t>(store.recordCount);
@@ -125,29 +132,35 @@ int32_t* SortKeyCache::BuildValueRanks(const RecordStore& store, int32_t column,
     if (!items.data || !scratch.data || !ranks.data)
         return nullptr;
     for (size_t record = 0; record < records; ++record) {
-        items.data[record].index = static_cast<int32_t>(record);
-        if (!OrderKey(store.Cell(static_cast<int32_t>(record), column).value,
-                      items.data[record].key))
+        const int32_t index = static_cast<int32_t>(record);
+        const char* text = TextOf(store, index, column, keyTexts);
+        if (!text || !OrderKey(store.Cell(index, column).value, items.data[record].key))
             return nullptr;
+        items.data[record].index = index;
+        items.data[record].spare = TextHash(text);
     }
     const KeyedIndex* sorted = RadixSort(items.data, scratch.data, records, 64);
-    TextSet seen(records);
+    size_t values = 1;
+    for (size_t i = 1; i < records; ++i)
+        values += sorted[i].key != sorted[i - 1].key;
+    TextSet seen(values);
     if (!seen.Ready())
         return nullptr;
     int32_t rank = -1;
     const char* runText = nullptr;
     for (size_t i = 0; i < records; ++i) {
-        const CellEntry& cell = store.Cell(sorted[i].index, column);
-        const char* text = keyTexts ? KeyText(cell) : DisplayText(cell);
-        const bool sameText = i > 0 && (text == runText || strcmp(text, runText) == 0);
-        if (!sameText) {
-            if ((i > 0 && sorted[i].key == sorted[i - 1].key) || !PlainText(text) ||
-                !seen.Add(text))
-                return nullptr;
-            ++rank;
+        const KeyedIndex& item = sorted[i];
+        const bool sameValue = i > 0 && item.key == sorted[i - 1].key;
+        if (!sameValue || item.spare != sorted[i - 1].spare) {
+            const char* text = TextOf(store, item.index, column, keyTexts);
+            if (i == 0 || item.spare != sorted[i - 1].spare || strcmp(text, runText) != 0) {
+                if (sameValue || !PlainText(text) || !seen.Add(text, item.spare))
+                    return nullptr;
+                ++rank;
+            }
             runText = text;
         }
-        ranks.data[sorted[i].index] = rank;
+        ranks.data[item.index] = rank;
     }
     count = rank + 1;
     return ranks.Release();
