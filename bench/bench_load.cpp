@@ -246,12 +246,12 @@ int main() {
            bestLoad * perCell);
     printf("  formatting calls alone  %8.1f ms  %6.3f us/cell\n", bestFormatting * 1e3,
            bestFormatting * perCell);
-    printf("  loading / formatting    %8.3f (goal <= 1.15)\n", bestLoad / bestFormatting);
+    printf("  loading / formatting    %8.3f (goal <= 1.10)\n", bestLoad / bestFormatting);
     printf("  first touch of as many new pages as the load commits: %.1f ms (%.3f us/cell); "
            "loading without it / formatting %.3f\n",
            bestTouch * 1e3, bestTouch * perCell, (bestLoad - bestTouch) / bestFormatting);
     printf("  committed private memory after SetData: %.1f bytes/cell (%.1f without the sort "
-           "keys; goal <= 100 on x64)\n",
+           "keys; goal <= 65.4 on x64)\n",
            bytesPerCell, bytesPerCellLoadOnly);
 
     ReleaseCells(prepared, cellCount);

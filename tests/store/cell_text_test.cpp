@@ -100,14 +100,34 @@ TEST(GermanTexts, NumbersDatesAndCurrencyFollowTheUserLocale) {
 // every date format and grouping unit, whatever kinds share a column.
 void ExpectSharedTextsAsFormattedAlone() {
     HostObject object([] {});
-    const V values[] = {
-        V::Date(nineThirty), V::Date(nineThirty + 1.0 / 86400), V::Date(45365.0), V::Date(0.25),
-        V::Date(-1.25), V::Date(3e6), V::Cy(12345), V::Cy(-1), V::Cy(0),
-        V::As(VT_DECIMAL, L"2.50"), V::R8(2.5), V::Of(VT_R4, 2.5f), V::I4(-1), V::Of(VT_UI4, ~0u),
-        V::Of(VT_I8, -1LL), V::I2(7), V::I4(0), V::R8(0), V::Bool(true), V::Bool(false),
-        V::Str(L"Alpha"), V::Str(L""), V::Of(VT_BSTR, SysAllocStringLen(L"left\0x", 6)),
-        V::Str(L"left"), V::Of(VT_DISPATCH, static_cast<IDispatch*>(&object)),
-        V::Error(DISP_E_PARAMNOTFOUND), V::Empty(), V::Null()};
+    const V values[] = {V::Date(nineThirty),
+                        V::Date(nineThirty + 1.0 / 86400),
+                        V::Date(45365.0),
+                        V::Date(0.25),
+                        V::Date(-1.25),
+                        V::Date(3e6),
+                        V::Cy(12345),
+                        V::Cy(-1),
+                        V::Cy(0),
+                        V::As(VT_DECIMAL, L"2.50"),
+                        V::R8(2.5),
+                        V::Of(VT_R4, 2.5f),
+                        V::I4(-1),
+                        V::Of(VT_UI4, ~0u),
+                        V::Of(VT_I8, -1LL),
+                        V::I2(7),
+                        V::I4(0),
+                        V::R8(0),
+                        V::Bool(true),
+                        V::Bool(false),
+                        V::Str(L"Alpha"),
+                        V::Str(L""),
+                        V::Of(VT_BSTR, SysAllocStringLen(L"left\0x", 6)),
+                        V::Str(L"left"),
+                        V::Of(VT_DISPATCH, static_cast<IDispatch*>(&object)),
+                        V::Error(DISP_E_PARAMNOTFOUND),
+                        V::Empty(),
+                        V::Null()};
     std::vector<std::vector<V>> rows;
     for (int r = 0; r < 120; ++r) {
         rows.emplace_back();
@@ -129,8 +149,8 @@ void ExpectSharedTextsAsFormattedAlone() {
                     const CellEntry& cell = store.Cell(r, c);
                     ASSERT_EQ(std::pair(shown(cell.text), shown(cell.tag)),
                               std::pair(shown(alone.text), shown(alone.tag)))
-                        << "record " << r << " column " << c << " format " << format
-                        << " grouping " << grouping;
+                        << "record " << r << " column " << c << " format " << format << " grouping "
+                        << grouping;
                 }
         }
 }
