@@ -54,7 +54,7 @@ const char* TextOf(const RecordStore& store, int32_t record, int32_t column, boo
 
 void SortKeyCache::Release() {
     for (int32_t i = 0; i < 2 * columns; ++i) {
-        if (slots[i].ranks)
+        if (slots[i].ranks && !slots[i].borrowed)
             HeapFree(GetProcessHeap(), 0, slots[i].ranks);
     }
     if (slots)
@@ -96,7 +96,7 @@ bool SortKeyCache::EnsureSlots(const RecordStore& store) {
 // Distinct texts first (a hash of the bytes), then one sort key per distinct text, sorted;
 // equal keys share a rank once the platform confirms that their texts are equal.
 int32_t* SortKeyCache::BuildRanks(const RecordStore& store, int32_t column, bool keyTexts,
-                                  int32_t& count) const {
+                                  int32_t& count, bool& uniform) const {
     const int32_t records = store.recordCount;
     if (records <= 0 || static_cast<size_t>(records) > SIZE_MAX / 8)
         return nullptr;
@@ -109,8 +109,22 @@ int32_t* SortKeyCache::BuildRanks(const RecordStore& store, int32_t column, bool
         return nullptr;
     memset(table.data, -1, tableSize * sizeof(int32_t));
     int32_t distinct = 0;
+    const VARTYPE first = store.Cell(0, column).value.vt;
+    uniform = true;
+    // The load shares the text of repeated values: a text met before at the same address is
+    // known without reading it.
+    struct Known {
+        const char* text;
+        int32_t distinct;
+    } known[256] = {};
     for (int32_t record = 0; record < records; ++record) {
+        uniform = uniform && store.Cell(record, column).value.vt == first;
         const char* text = TextOf(store, record, column, keyTexts);
+        Known& memo = known[(reinterpret_cast<uintptr_t>(text) >> 3) & 255];
+        if (memo.text == text) {
+            ranks.data[record] = memo.distinct;
+            continue;
+        }
         const uint32_t hash = TextHash(text);
         size_t slot = hash & (tableSize - 1);
         int32_t found = -1;
@@ -128,6 +142,7 @@ int32_t* SortKeyCache::BuildRanks(const RecordStore& store, int32_t column, bool
             hashes.data[found] = hash;
             firstRecord.data[found] = record;
         }
+        memo = {text, found};
         ranks.data[record] = found; // the distinct text for now
     }
 
@@ -176,21 +191,40 @@ int32_t* SortKeyCache::BuildRanks(const RecordStore& store, int32_t column, bool
 
 SortKeyCache::Slot* SortKeyCache::BuiltSlot(const RecordStore& store, int32_t column,
                                             bool keyTexts) {
-    if (!EnsureSlots(store) || column < 0 || column >= columns)
+    if (!EnsureSlots(store) || column < 0 || column >= columns || store.recordCount <= 0)
         return nullptr;
     Slot& slot = slots[2 * column + (keyTexts ? 1 : 0)];
-    if (!slot.tried) {
-        slot.tried = true; // one attempt a load
-        VARTYPE type = VT_EMPTY;
-        const int64_t* payloads = nullptr;
-        const bool uniform = UniformValues(store, column, type, payloads);
-        if (uniform && OrderedByValue(type))
-            slot.ranks = BuildValueRanks(store, column, keyTexts, slot.count);
-        slot.byValue = slot.ordered = slot.ranks != nullptr;
-        if (!slot.ranks) {
-            slot.ranks = BuildRanks(store, column, keyTexts, slot.count);
-            slot.ordered = slot.ranks && uniform && !OrderedByValue(type);
-        }
+    if (slot.tried)
+        return &slot;
+    slot.tried = true; // one attempt a load
+    ColumnValues& kind = values[column];
+    if (keyTexts && kind.tried && kind.uniform && kind.type != VT_DATE) {
+        // Only dates have captions: the key texts are the display texts.
+        const Slot& display = *BuiltSlot(store, column, false);
+        slot = display;
+        slot.borrowed = display.ranks != nullptr;
+        return &slot;
+    }
+    const VARTYPE first = store.Cell(0, column).value.vt;
+    if (OrderedByValue(first))
+        slot.ranks = BuildValueRanks(store, column, keyTexts, slot.count);
+    slot.byValue = slot.ordered = slot.ranks != nullptr;
+    bool uniform = slot.ranks != nullptr; // value ranks are made of one kind only
+    if (!slot.ranks) {
+        slot.ranks = BuildRanks(store, column, keyTexts, slot.count, uniform);
+        slot.ordered = slot.ranks && uniform && !OrderedByValue(first);
+    }
+    if (slot.ranks && !kind.tried) {
+        kind.tried = true;
+        kind.uniform = uniform;
+        kind.type = first;
+    }
+    if (keyTexts || !kind.tried || !kind.uniform || kind.type == VT_DATE)
+        return &slot;
+    Slot& key = slots[2 * column + 1];
+    if (!key.tried) {
+        key = slot;
+        key.borrowed = slot.ranks != nullptr;
     }
     return &slot;
 }
@@ -216,23 +250,21 @@ bool SortKeyCache::UniformValues(const RecordStore& store, int32_t column, VARTY
     ColumnValues& entry = values[column];
     if (!entry.tried) {
         entry.tried = true;
-        const VARTYPE first = store.Cell(0, column).value.vt;
-        bool uniform = true;
-        for (int32_t record = 1; uniform && record < store.recordCount; ++record)
-            uniform = store.Cell(record, column).value.vt == first;
-        if (uniform && OrderedByValue(first)) {
-            const size_t bytes = sizeof(int64_t) * static_cast<size_t>(store.recordCount);
-            entry.payloads = static_cast<int64_t*>(HeapAlloc(GetProcessHeap(), 0, bytes));
-            uniform = entry.payloads != nullptr;
-            for (int32_t record = 0; uniform && record < store.recordCount; ++record)
-                entry.payloads[record] = store.Cell(record, column).value.llVal;
-        }
-        entry.type = first;
-        entry.uniform = uniform;
+        entry.type = store.Cell(0, column).value.vt;
+        entry.uniform = true;
+        for (int32_t record = 1; entry.uniform && record < store.recordCount; ++record)
+            entry.uniform = store.Cell(record, column).value.vt == entry.type;
+    }
+    if (entry.uniform && !entry.payloadsTried && OrderedByValue(entry.type)) {
+        entry.payloadsTried = true;
+        const size_t bytes = sizeof(int64_t) * static_cast<size_t>(store.recordCount);
+        entry.payloads = static_cast<int64_t*>(HeapAlloc(GetProcessHeap(), 0, bytes));
+        for (int32_t record = 0; entry.payloads && record < store.recordCount; ++record)
+            entry.payloads[record] = store.Cell(record, column).value.llVal;
     }
     type = entry.type;
     payloads = entry.payloads;
-    return entry.uniform;
+    return entry.uniform && (entry.payloads || !OrderedByValue(entry.type));
 }
 
 int SortKeyCache::Compare(const RecordStore& store, const char* textA, const char* textB,

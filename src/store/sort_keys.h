@@ -45,8 +45,9 @@ private:
     struct Slot {
         int32_t* ranks;
         int32_t count;
-        bool byValue; // ranks in value order: only their equality speaks of the texts
-        bool ordered; // the ranks alone give the cell order
+        bool byValue;  // ranks in value order: only their equality speaks of the texts
+        bool ordered;  // the ranks alone give the cell order
+        bool borrowed; // the display ranks, which a column without captions keys by too
         bool tried;
     };
     struct ColumnValues {
@@ -54,11 +55,13 @@ private:
         VARTYPE type;
         bool uniform;
         bool tried;
+        bool payloadsTried;
     };
     bool EnsureSlots(const RecordStore& store);
     Slot* BuiltSlot(const RecordStore& store, int32_t column, bool keyTexts);
-    int32_t* BuildRanks(const RecordStore& store, int32_t column, bool keyTexts,
-                        int32_t& count) const;
+    // Text ranks; uniform tells whether every cell holds the same kind of value.
+    int32_t* BuildRanks(const RecordStore& store, int32_t column, bool keyTexts, int32_t& count,
+                        bool& uniform) const;
     // Ranks of a uniform column of values compared by value; null when some text covers
     // values that are not neighbours in value order, or the values cannot all be ordered.
     int32_t* BuildValueRanks(const RecordStore& store, int32_t column, bool keyTexts,

@@ -3,7 +3,6 @@
 #include "radix_sort.h"
 #include "record_store.h"
 #include "temp_array.h"
-#include "text_hash.h"
 
 #include <cmath>
 #include <cstring>
@@ -69,46 +68,66 @@ bool OrderKey(const VARIANT& value, uint64_t& key) {
     }
 }
 
-// Bytes that lstrcmpA may pass over (control characters, the soft hyphen): texts holding
-// them could compare equal to other texts, which value ranks cannot tell.
-bool PlainText(const char* text) {
-    for (; *text; ++text) {
-        const unsigned char byte = static_cast<unsigned char>(*text);
-        if (byte < 0x20 || byte == 0x7f || byte == 0xad)
-            return false;
+// The bytes that lstrcmpA passes over in this locale, asked of it once a build: a text holding
+// one could compare equal to another text, which value ranks cannot tell.
+class IgnoredBytes {
+public:
+    IgnoredBytes() {
+        ignored[0] = false;
+        for (int byte = 1; byte < 256; ++byte) {
+            const char text[] = {'a', static_cast<char>(byte), 'b', '\0'};
+            ignored[byte] = lstrcmpA(text, "ab") == 0;
+        }
     }
-    return true;
-}
+    // Its FNV-1a hash, as TextHash; false when a byte of it is passed over.
+    bool PlainHash(const char* text, uint32_t& hash) const {
+        hash = 2166136261u;
+        for (; *text; ++text) {
+            const unsigned char byte = static_cast<unsigned char>(*text);
+            if (ignored[byte])
+                return false;
+            hash = (hash ^ byte) * 16777619u;
+        }
+        return true;
+    }
 
-// The distinct texts met so far, by their hashes; a text is added once.
+private:
+    bool ignored[256];
+};
+
+// The distinct texts met so far, by content; a text is added once.
 class TextSet {
 public:
     explicit TextSet(size_t capacity) : slots(SlotCount(capacity)), mask(SlotCount(capacity) - 1) {
         if (slots.data)
-            memset(slots.data, 0, (mask + 1) * sizeof(const char*));
+            memset(slots.data, 0, (mask + 1) * sizeof(Slot));
     }
     bool Ready() const { return slots.data != nullptr; }
     // False when the text was there already.
     bool Add(const char* text, uint32_t hash) {
         for (size_t slot = hash & mask;; slot = (slot + 1) & mask) {
-            const char* held = slots.data[slot];
-            if (!held) {
-                slots.data[slot] = text;
+            Slot& held = slots.data[slot];
+            if (!held.text) {
+                held = {text, hash};
                 return true;
             }
-            if (held == text || strcmp(held, text) == 0)
+            if (held.hash == hash && (held.text == text || strcmp(held.text, text) == 0))
                 return false;
         }
     }
 
 private:
+    struct Slot {
+        const char* text;
+        uint32_t hash;
+    };
     static size_t SlotCount(size_t capacity) {
         size_t count = 16;
         while (count < 2 * capacity)
             count *= 2;
         return count;
     }
-    TempArray<const char*> slots;
+    TempArray<Slot> slots;
     size_t mask;
 };
 
@@ -117,51 +136,205 @@ const char* TextOf(const RecordStore& store, int32_t record, int32_t column, boo
     return keyTexts ? (cell.tag ? cell.tag : cell.text) : cell.text;
 }
 
-} // namespace
+enum class Outcome { ranked, refused, tooManyTexts };
 
-// The records in value order; a new rank where the text changes. Equal values have equal texts,
-// as each was formatted alike; a text that comes back after another one, or a value without
-// its text, and the order of the texts refined by the values is not the value order. The
-// texts are read in load order and known by their hashes after that, so that the walk in value
-// order visits a text only where the values change.
-int32_t* SortKeyCache::BuildValueRanks(const RecordStore& store, int32_t column, bool keyTexts,
-                                       int32_t& count) const {
-    const size_t records = static_cast<size_t>(store.recordCount);
-    TempArray<KeyedIndex> items(records), scratch(records);
-    TempArray<int32_t> ranks(records);
-    if (!items.data || !scratch.data || !ranks.data)
-        return nullptr;
-    for (size_t record = 0; record < records; ++record) {
-        const int32_t index = static_cast<int32_t>(record);
-        const char* text = TextOf(store, index, column, keyTexts);
-        if (!text || !OrderKey(store.Cell(index, column).value, items.data[record].key))
-            return nullptr;
-        items.data[record].index = index;
-        items.data[record].spare = TextHash(text);
+// The distinct text pointers of a column, each with the least and the greatest value key of
+// the records that show it. The load shares one text among the cells of equal values, so a
+// column of repeating values has few of them.
+class TextSpans {
+public:
+    struct Span {
+        const char* text;
+        uint64_t low, high;
+    };
+    explicit TextSpans(size_t limit) : limit(limit) {}
+    ~TextSpans() {
+        Free(slots);
+        Free(spans);
     }
-    const KeyedIndex* sorted = RadixSort(items.data, scratch.data, records, 64);
-    size_t values = 1;
-    for (size_t i = 1; i < records; ++i)
-        values += sorted[i].key != sorted[i - 1].key;
-    TextSet seen(values);
-    if (!seen.Ready())
-        return nullptr;
+    TextSpans(const TextSpans&) = delete;
+    TextSpans& operator=(const TextSpans&) = delete;
+
+    // The span of text, widened to key; -1 past the limit or without memory.
+    int32_t Add(const char* text, uint64_t key) {
+        if (2 * (count + 1) > slotCount && !Grow())
+            return -1;
+        size_t slot = Slot(text, slotCount);
+        for (; slots[slot] >= 0; slot = (slot + 1) & (slotCount - 1)) {
+            Span& span = spans[slots[slot]];
+            if (span.text == text) {
+                span.low = key < span.low ? key : span.low;
+                span.high = key > span.high ? key : span.high;
+                return slots[slot];
+            }
+        }
+        slots[slot] = static_cast<int32_t>(count);
+        spans[count] = {text, key, key};
+        return static_cast<int32_t>(count++);
+    }
+    const Span& operator[](size_t i) const { return spans[i]; }
+    size_t Count() const { return count; }
+
+private:
+    static size_t Slot(const char* text, size_t slotCount) {
+        const uint64_t mixed = reinterpret_cast<uintptr_t>(text) * 0x9e3779b97f4a7c15ULL;
+        return static_cast<size_t>(mixed >> 32) & (slotCount - 1);
+    }
+    template <typename T> static void Free(T* block) {
+        if (block)
+            HeapFree(GetProcessHeap(), 0, block);
+    }
+    bool Grow() {
+        if (count >= limit)
+            return false;
+        const size_t newCount = slotCount ? 2 * slotCount : 16;
+        auto* newSlots =
+            static_cast<int32_t*>(HeapAlloc(GetProcessHeap(), 0, newCount * sizeof(int32_t)));
+        auto* newSpans =
+            static_cast<Span*>(HeapAlloc(GetProcessHeap(), 0, newCount / 2 * sizeof(Span)));
+        if (!newSlots || !newSpans) {
+            Free(newSlots);
+            Free(newSpans);
+            return false;
+        }
+        memset(newSlots, -1, newCount * sizeof(int32_t));
+        for (size_t i = 0; i < count; ++i) {
+            size_t slot = Slot(spans[i].text, newCount);
+            while (newSlots[slot] >= 0)
+                slot = (slot + 1) & (newCount - 1);
+            newSlots[slot] = static_cast<int32_t>(i);
+            newSpans[i] = spans[i];
+        }
+        Free(slots);
+        Free(spans);
+        slots = newSlots;
+        spans = newSpans;
+        slotCount = newCount;
+        return true;
+    }
+    size_t limit;
+    int32_t* slots = nullptr;
+    Span* spans = nullptr;
+    size_t slotCount = 0;
+    size_t count = 0;
+};
+
+// A column whose texts repeat: its distinct text pointers in the order of their least values.
+// Texts of equal bytes follow one another and share a rank; a text whose values overlap
+// another's, or that comes back after another, refuses the column. ranks holds the span of
+// each record meanwhile.
+Outcome RankBySpans(const RecordStore& store, int32_t column, bool keyTexts,
+                    const IgnoredBytes& ignored, int32_t* ranks, int32_t& count) {
+    const int32_t records = store.recordCount;
+    const VARTYPE kind = store.Cell(0, column).value.vt;
+    TextSpans spans(static_cast<size_t>(records) / 4);
+    for (int32_t record = 0; record < records; ++record) {
+        const char* text = TextOf(store, record, column, keyTexts);
+        uint64_t key;
+        const VARIANT& value = store.Cell(record, column).value;
+        if (!text || value.vt != kind || !OrderKey(value, key))
+            return Outcome::refused;
+        ranks[record] = spans.Add(text, key);
+        if (ranks[record] < 0)
+            return Outcome::tooManyTexts;
+    }
+    const size_t distinct = spans.Count();
+    TempArray<KeyedIndex> items(distinct), scratch(distinct);
+    TempArray<int32_t> rankOf(distinct);
+    TextSet seen(distinct);
+    if (!items.data || !scratch.data || !rankOf.data || !seen.Ready())
+        return Outcome::tooManyTexts;
+    for (size_t i = 0; i < distinct; ++i)
+        items.data[i] = {spans[i].low, static_cast<int32_t>(i), 0};
+    const KeyedIndex* sorted = RadixSort(items.data, scratch.data, distinct, 64);
     int32_t rank = -1;
     const char* runText = nullptr;
+    uint64_t runHigh = 0;
+    for (size_t i = 0; i < distinct; ++i) {
+        const TextSpans::Span& span = spans[static_cast<size_t>(sorted[i].index)];
+        if (rank >= 0 && (span.text == runText || strcmp(span.text, runText) == 0)) {
+            runHigh = span.high > runHigh ? span.high : runHigh;
+        } else {
+            uint32_t hash;
+            if ((rank >= 0 && span.low <= runHigh) || !ignored.PlainHash(span.text, hash) ||
+                !seen.Add(span.text, hash))
+                return Outcome::refused;
+            ++rank;
+            runText = span.text;
+            runHigh = span.high;
+        }
+        rankOf.data[sorted[i].index] = rank;
+    }
+    for (int32_t record = 0; record < records; ++record)
+        ranks[record] = rankOf.data[ranks[record]];
+    count = rank + 1;
+    return Outcome::ranked;
+}
+
+// A column of many distinct texts: the records in value order, each text known by its hash,
+// read once in load order. A new rank where the text changes; equal values must show one
+// text, and no text may come back after another (equal hashes of two runs are compared).
+Outcome RankByValues(const RecordStore& store, int32_t column, bool keyTexts,
+                     const IgnoredBytes& ignored, int32_t* ranks, int32_t& count) {
+    const size_t records = static_cast<size_t>(store.recordCount);
+    const VARTYPE kind = store.Cell(0, column).value.vt;
+    TempArray<KeyedIndex> items(records), scratch(records);
+    if (!items.data || !scratch.data)
+        return Outcome::tooManyTexts;
+    for (size_t record = 0; record < records; ++record) {
+        KeyedIndex& item = items.data[record];
+        item.index = static_cast<int32_t>(record);
+        const char* text = TextOf(store, item.index, column, keyTexts);
+        const VARIANT& value = store.Cell(item.index, column).value;
+        if (!text || value.vt != kind || !OrderKey(value, item.key) ||
+            !ignored.PlainHash(text, item.spare))
+            return Outcome::refused;
+    }
+    const KeyedIndex* sorted = RadixSort(items.data, scratch.data, records, 64);
+    KeyedIndex* runs = sorted == items.data ? scratch.data : items.data;
+    auto sameText = [&](const KeyedIndex& a, const KeyedIndex& b) {
+        const char* textA = TextOf(store, a.index, column, keyTexts);
+        const char* textB = TextOf(store, b.index, column, keyTexts);
+        return a.spare == b.spare && (textA == textB || strcmp(textA, textB) == 0);
+    };
+    int32_t rank = -1;
     for (size_t i = 0; i < records; ++i) {
         const KeyedIndex& item = sorted[i];
         const bool sameValue = i > 0 && item.key == sorted[i - 1].key;
-        if (!sameValue || item.spare != sorted[i - 1].spare) {
-            const char* text = TextOf(store, item.index, column, keyTexts);
-            if (i == 0 || item.spare != sorted[i - 1].spare || strcmp(text, runText) != 0) {
-                if (sameValue || !PlainText(text) || !seen.Add(text, item.spare))
-                    return nullptr;
-                ++rank;
-            }
-            runText = text;
+        if (i == 0 || item.spare != sorted[i - 1].spare || !sameText(item, sorted[i - 1])) {
+            if (sameValue)
+                return Outcome::refused;
+            ++rank;
+            runs[rank] = {item.spare, item.index, 0};
         }
-        ranks.data[item.index] = rank;
+        ranks[item.index] = rank;
     }
     count = rank + 1;
-    return ranks.Release();
+    // Runs of equal hashes side by side: a text met in two runs refuses the column.
+    const size_t runCount = static_cast<size_t>(count);
+    TempArray<KeyedIndex> runScratch(runCount);
+    if (!runScratch.data)
+        return Outcome::tooManyTexts;
+    const KeyedIndex* byHash = RadixSort(runs, runScratch.data, runCount, 32);
+    for (size_t i = 1; i < runCount; ++i) {
+        if (byHash[i].key == byHash[i - 1].key && sameText(byHash[i], byHash[i - 1]))
+            return Outcome::refused;
+    }
+    return Outcome::ranked;
+}
+
+} // namespace
+
+// Equal values have equal texts, as each was formatted alike; when every text covers one
+// stretch of values, the value order is the order of the texts refined by the values.
+int32_t* SortKeyCache::BuildValueRanks(const RecordStore& store, int32_t column, bool keyTexts,
+                                       int32_t& count) const {
+    TempArray<int32_t> ranks(static_cast<size_t>(store.recordCount));
+    if (!ranks.data)
+        return nullptr;
+    const IgnoredBytes ignored;
+    Outcome outcome = RankBySpans(store, column, keyTexts, ignored, ranks.data, count);
+    if (outcome == Outcome::tooManyTexts)
+        outcome = RankByValues(store, column, keyTexts, ignored, ranks.data, count);
+    return outcome == Outcome::ranked ? ranks.Release() : nullptr;
 }
