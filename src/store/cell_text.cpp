@@ -75,11 +75,13 @@ const char* StoreStringText(BSTR text, TextArena& arena) {
 
 // The runtime's standard coercion to a string. Converting into a variant of its own leaves
 // the element as it was and spares the runtime a copy of it.
-const char* StoreConvertedText(VARIANT& element, TextArena& arena) {
+const char* StoreConvertedText(const VARIANT& element, TextArena& arena) {
     VARIANT converted;
     VariantInit(&converted);
     const char* text = nullptr;
-    if (SUCCEEDED(VariantChangeType(&converted, &element, 0, VT_BSTR)) && converted.vt == VT_BSTR)
+    // The runtime only reads its source, whatever its declaration says.
+    VARIANT* source = const_cast<VARIANT*>(&element);
+    if (SUCCEEDED(VariantChangeType(&converted, source, 0, VT_BSTR)) && converted.vt == VT_BSTR)
         text = StoreStringText(converted.bstrVal, arena);
     VariantClear(&converted);
     return text;
@@ -247,7 +249,7 @@ uint64_t DateTextKey(double date, int32_t format, int32_t grouping) {
     return key;
 }
 
-void FormatCellText(CellEntry& cell, VARIANT& element, int32_t format, int32_t grouping,
+void FormatCellText(CellEntry& cell, const VARIANT& element, int32_t format, int32_t grouping,
                     TextArena& arena) {
     cell.text = nullptr;
     cell.tag = nullptr;

@@ -85,5 +85,5 @@ void FormatDateCaption(const CalendarDate& calendar, bool hasDate, bool longDate
 
 // Sets cell.text, and for a date cell.tag, from the element. The element is the load's
 // temporary: a conversion to a string may change it in place.
-void FormatCellText(CellEntry& cell, VARIANT& element, int32_t format, int32_t grouping,
+void FormatCellText(CellEntry& cell, const VARIANT& element, int32_t format, int32_t grouping,
                     TextArena& arena);

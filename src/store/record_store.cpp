@@ -84,6 +84,38 @@ void FetchElement(SAFEARRAY* source, VARTYPE type, LONG* indices, VARIANT& eleme
         element.vt = type;
 }
 
+// Kinds whose formatting runs no host code: such an element is read where it lies. Objects,
+// references and arrays are copied first, so that the host cannot free one while it is read.
+bool PlainKind(VARTYPE type) {
+    return type <= VT_UINT && type != VT_DISPATCH && type != VT_VARIANT && type != VT_UNKNOWN &&
+           type != 15;
+}
+
+// A view of a plain element in the locked array: its kind and payload, a string not copied.
+bool ViewElement(SAFEARRAY* source, VARTYPE type, LONG* indices, VARIANT& view) {
+    void* at = nullptr;
+    if (FAILED(SafeArrayPtrOfIndex(source, indices, &at)) || !at)
+        return false;
+    if (type == VT_VARIANT) {
+        const VARIANT& element = *static_cast<const VARIANT*>(at);
+        if (!PlainKind(element.vt))
+            return false;
+        view = element; // a decimal fills the whole variant, type field included
+        return true;
+    }
+    if (type == VT_DECIMAL) {
+        view.decVal = *static_cast<const DECIMAL*>(at);
+        view.vt = VT_DECIMAL;
+        return true;
+    }
+    if (!PlainKind(type))
+        return false;
+    view.llVal = 0;
+    memcpy(&view.llVal, at, ElementSizeOf(type));
+    view.vt = type;
+    return true;
+}
+
 bool ValidCount(int64_t count) {
     return count >= 0 && count <= maxCellCount;
 }
@@ -176,6 +208,8 @@ void RecordStore::FillCells(SAFEARRAY* source, VARTYPE type, bool revert, LONG r
     const UINT columnSlot = revert ? 1 : 0;
     loading = true;
     TextCache cache(columnCount, format, grouping, texts);
+    // Locked, the array cannot be resized or destroyed by host code that a value runs.
+    const bool locked = SUCCEEDED(SafeArrayLock(source));
     LONG indices[2];
     for (int32_t r = 0; r < recordCount; ++r) {
         indices[recordSlot] = recordLower + r;
@@ -183,11 +217,17 @@ void RecordStore::FillCells(SAFEARRAY* source, VARTYPE type, bool revert, LONG r
             indices[columnSlot] = columnLower + c;
             VARIANT element;
             VariantInit(&element);
+            if (locked && ViewElement(source, type, indices, element)) {
+                StoreCell(Cell(r, c), element, c, cache);
+                continue;
+            }
             FetchElement(source, type, indices, element);
             StoreCell(Cell(r, c), element, c, cache);
             VariantClear(&element);
         }
     }
+    if (locked)
+        SafeArrayUnlock(source);
     loading = false;
 }
 
@@ -220,24 +260,28 @@ bool RecordStore::AllocateCells(int64_t records, int64_t columns) {
     return true;
 }
 
-void RecordStore::StoreCell(CellEntry& cell, VARIANT& element, int32_t column, TextCache& cache) {
+void RecordStore::StoreCell(CellEntry& cell, const VARIANT& element, int32_t column,
+                            TextCache& cache) {
+    if (cache.Reuse(cell, element, column))
+        return;
     VariantInit(&cell.value);
     // A by-reference element points into the host's memory; keep the value it refers to.
-    const HRESULT copied = (element.vt & VT_BYREF) ? VariantCopyInd(&cell.value, &element)
-                                                   : VariantCopy(&cell.value, &element);
+    VARIANT* source = const_cast<VARIANT*>(&element); // only read
+    const HRESULT copied = (element.vt & VT_BYREF) ? VariantCopyInd(&cell.value, source)
+                                                   : VariantCopy(&cell.value, source);
     if (FAILED(copied)) {
         VariantInit(&cell.value);
         cell.value.vt = VT_ERROR;
         cell.value.scode = copied;
     }
-    cache.Format(cell, element, column);
+    cache.Format(cell, element);
 }
 
 void RecordStore::Clear() {
     if (cells) {
         const size_t total = static_cast<size_t>(recordCount) * columnCount;
         for (size_t i = 0; i < total; ++i)
-            VariantClear(&cells[i].value);
+            ReleaseValue(cells[i].value);
         FreeArray(cells);
     }
     texts.Release();

@@ -30,7 +30,7 @@ public:
     // Set while a load fills the cells; a load asked for meanwhile is refused.
     bool Loading() const { return loading; }
     // Copies element into the cell and sets its texts through the load's cache.
-    void StoreCell(CellEntry& cell, VARIANT& element, int32_t column, TextCache& cache);
+    void StoreCell(CellEntry& cell, const VARIANT& element, int32_t column, TextCache& cache);
 
     CellEntry& Cell(int32_t record, int32_t column) {
         return cells[static_cast<size_t>(record) * columnCount + column];

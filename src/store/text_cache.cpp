@@ -23,16 +23,13 @@ uint64_t Mix(uint64_t key) {
     return key ^ (key >> 33);
 }
 
-// A string's text ends at its first NUL.
-size_t TextLength(BSTR text) {
-    return text ? wcsnlen(text, SysStringLen(text)) : 0;
-}
-
+// Every byte of a string, beyond a NUL too: cells that share a string share all of it.
 uint64_t StringHash(BSTR text) {
-    const size_t length = TextLength(text);
-    uint64_t hash = 14695981039346656037ULL ^ length;
-    for (size_t i = 0; i < length; ++i)
-        hash = (hash ^ text[i]) * 1099511628211ULL;
+    const UINT bytes = SysStringByteLen(text);
+    const auto* data = reinterpret_cast<const unsigned char*>(text);
+    uint64_t hash = 14695981039346656037ULL ^ bytes;
+    for (UINT i = 0; i < bytes; ++i)
+        hash = (hash ^ data[i]) * 1099511628211ULL;
     return hash;
 }
 
@@ -73,8 +70,9 @@ bool TextCache::Key(const VARIANT& element, uint64_t& key) const {
         key = DateTextKey(element.date, format, grouping);
         return true;
     case VT_BSTR:
-        key = StringHash(element.bstrVal);
-        return true;
+        // A null string has no text, unlike an empty one, and is not shared.
+        key = element.bstrVal ? StringHash(element.bstrVal) : 0;
+        return element.bstrVal != nullptr;
     case VT_DECIMAL:
         key = element.decVal.Lo64 ^ (static_cast<uint64_t>(element.decVal.Hi32) << 20) ^
               (static_cast<uint64_t>(element.decVal.scale) << 8) ^ element.decVal.sign;
@@ -88,14 +86,13 @@ bool TextCache::Key(const VARIANT& element, uint64_t& key) const {
 }
 
 bool TextCache::Matches(const Entry& entry, const VARIANT& element, uint64_t key) {
-    if (entry.key != key || entry.source->vt != element.vt)
+    if (entry.key != key || entry.vt != element.vt)
         return false;
     if (element.vt == VT_BSTR) {
-        const size_t length = TextLength(element.bstrVal);
-        return TextLength(entry.source->bstrVal) == length &&
-               (length == 0 || wmemcmp(entry.source->bstrVal, element.bstrVal, length) == 0);
+        const UINT bytes = SysStringByteLen(element.bstrVal);
+        return entry.bytes == bytes && memcmp(entry.string, element.bstrVal, bytes) == 0;
     }
-    return element.vt != VT_DECIMAL || SameDecimal(entry.source->decVal, element.decVal);
+    return element.vt != VT_DECIMAL || SameDecimal(entry.decimal->decVal, element.decVal);
 }
 
 bool TextCache::Grow(Table& table) {
@@ -106,10 +103,10 @@ bool TextCache::Grow(Table& table) {
         return false;
     for (uint32_t i = 0; i < table.slots; ++i) {
         const Entry& entry = table.entries[i];
-        if (!entry.source)
+        if (!entry.text)
             continue;
         uint32_t slot = static_cast<uint32_t>(Mix(entry.key)) & (slots - 1);
-        while (entries[slot].source)
+        while (entries[slot].text)
             slot = (slot + 1) & (slots - 1);
         entries[slot] = entry;
     }
@@ -120,39 +117,72 @@ bool TextCache::Grow(Table& table) {
     return true;
 }
 
-void TextCache::Format(CellEntry& cell, VARIANT& element, int32_t column) {
-    Table* table = tables && column < columns ? &tables[column] : nullptr;
-    uint64_t key = 0;
+TextCache::Entry* TextCache::Find(const VARIANT& element, int32_t column, uint64_t& key,
+                                  Table*& table) {
+    table = tables && column < columns ? &tables[column] : nullptr;
     if (!table || table->closed || !Key(element, key) || (!table->entries && !Grow(*table))) {
-        FormatCellText(cell, element, format, grouping, arena);
-        return;
+        table = nullptr;
+        return nullptr;
     }
-    ++table->lookups; // counted again after each sample
     const uint32_t mask = table->slots - 1;
-    uint32_t slot = static_cast<uint32_t>(Mix(key)) & mask;
-    for (; table->entries[slot].source; slot = (slot + 1) & mask) {
-        const Entry& entry = table->entries[slot];
-        if (Matches(entry, element, key)) {
-            ++table->hits;
-            cell.text = entry.text;
-            cell.tag = entry.tag;
-            return;
-        }
+    for (uint32_t slot = static_cast<uint32_t>(Mix(key)) & mask; table->entries[slot].text;
+         slot = (slot + 1) & mask) {
+        Entry& entry = table->entries[slot];
+        if (Matches(entry, element, key))
+            return &entry;
     }
+    return nullptr;
+}
+
+bool TextCache::Reuse(CellEntry& cell, const VARIANT& element, int32_t column) {
+    Table* table = nullptr;
+    const Entry* entry = Find(element, column, pendingKey, table);
+    pendingTable = table;
+    if (!entry)
+        return false;
+    Count(*table, true);
+    // A plain value is its own copy; a string is the earlier cell's, which owns it.
+    cell.value = element;
+    if (element.vt == VT_BSTR) {
+        cell.value.bstrVal = const_cast<BSTR>(entry->string);
+        cell.value.wReserved1 = borrowedString;
+    }
+    cell.text = entry->text;
+    cell.tag = entry->tag;
+    return true;
+}
+
+void TextCache::Format(CellEntry& cell, const VARIANT& element) {
     FormatCellText(cell, element, format, grouping, arena);
+    Table* table = pendingTable;
+    pendingTable = nullptr;
+    if (!table)
+        return;
     // Later values are matched against the cell's own copy, which must be the element's twin.
     const bool kept = cell.text && cell.value.vt == element.vt;
     if (kept &&
         (2 * (table->used + 1) <= table->slots || (table->slots < maxSlots && Grow(*table)))) {
-        for (slot = static_cast<uint32_t>(Mix(key)) & (table->slots - 1);
-             table->entries[slot].source; slot = (slot + 1) & (table->slots - 1)) {
+        uint32_t slot = static_cast<uint32_t>(Mix(pendingKey)) & (table->slots - 1);
+        while (table->entries[slot].text)
+            slot = (slot + 1) & (table->slots - 1);
+        Entry& entry = table->entries[slot];
+        entry = Entry{pendingKey, cell.text, cell.tag, {nullptr}, element.vt, 0};
+        if (element.vt == VT_BSTR) {
+            entry.string = cell.value.bstrVal;
+            entry.bytes = SysStringByteLen(cell.value.bstrVal);
+        } else if (element.vt == VT_DECIMAL) {
+            entry.decimal = &cell.value;
         }
-        table->entries[slot] = Entry{key, &cell.value, cell.text, cell.tag};
         ++table->used;
     }
-    if (table->lookups == sampleLookups) {
-        if (table->hits * 16 < table->lookups)
-            Close(*table);
-        table->lookups = table->hits = 0;
-    }
+    Count(*table, false);
+}
+
+void TextCache::Count(Table& table, bool hit) {
+    table.hits += hit ? 1 : 0;
+    if (++table.lookups < sampleLookups)
+        return;
+    if (table.hits * 16 < table.lookups)
+        Close(table);
+    table.lookups = table.hits = 0; // counted again for the next sample
 }

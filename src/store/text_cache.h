@@ -20,16 +20,24 @@ public:
     TextCache(const TextCache&) = delete;
     TextCache& operator=(const TextCache&) = delete;
 
-    // Sets cell.text, and for a date cell.tag, from element, as FormatCellText does; the cell's
-    // value is already the copy of element.
-    void Format(CellEntry& cell, VARIANT& element, int32_t column);
+    // When an earlier cell of the column holds the same value, gives the cell its value (a
+    // string shared with that cell, marked as borrowed) and its texts, and answers true.
+    bool Reuse(CellEntry& cell, const VARIANT& element, int32_t column);
+    // After Reuse answered false and the cell's value was copied from element: sets cell.text,
+    // and for a date cell.tag, as FormatCellText does, and keeps them for the next equal value.
+    void Format(CellEntry& cell, const VARIANT& element);
 
 private:
     struct Entry {
         uint64_t key;
-        const VARIANT* source; // the value of the first cell with these texts
-        const char* text;
+        const char* text; // null in a free slot
         const char* tag;
+        union {
+            BSTR string;            // strings: the first cell's copy
+            const VARIANT* decimal; // decimals: the first cell's value
+        };
+        VARTYPE vt;
+        UINT bytes; // of the string
     };
     struct Table {
         Entry* entries;
@@ -39,6 +47,8 @@ private:
         uint32_t hits;
         bool closed;
     };
+    static void Count(Table& table, bool hit);
+    Entry* Find(const VARIANT& element, int32_t column, uint64_t& key, Table*& table);
     bool Key(const VARIANT& element, uint64_t& key) const;
     static bool Matches(const Entry& entry, const VARIANT& element, uint64_t key);
     static bool Grow(Table& table);
@@ -49,4 +59,7 @@ private:
     int32_t format;
     int32_t grouping;
     TextArena& arena;
+    // What the last Reuse looked up, for the Format that follows it.
+    Table* pendingTable = nullptr;
+    uint64_t pendingKey = 0;
 };
