@@ -207,7 +207,7 @@ void RecordStore::FillCells(SAFEARRAY* source, VARTYPE type, bool revert, LONG r
     const UINT recordSlot = revert ? 0 : 1;
     const UINT columnSlot = revert ? 1 : 0;
     loading = true;
-    TextCache cache(columnCount, format, grouping, texts);
+    TextCache cache(columnCount, format, grouping, texts, shareValues);
     // Locked, the array cannot be resized or destroyed by host code that a value runs.
     const bool locked = SUCCEEDED(SafeArrayLock(source));
     LONG indices[2];

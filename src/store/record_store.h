@@ -89,6 +89,8 @@ public:
     RowCursor cursor;
 
     TextArena texts; // every cell text and tag of the current load
+    // Loads format each distinct value of a column once; off only to measure what that costs.
+    bool shareValues = true;
     // Text order by column, built as columns are first compared and dropped at every load.
     mutable SortKeyCache sortKeys;
 

@@ -39,9 +39,11 @@ bool SameDecimal(const DECIMAL& a, const DECIMAL& b) {
 
 } // namespace
 
-TextCache::TextCache(int32_t columns, int32_t format, int32_t grouping, TextArena& arena)
-    : tables(static_cast<Table*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY,
-                                           sizeof(Table) * (columns > 0 ? columns : 1)))),
+TextCache::TextCache(int32_t columns, int32_t format, int32_t grouping, TextArena& arena,
+                     bool share)
+    : tables(share ? static_cast<Table*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY,
+                                                   sizeof(Table) * (columns > 0 ? columns : 1)))
+                   : nullptr),
       columns(columns), format(format), grouping(grouping), arena(arena) {}
 
 TextCache::~TextCache() {

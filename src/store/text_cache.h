@@ -15,7 +15,8 @@
 // formatted each time; a column whose values hardly repeat stops being looked up.
 class TextCache {
 public:
-    TextCache(int32_t columns, int32_t format, int32_t grouping, TextArena& arena);
+    // Without share, or without memory for the tables, every value is formatted on its own.
+    TextCache(int32_t columns, int32_t format, int32_t grouping, TextArena& arena, bool share);
     ~TextCache();
     TextCache(const TextCache&) = delete;
     TextCache& operator=(const TextCache&) = delete;
