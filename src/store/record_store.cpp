@@ -352,4 +352,6 @@ void RecordStore::ReleaseViewArrays() {
     FreeArray(sortAscending);
     FreeArray(recordOrder);
     FreeArray(sortScratch);
+    FreeArray(groupStarts);
+    groupStartsKnown = false;
 }

@@ -13,6 +13,17 @@
 
 #include <cstdint>
 
+struct KeyedIndex;
+
+// One column's part of the record keys of a sort by ranks: its ranks, how many, their width
+// in bits and, for a descending sort column, reversed.
+struct RankField {
+    const int32_t* ranks;
+    int32_t count;
+    int bits;
+    bool reversed;
+};
+
 // The control's own copy of the host's two-dimensional array, the per-column presentation
 // that outlives loads, the per-load view arrays, the group tree and the row walker.
 class RecordStore {
@@ -79,6 +90,10 @@ public:
     int32_t* sortAscending = nullptr;
     int32_t* recordOrder = nullptr;
     int32_t* sortScratch = nullptr; // recordCount entries, so sorting allocates nothing
+    // By position, the first grouping level that starts there (groupLevelCount: none), as the
+    // last sort by ranks found it; known until the next sort.
+    uint8_t* groupStarts = nullptr;
+    bool groupStartsKnown = false;
     int32_t sortPosition = 0;
     int32_t groupLevelCount = 0;
     int32_t anchorRecord = -1;
@@ -107,6 +122,7 @@ private:
     void InsertionSortRecords(int32_t* order, int32_t begin, int32_t end, bool withinGroup) const;
     void SortRange(int32_t begin, int32_t end, bool withinGroup);
     bool SortByRanks();
+    void NoteGroupStarts(const KeyedIndex* sorted, const RankField* fields, int32_t levels);
     void SortRecords(bool groupsKept);
     bool SortWithinGroups();
     void BuildGroups(int32_t keepLevels);

@@ -26,15 +26,6 @@ int BitsFor(int32_t count) {
     return bits;
 }
 
-// One column's part of the record keys: its ranks, how many, their width in bits and, for a
-// descending sort column, reversed.
-struct RankField {
-    const int32_t* ranks;
-    int32_t count;
-    int bits;
-    bool reversed;
-};
-
 } // namespace
 
 // When every grouping level and the sort column have ranks that give their order, the records
@@ -79,10 +70,36 @@ bool RecordStore::SortByRanks() {
     const KeyedIndex* sorted = RadixSort(items.data, scratch.data, records, keyBits);
     for (size_t position = 0; position < records; ++position)
         recordOrder[position] = sorted[position].index;
+    NoteGroupStarts(sorted, fields, fieldCount - 1);
     return true;
 }
 
-namespace {} // namespace
+// The first level whose key field differs from the previous position's, for every position
+// of the sorted keys: the group tree reads the group starts from here instead of the ranks.
+void RecordStore::NoteGroupStarts(const KeyedIndex* sorted, const RankField* fields,
+                                  int32_t levels) {
+    if (levels == 0)
+        return;
+    if (!groupStarts)
+        groupStarts = static_cast<uint8_t*>(HeapAlloc(GetProcessHeap(), 0, recordCount));
+    if (!groupStarts)
+        return;
+    int shifts[64];
+    int shift = 0;
+    for (int32_t f = levels; f >= 0; --f) {
+        shifts[f] = shift;
+        shift += fields[f].bits;
+    }
+    groupStarts[0] = 0;
+    for (int32_t position = 1; position < recordCount; ++position) {
+        const uint64_t differs = sorted[position].key ^ sorted[position - 1].key;
+        int32_t level = 0;
+        while (level < levels && (differs >> shifts[level]) == 0)
+            ++level;
+        groupStarts[position] = static_cast<uint8_t>(level);
+    }
+    groupStartsKnown = true;
+}
 
 // One column of two records: text first, refined by value. A column whose cells all hold
 // one kind of value is answered from its ranks and payloads without visiting the cells.
@@ -201,6 +218,7 @@ void RecordStore::Sort() {
 
 // With groupsKept, only the sort column changed since the last sort.
 void RecordStore::SortRecords(bool groupsKept) {
+    groupStartsKnown = false;
     if (!recordOrder || SortByRanks())
         return;
     if (!groupsKept || !SortWithinGroups())
