@@ -1,5 +1,6 @@
 #include "sort_keys.h"
 
+#include "distinct_texts.h"
 #include "record_store.h"
 #include "temp_array.h"
 #include "text_hash.h"
@@ -100,51 +101,30 @@ int32_t* SortKeyCache::BuildRanks(const RecordStore& store, int32_t column, bool
     const int32_t records = store.recordCount;
     if (records <= 0 || static_cast<size_t>(records) > SIZE_MAX / 8)
         return nullptr;
-    size_t tableSize = 1;
-    while (tableSize < 2 * static_cast<size_t>(records))
-        tableSize *= 2;
-    TempArray<int32_t> table(tableSize), ranks(records), firstRecord(records);
-    TempArray<uint32_t> hashes(records);
-    if (!table.data || !ranks.data || !firstRecord.data || !hashes.data)
+    TempArray<int32_t> ranks(records);
+    DistinctTexts texts;
+    if (!ranks.data)
         return nullptr;
-    memset(table.data, -1, tableSize * sizeof(int32_t));
-    int32_t distinct = 0;
     const VARTYPE first = store.Cell(0, column).value.vt;
     uniform = true;
-    // The load shares the text of repeated values: a text met before at the same address is
-    // known without reading it.
+    // A text met before at the same address is known without reading it.
     struct Known {
         const char* text;
-        int32_t distinct;
+        int32_t number;
     } known[256] = {};
     for (int32_t record = 0; record < records; ++record) {
         uniform = uniform && store.Cell(record, column).value.vt == first;
         const char* text = TextOf(store, record, column, keyTexts);
         Known& memo = known[(reinterpret_cast<uintptr_t>(text) >> 3) & 255];
-        if (memo.text == text) {
-            ranks.data[record] = memo.distinct;
-            continue;
+        if (memo.text != text) {
+            bool added;
+            memo = {text, texts.Add(text, TextHash(text), added)};
+            if (memo.number < 0)
+                return nullptr;
         }
-        const uint32_t hash = TextHash(text);
-        size_t slot = hash & (tableSize - 1);
-        int32_t found = -1;
-        for (; table.data[slot] != -1; slot = (slot + 1) & (tableSize - 1)) {
-            const int32_t candidate = table.data[slot];
-            if (hashes.data[candidate] == hash &&
-                strcmp(TextOf(store, firstRecord.data[candidate], column, keyTexts), text) == 0) {
-                found = candidate;
-                break;
-            }
-        }
-        if (found < 0) {
-            found = distinct++;
-            table.data[slot] = found;
-            hashes.data[found] = hash;
-            firstRecord.data[found] = record;
-        }
-        memo = {text, found};
-        ranks.data[record] = found; // the distinct text for now
+        ranks.data[record] = memo.number; // the distinct text for now
     }
+    const int32_t distinct = texts.Count();
 
     TempArray<KeyEntry> entries(distinct);
     TempArray<int32_t> rankOf(distinct);
@@ -157,7 +137,7 @@ int32_t* SortKeyCache::BuildRanks(const RecordStore& store, int32_t column, bool
     const LCID locale = GetThreadLocale();
     char buffer[keyBufferSize];
     for (int32_t i = 0; i < distinct; ++i) {
-        const char* text = TextOf(store, firstRecord.data[i], column, keyTexts);
+        const char* text = texts.Text(i);
         const int length = LCMapStringA(locale, LCMAP_SORTKEY | LOCALE_USE_CP_ACP, text, -1, buffer,
                                         keyBufferSize);
         // A key with a NUL before its end cannot be compared as a string.
@@ -173,8 +153,7 @@ int32_t* SortKeyCache::BuildRanks(const RecordStore& store, int32_t column, bool
     int32_t rank = -1;
     const char* leader = nullptr;
     for (int32_t i = 0; i < distinct; ++i) {
-        const char* text =
-            TextOf(store, firstRecord.data[entries.data[i].distinct], column, keyTexts);
+        const char* text = texts.Text(entries.data[i].distinct);
         if (i == 0 || !SameKey(entries.data[i - 1], entries.data[i])) {
             ++rank;
             leader = text;

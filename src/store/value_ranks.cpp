@@ -95,42 +95,6 @@ private:
     bool ignored[256];
 };
 
-// The distinct texts met so far, by content; a text is added once.
-class TextSet {
-public:
-    explicit TextSet(size_t capacity) : slots(SlotCount(capacity)), mask(SlotCount(capacity) - 1) {
-        if (slots.data)
-            memset(slots.data, 0, (mask + 1) * sizeof(Slot));
-    }
-    bool Ready() const { return slots.data != nullptr; }
-    // False when the text was there already.
-    bool Add(const char* text, uint32_t hash) {
-        for (size_t slot = hash & mask;; slot = (slot + 1) & mask) {
-            Slot& held = slots.data[slot];
-            if (!held.text) {
-                held = {text, hash};
-                return true;
-            }
-            if (held.hash == hash && (held.text == text || strcmp(held.text, text) == 0))
-                return false;
-        }
-    }
-
-private:
-    struct Slot {
-        const char* text;
-        uint32_t hash;
-    };
-    static size_t SlotCount(size_t capacity) {
-        size_t count = 16;
-        while (count < 2 * capacity)
-            count *= 2;
-        return count;
-    }
-    TempArray<Slot> slots;
-    size_t mask;
-};
-
 const char* TextOf(const RecordStore& store, int32_t record, int32_t column, bool keyTexts) {
     const CellEntry& cell = store.Cell(record, column);
     return keyTexts ? (cell.tag ? cell.tag : cell.text) : cell.text;
@@ -146,6 +110,7 @@ public:
     struct Span {
         const char* text;
         uint64_t low, high;
+        uint32_t hash; // of the text, once Hash has run
     };
     explicit TextSpans(size_t limit) : limit(limit) {}
     ~TextSpans() {
@@ -155,27 +120,42 @@ public:
     TextSpans(const TextSpans&) = delete;
     TextSpans& operator=(const TextSpans&) = delete;
 
-    // The span of text, widened to key; -1 past the limit or without memory.
+    // The number of the span of text, widened to key; -1 past the limit or without memory.
     int32_t Add(const char* text, uint64_t key) {
         if (2 * (count + 1) > slotCount && !Grow())
             return -1;
         size_t slot = Slot(text, slotCount);
-        for (; slots[slot] >= 0; slot = (slot + 1) & (slotCount - 1)) {
-            Span& span = spans[slots[slot]];
-            if (span.text == text) {
-                span.low = key < span.low ? key : span.low;
-                span.high = key > span.high ? key : span.high;
-                return slots[slot];
-            }
+        for (; slots[slot].text; slot = (slot + 1) & (slotCount - 1)) {
+            if (slots[slot].text != text)
+                continue;
+            Span& span = spans[slots[slot].number];
+            if (key < span.low) // most texts show one value: the span stays clean
+                span.low = key;
+            if (key > span.high)
+                span.high = key;
+            return slots[slot].number;
         }
-        slots[slot] = static_cast<int32_t>(count);
-        spans[count] = {text, key, key};
+        slots[slot] = {text, static_cast<int32_t>(count)};
+        spans[count] = {text, key, key, 0};
         return static_cast<int32_t>(count++);
     }
-    const Span& operator[](size_t i) const { return spans[i]; }
+    // The hashes of the texts, read in the order they were met, which is about the order the
+    // load stored them in; false when a text holds a byte that lstrcmpA passes over.
+    bool Hash(const IgnoredBytes& ignored) {
+        for (size_t i = 0; i < count; ++i) {
+            if (!ignored.PlainHash(spans[i].text, spans[i].hash))
+                return false;
+        }
+        return true;
+    }
+    const Span& operator[](size_t number) const { return spans[number]; }
     size_t Count() const { return count; }
 
 private:
+    struct Entry {
+        const char* text; // null in a free slot
+        int32_t number;
+    };
     static size_t Slot(const char* text, size_t slotCount) {
         const uint64_t mixed = reinterpret_cast<uintptr_t>(text) * 0x9e3779b97f4a7c15ULL;
         return static_cast<size_t>(mixed >> 32) & (slotCount - 1);
@@ -187,9 +167,9 @@ private:
     bool Grow() {
         if (count >= limit)
             return false;
-        const size_t newCount = slotCount ? 2 * slotCount : 16;
-        auto* newSlots =
-            static_cast<int32_t*>(HeapAlloc(GetProcessHeap(), 0, newCount * sizeof(int32_t)));
+        const size_t newCount = slotCount ? 2 * slotCount : 1024;
+        auto* newSlots = static_cast<Entry*>(
+            HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, newCount * sizeof(Entry)));
         auto* newSpans =
             static_cast<Span*>(HeapAlloc(GetProcessHeap(), 0, newCount / 2 * sizeof(Span)));
         if (!newSlots || !newSpans) {
@@ -197,14 +177,16 @@ private:
             Free(newSpans);
             return false;
         }
-        memset(newSlots, -1, newCount * sizeof(int32_t));
-        for (size_t i = 0; i < count; ++i) {
-            size_t slot = Slot(spans[i].text, newCount);
-            while (newSlots[slot] >= 0)
+        for (size_t i = 0; i < slotCount; ++i) {
+            if (!slots[i].text)
+                continue;
+            size_t slot = Slot(slots[i].text, newCount);
+            while (newSlots[slot].text)
                 slot = (slot + 1) & (newCount - 1);
-            newSlots[slot] = static_cast<int32_t>(i);
-            newSpans[i] = spans[i];
+            newSlots[slot] = slots[i];
         }
+        if (count)
+            memcpy(newSpans, spans, count * sizeof(Span));
         Free(slots);
         Free(spans);
         slots = newSlots;
@@ -213,11 +195,29 @@ private:
         return true;
     }
     size_t limit;
-    int32_t* slots = nullptr;
+    Entry* slots = nullptr;
     Span* spans = nullptr;
     size_t slotCount = 0;
     size_t count = 0;
 };
+
+// Whether the texts of runs (keyed by their hashes) all differ: runs of equal hashes side by
+// side, and only those are read.
+template <typename TextOfRun>
+bool TextsDiffer(KeyedIndex* runs, size_t count, const TextOfRun& textOf) {
+    TempArray<KeyedIndex> scratch(count);
+    if (!scratch.data)
+        return false;
+    const KeyedIndex* byHash = RadixSort(runs, scratch.data, count, 32);
+    for (size_t i = 1; i < count; ++i) {
+        if (byHash[i].key != byHash[i - 1].key)
+            continue;
+        const char *a = textOf(byHash[i - 1]), *b = textOf(byHash[i]);
+        if (a == b || strcmp(a, b) == 0)
+            return false;
+    }
+    return true;
+}
 
 // A column whose texts repeat: its distinct text pointers in the order of their least values.
 // Texts of equal bytes follow one another and share a rank; a text whose values overlap
@@ -238,36 +238,40 @@ Outcome RankBySpans(const RecordStore& store, int32_t column, bool keyTexts,
         if (ranks[record] < 0)
             return Outcome::tooManyTexts;
     }
+    if (!spans.Hash(ignored))
+        return Outcome::refused;
     const size_t distinct = spans.Count();
     TempArray<KeyedIndex> items(distinct), scratch(distinct);
     TempArray<int32_t> rankOf(distinct);
-    TextSet seen(distinct);
-    if (!items.data || !scratch.data || !rankOf.data || !seen.Ready())
+    if (!items.data || !scratch.data || !rankOf.data)
         return Outcome::tooManyTexts;
     for (size_t i = 0; i < distinct; ++i)
         items.data[i] = {spans[i].low, static_cast<int32_t>(i), 0};
     const KeyedIndex* sorted = RadixSort(items.data, scratch.data, distinct, 64);
+    KeyedIndex* runs = sorted == items.data ? scratch.data : items.data;
     int32_t rank = -1;
-    const char* runText = nullptr;
+    const TextSpans::Span* run = nullptr;
     uint64_t runHigh = 0;
     for (size_t i = 0; i < distinct; ++i) {
         const TextSpans::Span& span = spans[static_cast<size_t>(sorted[i].index)];
-        if (rank >= 0 && (span.text == runText || strcmp(span.text, runText) == 0)) {
+        if (run && (span.text == run->text ||
+                    (span.hash == run->hash && strcmp(span.text, run->text) == 0))) {
             runHigh = span.high > runHigh ? span.high : runHigh;
         } else {
-            uint32_t hash;
-            if ((rank >= 0 && span.low <= runHigh) || !ignored.PlainHash(span.text, hash) ||
-                !seen.Add(span.text, hash))
-                return Outcome::refused;
-            ++rank;
-            runText = span.text;
+            if (run && span.low <= runHigh)
+                return Outcome::refused; // two texts on one stretch of values
+            run = &span;
             runHigh = span.high;
+            runs[++rank] = {span.hash, sorted[i].index, 0};
         }
         rankOf.data[sorted[i].index] = rank;
     }
+    count = rank + 1;
+    auto textOf = [&spans](const KeyedIndex& run) { return spans[run.index].text; };
+    if (!TextsDiffer(runs, static_cast<size_t>(count), textOf))
+        return Outcome::refused;
     for (int32_t record = 0; record < records; ++record)
         ranks[record] = rankOf.data[ranks[record]];
-    count = rank + 1;
     return Outcome::ranked;
 }
 
@@ -310,17 +314,9 @@ Outcome RankByValues(const RecordStore& store, int32_t column, bool keyTexts,
         ranks[item.index] = rank;
     }
     count = rank + 1;
-    // Runs of equal hashes side by side: a text met in two runs refuses the column.
-    const size_t runCount = static_cast<size_t>(count);
-    TempArray<KeyedIndex> runScratch(runCount);
-    if (!runScratch.data)
-        return Outcome::tooManyTexts;
-    const KeyedIndex* byHash = RadixSort(runs, runScratch.data, runCount, 32);
-    for (size_t i = 1; i < runCount; ++i) {
-        if (byHash[i].key == byHash[i - 1].key && sameText(byHash[i], byHash[i - 1]))
-            return Outcome::refused;
-    }
-    return Outcome::ranked;
+    auto textOf = [&](const KeyedIndex& run) { return TextOf(store, run.index, column, keyTexts); };
+    return TextsDiffer(runs, static_cast<size_t>(count), textOf) ? Outcome::ranked
+                                                                 : Outcome::refused;
 }
 
 } // namespace
