@@ -276,8 +276,8 @@ int main() {
            static_cast<long>(records), static_cast<long>(columns), repetitions);
     printf("  SetData total           %8.1f ms  %6.3f us/cell (wall %.1f ms)\n",
            bestSetData.cpu * 1e3, bestSetData.cpu * perCell, bestSetData.wall * 1e3);
-    printf("    loading               %8.1f ms  %6.3f us/cell (wall %.1f ms)\n",
-           bestLoad.cpu * 1e3, bestLoad.cpu * perCell, bestLoad.wall * 1e3);
+    printf("    loading               %8.1f ms  %6.3f us/cell (wall %.1f ms)\n", bestLoad.cpu * 1e3,
+           bestLoad.cpu * perCell, bestLoad.wall * 1e3);
     printf("  formatting calls alone  %8.1f ms  %6.3f us/cell (wall %.1f ms)\n",
            bestFormatting.cpu * 1e3, bestFormatting.cpu * perCell, bestFormatting.wall * 1e3);
     printf("  loading / formatting    %8.3f (goal <= 1.10; wall %.3f)\n",
