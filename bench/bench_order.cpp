@@ -154,8 +154,8 @@ void Run(int32_t records) {
     RecordStore store;
     Timer load;
     const bool loaded = store.SetData(table, 3, 2, false);
-    SafeArrayDestroy(table);
     const double setData = Report("SetData (load, sort by column 0, regroup)", load);
+    SafeArrayDestroy(table); // the host's array, not the load
     if (!loaded) {
         printf("SetData FAILED\n");
         return;

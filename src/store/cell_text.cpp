@@ -136,6 +136,11 @@ const char* TextBuilder::Store(TextArena& arena) const {
 }
 
 void TextBuilder::AppendDate(const SYSTEMTIME& time, DWORD flags, const char* picture) {
+    if (renderings) {
+        int rendered = 0;
+        const char* text = renderings->Date(time, flags, picture, rendered);
+        return text ? Append(text, rendered) : Fail();
+    }
     char local[100];
     const int written = GetDateFormatA(LOCALE_USER_DEFAULT, flags, &time, picture, local, 100);
     if (written <= 0) {
@@ -153,6 +158,11 @@ void TextBuilder::AppendTime(const SYSTEMTIME& time, DWORD flags) {
         clock.wMonth = 12;
         clock.wDay = 30;
         clock.wDayOfWeek = 6;
+    }
+    if (renderings) {
+        int rendered = 0;
+        const char* text = renderings->Time(clock, flags, rendered);
+        return text ? Append(text, rendered) : Fail();
     }
     char local[100];
     const int written = GetTimeFormatA(LOCALE_USER_DEFAULT, flags, &clock, nullptr, local, 100);
@@ -250,7 +260,7 @@ uint64_t DateTextKey(double date, int32_t format, int32_t grouping) {
 }
 
 void FormatCellText(CellEntry& cell, const VARIANT& element, int32_t format, int32_t grouping,
-                    TextArena& arena) {
+                    TextArena& arena, DateRenderings* renderings) {
     cell.text = nullptr;
     cell.tag = nullptr;
     switch (element.vt) {
@@ -267,8 +277,8 @@ void FormatCellText(CellEntry& cell, const VARIANT& element, int32_t format, int
         break;
     }
     case VT_DATE: {
-        TextBuilder text;
-        TextBuilder tag;
+        TextBuilder text(renderings);
+        TextBuilder tag(renderings);
         FormatDateTime(element.date, format, grouping, text, tag);
         cell.text = text.Store(arena);
         // A day caption often reads like the date itself; one copy serves both.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cell_entry.h"
+#include "date_renderings.h"
 #include "text_arena.h"
 
 #include <windows.h>
@@ -47,7 +48,10 @@ class TextBuilder {
 public:
     static constexpr int capacity = 320;
 
-    TextBuilder() { buffer[0] = '\0'; }
+    // With renderings, dates and times are asked of the platform once per load.
+    explicit TextBuilder(DateRenderings* renderings = nullptr) : renderings(renderings) {
+        buffer[0] = '\0';
+    }
 
     void Append(const char* piece);
     void Append(const char* piece, int length);
@@ -63,6 +67,7 @@ public:
     void AppendTime(const SYSTEMTIME& time, DWORD flags);
 
 private:
+    DateRenderings* renderings;
     char buffer[capacity];
     int length = 0;
     bool failed = false;
@@ -86,4 +91,4 @@ void FormatDateCaption(const CalendarDate& calendar, bool hasDate, bool longDate
 // Sets cell.text, and for a date cell.tag, from the element. The element is the load's
 // temporary: a conversion to a string may change it in place.
 void FormatCellText(CellEntry& cell, const VARIANT& element, int32_t format, int32_t grouping,
-                    TextArena& arena);
+                    TextArena& arena, DateRenderings* renderings = nullptr);

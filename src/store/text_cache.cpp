@@ -155,7 +155,7 @@ bool TextCache::Reuse(CellEntry& cell, const VARIANT& element, int32_t column) {
 }
 
 void TextCache::Format(CellEntry& cell, const VARIANT& element) {
-    FormatCellText(cell, element, format, grouping, arena);
+    FormatCellText(cell, element, format, grouping, arena, tables ? &renderings : nullptr);
     Table* table = pendingTable;
     pendingTable = nullptr;
     if (!table)

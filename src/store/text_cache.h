@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cell_entry.h"
+#include "date_renderings.h"
 #include "text_arena.h"
 
 #include <windows.h>
@@ -60,6 +61,7 @@ private:
     int32_t format;
     int32_t grouping;
     TextArena& arena;
+    DateRenderings renderings;
     // What the last Reuse looked up, for the Format that follows it.
     Table* pendingTable = nullptr;
     uint64_t pendingKey = 0;

@@ -1,0 +1,112 @@
+#include "date_renderings.h"
+
+#include <cstring>
+
+namespace {
+
+// The pictures a load asks for besides the locale's own formats.
+int PictureNumber(const char* picture) {
+    if (!picture)
+        return 0;
+    if (strcmp(picture, "yyyy MMMM") == 0)
+        return 1;
+    if (strcmp(picture, "yyyy") == 0)
+        return 2;
+    return -1;
+}
+
+uint32_t Slot(uint64_t key, uint32_t slots) {
+    return static_cast<uint32_t>((key * 0x9e3779b97f4a7c15ULL) >> 32) & (slots - 1);
+}
+
+} // namespace
+
+DateRenderings::~DateRenderings() {
+    if (entries)
+        HeapFree(GetProcessHeap(), 0, entries);
+}
+
+const char* DateRenderings::Date(const SYSTEMTIME& time, DWORD flags, const char* picture,
+                                 int& length) {
+    const int number = PictureNumber(picture);
+    const uint64_t key = (uint64_t{1} << 62) | (static_cast<uint64_t>(number) << 48) |
+                         (static_cast<uint64_t>(flags) << 32) | (uint64_t{time.wYear} << 16) |
+                         (uint64_t{time.wMonth} << 8) | time.wDay;
+    if (number >= 0) {
+        if (const Entry* entry = Find(key)) {
+            length = entry->length;
+            return entry->text;
+        }
+    }
+    char local[100];
+    const int written = GetDateFormatA(LOCALE_USER_DEFAULT, flags, &time, picture, local, 100);
+    if (written <= 0)
+        return nullptr;
+    length = written - 1;
+    const char* text = texts.Add(local, static_cast<size_t>(length));
+    if (text && number >= 0)
+        Keep(key, text, length);
+    return text;
+}
+
+const char* DateRenderings::Time(const SYSTEMTIME& time, DWORD flags, int& length) {
+    const uint64_t key = (static_cast<uint64_t>(flags) << 32) | (uint64_t{time.wHour} << 16) |
+                         (uint64_t{time.wMinute} << 8) | time.wSecond;
+    if (const Entry* entry = Find(key)) {
+        length = entry->length;
+        return entry->text;
+    }
+    char local[100];
+    const int written = GetTimeFormatA(LOCALE_USER_DEFAULT, flags, &time, nullptr, local, 100);
+    if (written <= 0)
+        return nullptr;
+    length = written - 1;
+    const char* text = texts.Add(local, static_cast<size_t>(length));
+    if (text)
+        Keep(key, text, length);
+    return text;
+}
+
+const DateRenderings::Entry* DateRenderings::Find(uint64_t key) const {
+    if (!entries)
+        return nullptr;
+    for (uint32_t slot = Slot(key, slots); entries[slot].text; slot = (slot + 1) & (slots - 1)) {
+        if (entries[slot].key == key)
+            return &entries[slot];
+    }
+    return nullptr;
+}
+
+// Without memory for the table, the rendering is asked for again next time.
+void DateRenderings::Keep(uint64_t key, const char* text, int length) {
+    if (2 * (used + 1) > slots && !Grow())
+        return;
+    uint32_t slot = Slot(key, slots);
+    while (entries[slot].text)
+        slot = (slot + 1) & (slots - 1);
+    entries[slot] = {key, text, length};
+    ++used;
+}
+
+bool DateRenderings::Grow() {
+    const uint32_t newSlots = slots ? 2 * slots : 256;
+    if (newSlots > (1u << 24))
+        return false;
+    auto* grown = static_cast<Entry*>(
+        HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(Entry) * newSlots));
+    if (!grown)
+        return false;
+    for (uint32_t i = 0; i < slots; ++i) {
+        if (!entries[i].text)
+            continue;
+        uint32_t slot = Slot(entries[i].key, newSlots);
+        while (grown[slot].text)
+            slot = (slot + 1) & (newSlots - 1);
+        grown[slot] = entries[i];
+    }
+    if (entries)
+        HeapFree(GetProcessHeap(), 0, entries);
+    entries = grown;
+    slots = newSlots;
+    return true;
+}
