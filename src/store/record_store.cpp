@@ -92,10 +92,7 @@ bool PlainKind(VARTYPE type) {
 }
 
 // A view of a plain element in the locked array: its kind and payload, a string not copied.
-bool ViewElement(SAFEARRAY* source, VARTYPE type, LONG* indices, VARIANT& view) {
-    void* at = nullptr;
-    if (FAILED(SafeArrayPtrOfIndex(source, indices, &at)) || !at)
-        return false;
+bool ViewElement(const void* at, VARTYPE type, VARIANT& view) {
     if (type == VT_VARIANT) {
         const VARIANT& element = *static_cast<const VARIANT*>(at);
         if (!PlainKind(element.vt))
@@ -115,6 +112,42 @@ bool ViewElement(SAFEARRAY* source, VARTYPE type, LONG* indices, VARIANT& view) 
     view.vt = type;
     return true;
 }
+
+// Where the elements of a locked array lie: the first one, and the steps to the next record
+// and to the next column, as the runtime itself places them.
+struct ElementGrid {
+    const char* first = nullptr;
+    ptrdiff_t recordStep = 0, columnStep = 0;
+
+    bool Measure(SAFEARRAY* source, LONG* indices, UINT recordSlot, UINT columnSlot,
+                 bool nextRecord, bool nextColumn) {
+        const char* first = At(source, indices);
+        if (!first)
+            return false;
+        ++indices[recordSlot];
+        const char* record = nextRecord ? At(source, indices) : first;
+        --indices[recordSlot];
+        ++indices[columnSlot];
+        const char* column = nextColumn ? At(source, indices) : first;
+        --indices[columnSlot];
+        if (!record || !column)
+            return false;
+        this->first = first;
+        recordStep = record - first;
+        columnStep = column - first;
+        return true;
+    }
+    const void* Element(int32_t record, int32_t column) const {
+        return first + record * recordStep + column * columnStep;
+    }
+
+private:
+    static const char* At(SAFEARRAY* source, LONG* indices) {
+        void* at = nullptr;
+        return SUCCEEDED(SafeArrayPtrOfIndex(source, indices, &at)) ? static_cast<char*>(at)
+                                                                    : nullptr;
+    }
+};
 
 bool ValidCount(int64_t count) {
     return count >= 0 && count <= maxCellCount;
@@ -211,13 +244,19 @@ void RecordStore::FillCells(SAFEARRAY* source, VARTYPE type, bool revert, LONG r
     // Locked, the array cannot be resized or destroyed by host code that a value runs.
     const bool locked = SUCCEEDED(SafeArrayLock(source));
     LONG indices[2];
+    indices[recordSlot] = recordLower;
+    indices[columnSlot] = columnLower;
+    ElementGrid grid;
+    const bool inPlace =
+        locked && recordCount > 0 && columnCount > 0 &&
+        grid.Measure(source, indices, recordSlot, columnSlot, recordCount > 1, columnCount > 1);
     for (int32_t r = 0; r < recordCount; ++r) {
         indices[recordSlot] = recordLower + r;
         for (int32_t c = 0; c < columnCount; ++c) {
             indices[columnSlot] = columnLower + c;
             VARIANT element;
             VariantInit(&element);
-            if (locked && ViewElement(source, type, indices, element)) {
+            if (inPlace && ViewElement(grid.Element(r, c), type, element)) {
                 StoreCell(Cell(r, c), element, c, cache);
                 continue;
             }
