@@ -135,6 +135,8 @@ public:
                 span.high = key;
             return slots[slot].number;
         }
+        if (count >= limit)
+            return -1;
         slots[slot] = {text, static_cast<int32_t>(count)};
         spans[count] = {text, key, key, 0};
         return static_cast<int32_t>(count++);
@@ -165,8 +167,6 @@ private:
             HeapFree(GetProcessHeap(), 0, block);
     }
     bool Grow() {
-        if (count >= limit)
-            return false;
         const size_t newCount = slotCount ? 2 * slotCount : 1024;
         auto* newSlots = static_cast<Entry*>(
             HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, newCount * sizeof(Entry)));
