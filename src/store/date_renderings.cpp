@@ -38,15 +38,13 @@ const char* DateRenderings::Date(const SYSTEMTIME& time, DWORD flags, const char
             return entry->text;
         }
     }
-    char local[100];
-    const int written = GetDateFormatA(LOCALE_USER_DEFAULT, flags, &time, picture, local, 100);
+    const int written = GetDateFormatA(LOCALE_USER_DEFAULT, flags, &time, picture, last, 100);
     if (written <= 0)
         return nullptr;
     length = written - 1;
-    const char* text = texts.Add(local, static_cast<size_t>(length));
-    if (text && number >= 0)
-        Keep(key, text, length);
-    return text;
+    if (number >= 0)
+        Keep(key, last, length);
+    return last;
 }
 
 const char* DateRenderings::Time(const SYSTEMTIME& time, DWORD flags, int& length) {
@@ -56,15 +54,12 @@ const char* DateRenderings::Time(const SYSTEMTIME& time, DWORD flags, int& lengt
         length = entry->length;
         return entry->text;
     }
-    char local[100];
-    const int written = GetTimeFormatA(LOCALE_USER_DEFAULT, flags, &time, nullptr, local, 100);
+    const int written = GetTimeFormatA(LOCALE_USER_DEFAULT, flags, &time, nullptr, last, 100);
     if (written <= 0)
         return nullptr;
     length = written - 1;
-    const char* text = texts.Add(local, static_cast<size_t>(length));
-    if (text)
-        Keep(key, text, length);
-    return text;
+    Keep(key, last, length);
+    return last;
 }
 
 const DateRenderings::Entry* DateRenderings::Find(uint64_t key) const {
@@ -77,9 +72,12 @@ const DateRenderings::Entry* DateRenderings::Find(uint64_t key) const {
     return nullptr;
 }
 
-// Without memory for the table, the rendering is asked for again next time.
-void DateRenderings::Keep(uint64_t key, const char* text, int length) {
+// Without memory for a copy, the rendering is asked for again next time.
+void DateRenderings::Keep(uint64_t key, const char* rendered, int length) {
     if (2 * (used + 1) > slots && !Grow())
+        return;
+    const char* text = texts.Add(rendered, static_cast<size_t>(length));
+    if (!text)
         return;
     uint32_t slot = Slot(key, slots);
     while (entries[slot].text)

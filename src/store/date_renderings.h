@@ -16,8 +16,8 @@ public:
     DateRenderings(const DateRenderings&) = delete;
     DateRenderings& operator=(const DateRenderings&) = delete;
 
-    // GetDateFormatA and GetTimeFormatA for the user's locale, as a text and its length;
-    // null when the platform call fails.
+    // GetDateFormatA and GetTimeFormatA for the user's locale, as a text and its length, valid
+    // until the next call; null when the platform call fails.
     const char* Date(const SYSTEMTIME& time, DWORD flags, const char* picture, int& length);
     const char* Time(const SYSTEMTIME& time, DWORD flags, int& length);
 
@@ -28,10 +28,11 @@ private:
         int length;
     };
     const Entry* Find(uint64_t key) const;
-    void Keep(uint64_t key, const char* text, int length);
+    void Keep(uint64_t key, const char* rendered, int length);
     bool Grow();
     Entry* entries = nullptr;
     uint32_t slots = 0; // a power of two, at least twice the count
     uint32_t used = 0;
     TextArena texts;
+    char last[100]; // the rendering just asked for
 };
