@@ -1,5 +1,7 @@
 #include "date_renderings.h"
 
+#include "open_table.h"
+
 #include <cstring>
 
 namespace {
@@ -32,33 +34,31 @@ const char* DateRenderings::Date(const SYSTEMTIME& time, DWORD flags, const char
     const uint64_t key = (uint64_t{1} << 62) | (static_cast<uint64_t>(number) << 48) |
                          (static_cast<uint64_t>(flags) << 32) | (uint64_t{time.wYear} << 16) |
                          (uint64_t{time.wMonth} << 8) | time.wDay;
-    if (number >= 0) {
-        if (const Entry* entry = Find(key)) {
-            length = entry->length;
-            return entry->text;
-        }
-    }
-    const int written = GetDateFormatA(LOCALE_USER_DEFAULT, flags, &time, picture, last, 100);
-    if (written <= 0)
-        return nullptr;
-    length = written - 1;
-    if (number >= 0)
-        Keep(key, last, length);
-    return last;
+    return Rendered(number >= 0, key, length, [&] {
+        return GetDateFormatA(LOCALE_USER_DEFAULT, flags, &time, picture, last, sizeof last);
+    });
 }
 
 const char* DateRenderings::Time(const SYSTEMTIME& time, DWORD flags, int& length) {
     const uint64_t key = (static_cast<uint64_t>(flags) << 32) | (uint64_t{time.wHour} << 16) |
                          (uint64_t{time.wMinute} << 8) | time.wSecond;
-    if (const Entry* entry = Find(key)) {
+    return Rendered(true, key, length, [&] {
+        return GetTimeFormatA(LOCALE_USER_DEFAULT, flags, &time, nullptr, last, sizeof last);
+    });
+}
+
+template <typename Render>
+const char* DateRenderings::Rendered(bool kept, uint64_t key, int& length, const Render& render) {
+    if (const Entry* entry = kept ? Find(key) : nullptr) {
         length = entry->length;
         return entry->text;
     }
-    const int written = GetTimeFormatA(LOCALE_USER_DEFAULT, flags, &time, nullptr, last, 100);
+    const int written = render();
     if (written <= 0)
         return nullptr;
     length = written - 1;
-    Keep(key, last, length);
+    if (kept)
+        Keep(key, last, length);
     return last;
 }
 
@@ -87,24 +87,12 @@ void DateRenderings::Keep(uint64_t key, const char* rendered, int length) {
 }
 
 bool DateRenderings::Grow() {
-    const uint32_t newSlots = slots ? 2 * slots : 256;
-    if (newSlots > (1u << 24))
+    size_t count = slots;
+    auto home = [](const Entry& entry, size_t grown) {
+        return static_cast<size_t>(Slot(entry.key, static_cast<uint32_t>(grown)));
+    };
+    if (count >= (1u << 24) || !GrowTable(entries, count, 256, home))
         return false;
-    auto* grown = static_cast<Entry*>(
-        HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(Entry) * newSlots));
-    if (!grown)
-        return false;
-    for (uint32_t i = 0; i < slots; ++i) {
-        if (!entries[i].text)
-            continue;
-        uint32_t slot = Slot(entries[i].key, newSlots);
-        while (grown[slot].text)
-            slot = (slot + 1) & (newSlots - 1);
-        grown[slot] = entries[i];
-    }
-    if (entries)
-        HeapFree(GetProcessHeap(), 0, entries);
-    entries = grown;
-    slots = newSlots;
+    slots = static_cast<uint32_t>(count);
     return true;
 }

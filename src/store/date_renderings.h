@@ -27,6 +27,9 @@ private:
         const char* text; // null in a free slot
         int length;
     };
+    // The rendering of key, kept or else made by render into last (kept when kept is set).
+    template <typename Render>
+    const char* Rendered(bool kept, uint64_t key, int& length, const Render& render);
     const Entry* Find(uint64_t key) const;
     void Keep(uint64_t key, const char* rendered, int length);
     bool Grow();

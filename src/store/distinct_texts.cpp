@@ -1,5 +1,7 @@
 #include "distinct_texts.h"
 
+#include "open_table.h"
+
 #include <windows.h>
 
 #include <cstring>
@@ -32,33 +34,21 @@ int32_t DistinctTexts::Add(const char* text, uint32_t hash, bool& added) {
 }
 
 bool DistinctTexts::Grow() {
-    const size_t newCount = slotCount ? 2 * slotCount : 1024;
-    if (newCount / 2 > static_cast<size_t>(INT32_MAX))
+    const size_t textCount = slotCount ? slotCount : 512; // half the slots, grown alike
+    if (2 * textCount > static_cast<size_t>(INT32_MAX))
         return false;
-    auto* newSlots =
-        static_cast<Slot*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, newCount * sizeof(Slot)));
-    auto* newTexts = static_cast<const char**>(
-        HeapAlloc(GetProcessHeap(), 0, newCount / 2 * sizeof(const char*)));
-    if (!newSlots || !newTexts) {
-        if (newSlots)
-            HeapFree(GetProcessHeap(), 0, newSlots);
-        if (newTexts)
-            HeapFree(GetProcessHeap(), 0, newTexts);
+    auto* grownTexts =
+        static_cast<const char**>(HeapAlloc(GetProcessHeap(), 0, textCount * sizeof(const char*)));
+    auto home = [](const Slot& slot, size_t) { return static_cast<size_t>(slot.hash); };
+    if (!grownTexts || !GrowTable(slots, slotCount, 1024, home)) {
+        if (grownTexts)
+            HeapFree(GetProcessHeap(), 0, grownTexts);
         return false;
-    }
-    for (size_t i = 0; i < slotCount; ++i) {
-        if (!slots[i].text)
-            continue;
-        size_t slot = slots[i].hash & (newCount - 1);
-        while (newSlots[slot].text)
-            slot = (slot + 1) & (newCount - 1);
-        newSlots[slot] = slots[i];
     }
     if (count)
-        memcpy(newTexts, texts, static_cast<size_t>(count) * sizeof(const char*));
-    Release();
-    slots = newSlots;
-    texts = newTexts;
-    slotCount = newCount;
+        memcpy(grownTexts, texts, static_cast<size_t>(count) * sizeof(const char*));
+    if (texts)
+        HeapFree(GetProcessHeap(), 0, texts);
+    texts = grownTexts;
     return true;
 }

@@ -1,6 +1,7 @@
 #include "text_cache.h"
 
 #include "cell_text.h"
+#include "open_table.h"
 #include "value_size.h"
 
 #include <cstring>
@@ -98,24 +99,11 @@ bool TextCache::Matches(const Entry& entry, const VARIANT& element, uint64_t key
 }
 
 bool TextCache::Grow(Table& table) {
-    const uint32_t slots = table.slots ? table.slots * 2 : firstSlots;
-    auto* entries =
-        static_cast<Entry*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(Entry) * slots));
-    if (!entries)
+    size_t slots = table.slots;
+    auto home = [](const Entry& entry, size_t) { return static_cast<size_t>(Mix(entry.key)); };
+    if (!GrowTable(table.entries, slots, firstSlots, home))
         return false;
-    for (uint32_t i = 0; i < table.slots; ++i) {
-        const Entry& entry = table.entries[i];
-        if (!entry.text)
-            continue;
-        uint32_t slot = static_cast<uint32_t>(Mix(entry.key)) & (slots - 1);
-        while (entries[slot].text)
-            slot = (slot + 1) & (slots - 1);
-        entries[slot] = entry;
-    }
-    if (table.entries)
-        HeapFree(GetProcessHeap(), 0, table.entries);
-    table.entries = entries;
-    table.slots = slots;
+    table.slots = static_cast<uint32_t>(slots);
     return true;
 }
 

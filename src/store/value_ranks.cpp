@@ -1,5 +1,6 @@
 #include "sort_keys.h"
 
+#include "open_table.h"
 #include "radix_sort.h"
 #include "record_store.h"
 #include "temp_array.h"
@@ -167,31 +168,18 @@ private:
             HeapFree(GetProcessHeap(), 0, block);
     }
     bool Grow() {
-        const size_t newCount = slotCount ? 2 * slotCount : 1024;
-        auto* newSlots = static_cast<Entry*>(
-            HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, newCount * sizeof(Entry)));
-        auto* newSpans =
-            static_cast<Span*>(HeapAlloc(GetProcessHeap(), 0, newCount / 2 * sizeof(Span)));
-        if (!newSlots || !newSpans) {
-            Free(newSlots);
-            Free(newSpans);
+        const size_t spanCount = slotCount ? slotCount : 512; // half the slots, grown alike
+        auto* grownSpans =
+            static_cast<Span*>(HeapAlloc(GetProcessHeap(), 0, spanCount * sizeof(Span)));
+        auto home = [](const Entry& entry, size_t grown) { return Slot(entry.text, grown); };
+        if (!grownSpans || !GrowTable(slots, slotCount, 1024, home)) {
+            Free(grownSpans);
             return false;
         }
-        for (size_t i = 0; i < slotCount; ++i) {
-            if (!slots[i].text)
-                continue;
-            size_t slot = Slot(slots[i].text, newCount);
-            while (newSlots[slot].text)
-                slot = (slot + 1) & (newCount - 1);
-            newSlots[slot] = slots[i];
-        }
         if (count)
-            memcpy(newSpans, spans, count * sizeof(Span));
-        Free(slots);
+            memcpy(grownSpans, spans, count * sizeof(Span));
         Free(spans);
-        slots = newSlots;
-        spans = newSpans;
-        slotCount = newCount;
+        spans = grownSpans;
         return true;
     }
     size_t limit;
