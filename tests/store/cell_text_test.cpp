@@ -96,8 +96,20 @@ TEST(GermanTexts, NumbersDatesAndCurrencyFollowTheUserLocale) {
     EXPECT_EQ(TextOf(V::Bool(true)), "-1");
 }
 
-// A load shares the texts of repeated values; each must read as the value formatted alone, for
-// every date format and grouping unit, whatever kinds share a column.
+// Kind and every byte of the payload, a string's beyond a NUL too.
+bool SameValue(const VARIANT& a, const VARIANT& b) {
+    if (a.vt != b.vt)
+        return false;
+    if (a.vt == VT_DECIMAL)
+        return memcmp(&a.decVal, &b.decVal, sizeof(DECIMAL)) == 0;
+    if (a.vt != VT_BSTR)
+        return a.llVal == b.llVal;
+    const UINT bytes = SysStringByteLen(a.bstrVal);
+    return bytes == SysStringByteLen(b.bstrVal) && memcmp(a.bstrVal, b.bstrVal, bytes) == 0;
+}
+
+// A load shares the texts and strings of repeated values; each must read as the value formatted
+// alone, for every date format and grouping unit, whatever kinds share a column.
 void ExpectSharedTextsAsFormattedAlone() {
     HostObject object([] {});
     const V values[] = {V::Date(nineThirty),
@@ -151,6 +163,8 @@ void ExpectSharedTextsAsFormattedAlone() {
                               std::pair(shown(alone.text), shown(alone.tag)))
                         << "record " << r << " column " << c << " format " << format << " grouping "
                         << grouping;
+                    ASSERT_TRUE(SameValue(cell.value, *element))
+                        << "record " << r << " column " << c;
                 }
         }
 }
