@@ -94,7 +94,7 @@ HRESULT STDMETHODCALLTYPE CellObject::get_Value(VARIANT* value) {
     VariantInit(value);
     if (!InsideData())
         return Refuse(E_FAIL);
-    return Answer(VariantCopy(value, &control->store.Cell(record, column).value));
+    return Answer(CopyValue(*value, control->store.Cell(record, column).value));
 }
 
 HRESULT STDMETHODCALLTYPE CellObject::get_Text(BSTR* text) {

@@ -77,11 +77,13 @@ const char* StoreStringText(BSTR text, TextArena& arena) {
 
 // The runtime's standard coercion to a string. Converting into a variant of its own leaves
 // the element as it was and spares the runtime a copy of it.
-const char* StoreConvertedText(VARIANT& element, TextArena& arena) {
+const char* StoreConvertedText(const VARIANT& element, TextArena& arena) {
     VARIANT converted;
     VariantInit(&converted);
     const char* text = nullptr;
-    const HRESULT changed = VariantChangeType(&converted, &element, 0, VT_BSTR);
+    // The runtime only reads its source, whatever its declaration says.
+    VARIANT* source = const_cast<VARIANT*>(&element);
+    const HRESULT changed = VariantChangeType(&converted, source, 0, VT_BSTR);
     if (SUCCEEDED(changed) && converted.vt == VT_BSTR)
         text = StoreStringText(converted.bstrVal, arena);
     else if (changed == E_OUTOFMEMORY)
@@ -139,6 +141,11 @@ const char* TextBuilder::Store(TextArena& arena) const {
 }
 
 void TextBuilder::AppendDate(const SYSTEMTIME& time, DWORD flags, const char* picture) {
+    if (renderings) {
+        int rendered = 0;
+        const char* text = renderings->Date(time, flags, picture, rendered);
+        return text ? Append(text, rendered) : Fail();
+    }
     char local[100];
     const int written = GetDateFormatA(LOCALE_USER_DEFAULT, flags, &time, picture, local, 100);
     if (written <= 0) {
@@ -156,6 +163,11 @@ void TextBuilder::AppendTime(const SYSTEMTIME& time, DWORD flags) {
         clock.wMonth = 12;
         clock.wDay = 30;
         clock.wDayOfWeek = 6;
+    }
+    if (renderings) {
+        int rendered = 0;
+        const char* text = renderings->Time(clock, flags, rendered);
+        return text ? Append(text, rendered) : Fail();
     }
     char local[100];
     const int written = GetTimeFormatA(LOCALE_USER_DEFAULT, flags, &clock, nullptr, local, 100);
@@ -235,8 +247,25 @@ void FormatDateTime(double date, int32_t format, int32_t grouping, TextBuilder& 
     FormatDateCaption(calendar, hasDate, longDate, withSeconds, grouping, tag);
 }
 
-void FormatCellText(CellEntry& cell, VARIANT& element, int32_t format, int32_t grouping,
-                    TextArena& arena) {
+uint64_t DateTextKey(double date, int32_t format, int32_t grouping) {
+    const CalendarDate calendar = DateToCalendar(date);
+    const bool hasDate = calendar.valid && date >= 1.0;
+    const bool hasTime = calendar.valid && IsDateAndTimeFormat(format);
+    uint64_t key = (calendar.valid ? 2 : 0) | (hasDate ? 1 : 0);
+    auto add = [&key](bool shown, int32_t field, int bits) {
+        key = (key << bits) | (shown ? static_cast<uint64_t>(field) : 0);
+    };
+    add(hasDate, calendar.year, 14);
+    add(hasDate, calendar.month, 4);
+    add(hasDate, calendar.day, 5);
+    add(hasTime || grouping == datetime::flHour, calendar.hour, 5);
+    add(hasTime, calendar.minute, 6);
+    add(hasTime && IsSecondsFormat(format), calendar.second, 6);
+    return key;
+}
+
+void FormatCellText(CellEntry& cell, const VARIANT& element, int32_t format, int32_t grouping,
+                    TextArena& arena, DateRenderings* renderings) {
     cell.text = nullptr;
     cell.tag = nullptr;
     switch (element.vt) {
@@ -253,8 +282,8 @@ void FormatCellText(CellEntry& cell, VARIANT& element, int32_t format, int32_t g
         break;
     }
     case VT_DATE: {
-        TextBuilder text;
-        TextBuilder tag;
+        TextBuilder text(renderings);
+        TextBuilder tag(renderings);
         FormatDateTime(element.date, format, grouping, text, tag);
         cell.text = text.Store(arena);
         // A day caption often reads like the date itself; one copy serves both.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cell_entry.h"
+#include "date_renderings.h"
 #include "text_arena.h"
 
 #include <windows.h>
@@ -47,7 +48,10 @@ class TextBuilder {
 public:
     static constexpr int capacity = 320;
 
-    TextBuilder() { buffer[0] = '\0'; }
+    // With renderings, dates and times are asked of the platform once per load.
+    explicit TextBuilder(DateRenderings* renderings = nullptr) : renderings(renderings) {
+        buffer[0] = '\0';
+    }
 
     void Append(const char* piece);
     void Append(const char* piece, int length);
@@ -63,6 +67,7 @@ public:
     void AppendTime(const SYSTEMTIME& time, DWORD flags);
 
 private:
+    DateRenderings* renderings;
     char buffer[capacity];
     int length = 0;
     bool failed = false;
@@ -75,11 +80,15 @@ void FormatCurrency(LONGLONG amount, TextBuilder& out);
 void FormatDateTime(double date, int32_t format, int32_t grouping, TextBuilder& text,
                     TextBuilder& tag);
 
+// The calendar fields that a date's text and caption show under the format and grouping,
+// packed: dates with equal keys have equal texts and captions.
+uint64_t DateTextKey(double date, int32_t format, int32_t grouping);
+
 // Grouping caption of a date (the tag); declared here, built in date_caption.cpp.
 void FormatDateCaption(const CalendarDate& calendar, bool hasDate, bool longDate, bool withSeconds,
                        int32_t grouping, TextBuilder& tag);
 
 // Sets cell.text, and for a date cell.tag, from the element. The element is the load's
 // temporary: a conversion to a string may change it in place.
-void FormatCellText(CellEntry& cell, VARIANT& element, int32_t format, int32_t grouping,
-                    TextArena& arena);
+void FormatCellText(CellEntry& cell, const VARIANT& element, int32_t format, int32_t grouping,
+                    TextArena& arena, DateRenderings* renderings = nullptr);

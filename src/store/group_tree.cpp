@@ -93,6 +93,8 @@ void RecordStore::FreeSiblingsAfter(GroupNode* node, GroupNode* lastKept) {
 }
 
 int32_t RecordStore::FirstDifferingLevel(int32_t positionA, int32_t positionB) const {
+    if (groupStartsKnown && positionB == positionA + 1)
+        return groupStarts[positionB];
     const int32_t a = recordOrder[positionA];
     const int32_t b = recordOrder[positionB];
     for (int32_t level = 0; level < groupLevelCount; ++level) {

@@ -88,6 +88,71 @@ HRESULT FetchElement(SAFEARRAY* source, VARTYPE type, LONG* indices, VARIANT& el
     return fetched;
 }
 
+// Kinds whose formatting runs no host code: such an element is read where it lies. Objects,
+// references and arrays are copied first, so that the host cannot free one while it is read.
+bool PlainKind(VARTYPE type) {
+    return type <= VT_UINT && type != VT_DISPATCH && type != VT_VARIANT && type != VT_UNKNOWN &&
+           type != 15;
+}
+
+// A view of a plain element in the locked array: its kind and payload, a string not copied.
+bool ViewElement(const void* at, VARTYPE type, VARIANT& view) {
+    if (type == VT_VARIANT) {
+        const VARIANT& element = *static_cast<const VARIANT*>(at);
+        if (!PlainKind(element.vt))
+            return false;
+        view = element; // a decimal fills the whole variant, type field included
+        return true;
+    }
+    if (type == VT_DECIMAL) {
+        view.decVal = *static_cast<const DECIMAL*>(at);
+        view.vt = VT_DECIMAL;
+        return true;
+    }
+    if (!PlainKind(type))
+        return false;
+    view.llVal = 0;
+    memcpy(&view.llVal, at, ElementSizeOf(type));
+    view.vt = type;
+    return true;
+}
+
+// Where the elements of a locked array lie: the first one, and the steps to the next record
+// and to the next column, as the runtime itself places them.
+struct ElementGrid {
+    const char* first = nullptr;
+    ptrdiff_t recordStep = 0, columnStep = 0;
+
+    bool Measure(SAFEARRAY* source, LONG* indices, UINT recordSlot, UINT columnSlot,
+                 bool nextRecord, bool nextColumn) {
+        const char* first = At(source, indices);
+        if (!first)
+            return false;
+        ++indices[recordSlot];
+        const char* record = nextRecord ? At(source, indices) : first;
+        --indices[recordSlot];
+        ++indices[columnSlot];
+        const char* column = nextColumn ? At(source, indices) : first;
+        --indices[columnSlot];
+        if (!record || !column)
+            return false;
+        this->first = first;
+        recordStep = record - first;
+        columnStep = column - first;
+        return true;
+    }
+    const void* Element(int32_t record, int32_t column) const {
+        return first + record * recordStep + column * columnStep;
+    }
+
+private:
+    static const char* At(SAFEARRAY* source, LONG* indices) {
+        void* at = nullptr;
+        return SUCCEEDED(SafeArrayPtrOfIndex(source, indices, &at)) ? static_cast<char*>(at)
+                                                                    : nullptr;
+    }
+};
+
 bool ValidCount(int64_t count) {
     return count >= 0 && count <= maxCellCount;
 }
@@ -110,7 +175,7 @@ void ReleaseCells(CellEntry*& cells, size_t count) {
     if (!cells)
         return;
     for (size_t i = 0; i < count; ++i)
-        VariantClear(&cells[i].value);
+        ReleaseValue(cells[i].value);
     FreeArray(cells);
 }
 
@@ -190,19 +255,34 @@ bool RecordStore::FillCells(SAFEARRAY* source, VARTYPE type, bool revert, LONG r
     // Host code run by a value meanwhile sees the shown data, which stay whole.
     loading = true;
     bool complete = true;
-    CellEntry* cell = block.cells;
+    TextCache cache(block.columnCount, format, grouping, arena, shareValues);
+    // Locked, the array cannot be resized or destroyed by host code that a value runs.
+    const bool locked = SUCCEEDED(SafeArrayLock(source));
     LONG indices[2];
+    indices[recordSlot] = recordLower;
+    indices[columnSlot] = columnLower;
+    ElementGrid grid;
+    const bool inPlace = locked && block.recordCount > 0 && block.columnCount > 0 &&
+                         grid.Measure(source, indices, recordSlot, columnSlot,
+                                      block.recordCount > 1, block.columnCount > 1);
+    CellEntry* cell = block.cells;
     for (int32_t r = 0; r < block.recordCount && complete; ++r) {
         indices[recordSlot] = recordLower + r;
         for (int32_t c = 0; c < block.columnCount && complete; ++c) {
             indices[columnSlot] = columnLower + c;
             VARIANT element;
             VariantInit(&element);
+            if (inPlace && ViewElement(grid.Element(r, c), type, element)) {
+                complete = StoreCell(*cell++, element, c, cache);
+                continue;
+            }
             complete = FetchElement(source, type, indices, element) != E_OUTOFMEMORY &&
-                       StoreCell(*cell++, element, format, grouping, arena);
+                       StoreCell(*cell++, element, c, cache);
             VariantClear(&element);
         }
     }
+    if (locked)
+        SafeArrayUnlock(source);
     loading = false;
     return complete;
 }
@@ -249,12 +329,15 @@ void RecordStore::FreeLoad(LoadBlock& block) {
         FreeArray(view);
 }
 
-bool RecordStore::StoreCell(CellEntry& cell, VARIANT& element, int32_t format, int32_t grouping,
-                            TextArena& arena) {
+bool RecordStore::StoreCell(CellEntry& cell, const VARIANT& element, int32_t column,
+                            TextCache& cache) {
+    if (cache.Reuse(cell, element, column))
+        return true;
     VariantInit(&cell.value);
     // A by-reference element points into the host's memory; keep the value it refers to.
-    const HRESULT copied = (element.vt & VT_BYREF) ? VariantCopyInd(&cell.value, &element)
-                                                   : VariantCopy(&cell.value, &element);
+    VARIANT* source = const_cast<VARIANT*>(&element); // only read
+    const HRESULT copied = (element.vt & VT_BYREF) ? VariantCopyInd(&cell.value, source)
+                                                   : VariantCopy(&cell.value, source);
     if (copied == E_OUTOFMEMORY)
         return false;
     if (FAILED(copied)) {
@@ -262,8 +345,7 @@ bool RecordStore::StoreCell(CellEntry& cell, VARIANT& element, int32_t format, i
         cell.value.vt = VT_ERROR;
         cell.value.scode = copied;
     }
-    FormatCellText(cell, element, format, grouping, arena);
-    return !arena.OutOfMemory();
+    return cache.Format(cell, element);
 }
 
 void RecordStore::Clear() {
@@ -328,4 +410,6 @@ void RecordStore::ReleaseViewArrays() {
     FreeArray(sortAscending);
     FreeArray(recordOrder);
     FreeArray(sortScratch);
+    FreeArray(groupStarts);
+    groupStartsKnown = false;
 }

@@ -6,11 +6,23 @@
 #include "row_cursor.h"
 #include "sort_keys.h"
 #include "text_arena.h"
+#include "text_cache.h"
 
 #include <windows.h>
 #include <oleauto.h>
 
 #include <cstdint>
+
+struct KeyedIndex;
+
+// One column's part of the record keys of a sort by ranks: its ranks, how many, their width
+// in bits and, for a descending sort column, reversed.
+struct RankField {
+    const int32_t* ranks;
+    int32_t count;
+    int bits;
+    bool reversed;
+};
 
 // The control's own copy of the host's two-dimensional array, the per-column presentation
 // that outlives loads, the per-load view arrays, the group tree and the row walker.
@@ -32,9 +44,9 @@ public:
     void Clear();
     // Set while a load fills the cells; a load asked for meanwhile is refused.
     bool Loading() const { return loading; }
-    // Copies the element into the cell and makes its texts in arena; false when memory ran out.
-    bool StoreCell(CellEntry& cell, VARIANT& element, int32_t format, int32_t grouping,
-                   TextArena& arena);
+    // Copies element into the cell and sets its texts through the load's cache; false when
+    // memory ran out.
+    bool StoreCell(CellEntry& cell, const VARIANT& element, int32_t column, TextCache& cache);
 
     CellEntry& Cell(int32_t record, int32_t column) {
         return cells[static_cast<size_t>(record) * columnCount + column];
@@ -83,6 +95,10 @@ public:
     int32_t* sortAscending = nullptr;
     int32_t* recordOrder = nullptr;
     int32_t* sortScratch = nullptr; // recordCount entries, so sorting allocates nothing
+    // By position, the first grouping level that starts there (groupLevelCount: none), as the
+    // last sort by ranks found it; known until the next sort.
+    uint8_t* groupStarts = nullptr;
+    bool groupStartsKnown = false;
     int32_t sortPosition = 0;
     int32_t groupLevelCount = 0;
     int32_t anchorRecord = -1;
@@ -93,6 +109,8 @@ public:
     RowCursor cursor;
 
     TextArena texts; // every cell text and tag of the current load
+    // Loads format each distinct value of a column once; off only to measure what that costs.
+    bool shareValues = true;
     // Text order by column, built as columns are first compared and dropped at every load.
     mutable SortKeyCache sortKeys;
 
@@ -108,6 +126,9 @@ private:
     void MergeSortRecords(int32_t begin, int32_t end, bool withinGroup);
     void InsertionSortRecords(int32_t* order, int32_t begin, int32_t end, bool withinGroup) const;
     void SortRange(int32_t begin, int32_t end, bool withinGroup);
+    bool SortByRanks();
+    void NoteGroupStarts(const KeyedIndex* sorted, const RankField* fields, int32_t levels);
+    void SortRecords(bool groupsKept);
     bool SortWithinGroups();
     void BuildGroups(int32_t keepLevels);
     GroupNode* AllocateNode(GroupNode* parent);

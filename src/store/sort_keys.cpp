@@ -1,7 +1,11 @@
 #include "sort_keys.h"
 
+#include "distinct_texts.h"
 #include "record_store.h"
+#include "temp_array.h"
+#include "text_hash.h"
 #include "text_arena.h"
+#include "value_compare.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -11,25 +15,6 @@ namespace {
 
 // Texts whose key does not fit are left to the platform, with their whole column.
 constexpr int keyBufferSize = 1024;
-
-// A block of the process heap for one build, freed when the build ends.
-template <typename T> class TempArray {
-public:
-    explicit TempArray(size_t count)
-        : data(static_cast<T*>(HeapAlloc(GetProcessHeap(), 0, (count ? count : 1) * sizeof(T)))) {}
-    ~TempArray() {
-        if (data)
-            HeapFree(GetProcessHeap(), 0, data);
-    }
-    TempArray(const TempArray&) = delete;
-    TempArray& operator=(const TempArray&) = delete;
-    T* Release() {
-        T* kept = data;
-        data = nullptr;
-        return kept;
-    }
-    T* data;
-};
 
 struct KeyEntry {
     uint64_t prefix; // the key's first eight bytes, most significant first
@@ -61,13 +46,6 @@ uint64_t KeyPrefix(const char* key) {
     return prefix;
 }
 
-uint32_t TextHash(const char* text) {
-    uint32_t hash = 2166136261u;
-    for (; *text; ++text)
-        hash = (hash ^ static_cast<unsigned char>(*text)) * 16777619u;
-    return hash;
-}
-
 const char* TextOf(const RecordStore& store, int32_t record, int32_t column, bool keyTexts) {
     const CellEntry& cell = store.Cell(record, column);
     return keyTexts ? KeyText(cell) : DisplayText(cell);
@@ -77,7 +55,7 @@ const char* TextOf(const RecordStore& store, int32_t record, int32_t column, boo
 
 void SortKeyCache::Release() {
     for (int32_t i = 0; i < 2 * columns; ++i) {
-        if (slots[i].ranks)
+        if (slots[i].ranks && !slots[i].borrowed)
             HeapFree(GetProcessHeap(), 0, slots[i].ranks);
     }
     if (slots)
@@ -118,40 +96,35 @@ bool SortKeyCache::EnsureSlots(const RecordStore& store) {
 
 // Distinct texts first (a hash of the bytes), then one sort key per distinct text, sorted;
 // equal keys share a rank once the platform confirms that their texts are equal.
-int32_t* SortKeyCache::BuildRanks(const RecordStore& store, int32_t column, bool keyTexts) const {
+int32_t* SortKeyCache::BuildRanks(const RecordStore& store, int32_t column, bool keyTexts,
+                                  int32_t& count, bool& uniform) const {
     const int32_t records = store.recordCount;
     if (records <= 0 || static_cast<size_t>(records) > SIZE_MAX / 8)
         return nullptr;
-    size_t tableSize = 1;
-    while (tableSize < 2 * static_cast<size_t>(records))
-        tableSize *= 2;
-    TempArray<int32_t> table(tableSize), ranks(records), firstRecord(records);
-    TempArray<uint32_t> hashes(records);
-    if (!table.data || !ranks.data || !firstRecord.data || !hashes.data)
+    TempArray<int32_t> ranks(records);
+    DistinctTexts texts;
+    if (!ranks.data)
         return nullptr;
-    memset(table.data, -1, tableSize * sizeof(int32_t));
-    int32_t distinct = 0;
+    const VARTYPE first = store.Cell(0, column).value.vt;
+    uniform = true;
+    // A text met before at the same address is known without reading it.
+    struct Known {
+        const char* text;
+        int32_t number;
+    } known[256] = {};
     for (int32_t record = 0; record < records; ++record) {
+        uniform = uniform && store.Cell(record, column).value.vt == first;
         const char* text = TextOf(store, record, column, keyTexts);
-        const uint32_t hash = TextHash(text);
-        size_t slot = hash & (tableSize - 1);
-        int32_t found = -1;
-        for (; table.data[slot] != -1; slot = (slot + 1) & (tableSize - 1)) {
-            const int32_t candidate = table.data[slot];
-            if (hashes.data[candidate] == hash &&
-                strcmp(TextOf(store, firstRecord.data[candidate], column, keyTexts), text) == 0) {
-                found = candidate;
-                break;
-            }
+        Known& memo = known[(reinterpret_cast<uintptr_t>(text) >> 3) & 255];
+        if (memo.text != text) {
+            bool added;
+            memo = {text, texts.Add(text, TextHash(text), added)};
+            if (memo.number < 0)
+                return nullptr;
         }
-        if (found < 0) {
-            found = distinct++;
-            table.data[slot] = found;
-            hashes.data[found] = hash;
-            firstRecord.data[found] = record;
-        }
-        ranks.data[record] = found; // the distinct text for now
+        ranks.data[record] = memo.number; // the distinct text for now
     }
+    const int32_t distinct = texts.Count();
 
     TempArray<KeyEntry> entries(distinct);
     TempArray<int32_t> rankOf(distinct);
@@ -164,7 +137,7 @@ int32_t* SortKeyCache::BuildRanks(const RecordStore& store, int32_t column, bool
     const LCID locale = GetThreadLocale();
     char buffer[keyBufferSize];
     for (int32_t i = 0; i < distinct; ++i) {
-        const char* text = TextOf(store, firstRecord.data[i], column, keyTexts);
+        const char* text = texts.Text(i);
         const int length = LCMapStringA(locale, LCMAP_SORTKEY | LOCALE_USE_CP_ACP, text, -1, buffer,
                                         keyBufferSize);
         // A key with a NUL before its end cannot be compared as a string.
@@ -180,8 +153,7 @@ int32_t* SortKeyCache::BuildRanks(const RecordStore& store, int32_t column, bool
     int32_t rank = -1;
     const char* leader = nullptr;
     for (int32_t i = 0; i < distinct; ++i) {
-        const char* text =
-            TextOf(store, firstRecord.data[entries.data[i].distinct], column, keyTexts);
+        const char* text = texts.Text(entries.data[i].distinct);
         if (i == 0 || !SameKey(entries.data[i - 1], entries.data[i])) {
             ++rank;
             leader = text;
@@ -192,18 +164,62 @@ int32_t* SortKeyCache::BuildRanks(const RecordStore& store, int32_t column, bool
     }
     for (int32_t record = 0; record < records; ++record)
         ranks.data[record] = rankOf.data[ranks.data[record]];
+    count = rank + 1;
     return ranks.Release();
 }
 
-const int32_t* SortKeyCache::Ranks(const RecordStore& store, int32_t column, bool keyTexts) {
-    if (!EnsureSlots(store) || column < 0 || column >= columns)
+SortKeyCache::Slot* SortKeyCache::BuiltSlot(const RecordStore& store, int32_t column,
+                                            bool keyTexts) {
+    if (!EnsureSlots(store) || column < 0 || column >= columns || store.recordCount <= 0)
         return nullptr;
     Slot& slot = slots[2 * column + (keyTexts ? 1 : 0)];
-    if (!slot.tried) {
-        slot.tried = true; // one attempt a load
-        slot.ranks = BuildRanks(store, column, keyTexts);
+    if (slot.tried)
+        return &slot;
+    slot.tried = true; // one attempt a load
+    ColumnValues& kind = values[column];
+    if (keyTexts && kind.tried && kind.uniform && kind.type != VT_DATE) {
+        // Only dates have captions: the key texts are the display texts.
+        const Slot& display = *BuiltSlot(store, column, false);
+        slot = display;
+        slot.borrowed = display.ranks != nullptr;
+        return &slot;
     }
-    return slot.ranks;
+    const VARTYPE first = store.Cell(0, column).value.vt;
+    if (OrderedByValue(first))
+        slot.ranks = BuildValueRanks(store, column, keyTexts, slot.count);
+    slot.byValue = slot.ordered = slot.ranks != nullptr;
+    bool uniform = slot.ranks != nullptr; // value ranks are made of one kind only
+    if (!slot.ranks) {
+        slot.ranks = BuildRanks(store, column, keyTexts, slot.count, uniform);
+        slot.ordered = slot.ranks && uniform && !OrderedByValue(first);
+    }
+    if (slot.ranks && !kind.tried) {
+        kind.tried = true;
+        kind.uniform = uniform;
+        kind.type = first;
+    }
+    if (keyTexts || !kind.tried || !kind.uniform || kind.type == VT_DATE)
+        return &slot;
+    Slot& key = slots[2 * column + 1];
+    if (!key.tried) {
+        key = slot;
+        key.borrowed = slot.ranks != nullptr;
+    }
+    return &slot;
+}
+
+const int32_t* SortKeyCache::Ranks(const RecordStore& store, int32_t column, bool keyTexts) {
+    const Slot* slot = BuiltSlot(store, column, keyTexts);
+    return slot ? slot->ranks : nullptr;
+}
+
+const int32_t* SortKeyCache::OrderRanks(const RecordStore& store, int32_t column, bool keyTexts,
+                                        int32_t& count) {
+    const Slot* slot = BuiltSlot(store, column, keyTexts);
+    if (!slot || !slot->ordered)
+        return nullptr;
+    count = slot->count;
+    return slot->ranks;
 }
 
 bool SortKeyCache::UniformValues(const RecordStore& store, int32_t column, VARTYPE& type,
@@ -213,30 +229,33 @@ bool SortKeyCache::UniformValues(const RecordStore& store, int32_t column, VARTY
     ColumnValues& entry = values[column];
     if (!entry.tried) {
         entry.tried = true;
-        const VARTYPE first = store.Cell(0, column).value.vt;
-        // A decimal fills the whole variant; references and arrays are never loaded as such.
-        bool uniform = first != VT_DECIMAL && !(first & (VT_BYREF | VT_ARRAY));
-        for (int32_t record = 1; uniform && record < store.recordCount; ++record)
-            uniform = store.Cell(record, column).value.vt == first;
-        if (uniform && first != VT_BSTR) {
-            const size_t bytes = sizeof(int64_t) * static_cast<size_t>(store.recordCount);
-            entry.payloads = static_cast<int64_t*>(HeapAlloc(GetProcessHeap(), 0, bytes));
-            uniform = entry.payloads != nullptr;
-            for (int32_t record = 0; uniform && record < store.recordCount; ++record)
-                entry.payloads[record] = store.Cell(record, column).value.llVal;
-        }
-        entry.type = first;
-        entry.uniform = uniform;
+        entry.type = store.Cell(0, column).value.vt;
+        entry.uniform = true;
+        for (int32_t record = 1; entry.uniform && record < store.recordCount; ++record)
+            entry.uniform = store.Cell(record, column).value.vt == entry.type;
+    }
+    if (entry.uniform && !entry.payloadsTried && OrderedByValue(entry.type)) {
+        entry.payloadsTried = true;
+        const size_t bytes = sizeof(int64_t) * static_cast<size_t>(store.recordCount);
+        entry.payloads = static_cast<int64_t*>(HeapAlloc(GetProcessHeap(), 0, bytes));
+        for (int32_t record = 0; entry.payloads && record < store.recordCount; ++record)
+            entry.payloads[record] = store.Cell(record, column).value.llVal;
     }
     type = entry.type;
     payloads = entry.payloads;
-    return entry.uniform;
+    return entry.uniform && (entry.payloads || !OrderedByValue(entry.type));
 }
 
 int SortKeyCache::Compare(const RecordStore& store, const char* textA, const char* textB,
                           int32_t recordA, int32_t recordB, int32_t column, bool keyTexts) {
-    if (const int32_t* ranks = Ranks(store, column, keyTexts))
-        return (ranks[recordA] > ranks[recordB]) - (ranks[recordA] < ranks[recordB]);
+    const Slot* slot = BuiltSlot(store, column, keyTexts);
+    if (slot && slot->ranks) {
+        const int32_t a = slot->ranks[recordA], b = slot->ranks[recordB];
+        if (a == b)
+            return 0;
+        if (!slot->byValue)
+            return (a > b) - (a < b);
+    }
     if (textA == textB || strcmp(textA, textB) == 0)
         return 0; // the same bytes are the same text in every locale
     return lstrcmpA(textA, textB);

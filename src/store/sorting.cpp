@@ -1,4 +1,6 @@
+#include "radix_sort.h"
 #include "record_store.h"
+#include "temp_array.h"
 #include "value_compare.h"
 
 #include <cstring>
@@ -17,7 +19,87 @@ inline int RankOrder(const int32_t* ranks, int32_t recordA, int32_t recordB) {
     return (ranks[recordA] > ranks[recordB]) - (ranks[recordA] < ranks[recordB]);
 }
 
+int BitsFor(int32_t count) {
+    int bits = 0;
+    while (bits < 31 && (int32_t{1} << bits) < count)
+        ++bits;
+    return bits;
+}
+
 } // namespace
+
+// When every grouping level and the sort column have ranks that give their order, the records
+// are keyed by the ranks side by side, outermost level first, and put in order by one stable
+// radix sort from the order at hand. False when a column lacks such ranks, the keys would not
+// fit in 64 bits, or there is no memory for them.
+bool RecordStore::SortByRanks() {
+    if (columnCount < 1 || recordCount < 2)
+        return false;
+    RankField fields[64];
+    int fieldCount = 0, keyBits = 0;
+    for (int32_t level = 0; level <= groupLevelCount; ++level) {
+        const bool sortLevel = level == groupLevelCount;
+        const int32_t column = sortLevel ? sortPriority[0] : columnOrder[level];
+        if (fieldCount == 64)
+            return false;
+        RankField& field = fields[fieldCount++];
+        field.ranks = sortKeys.OrderRanks(*this, column, !sortLevel, field.count);
+        if (!field.ranks)
+            return false;
+        field.bits = BitsFor(field.count);
+        field.reversed = sortLevel && !sortAscending[column];
+        keyBits += field.bits;
+        if (keyBits > 64)
+            return false;
+    }
+    const size_t records = static_cast<size_t>(recordCount);
+    TempArray<KeyedIndex> items(records), scratch(records);
+    if (!items.data || !scratch.data)
+        return false;
+    for (size_t position = 0; position < records; ++position) {
+        const int32_t record = recordOrder[position];
+        uint64_t key = 0;
+        for (int f = 0; f < fieldCount; ++f) {
+            const RankField& field = fields[f];
+            const int32_t rank = field.ranks[record];
+            key = (field.bits ? key << field.bits : key) |
+                  static_cast<uint64_t>(field.reversed ? field.count - 1 - rank : rank);
+        }
+        items.data[position] = {key, record, 0};
+    }
+    const KeyedIndex* sorted = RadixSort(items.data, scratch.data, records, keyBits);
+    for (size_t position = 0; position < records; ++position)
+        recordOrder[position] = sorted[position].index;
+    NoteGroupStarts(sorted, fields, fieldCount - 1);
+    return true;
+}
+
+// The first level whose key field differs from the previous position's, for every position
+// of the sorted keys: the group tree reads the group starts from here instead of the ranks.
+void RecordStore::NoteGroupStarts(const KeyedIndex* sorted, const RankField* fields,
+                                  int32_t levels) {
+    if (levels == 0)
+        return;
+    if (!groupStarts)
+        groupStarts = static_cast<uint8_t*>(HeapAlloc(GetProcessHeap(), 0, recordCount));
+    if (!groupStarts)
+        return;
+    int shifts[64];
+    int shift = 0;
+    for (int32_t f = levels; f >= 0; --f) {
+        shifts[f] = shift;
+        shift += fields[f].bits;
+    }
+    groupStarts[0] = 0;
+    for (int32_t position = 1; position < recordCount; ++position) {
+        const uint64_t differs = sorted[position].key ^ sorted[position - 1].key;
+        int32_t level = 0;
+        while (level < levels && (differs >> shifts[level]) == 0)
+            ++level;
+        groupStarts[position] = static_cast<uint8_t>(level);
+    }
+    groupStartsKnown = true;
+}
 
 // One column of two records: text first, refined by value. A column whose cells all hold
 // one kind of value is answered from its ranks and payloads without visiting the cells.
@@ -130,9 +212,17 @@ void RecordStore::SortRange(int32_t begin, int32_t end, bool withinGroup) {
 
 void RecordStore::Sort() {
     SetCursor(LoadCursorA(nullptr, IDC_WAIT));
-    if (recordOrder)
-        SortRange(0, recordCount, false);
+    SortRecords(false);
     SetCursor(LoadCursorA(nullptr, IDC_ARROW));
+}
+
+// With groupsKept, only the sort column changed since the last sort.
+void RecordStore::SortRecords(bool groupsKept) {
+    groupStartsKnown = false;
+    if (!recordOrder || SortByRanks())
+        return;
+    if (!groupsKept || !SortWithinGroups())
+        SortRange(0, recordCount, false);
 }
 
 namespace {
@@ -173,11 +263,9 @@ bool RecordStore::SortWithinGroups() {
         if (depth != groupLevelCount)
             return false;
     }
-    SetCursor(LoadCursorA(nullptr, IDC_WAIT));
     for (GroupNode* leaf = NextLeaf(&root, nullptr, depth, groupLevelCount); leaf;
          leaf = NextLeaf(&root, leaf, depth, groupLevelCount))
         SortRange(leaf->first, leaf->first + leaf->count, true);
-    SetCursor(LoadCursorA(nullptr, IDC_ARROW));
     return true;
 }
 
@@ -194,8 +282,9 @@ void RecordStore::SortByColumn(int32_t position) {
             sortPriority[j - 1] = column;
         }
     }
-    if (!SortWithinGroups())
-        Sort();
+    SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+    SortRecords(true);
+    SetCursor(LoadCursorA(nullptr, IDC_ARROW));
     if (remembered)
         FindAnchor();
 }

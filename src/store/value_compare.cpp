@@ -84,3 +84,11 @@ int CompareValues(const VARIANT& valueA, const VARIANT& valueB, int textResult) 
         return static_cast<int>(valueA.vt) - static_cast<int>(valueB.vt);
     return textResult;
 }
+
+bool OrderedByValue(VARTYPE type) {
+    VARIANT value;
+    value.vt = type;
+    value.llVal = 0;
+    Number number;
+    return type == VT_CY || type == VT_DATE || ReadNumber(value, number);
+}

@@ -96,4 +96,85 @@ TEST(GermanTexts, NumbersDatesAndCurrencyFollowTheUserLocale) {
     EXPECT_EQ(TextOf(V::Bool(true)), "-1");
 }
 
+// Kind and every byte of the payload, a string's beyond a NUL too.
+bool SameValue(const VARIANT& a, const VARIANT& b) {
+    if (a.vt != b.vt)
+        return false;
+    if (a.vt == VT_DECIMAL)
+        return memcmp(&a.decVal, &b.decVal, sizeof(DECIMAL)) == 0;
+    if (a.vt != VT_BSTR)
+        return a.llVal == b.llVal;
+    const UINT bytes = SysStringByteLen(a.bstrVal);
+    return bytes == SysStringByteLen(b.bstrVal) && memcmp(a.bstrVal, b.bstrVal, bytes) == 0;
+}
+
+// A load shares the texts and strings of repeated values; each must read as the value formatted
+// alone, for every date format and grouping unit, whatever kinds share a column.
+void ExpectSharedTextsAsFormattedAlone() {
+    HostObject object([] {});
+    const V values[] = {V::Date(nineThirty),
+                        V::Date(nineThirty + 1.0 / 86400),
+                        V::Date(45365.0),
+                        V::Date(0.25),
+                        V::Date(-1.25),
+                        V::Date(3e6),
+                        V::Cy(12345),
+                        V::Cy(-1),
+                        V::Cy(0),
+                        V::As(VT_DECIMAL, L"2.50"),
+                        V::R8(2.5),
+                        V::Of(VT_R4, 2.5f),
+                        V::I4(-1),
+                        V::Of(VT_UI4, ~0u),
+                        V::Of(VT_I8, -1LL),
+                        V::I2(7),
+                        V::I4(0),
+                        V::R8(0),
+                        V::Bool(true),
+                        V::Bool(false),
+                        V::Str(L"Alpha"),
+                        V::Str(L""),
+                        V::Of(VT_BSTR, SysAllocStringLen(L"left\0x", 6)),
+                        V::Str(L"left"),
+                        V::Of(VT_DISPATCH, static_cast<IDispatch*>(&object)),
+                        V::Error(DISP_E_PARAMNOTFOUND),
+                        V::Empty(),
+                        V::Null()};
+    std::vector<std::vector<V>> rows;
+    for (int r = 0; r < 120; ++r) {
+        rows.emplace_back();
+        for (int c = 0; c < 3; ++c) // repeats in every column, kinds mixed
+            rows.back().push_back(values[(r * (c + 3) + c) % std::size(values)]);
+    }
+    SafeArrayBuilder data = MakeVariantTable(rows);
+    auto shown = [](const char* text) { return std::string(text ? text : absent); };
+    for (int32_t format = flShortDate; format <= flLongDateLongTime; ++format)
+        for (int32_t grouping = flHour; grouping <= flYear; ++grouping) {
+            RecordStore store;
+            ASSERT_TRUE(store.SetData(data.get(), format, grouping, false));
+            TextArena arena;
+            for (int32_t r = 0; r < store.recordCount; ++r)
+                for (int32_t c = 0; c < store.columnCount; ++c) {
+                    V element(rows[r][c]);
+                    CellEntry alone{};
+                    FormatCellText(alone, element.Mutable(), format, grouping, arena);
+                    const CellEntry& cell = store.Cell(r, c);
+                    ASSERT_EQ(std::pair(shown(cell.text), shown(cell.tag)),
+                              std::pair(shown(alone.text), shown(alone.tag)))
+                        << "record " << r << " column " << c << " format " << format << " grouping "
+                        << grouping;
+                    ASSERT_TRUE(SameValue(cell.value, *element))
+                        << "record " << r << " column " << c;
+                }
+        }
+}
+
+TEST(SharedTexts, ReadAsEachValueFormattedAlone) {
+    ExpectSharedTextsAsFormattedAlone();
+}
+
+TEST(GermanSharedTexts, ReadAsEachValueFormattedAlone) {
+    ExpectSharedTextsAsFormattedAlone();
+}
+
 } // namespace
