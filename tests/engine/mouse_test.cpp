@@ -288,6 +288,13 @@ TEST_F(Mouse, ResizeStopsAtZeroTheHiddenEdgeIsFoundAgainAndADoubleClickFits) {
     DoubleClick(EdgeX(1) - 2);
     EXPECT_EQ(engine.store.WidthAt(0),
               TextWidth(engine.listFont, "&&&&&&&&") + 2 * engine.textMargin);
+    // Scrolled on while the drag widens the column: the release keeps the view where it is.
+    Down(EdgeX(2) - 2), Move(EdgeX(2) + 598);
+    SendMessageA(engine.hwnd, WM_HSCROLL, SB_RIGHT, 0);
+    const int32_t scrolled = engine.view.scrollX;
+    Up(0);
+    EXPECT_EQ(std::make_pair(engine.store.WidthAt(1), engine.view.scrollX),
+              std::make_pair(700, scrolled));
 }
 
 TEST_F(Mouse, SplitterDragSetsLevelsAndTheDoubleClickToggles) {
