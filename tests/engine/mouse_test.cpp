@@ -261,13 +261,19 @@ TEST_F(Mouse, ColumnDragMovesOnlyToAnotherEdgeAndFirstPlaceGroups) {
         ASSERT_NE(engine.CreateEngineWindow(host, ControlBounds(420, 120)), nullptr);
     }
 
-    // A column far wider than the screen drags an image no wider than the screen.
+    // A column far wider than the screen, pressed two screens into it: the image is the
+    // screen-wide slice that holds the pointer.
+    const int screen = GetSystemMetrics(SM_CXVIRTUALSCREEN);
     ASSERT_EQ(engine.PutColumnWidth(engine.store.columnOrder[2], 100000000), S_OK);
-    Down(EdgeX(2) + 40), Move(EdgeX(2) + 10);
+    engine.ScrollTo(EdgeX(2) + 2 * screen, 0);
+    Down(EdgeX(2) + 2 * screen + 40), Move(EdgeX(2) + 2 * screen + 10);
     int imageWidth = 0, imageHeight = 0;
+    POINT hotSpot{-1, -1};
     ASSERT_TRUE(ImageList_GetIconSize(engine.view.dragImage, &imageWidth, &imageHeight));
-    EXPECT_LE(imageWidth, GetSystemMetrics(SM_CXVIRTUALSCREEN));
-    Up(EdgeX(2) + 10);
+    ImageList_GetDragImage(nullptr, &hotSpot);
+    EXPECT_LE(imageWidth, screen);
+    EXPECT_TRUE(hotSpot.x >= 0 && hotSpot.x < imageWidth) << hotSpot.x;
+    Up(0);
 }
 
 TEST_F(Mouse, ResizeStopsAtZeroTheHiddenEdgeIsFoundAgainAndADoubleClickFits) {
