@@ -3,11 +3,12 @@
 # quiet logging, a pinned locale and a display for window tests.
 #   NORV_WINEPREFIX  the prefix (default: ./wineprefix of the current directory)
 #   NORV_LOCALE      the locale the program sees (default en_US.UTF-8), with a prefix of its own
+#   NORV_WINEDEBUG   Wine's debug channels (default -all; warn+heap fills freed memory)
 set -u
 # Wine writes the user locale into the prefix when a program starts, so programs of another
 # locale get a prefix of their own instead of racing the default one.
 export WINEPREFIX="${NORV_WINEPREFIX:-$PWD/wineprefix}${NORV_LOCALE:+-${NORV_LOCALE%%.*}}"
-export WINEDEBUG=-all
+export WINEDEBUG="${NORV_WINEDEBUG:--all}"
 # No Gecko or Mono prompts, no desktop menus, and a crash ends the program instead of waiting in the debugger.
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml,winemenubuilder.exe,winedbg.exe=d}"
 locale="${NORV_LOCALE:-en_US.UTF-8}"

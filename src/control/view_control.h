@@ -199,6 +199,9 @@ public:
     void ItemDblClick(int32_t x, int32_t y, int32_t record) override;
     int32_t EventsFrozen() override;
     bool DesignModeOrUIDead() override;
+    void Hold() override { AddRef(); }
+    void Unhold() override { Release(); }
+    void WindowDestroyed() override;
 
     // The key events, raised by the keyboard translation of the hosting layer.
     void RaiseKeyDown(int32_t keyCode, int32_t shift);
@@ -219,6 +222,9 @@ public:
     int32_t pendingSelect = 0;
     bool inPlaceActive = false;
     bool uiActive = false;
+    // An activation or deactivation is under way, or the object is dying: no activation may
+    // start inside it.
+    bool placeChanging = false;
 
 private:
     HRESULT AnswerCount(HRESULT (ViewEngine::*get)(int32_t*), LONG* result);
@@ -236,6 +242,7 @@ private:
     HRESULT OpenInPlaceSite();
     HRESULT CreateWindowInSite();
     HRESULT ActivateUI();
+    bool InPlaceWith(IOleInPlaceSite* site) const;
     void ClipWindow(const RECT& position, const RECT& clip);
     void TellSiteOfFocus(bool focus);
     bool DesignMode();

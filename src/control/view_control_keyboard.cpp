@@ -9,21 +9,24 @@
 HRESULT STDMETHODCALLTYPE ViewControl::TranslateAccelerator(LPMSG message) {
     if (!message)
         return E_POINTER;
+    KeepAlive alive(*this);
     keyTranslated = false;
     if (message->message == WM_KEYDOWN && IsNavigationKey(message->wParam)) {
         if (hwnd)
             SendMessageA(hwnd, WM_KEYDOWN, message->wParam, message->lParam);
         return S_OK;
     }
-    RaiseKeyEvent(*message);
+    const MSG key = *message;
+    const HWND window = hwnd;
+    RaiseKeyEvent(key);
     HRESULT hr = S_FALSE;
     ComRef<IOleControlSite> site;
     if (clientSite &&
         SUCCEEDED(clientSite->QueryInterface(IID_IOleControlSite, site.ReceiveVoid())))
         hr = site->TranslateAccelerator(message, KeyboardShiftState()) == S_OK ? S_OK : S_FALSE;
-    if (hr == S_FALSE && message->hwnd == hwnd) {
+    if (hr == S_FALSE && window && key.hwnd == window && hwnd == window) {
         // The container dispatches it to the window next; it must not be reported again.
-        translatedKey = *message;
+        translatedKey = key;
         keyTranslated = true;
     }
     return hr;
