@@ -274,9 +274,11 @@ private:
     ComRef<IOleInPlaceFrame> inPlaceFrame;
     ComRef<IOleInPlaceUIWindow> inPlaceDocument;
     RECT positionRect = {};
-    // The last key message the accelerator road reported and left to the container.
+    // The last key message the accelerator road reported and left to the container, marked
+    // until the container's loop takes its next message (the mark's expiry is posted).
     MSG translatedKey = {};
     bool keyTranslated = false;
+    static constexpr UINT keyMarkExpired = WM_USER + 1;
     ComRef<ITypeLib> typeLibrary;
     ComRef<ITypeInfo> viewInfo;
     ConnectionPoint eventPoint;

@@ -338,6 +338,9 @@ LRESULT ViewControl::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             RaiseKeyEvent(key);
         }
         break;
+    case keyMarkExpired:
+        keyTranslated = false;
+        return 0;
     case WM_SYSCOLORCHANGE:
         LookChanged();
         break;

@@ -25,9 +25,10 @@ HRESULT STDMETHODCALLTYPE ViewControl::TranslateAccelerator(LPMSG message) {
         SUCCEEDED(clientSite->QueryInterface(IID_IOleControlSite, site.ReceiveVoid())))
         hr = site->TranslateAccelerator(message, KeyboardShiftState()) == S_OK ? S_OK : S_FALSE;
     if (hr == S_FALSE && window && key.hwnd == window && hwnd == window) {
-        // The container dispatches it to the window next; it must not be reported again.
+        // The container dispatches this very message to the window next, before its loop
+        // takes another one: only then is it not reported again.
         translatedKey = key;
-        keyTranslated = true;
+        keyTranslated = PostMessageA(window, keyMarkExpired, 0, 0) != FALSE;
     }
     return hr;
 }
