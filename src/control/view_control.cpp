@@ -276,14 +276,16 @@ HRESULT STDMETHODCALLTYPE ViewControl::put_Enabled(VARIANT_BOOL value) {
 }
 
 void ViewControl::ApplyEnabled() {
-    if (hwnd)
-        EnableWindow(hwnd, enabled != 0);
+    // Asked first: disabling the window that has the focus leaves the focus nowhere.
+    const HWND window = hwnd;
+    const bool focused = window && !enabled && GetFocus() == window;
+    if (window)
+        EnableWindow(window, enabled != 0);
     // A disabled control cannot keep the keyboard or the container's user interface.
-    if (uiActive && !enabled) {
-        if (hwnd && GetFocus() == hwnd)
-            SetFocus(GetParent(hwnd));
+    if (focused && hwnd == window)
+        SetFocus(GetParent(window));
+    if (uiActive && !enabled)
         UIDeactivate();
-    }
 }
 
 HRESULT STDMETHODCALLTYPE ViewControl::AboutBox() {
