@@ -414,13 +414,11 @@ TEST_F(Mouse, LevelToolsFollowTheGroupingTheScrollAndANewWindow) {
     ASSERT_TRUE(engine.SetGroupLevelsKeepingRow(1));
     EXPECT_EQ(toolCount(), 2) << "the tools of the removed levels go";
     // The pointer rests on the level button that stayed: its tip shows, cut to 79 characters.
-    const std::vector<LONG> kept = buttonAt(0);
-    POINT rest{(kept[0] + kept[2]) / 2, (kept[1] + kept[3]) / 2}, screen = rest;
+    POINT rest{buttonAt(0)[0] + 5, buttonAt(0)[1] + 5}, screen = rest;
     ClientToScreen(engine.hwnd, &screen);
-    SetCursorPos(screen.x, screen.y);
-    Send(WM_MOUSEMOVE, rest.x, rest.y, 0);
-    for (MSG m; !IsWindowVisible(Tips()) &&
-                MsgWaitForMultipleObjects(0, nullptr, 0, 3000, QS_ALLINPUT) == WAIT_OBJECT_0;)
+    SetCursorPos(screen.x, screen.y), Move(rest.x, rest.y);
+    for (MSG m;
+         !IsWindowVisible(Tips()) && MsgWaitForMultipleObjects(0, 0, 0, 3000, QS_ALLINPUT) == 0;)
         while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE))
             DispatchMessageA(&m);
     char shown[100] = "";
