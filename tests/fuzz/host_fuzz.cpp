@@ -41,7 +41,10 @@ struct HostCase {
         NewContainer();
         host = new ControlHost(container);
         host->onEvent = [this](const HostEvent&) { Answer(); };
-        host->onSiteCall = [this](SiteCall) { Answer(); };
+        host->onSiteCall = [this](SiteCall) {
+            fuzz.Check(!lettingGo, "a control called its site as the host let go of it");
+            Answer();
+        };
         for (int i = 0; i < steps; ++i) {
             moved = false;
             if (!host->Control())
@@ -209,7 +212,8 @@ struct HostCase {
         fuzz.Check(c->view.trackMode == TrackNone || (c->hwnd && capture == c->hwnd),
                    "tracking %d without the capture", c->view.trackMode);
         fuzz.Check((host->ActiveObject() != nullptr) == (c->uiActive && c->inPlaceActive),
-                   "the frame holds the control %s", c->uiActive ? "not" : "while not active");
+                   "the frame %s the control while it is %sactive",
+                   host->ActiveObject() ? "holds" : "does not hold", c->uiActive ? "" : "not ");
     }
 
     static const Action actions[];
@@ -222,6 +226,7 @@ struct HostCase {
     int depth = 0;                  // handlers running inside handlers
     bool quiet = false;             // handlers do nothing
     bool moved = false;             // a handler acted during the step
+    bool lettingGo = false;         // the host lets go of the control without closing it
 };
 
 // Handlers call back with the first ones: loads, grouping, sorting, Enabled, verbs, Close,
@@ -275,7 +280,12 @@ const Action HostCase::actions[] = {
     [](HostCase& c) {
         const bool close = c.random.OneIn(2);
         fuzz.Step(close ? "close and let go" : "let go");
+        const bool held = c.host->Control() != nullptr;
+        c.lettingGo = !close;
         close ? c.host->Close() : c.host->LetGo();
+        c.lettingGo = false;
+        // A handler runs inside a call out of the control, which holds itself across it.
+        fuzz.Check(!held || c.depth == 0 || ModuleLockCount() > 0, "freed in its own call out");
     },
     // Only as steps of their own from here on.
     [](HostCase& c) {
@@ -353,7 +363,7 @@ const uint32_t HostCase::handlerActions = 9;
 
 int main(int argc, char** argv) {
     OleInitialize(nullptr);
-    const int failures = RunFuzz<HostCase>(argc, argv, "host", 30, 4500, 100);
+    const int failures = RunFuzz<HostCase>(argc, argv, "host", 30, 4000, 100);
     printf("host: %llu cases leaked\n", (unsigned long long)leaks);
     OleUninitialize();
     return failures;
