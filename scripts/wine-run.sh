@@ -6,12 +6,13 @@
 #   NORV_WINEPREFIX  the prefix; by default the build tree's own (NORV_TREE_PREFIX, which the
 #                    build passes), else ./wineprefix of the current directory
 #   NORV_LOCALE      the locale the program sees (default en_US.UTF-8), with a prefix of its own
+#   NORV_WINEDEBUG   Wine's debug channels (default -all; warn+heap fills freed memory)
 set -u
 # Wine writes the user locale into the prefix when a program starts, so programs of another
 # locale get a prefix of their own instead of racing the default one.
 prefix="${NORV_WINEPREFIX:-${NORV_TREE_PREFIX:-$PWD/wineprefix}}"
 export WINEPREFIX="$prefix${NORV_LOCALE:+-${NORV_LOCALE%%.*}}"
-export WINEDEBUG="${WINEDEBUG:--all}"
+export WINEDEBUG="${NORV_WINEDEBUG:-${WINEDEBUG:--all}}"
 # No Gecko or Mono prompts, no desktop menus, and a crash ends the program instead of waiting in the debugger.
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml,winemenubuilder.exe,winedbg.exe=d}"
 locale="${NORV_LOCALE:-en_US.UTF-8}"

@@ -145,21 +145,40 @@ void ControlHost::ConnectEvents(bool advise) {
 }
 
 void ControlHost::Close() {
-    if (!site->control)
+    IOleObject* control = site->control;
+    if (!control)
         return;
-    if (site->eventPoint && site->eventCookie)
-        site->eventPoint->Unadvise(site->eventCookie);
+    // Taken from the site first: a handler that the calls below run finds the host closed.
+    site->control = nullptr;
+    IDispatch* automation = site->automation;
+    site->automation = nullptr;
+    IConnectionPoint* point = site->eventPoint;
+    site->eventPoint = nullptr;
+    if (point && site->eventCookie)
+        point->Unadvise(site->eventCookie);
     site->eventCookie = 0;
-    Drop(site->eventPoint);
-    if (auto* view = Ask<IViewObject>(site->control, IID_IViewObject)) {
+    Drop(point);
+    if (auto* view = Ask<IViewObject>(control, IID_IViewObject)) {
         view->SetAdvise(DVASPECT_CONTENT, 0, nullptr);
         view->Release();
     }
-    site->control->Close(OLECLOSE_NOSAVE);
-    site->control->SetClientSite(nullptr);
+    control->Close(OLECLOSE_NOSAVE);
+    control->SetClientSite(nullptr);
+    Drop(automation);
+    Drop(control);
+}
+
+void ControlHost::LetGo() {
+    site->eventCookie = 0;
+    Drop(site->eventPoint);
     Drop(site->activeObject);
     Drop(site->automation);
     Drop(site->control);
+}
+
+void ControlHost::SetWindow(HWND window) {
+    site->window = window;
+    GetClientRect(window, &site->clip);
 }
 
 IOleClientSite* ControlHost::Site() const {
@@ -178,6 +197,10 @@ HWND ControlHost::ControlWindow() const {
         inPlace->Release();
     }
     return window;
+}
+
+IOleInPlaceActiveObject* ControlHost::ActiveObject() const {
+    return site->activeObject;
 }
 
 HRESULT ControlHost::DoVerb(LONG verb) {

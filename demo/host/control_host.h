@@ -29,6 +29,9 @@ struct HostRecord {
     HRESULT acceleratorAnswer = S_FALSE;  // what the control site answers them
 };
 
+// The site's calls that a host may answer with calls of its own.
+enum class SiteCall { InPlaceActivate, UIActivate, UIDeactivate, InPlaceDeactivate, Focus, Blur };
+
 class ControlHost {
 public:
     // window: the container window the control lives in.
@@ -46,10 +49,15 @@ public:
     HRESULT Embed(IUnknown* control, const RECT& bounds, bool quickActivate = false);
     // Closes and releases the control.
     void Close();
+    // Drops every reference to the control without closing it: a host that simply lets go.
+    void LetGo();
+    // The container window is another one now; the control finds it at its next activation.
+    void SetWindow(HWND window);
 
     IOleClientSite* Site() const;
     IDispatch* Control() const; // the control's automation interface, or null
     HWND ControlWindow() const; // the control's own window while active in place, or null
+    IOleInPlaceActiveObject* ActiveObject() const; // what the frame holds as active, or null
 
     HRESULT DoVerb(LONG verb);
     HRESULT Deactivate();             // in-place deactivation
@@ -64,6 +72,7 @@ public:
     bool TranslateAccelerator(MSG& message);
 
     std::function<void(const HostEvent&)> onEvent;
+    std::function<void(SiteCall)> onSiteCall;
     HostRecord& Record();
 
 private:

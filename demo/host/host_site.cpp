@@ -140,6 +140,7 @@ HRESULT STDMETHODCALLTYPE HostSite::GetWindow(HWND* result) {
 }
 HRESULT STDMETHODCALLTYPE HostSite::OnInPlaceActivate() {
     record.inPlaceActive = true;
+    Tell(SiteCall::InPlaceActivate);
     return S_OK;
 }
 HRESULT STDMETHODCALLTYPE HostSite::OnInPlaceActivateEx(BOOL* noRedraw, DWORD) {
@@ -149,6 +150,7 @@ HRESULT STDMETHODCALLTYPE HostSite::OnInPlaceActivateEx(BOOL* noRedraw, DWORD) {
 }
 HRESULT STDMETHODCALLTYPE HostSite::OnUIActivate() {
     record.uiActive = true;
+    Tell(SiteCall::UIActivate);
     return S_OK;
 }
 HRESULT STDMETHODCALLTYPE HostSite::GetWindowContext(IOleInPlaceFrame** frameOut,
@@ -170,10 +172,12 @@ HRESULT STDMETHODCALLTYPE HostSite::GetWindowContext(IOleInPlaceFrame** frameOut
 }
 HRESULT STDMETHODCALLTYPE HostSite::OnUIDeactivate(BOOL) {
     record.uiActive = false;
+    Tell(SiteCall::UIDeactivate);
     return S_OK;
 }
 HRESULT STDMETHODCALLTYPE HostSite::OnInPlaceDeactivate() {
     record.inPlaceActive = false;
+    Tell(SiteCall::InPlaceDeactivate);
     return S_OK;
 }
 HRESULT STDMETHODCALLTYPE HostSite::OnInPlaceDeactivateEx(BOOL) {
@@ -218,7 +222,13 @@ HRESULT STDMETHODCALLTYPE HostSite::TranslateAccelerator(MSG*, DWORD modifiers) 
 }
 HRESULT STDMETHODCALLTYPE HostSite::OnFocus(BOOL gained) {
     ++(gained ? record.focusGained : record.focusLost);
+    Tell(gained ? SiteCall::Focus : SiteCall::Blur);
     return S_OK;
+}
+
+void HostSite::Tell(SiteCall call) {
+    if (owner && owner->onSiteCall)
+        std::function<void(SiteCall)>(owner->onSiteCall)(call); // the handler may replace itself
 }
 
 HRESULT STDMETHODCALLTYPE HostSite::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS*,

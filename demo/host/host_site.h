@@ -131,6 +131,9 @@ public:
     void STDMETHODCALLTYPE OnSave() override {}
     void STDMETHODCALLTYPE OnClose() override {}
 
+    // Hands a site call to the host's handler.
+    void Tell(SiteCall call);
+
     HWND window;
     RECT position = {}, clip = {};
     bool userMode = true, uiDead = false;

@@ -11,6 +11,14 @@ public:
     ComRef(const ComRef&) = delete;
     ComRef& operator=(const ComRef&) = delete;
     ComRef(ComRef&& other) noexcept : pointer(other.pointer) { other.pointer = nullptr; }
+    ComRef& operator=(ComRef&& other) noexcept {
+        if (this != &other) {
+            Reset();
+            pointer = other.pointer;
+            other.pointer = nullptr;
+        }
+        return *this;
+    }
     ~ComRef() { Reset(); }
 
     void Reset() {
@@ -33,6 +41,12 @@ public:
         return &pointer;
     }
     void** ReceiveVoid() { return reinterpret_cast<void**>(Receive()); }
+    // A reference of the caller's own, for a call during which this one may be let go.
+    ComRef Share() const {
+        ComRef shared;
+        shared.Assign(pointer);
+        return shared;
+    }
 
     T* Get() const { return pointer; }
     T* operator->() const { return pointer; }

@@ -28,10 +28,18 @@ ViewControl::ViewControl()
 }
 
 ViewControl::~ViewControl() {
-    // The window's procedure points at this object; it goes first.
-    DestroyEngineWindow();
+    // Dying, the object tells its container nothing more: the window's last messages (the
+    // focus leaving it, its destruction) must not hand the object to anyone again.
+    placeChanging = true;
+    inPlaceActive = uiActive = false;
+    inPlaceSite.Reset();
+    inPlaceFrame.Reset();
+    inPlaceDocument.Reset();
+    clientSite.Reset();
     eventPoint.DisconnectAll();
     notifyPoint.DisconnectAll();
+    // The window's procedure points at this object; it goes before the engine.
+    DestroyEngineWindow();
     UnlockModule();
 }
 
@@ -84,8 +92,12 @@ ULONG STDMETHODCALLTYPE ViewControl::AddRef() {
 
 ULONG STDMETHODCALLTYPE ViewControl::Release() {
     LONG left = InterlockedDecrement(&references);
-    if (left == 0)
+    if (left == 0) {
+        // Whatever holds and lets go of the object while it is destroyed (the messages of its
+        // window) never brings the count to zero again.
+        references = LONG_MAX / 2;
         delete this;
+    }
     return static_cast<ULONG>(left);
 }
 
@@ -149,6 +161,7 @@ HRESULT STDMETHODCALLTYPE ViewControl::get_Cell(LONG record, LONG column, ::Cell
 
 HRESULT STDMETHODCALLTYPE ViewControl::SetData(VARIANT data, DateTimeFormat format,
                                                DateTimeGrouping grouping, VARIANT_BOOL revert) {
+    KeepAlive alive(*this); // through OnSelect
     // Checked as the 32-bit integers a host may pass, whatever the enumerations allow.
     const int32_t formatValue = static_cast<int32_t>(format);
     const int32_t groupingValue = static_cast<int32_t>(grouping);
@@ -251,6 +264,7 @@ HRESULT STDMETHODCALLTYPE ViewControl::get_Enabled(VARIANT_BOOL* value) {
 }
 
 HRESULT STDMETHODCALLTYPE ViewControl::put_Enabled(VARIANT_BOOL value) {
+    KeepAlive alive(*this);
     if (RequestEdit(DISPID_ENABLED) == S_FALSE)
         return S_FALSE;
     dirty = true;
@@ -264,17 +278,20 @@ HRESULT STDMETHODCALLTYPE ViewControl::put_Enabled(VARIANT_BOOL value) {
 }
 
 void ViewControl::ApplyEnabled() {
-    if (hwnd)
-        EnableWindow(hwnd, enabled != 0);
+    // Asked first: disabling the window that has the focus leaves the focus nowhere.
+    const HWND window = hwnd;
+    const bool focused = window && !enabled && GetFocus() == window;
+    if (window)
+        EnableWindow(window, enabled != 0);
     // A disabled control cannot keep the keyboard or the container's user interface.
-    if (uiActive && !enabled) {
-        if (hwnd && GetFocus() == hwnd)
-            SetFocus(GetParent(hwnd));
+    if (focused && hwnd == window)
+        SetFocus(GetParent(window));
+    if (uiActive && !enabled)
         UIDeactivate();
-    }
 }
 
 HRESULT STDMETHODCALLTYPE ViewControl::AboutBox() {
+    KeepAlive alive(*this); // the dialog's loop runs the container's code
     if (!RunAboutDialog())
         return Refuse(E_FAIL);
     return S_OK;

@@ -202,6 +202,7 @@ public:
     BSTR DisplayName() override;
     void HoldOwner() override { AddRef(); }
     void ReleaseOwner() override { Release(); }
+    void WindowDestroyed() override;
 
     // The key events, raised by the keyboard translation of the hosting layer.
     void RaiseKeyDown(int32_t keyCode, int32_t shift);
@@ -222,6 +223,9 @@ public:
     int32_t pendingSelect = 0;
     bool inPlaceActive = false;
     bool uiActive = false;
+    // An activation or deactivation is under way, or the object is dying: no activation may
+    // start inside it.
+    bool placeChanging = false;
 
 private:
     HRESULT AnswerCount(HRESULT (ViewEngine::*get)(int32_t*), LONG* result);
@@ -239,6 +243,7 @@ private:
     HRESULT OpenInPlaceSite();
     HRESULT CreateWindowInSite();
     HRESULT ActivateUI();
+    bool InPlaceWith(IOleInPlaceSite* site) const;
     void ClipWindow(const RECT& position, const RECT& clip);
     void TellSiteOfFocus(bool focus);
     bool DesignMode();
@@ -272,9 +277,11 @@ private:
     ComRef<IOleInPlaceFrame> inPlaceFrame;
     ComRef<IOleInPlaceUIWindow> inPlaceDocument;
     RECT positionRect = {};
-    // The last key message the accelerator road reported and left to the container.
+    // The last key message the accelerator road reported and left to the container, marked
+    // until the container's loop takes its next message (the mark's expiry is posted).
     MSG translatedKey = {};
     bool keyTranslated = false;
+    static constexpr UINT keyMarkExpired = WM_USER + 1;
     ComRef<ITypeLib> typeLibrary;
     ComRef<ITypeInfo> viewInfo;
     ConnectionPoint eventPoint;

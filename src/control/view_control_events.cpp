@@ -116,6 +116,7 @@ bool ViewControl::DesignModeOrUIDead() {
 }
 
 HRESULT STDMETHODCALLTYPE ViewControl::FreezeEvents(BOOL freeze) {
+    KeepAlive alive(*this); // through the held-back OnSelect
     // Freezing ends any header drag: its drop would act while the host is not listening.
     if (freezeCount == 0 && freeze && view.trackMode != 0)
         ReleaseTracking();

@@ -9,6 +9,7 @@
 
 HRESULT STDMETHODCALLTYPE ViewControl::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, HWND,
                                               LPCRECT) {
+    KeepAlive alive(*this);
     // A container may name its site only here.
     if (!clientSite && site)
         clientSite.Assign(site);
@@ -41,23 +42,34 @@ HRESULT STDMETHODCALLTYPE ViewControl::DoVerb(LONG verb, LPMSG, IOleClientSite* 
     return SUCCEEDED(hr) ? OLEOBJ_S_INVALIDVERB : hr;
 }
 
+// Every step that tells the container something may run its code, which may deactivate,
+// close or release the control: each step checks afterwards that the control is still where
+// the step left it. An activation that the container undid meanwhile answers E_UNEXPECTED.
 HRESULT ViewControl::ActivateInPlace(bool ui) {
-    if (!clientSite)
+    // No activation while another one, or a deactivation, is under way.
+    if (!clientSite || placeChanging)
         return E_UNEXPECTED;
     if (!inPlaceActive) {
+        placeChanging = true;
         HRESULT hr = OpenInPlaceSite();
-        if (FAILED(hr))
-            return hr;
-        hr = CreateWindowInSite();
+        if (SUCCEEDED(hr))
+            hr = CreateWindowInSite();
+        placeChanging = false;
         if (FAILED(hr))
             return hr;
     } else if (hwnd && !IsWindowVisible(hwnd)) {
         ShowWindow(hwnd, SW_SHOW);
     }
+    if (!inPlaceActive || !hwnd)
+        return E_UNEXPECTED;
     // A disabled control stays in place but never takes the user interface.
     if (ui && enabled)
         return ActivateUI();
     return S_OK;
+}
+
+bool ViewControl::InPlaceWith(IOleInPlaceSite* site) const {
+    return inPlaceActive && inPlaceSite.Get() == site;
 }
 
 // The handshake: may the control activate here, tell the site it does, learn the frame and
@@ -69,6 +81,10 @@ HRESULT ViewControl::OpenInPlaceSite() {
         return E_NOINTERFACE;
     if (site->CanInPlaceActivate() != S_OK)
         return E_FAIL;
+    // Active before the site hears of it, so that a deactivation it asks for meanwhile
+    // balances the activation.
+    inPlaceActive = true;
+    inPlaceSite.Assign(site.Get());
     ComRef<IOleInPlaceSiteEx> siteEx;
     HRESULT hr;
     if (SUCCEEDED(site->QueryInterface(IID_IOleInPlaceSiteEx, siteEx.ReceiveVoid()))) {
@@ -77,55 +93,78 @@ HRESULT ViewControl::OpenInPlaceSite() {
     } else {
         hr = site->OnInPlaceActivate();
     }
+    if (FAILED(hr) && InPlaceWith(site.Get())) {
+        inPlaceActive = false;
+        inPlaceSite.Reset();
+    }
     if (FAILED(hr))
         return hr;
-    inPlaceActive = true;
-    inPlaceSite.Assign(site.Get());
-    return S_OK;
+    return InPlaceWith(site.Get()) ? S_OK : E_UNEXPECTED;
 }
 
 HRESULT ViewControl::CreateWindowInSite() {
+    ComRef<IOleInPlaceSite> site(inPlaceSite.Share());
+    ComRef<IOleInPlaceFrame> frame;
+    ComRef<IOleInPlaceUIWindow> document;
     OLEINPLACEFRAMEINFO frameInfo = {};
     frameInfo.cb = sizeof frameInfo;
     RECT position = {}, clip = {};
     HWND parent = nullptr;
-    HRESULT hr = inPlaceSite->GetWindowContext(inPlaceFrame.Receive(), inPlaceDocument.Receive(),
-                                               &position, &clip, &frameInfo);
+    HRESULT hr =
+        site->GetWindowContext(frame.Receive(), document.Receive(), &position, &clip, &frameInfo);
     if (SUCCEEDED(hr))
-        hr = inPlaceSite->GetWindow(&parent);
-    if (SUCCEEDED(hr) && !CreateEngineWindow(parent, position))
-        hr = E_FAIL;
+        hr = site->GetWindow(&parent);
+    if (SUCCEEDED(hr) && !InPlaceWith(site.Get()))
+        return E_UNEXPECTED;
+    if (SUCCEEDED(hr)) {
+        inPlaceFrame = std::move(frame);
+        inPlaceDocument = std::move(document);
+        positionRect = position;
+        // The parent hears of the new child, and its code may run meanwhile.
+        if (!CreateEngineWindow(parent, position))
+            hr = E_FAIL;
+    }
     if (FAILED(hr)) {
         InPlaceDeactivate();
         return hr;
     }
-    positionRect = position;
+    if (!InPlaceWith(site.Get()) || !hwnd)
+        return E_UNEXPECTED;
     ClipWindow(position, clip);
     return S_OK;
 }
 
 HRESULT ViewControl::ActivateUI() {
+    if (placeChanging || !inPlaceActive || !hwnd || !enabled)
+        return E_UNEXPECTED;
     if (!uiActive) {
+        ComRef<IOleInPlaceSite> site(inPlaceSite.Share());
         uiActive = true;
-        HRESULT hr = inPlaceSite->OnUIActivate();
+        const HRESULT hr = site->OnUIActivate();
         if (FAILED(hr)) {
             uiActive = false;
             return hr;
         }
+        // Deactivated or disabled by the container meanwhile: then no frame may keep the
+        // control as its active object.
+        if (!uiActive || !InPlaceWith(site.Get()))
+            return E_UNEXPECTED;
         // No menus, no tools: the frame and document only learn who is active.
         auto* self = static_cast<IOleInPlaceActiveObject*>(this);
-        if (inPlaceFrame) {
-            inPlaceFrame->SetActiveObject(self, nullptr);
-            inPlaceFrame->SetBorderSpace(nullptr);
+        ComRef<IOleInPlaceFrame> frame(inPlaceFrame.Share());
+        if (frame) {
+            frame->SetActiveObject(self, nullptr);
+            frame->SetBorderSpace(nullptr);
         }
-        if (inPlaceDocument) {
-            inPlaceDocument->SetActiveObject(self, nullptr);
-            inPlaceDocument->SetBorderSpace(nullptr);
+        ComRef<IOleInPlaceUIWindow> document(inPlaceDocument.Share());
+        if (document && uiActive) {
+            document->SetActiveObject(self, nullptr);
+            document->SetBorderSpace(nullptr);
         }
     }
-    if (hwnd && GetFocus() != hwnd)
+    if (uiActive && hwnd && GetFocus() != hwnd)
         SetFocus(hwnd);
-    return S_OK;
+    return uiActive ? S_OK : E_UNEXPECTED;
 }
 
 // A position rectangle not wholly inside the clip rectangle is cut down to the visible part.
@@ -165,13 +204,21 @@ HRESULT STDMETHODCALLTYPE ViewControl::ContextSensitiveHelp(BOOL) {
 HRESULT STDMETHODCALLTYPE ViewControl::InPlaceDeactivate() {
     if (!inPlaceActive)
         return S_OK;
+    KeepAlive alive(*this);
+    // No activation until the site is let go; nested in an activation, none after either.
+    const bool changing = placeChanging;
+    placeChanging = true;
     UIDeactivate();
-    inPlaceActive = false;
-    // The data, grouping, widths and current row stay in the object for the next window.
-    DestroyEngineWindow();
-    ComRef<IOleInPlaceSite> site(std::move(inPlaceSite));
-    inPlaceFrame.Reset();
-    inPlaceDocument.Reset();
+    ComRef<IOleInPlaceSite> site;
+    if (inPlaceActive) { // else the container deactivated the control meanwhile
+        inPlaceActive = false;
+        // The data, grouping, widths and current row stay in the object for the next window.
+        DestroyEngineWindow();
+        site = std::move(inPlaceSite);
+        inPlaceFrame.Reset();
+        inPlaceDocument.Reset();
+    }
+    placeChanging = changing;
     if (site)
         site->OnInPlaceDeactivate();
     return S_OK;
@@ -180,14 +227,25 @@ HRESULT STDMETHODCALLTYPE ViewControl::InPlaceDeactivate() {
 HRESULT STDMETHODCALLTYPE ViewControl::UIDeactivate() {
     if (!uiActive)
         return S_OK;
+    KeepAlive alive(*this);
     uiActive = false;
-    if (inPlaceDocument)
-        inPlaceDocument->SetActiveObject(nullptr, nullptr);
-    if (inPlaceFrame)
-        inPlaceFrame->SetActiveObject(nullptr, nullptr);
-    if (inPlaceSite)
-        inPlaceSite->OnUIDeactivate(FALSE);
+    ComRef<IOleInPlaceUIWindow> document(inPlaceDocument.Share());
+    ComRef<IOleInPlaceFrame> frame(inPlaceFrame.Share());
+    ComRef<IOleInPlaceSite> site(inPlaceSite.Share());
+    if (document)
+        document->SetActiveObject(nullptr, nullptr);
+    if (frame)
+        frame->SetActiveObject(nullptr, nullptr);
+    if (site)
+        site->OnUIDeactivate(FALSE);
     return S_OK;
+}
+
+// Destroyed from outside (by the container, or with the container's own window): the
+// control leaves the in-place state, and its next activation makes a new window.
+void ViewControl::WindowDestroyed() {
+    if (inPlaceActive)
+        InPlaceDeactivate();
 }
 
 HRESULT STDMETHODCALLTYPE ViewControl::SetObjectRects(LPCRECT position, LPCRECT clip) {
@@ -253,13 +311,13 @@ void ViewControl::TellSiteOfFocus(bool focus) {
 }
 
 LRESULT ViewControl::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    const HWND window = hwnd;
     switch (message) {
     case WM_SETFOCUS:
-        if (inPlaceActive) {
-            if (!uiActive && enabled)
-                ActivateUI();
+        if (inPlaceActive && !uiActive && enabled)
+            ActivateUI();
+        if (inPlaceActive && hwnd == window && GetFocus() == window)
             TellSiteOfFocus(true);
-        }
         break;
     case WM_KILLFOCUS: {
         const HWND gaining = reinterpret_cast<HWND>(wParam);
@@ -268,11 +326,9 @@ LRESULT ViewControl::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         break;
     }
     case WM_MOUSEACTIVATE:
-        if (inPlaceActive && !DesignMode()) {
+        // Made user-interface active, the control takes the focus.
+        if (inPlaceActive && !DesignMode())
             ActivateUI();
-            if (uiActive && hwnd && GetFocus() != hwnd)
-                SetFocus(hwnd);
-        }
         break;
     case WM_KEYDOWN:
     case WM_KEYUP:
@@ -282,13 +338,19 @@ LRESULT ViewControl::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             RaiseKeyEvent(key);
         }
         break;
+    case keyMarkExpired:
+        keyTranslated = false;
+        return 0;
     case WM_SYSCOLORCHANGE:
         LookChanged();
         break;
     default:
         break;
     }
-    const HWND window = hwnd;
+    // A handler of the container closed the control or gave it another window: this
+    // message is over.
+    if (hwnd != window)
+        return 0;
     LRESULT result = ViewEngine::HandleMessage(message, wParam, lParam);
     if (message == WM_CREATE && result != -1 && !enabled)
         EnableWindow(window, FALSE);

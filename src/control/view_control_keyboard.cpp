@@ -9,22 +9,26 @@
 HRESULT STDMETHODCALLTYPE ViewControl::TranslateAccelerator(LPMSG message) {
     if (!message)
         return E_POINTER;
+    KeepAlive alive(*this);
     keyTranslated = false;
     if (message->message == WM_KEYDOWN && IsNavigationKey(message->wParam)) {
         if (hwnd)
             SendMessageA(hwnd, WM_KEYDOWN, message->wParam, message->lParam);
         return S_OK;
     }
-    RaiseKeyEvent(*message);
+    const MSG key = *message;
+    const HWND window = hwnd;
+    RaiseKeyEvent(key);
     HRESULT hr = S_FALSE;
     ComRef<IOleControlSite> site;
     if (clientSite &&
         SUCCEEDED(clientSite->QueryInterface(IID_IOleControlSite, site.ReceiveVoid())))
         hr = site->TranslateAccelerator(message, KeyboardShiftState()) == S_OK ? S_OK : S_FALSE;
-    if (hr == S_FALSE && message->hwnd == hwnd) {
-        // The container dispatches it to the window next; it must not be reported again.
-        translatedKey = *message;
-        keyTranslated = true;
+    if (hr == S_FALSE && window && key.hwnd == window && hwnd == window) {
+        // The container dispatches this very message to the window next, before its loop
+        // takes another one: only then is it not reported again.
+        translatedKey = key;
+        keyTranslated = PostMessageA(window, keyMarkExpired, 0, 0) != FALSE;
     }
     return hr;
 }

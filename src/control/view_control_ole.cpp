@@ -37,6 +37,7 @@ HRESULT STDMETHODCALLTYPE ViewControl::OnAmbientPropertyChange(DISPID id) {
 // --- IOleObject ---
 
 HRESULT STDMETHODCALLTYPE ViewControl::SetClientSite(IOleClientSite* site) {
+    KeepAlive alive(*this);
     // The window lives in the old site's window.
     if (site != clientSite.Get())
         InPlaceDeactivate();
@@ -59,6 +60,7 @@ HRESULT STDMETHODCALLTYPE ViewControl::SetHostNames(LPCOLESTR, LPCOLESTR) {
 }
 
 HRESULT STDMETHODCALLTYPE ViewControl::Close(DWORD saveOption) {
+    KeepAlive alive(*this);
     if (saveOption != OLECLOSE_NOSAVE && dirty && clientSite) {
         HRESULT hr = clientSite->SaveObject();
         if (FAILED(hr) && saveOption == OLECLOSE_SAVEIFDIRTY)
@@ -129,12 +131,13 @@ HRESULT STDMETHODCALLTYPE ViewControl::SetExtent(DWORD aspect, SIZEL* size) {
     // The window follows the site's rectangles only; an active control asks its site for
     // the new size, and the site answers (or not) through SetObjectRects.
     if (inPlaceSite) {
+        KeepAlive alive(*this);
         const SIZE pixels = ExtentInPixels();
         RECT wanted = positionRect;
         wanted.right = wanted.left + pixels.cx;
         wanted.bottom = wanted.top + pixels.cy;
         if (!EqualRect(&wanted, &positionRect))
-            inPlaceSite->OnPosRectChange(&wanted);
+            inPlaceSite.Share()->OnPosRectChange(&wanted);
     }
     return S_OK;
 }

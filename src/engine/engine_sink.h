@@ -23,7 +23,21 @@ public:
     // which may let go of it meanwhile. An engine that no reference counts owns itself.
     virtual void HoldOwner() {}
     virtual void ReleaseOwner() {}
+    // The window is gone, whoever destroyed it; the engine holds no handle of it any more.
+    virtual void WindowDestroyed() {}
 
 protected:
     ~EngineSink() = default;
+};
+
+// Holds the sink's object for a scope; when the scope ends, the object may go.
+class KeepAlive {
+public:
+    explicit KeepAlive(EngineSink& sink) : sink(sink) { sink.HoldOwner(); }
+    ~KeepAlive() { sink.ReleaseOwner(); }
+    KeepAlive(const KeepAlive&) = delete;
+    KeepAlive& operator=(const KeepAlive&) = delete;
+
+private:
+    EngineSink& sink;
 };

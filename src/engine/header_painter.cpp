@@ -134,16 +134,27 @@ void ViewEngine::DrawHeaderButton(HDC dc, HDC mask, const RECT& rect, ButtonKind
         DrawTextA(mask, label.Get(), -1, &text, flags);
 }
 
-HIMAGELIST ViewEngine::CreateHeaderDragImage() {
+HIMAGELIST ViewEngine::CreateHeaderDragImage(int32_t& sliceLeft) {
     const ViewState& view = this->view; // painting only reads the view state
     // No wider than the screen: a column may be far wider than anything that could show it,
-    // and the image would cost its full width in memory.
+    // and the image would cost its full width in memory. Such a column gives the slice around
+    // the press, so that the pointer still holds the image where it grabbed the button.
     const int32_t screen = GetSystemMetrics(SM_CXVIRTUALSCREEN);
     const int32_t extent = layout.ColumnExtent(view.pressIndex, true);
     const int32_t width = screen > 0 && extent > screen ? screen : extent;
     if (width <= 0 || headerHeight <= 0)
         return nullptr;
+    sliceLeft = view.pressOffset - width / 2;
+    if (sliceLeft > extent - width)
+        sliceLeft = extent - width;
+    if (sliceLeft < 0)
+        sliceLeft = 0;
     const RECT rect{0, 0, width, headerHeight};
+    // The button in the image's pixels, cut to a width beyond each side that keeps the
+    // drawing coordinates small.
+    const RECT button{sliceLeft > width ? -width : -sliceLeft, 0,
+                      extent - sliceLeft > 2 * width ? 2 * width : extent - sliceLeft,
+                      headerHeight};
     OwnedDc info(CreateDisplayInfoDc());
     if (!info)
         return nullptr;
@@ -172,11 +183,11 @@ HIMAGELIST ViewEngine::CreateHeaderDragImage() {
         mask.SelectBitmap(maskBits.Get());
         if (opaque) {
             FillRect(mask.Get(), &rect, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-            DrawHeaderButton(memory.Get(), nullptr, rect, ColumnButton, view.pressIndex, true);
+            DrawHeaderButton(memory.Get(), nullptr, button, ColumnButton, view.pressIndex, true);
         } else {
             mask.SelectFont(listFont);
             SetBkMode(mask.Get(), TRANSPARENT);
-            DrawHeaderButton(memory.Get(), mask.Get(), rect, ColumnButton, view.pressIndex, true);
+            DrawHeaderButton(memory.Get(), mask.Get(), button, ColumnButton, view.pressIndex, true);
         }
     }
     HIMAGELIST list = ImageList_Create(width, headerHeight, ILC_MASK | ILC_COLORDDB, 1, 0);

@@ -94,12 +94,16 @@ void HeaderTips::AddLevelTool(int32_t id) {
 void HeaderTips::SetLevelToolCount(int32_t count) {
     if (count < 0)
         count = 0;
-    for (int32_t id = levelToolCount - 1; id >= count; --id) {
+    // Deleting a tool that watches the owner's messages stops the watching for every tool of
+    // that window on some platforms (Wine 8): after a decrease the remaining tools are
+    // registered anew.
+    const int32_t kept = count < levelToolCount ? 0 : levelToolCount;
+    for (int32_t id = levelToolCount - 1; id >= kept; --id) {
         TTTOOLINFOA tool = Tool(static_cast<UINT_PTR>(id));
         if (tipWindow)
             SendMessageA(tipWindow, TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
     }
-    for (int32_t id = levelToolCount; id < count; ++id)
+    for (int32_t id = kept; id < count; ++id)
         AddLevelTool(id);
     levelToolCount = count;
 }

@@ -42,13 +42,14 @@ void ViewEngine::StartSplitterDrag() {
 
 void ViewEngine::StartColumnDrag(POINT point) {
     view.trackMode = TrackColumnDrag;
-    view.dragImage = CreateHeaderDragImage();
+    int32_t sliceLeft = 0;
+    view.dragImage = CreateHeaderDragImage(sliceLeft);
     NearestColumnEdge(point.x);
     InvalidateHeader(true);
     if (!view.dragImage)
         return; // the drop works the same without a picture
     const POINT at = ClientToWindowPoint(point);
-    ImageList_BeginDrag(view.dragImage, 0, view.pressOffset, 0);
+    ImageList_BeginDrag(view.dragImage, 0, view.pressOffset - sliceLeft, 0);
     ImageList_DragEnter(hwnd, at.x, at.y);
 }
 

@@ -97,10 +97,13 @@ void ViewEngine::OnLeftDoubleClick(LPARAM lParam) {
     case HitGroupCaption:
         ToggleRow(view.pressIndex);
         break;
-    case HitRecord:
+    case HitRecord: {
+        const HWND window = hwnd;
         SelectRow(view.pressIndex);
-        ItemDblClick(point.x, point.y, view.selectedRecord);
+        if (hwnd == window) // not when the host closed the control on the selection
+            ItemDblClick(point.x, point.y, view.selectedRecord);
         break;
+    }
     default:
         break;
     }
@@ -114,12 +117,14 @@ void ViewEngine::OnRightButtonDown(LPARAM lParam) {
     if (InputRefused())
         return;
     const POINT point = MousePoint(lParam);
+    const HWND window = hwnd;
     int32_t record = -1;
     if (HitTest(point.x, point.y, &view.pressIndex, nullptr) == HitRecord) {
         SelectRow(view.pressIndex);
         record = view.selectedRecord;
     }
-    ContextMenu(point.x, point.y, record);
+    if (hwnd == window) // not when the host closed the control on the selection
+        ContextMenu(point.x, point.y, record);
 }
 
 void ViewEngine::OnMouseMove(LPARAM lParam) {

@@ -66,19 +66,25 @@ LRESULT CALLBACK ViewEngine::WindowProc(HWND window, UINT message, WPARAM wParam
     }
     if (!engine)
         return DefWindowProcA(window, message, wParam, lParam);
-    LRESULT result = engine->HandleMessage(message, wParam, lParam);
-    if (message == WM_NCDESTROY) {
+    // Released last, after the engine is done with the message.
+    KeepAlive alive(*engine);
+    const LRESULT result = engine->HandleMessage(message, wParam, lParam);
+    // From its destruction on, the window's messages no longer reach the engine, and its host
+    // learns that the window is gone while nothing holds the dying handle.
+    if (message == WM_DESTROY && engine->hwnd == window) {
         SetWindowLongPtrA(window, GWLP_USERDATA, 0);
         engine->hwnd = nullptr;
+        engine->WindowDestroyed();
     }
     return result;
 }
 
 LRESULT ViewEngine::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    const HWND window = hwnd; // a handler may destroy it
     bool handled = true;
     LRESULT result = Dispatch(message, wParam, lParam, handled);
     if (!handled)
-        result = DefWindowProcA(hwnd, message, wParam, lParam);
+        result = DefWindowProcA(window, message, wParam, lParam);
     return result;
 }
 

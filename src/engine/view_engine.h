@@ -79,7 +79,8 @@ public:
     void DrawHeaderButton(HDC dc, HDC mask, const RECT& rect, ButtonKind kind, int32_t index,
                           bool asDragImage);
     bool ButtonShownPressed(ButtonKind kind, int32_t index) const;
-    HIMAGELIST CreateHeaderDragImage();
+    // The pressed column's button as a drag image; sliceLeft is the button x of its left edge.
+    HIMAGELIST CreateHeaderDragImage(int32_t& sliceLeft);
     void PaintRows(HDC paintDc, const RECT& update);
 
     // --- scrolling ---

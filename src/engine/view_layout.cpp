@@ -40,10 +40,14 @@ POINT ViewEngine::ClientToWindowPoint(POINT point) const {
 }
 
 void ViewEngine::SetColumnExtent(int32_t position, int32_t width) {
+    const bool valid = position >= 0 && position < store.columnCount && width >= 0;
+    // Stored before the capture goes: its loss lays the content out again from the stored
+    // widths, and the old width would pull the scroll position back.
+    if (valid)
+        store.SetWidthAt(position, width);
     ReleaseTracking();
-    if (position < 0 || position >= store.columnCount || width < 0)
+    if (!valid)
         return;
-    store.SetWidthAt(position, width);
     UpdateContentWidth(true);
     if (hwnd) {
         InvalidateAll(false);

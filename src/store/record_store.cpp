@@ -153,6 +153,12 @@ private:
     }
 };
 
+// The runtime reports upper = lower + count - 1 in 32 bits, wrapping around (an empty
+// dimension from -2^31 has the upper bound 2^31 - 1); the count is the difference modulo 2^32.
+int64_t ElementCount(LONG lower, LONG upper) {
+    return static_cast<uint32_t>(static_cast<uint32_t>(upper) - static_cast<uint32_t>(lower) + 1u);
+}
+
 bool ValidCount(int64_t count) {
     return count >= 0 && count <= maxCellCount;
 }
@@ -230,8 +236,8 @@ HRESULT RecordStore::Load(SAFEARRAY* source, int32_t format, int32_t grouping, b
         FAILED(SafeArrayGetLBound(source, columnDimension, &columnLower)) ||
         FAILED(SafeArrayGetUBound(source, columnDimension, &columnUpper)))
         return E_INVALIDARG;
-    const int64_t records = static_cast<int64_t>(recordUpper) - recordLower + 1;
-    const int64_t columns = static_cast<int64_t>(columnUpper) - columnLower + 1;
+    const int64_t records = ElementCount(recordLower, recordUpper);
+    const int64_t columns = ElementCount(columnLower, columnUpper);
     if (!AcceptedShape(source, records, columns))
         return E_INVALIDARG;
 

@@ -261,13 +261,19 @@ TEST_F(Mouse, ColumnDragMovesOnlyToAnotherEdgeAndFirstPlaceGroups) {
         ASSERT_NE(engine.CreateEngineWindow(host, ControlBounds(420, 120)), nullptr);
     }
 
-    // A column far wider than the screen drags an image no wider than the screen.
+    // A column far wider than the screen, pressed two screens into it: the image is the
+    // screen-wide slice that holds the pointer.
+    const int screen = GetSystemMetrics(SM_CXVIRTUALSCREEN);
     ASSERT_EQ(engine.PutColumnWidth(engine.store.columnOrder[2], 100000000), S_OK);
-    Down(EdgeX(2) + 40), Move(EdgeX(2) + 10);
+    engine.ScrollTo(EdgeX(2) + 2 * screen, 0);
+    Down(EdgeX(2) + 2 * screen + 40), Move(EdgeX(2) + 2 * screen + 10);
     int imageWidth = 0, imageHeight = 0;
+    POINT hotSpot{-1, -1};
     ASSERT_TRUE(ImageList_GetIconSize(engine.view.dragImage, &imageWidth, &imageHeight));
-    EXPECT_LE(imageWidth, GetSystemMetrics(SM_CXVIRTUALSCREEN));
-    Up(EdgeX(2) + 10);
+    ImageList_GetDragImage(nullptr, &hotSpot);
+    EXPECT_LE(imageWidth, screen);
+    EXPECT_TRUE(hotSpot.x >= 0 && hotSpot.x < imageWidth) << hotSpot.x;
+    Up(0);
 }
 
 TEST_F(Mouse, ResizeStopsAtZeroTheHiddenEdgeIsFoundAgainAndADoubleClickFits) {
@@ -288,6 +294,13 @@ TEST_F(Mouse, ResizeStopsAtZeroTheHiddenEdgeIsFoundAgainAndADoubleClickFits) {
     DoubleClick(EdgeX(1) - 2);
     EXPECT_EQ(engine.store.WidthAt(0),
               TextWidth(engine.listFont, "&&&&&&&&") + 2 * engine.textMargin);
+    // Scrolled on while the drag widens the column: the release keeps the view where it is.
+    Down(EdgeX(2) - 2), Move(EdgeX(2) + 598);
+    SendMessageA(engine.hwnd, WM_HSCROLL, SB_RIGHT, 0);
+    const int32_t scrolled = engine.view.scrollX;
+    Up(0);
+    EXPECT_EQ(std::make_pair(engine.store.WidthAt(1), engine.view.scrollX),
+              std::make_pair(700, scrolled));
 }
 
 TEST_F(Mouse, SplitterDragSetsLevelsAndTheDoubleClickToggles) {
@@ -400,7 +413,17 @@ TEST_F(Mouse, LevelToolsFollowTheGroupingTheScrollAndANewWindow) {
     EXPECT_EQ(ToolRect(2), buttonAt(2));
     ASSERT_TRUE(engine.SetGroupLevelsKeepingRow(1));
     EXPECT_EQ(toolCount(), 2) << "the tools of the removed levels go";
-    EXPECT_EQ(LevelText(0), std::string(79, 'L')) << "cut to 79 characters";
+    // The pointer rests on the level button that stayed: its tip shows, cut to 79 characters.
+    POINT rest{buttonAt(0)[0] + 5, buttonAt(0)[1] + 5}, screen = rest;
+    ClientToScreen(engine.hwnd, &screen);
+    SetCursorPos(screen.x, screen.y), Move(rest.x, rest.y);
+    for (MSG m;
+         !IsWindowVisible(Tips()) && MsgWaitForMultipleObjects(0, 0, 0, 3000, QS_ALLINPUT) == 0;)
+        while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageA(&m);
+    char shown[100] = "";
+    GetWindowTextA(Tips(), shown, sizeof shown);
+    EXPECT_EQ(shown, std::string(79, 'L'));
     EXPECT_EQ(LevelText(1) + LevelText(-1), "??") << "no such level";
 
     SendMessageA(engine.hwnd, WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 25), 0);

@@ -52,6 +52,19 @@ inline SIZE_T PrivateBytes() {
     return counters.PrivateUsage ? counters.PrivateUsage : counters.PagefileUsage;
 }
 
+inline BOOL CALLBACK CountWindow(HWND window, LPARAM count) {
+    ++*reinterpret_cast<DWORD*>(count);
+    EnumChildWindows(window, CountWindow, count);
+    return TRUE;
+}
+
+// The windows of this thread and their children.
+inline DWORD ThreadWindowCount() {
+    DWORD count = 0;
+    EnumThreadWindows(GetCurrentThreadId(), CountWindow, reinterpret_cast<LPARAM>(&count));
+    return count;
+}
+
 inline void Drain() {
     MSG message;
     while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))

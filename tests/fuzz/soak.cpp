@@ -36,18 +36,12 @@ DWORD GdiHandleTableCount() {
     return used;
 }
 
-BOOL CALLBACK CountWindow(HWND window, LPARAM count) {
-    ++*reinterpret_cast<DWORD*>(count);
-    EnumChildWindows(window, CountWindow, count);
-    return TRUE;
-}
-
 Counters Now() {
     Counters now = {GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS),
                     GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS), PrivateBytes()};
     now.gdi = now.gdi ? now.gdi : GdiHandleTableCount();
     if (now.user == 0)
-        EnumThreadWindows(GetCurrentThreadId(), CountWindow, reinterpret_cast<LPARAM>(&now.user));
+        now.user = ThreadWindowCount();
     return now;
 }
 

@@ -104,6 +104,17 @@ TEST_F(HostKeyboard, ControlSiteGetsOtherKeysWithTheShiftState) {
     host->Record().acceleratorAnswer = S_OK;
     Stroke(Accelerators, 'B', 'b');
     EXPECT_EQ(Reports(), "KeyDown(66,0) KeyPress(98) KeyUp(66,0) ");
+
+    // A key the container neither takes nor dispatches: the same key sent after its loop
+    // went on is a key of its own.
+    events.clear();
+    host->Record().acceleratorAnswer = S_FALSE;
+    MSG key = {control, WM_CHAR, 'c', 1, 0, {}};
+    EXPECT_FALSE(host->TranslateAccelerator(key));
+    for (MSG next; PeekMessageA(&next, nullptr, 0, 0, PM_REMOVE);)
+        DispatchMessageA(&next);
+    DispatchMessageA(&key);
+    EXPECT_EQ(Reports(), "KeyPress(99) KeyPress(99) ");
 }
 
 TEST_F(HostKeyboard, FocusAndMouseActivation) {

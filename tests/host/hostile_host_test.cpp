@@ -1,0 +1,107 @@
+// Hosts that are not polite, run with Wine's freed-memory fill so that any use of a released
+// object faults.
+
+#include "engine/module_lock.h"
+#include "control/view_control.h"
+#include "host_test_support.h"
+
+namespace {
+
+// Events are heard by their DISPID, site calls from 100 on.
+constexpr int Heard(SiteCall call) {
+    return 100 + int(call);
+}
+
+class Hostile : public HostTest {
+protected:
+    void NewContainer() {
+        host->SetWindow(container = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE, 0, 0,
+                                                    350, 250, window, nullptr, nullptr, nullptr));
+    }
+    // 5 x 2 records in place in a new container; the host holds the only references.
+    void Embed() {
+        NewContainer();
+        _View* view = engine = ViewControl::Create();
+        LoadTable(view, 5, 2);
+        host->Embed(view, RECT{0, 0, 300, 200});
+        view->Release();
+        control = host->ControlWindow();
+    }
+    void Send(UINT message, WPARAM wParam, LPARAM lParam) {
+        SendMessageA(control, message, wParam, lParam);
+    }
+    LPARAM Row(int row) const {
+        return MAKELPARAM(engine->layout.ColumnsLeft(false) + 5,
+                          engine->headerHeight + engine->rowHeight * row + 2);
+    }
+    ViewControl* engine = nullptr;
+    HWND container = nullptr, control = nullptr;
+};
+
+} // namespace
+
+// The host lets go (or closes and lets go: a form unloading) in every event and site call
+// that a window message or a verb raises, shows or disables the control while it closes or
+// activates, destroys its window or its own. The object lives until the call out returns; a
+// frame holds it exactly while it is active; a dying control tells the host nothing.
+TEST_F(Hostile, LettingGoReenteringAndDestroyingWindowsFromEventsAndSiteCalls) {
+    using Answers = std::vector<std::function<void()>>;
+    const std::function<void()> show = [&] { host->DoVerb(OLEIVERB_SHOW); }, leave;
+    const Answers leaving{[&] { host->LetGo(); }, [&] { host->Close(); }};
+    // Heard is negative where the answer is ready but the call must not come.
+    const struct {
+        const char* name;
+        int heard;
+        std::function<void()> answer, act;
+    } cases[] = {
+        {"OnSelect", 1, leave, [&] { Send(WM_RBUTTONDOWN, MK_RBUTTON, Row(2)); }},
+        {"OnContextMenu", 2, leave, [&] { Send(WM_RBUTTONDOWN, MK_RBUTTON, Row(0)); }},
+        {"OnItemDblClick", 3, leave, [&] { Send(WM_LBUTTONDBLCLK, MK_LBUTTON, Row(0)); }},
+        {"OnKeyDown", 4, leave, [&] { Send(WM_KEYDOWN, VK_F2, 1); }},
+        {"OnKeyUp", 5, leave, [&] { Send(WM_KEYUP, VK_F2, LPARAM(0xC0000001)); }},
+        {"OnKeyPress", 6, leave, [&] { Send(WM_CHAR, 'a', 1); }},
+        {"OnUIActivate", Heard(SiteCall::UIActivate), leave,
+         [&] { Send(WM_MOUSEACTIVATE, 0, HTCLIENT); }},
+        {"OnFocus", Heard(SiteCall::Focus), leave, [&] { SetFocus(control); }},
+        {"OnInPlaceActivate", Heard(SiteCall::InPlaceActivate), leave,
+         [&] { host->Deactivate(), host->DoVerb(OLEIVERB_SHOW); }},
+        {"shown again while it closes", Heard(SiteCall::UIDeactivate), show,
+         [&] { host->DoVerb(OLEIVERB_SHOW), engine->Close(OLECLOSE_NOSAVE); }},
+        {"disabled while it takes the user interface", Heard(SiteCall::UIActivate),
+         [&] { engine->put_Enabled(VARIANT_FALSE); }, show},
+        {"the focus taken back as the released control dies", -Heard(SiteCall::Blur),
+         [&] { SetFocus(control); },
+         [&] { host->DoVerb(OLEIVERB_SHOW), engine->UIDeactivate(), host->LetGo(); }},
+        {"its window destroyed", 0, {}, [&] { DestroyWindow(control); }},
+        {"its container destroyed", 0, {}, [&] { DestroyWindow(container), NewContainer(); }},
+    };
+    for (const auto& c : cases)
+        for (const auto& answer : c.answer || !c.heard ? Answers{c.answer} : leaving) {
+            SCOPED_TRACE(c.name);
+            Embed();
+            int heard = 0;
+            LONG living = 0; // objects alive right after the answer
+            auto hear = [&](int what) {
+                if (what == abs(c.heard) && ++heard == 1)
+                    answer(), living = ModuleLockCount();
+            };
+            host->onEvent = [&](const HostEvent& e) { hear(e.id); };
+            host->onSiteCall = [&](SiteCall call) { hear(Heard(call)); };
+            c.act();
+            host->onEvent = nullptr, host->onSiteCall = nullptr;
+            EXPECT_EQ(std::make_pair(heard, living),
+                      std::make_pair(int(c.heard > 0), LONG(c.heard > 0)));
+            if (host->Control()) {
+                EXPECT_EQ(host->ActiveObject() != nullptr,
+                          engine->uiActive && engine->inPlaceActive);
+                EXPECT_EQ(S_OK, host->DoVerb(OLEIVERB_SHOW));
+                EXPECT_TRUE(IsWindowVisible(host->ControlWindow()) &&
+                            IsChild(container, host->ControlWindow()));
+            }
+            host->Close();
+            host->LetGo(); // what the frame was handed after the host let go
+            EXPECT_TRUE(!ModuleLockCount() && !IsWindow(control) && !host->ActiveObject())
+                << "nothing of the control is left";
+            DestroyWindow(container);
+        }
+}
