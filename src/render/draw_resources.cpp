@@ -12,8 +12,12 @@ HCURSOR LoadModuleCursor(int id) {
         LoadImageA(ModuleInstance(), MAKEINTRESOURCEA(id), IMAGE_CURSOR, 0, 0, 0));
 }
 
-int32_t MakeEven(int32_t value) {
-    return value + (value & 1);
+int32_t RoundUp(int32_t value, int32_t step) {
+    return (value + step - 1) / step * step;
+}
+
+int32_t EvenDown(int32_t value) {
+    return value - (value & 1);
 }
 } // namespace
 
@@ -23,7 +27,7 @@ DrawResources::DrawResources() {
     resizeCursor = LoadModuleCursor(IDC_COLUMN_RESIZE);
     splitCursor = LoadModuleCursor(IDC_HIDDEN_COLUMN_RESIZE);
     handCursor = LoadModuleCursor(IDC_GLYPH_HAND);
-    Build();
+    Build(DpiMetrics::SystemDpi());
 }
 
 DrawResources::~DrawResources() {
@@ -38,21 +42,32 @@ DrawResources::~DrawResources() {
             DestroyCursor(cursor);
 }
 
-void DrawResources::ReadSystemMetrics() {
+void DrawResources::ReadSystemMetrics(const DpiMetrics& at) {
     HIGHCONTRASTA contrast = {};
     contrast.cbSize = sizeof contrast;
     highContrast = SystemParametersInfoA(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0) &&
                            (contrast.dwFlags & HCF_HIGHCONTRASTON)
                        ? 1
                        : 0;
-    borderX = GetSystemMetrics(SM_CXBORDER);
-    borderY = GetSystemMetrics(SM_CYBORDER);
-    edgeX = GetSystemMetrics(SM_CXEDGE);
-    edgeY = GetSystemMetrics(SM_CYEDGE);
-    smallIconX = GetSystemMetrics(SM_CXSMICON);
-    smallIconY = GetSystemMetrics(SM_CYSMICON);
-    const int32_t frameX = GetSystemMetrics(SM_CXFRAME);
-    indentWidth = MakeEven(smallIconX + 2 * edgeX);
+    dpi = at.dpi;
+    // Dots and lines grow by whole pixels only: at 1.5 times the base DPI a dot of 1.5 pixels
+    // would blur or alternate between 1 and 2.
+    dotSize = dpi >= 2 * DpiMetrics::baseDpi ? dpi / DpiMetrics::baseDpi : 1;
+    if (dotSize > 8)
+        dotSize = 8; // the dot pattern is at most 16 pixels square
+    borderX = at.Metric(SM_CXBORDER);
+    borderY = at.Metric(SM_CYBORDER);
+    edgeX = at.Metric(SM_CXEDGE);
+    edgeY = at.Metric(SM_CYEDGE);
+    smallIconX = at.Metric(SM_CXSMICON);
+    smallIconY = at.Metric(SM_CYSMICON);
+    scrollBarWidth = at.Metric(SM_CXVSCROLL);
+    scrollBarHeight = at.Metric(SM_CYHSCROLL);
+    dragX = at.Metric(SM_CXDRAG);
+    dragY = at.Metric(SM_CYDRAG);
+    const int32_t frameX = at.Metric(SM_CXFRAME);
+    // Cells and rows hold whole pairs of dots, so that every cell and row has the same phase.
+    indentWidth = RoundUp(smallIconX + 2 * edgeX, 2 * dotSize);
     levelButtonWidth = indentWidth;
     groupingMargin = indentWidth - edgeX;
     levelButtonTop = borderY;
@@ -64,9 +79,31 @@ void DrawResources::ReadSystemMetrics() {
 
 void DrawResources::ComputeTextMetrics(const TEXTMETRICA& text) {
     const int32_t line = text.tmHeight + text.tmExternalLeading;
-    rowHeight = MakeEven(line > smallIconY ? line : smallIconY);
+    rowHeight = RoundUp(line > smallIconY ? line : smallIconY, 2 * dotSize);
     headerHeight = text.tmHeight + 2 * edgeY;
     levelButtonHeight = text.tmHeight + edgeY - borderY;
+}
+
+// Each glyph at its size for the base DPI, from the rows and the font as they would be there,
+// scaled to this DPI.
+void DrawResources::ScaleGlyphs(const TEXTMETRICA& text, const DpiMetrics& at) {
+    const DpiMetrics base(DpiMetrics::baseDpi);
+    const int32_t baseBorderX = base.Metric(SM_CXBORDER), baseBorderY = base.Metric(SM_CYBORDER);
+    const int32_t baseEdgeX = base.Metric(SM_CXEDGE), baseEdgeY = base.Metric(SM_CYEDGE);
+    const int32_t baseRow = MulDiv(rowHeight, DpiMetrics::baseDpi, dpi);
+    const int32_t baseHeader = MulDiv(text.tmHeight, DpiMetrics::baseDpi, dpi) + 2 * baseEdgeY;
+    lineWidth = borderX * dotSize;
+    lineHeight = borderY * dotSize;
+    glyphX = smallIconX / 2 / (2 * dotSize) * (2 * dotSize);
+    glyphY = smallIconY / 2 / (2 * dotSize) * (2 * dotSize);
+    boxHalf = at.Scaled(EvenDown(4 * baseRow / 16));
+    strokeHalf = at.Scaled(EvenDown(2 * baseRow / 16));
+    markHalf = at.Scaled((baseHeader - baseBorderY - 5 * baseEdgeY) / 2);
+    markInset = at.Scaled(3 * baseEdgeX);
+    markerHalf = at.Scaled(baseBorderX);
+    chevronWidth = at.Scaled(3 * baseBorderX);
+    chevronHeight = at.Scaled(3 * baseBorderY);
+    chevronGap = at.Scaled(3 * baseBorderX);
 }
 
 void DrawResources::ReleaseFontAndBrush() {
@@ -79,10 +116,10 @@ void DrawResources::ReleaseFontAndBrush() {
     ownsListFont = ownsMarkBrush = false;
 }
 
-void DrawResources::CreateListFont() {
-    LOGFONTA logFont = {};
-    if (SystemParametersInfoA(SPI_GETICONTITLELOGFONT, sizeof logFont, &logFont, 0))
-        listFont = CreateFontIndirectA(&logFont);
+void DrawResources::CreateListFont(const DpiMetrics& at) {
+    LOGFONTW logFont = {};
+    if (at.IconTitleFont(logFont))
+        listFont = CreateFontIndirectW(&logFont);
     ownsListFont = listFont != nullptr;
     if (!listFont)
         listFont = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
@@ -96,11 +133,12 @@ void DrawResources::CreateMarkBrush() {
     }
 }
 
-void DrawResources::Build() {
-    ReadSystemMetrics();
+void DrawResources::Build(int32_t forDpi) {
+    const DpiMetrics at(forDpi);
+    ReadSystemMetrics(at);
     OwnedDc info(CreateDisplayInfoDc());
     ReleaseFontAndBrush();
-    CreateListFont();
+    CreateListFont(at);
     CreateMarkBrush();
     TEXTMETRICA text = {};
     if (info) {
@@ -110,15 +148,15 @@ void DrawResources::Build() {
     if (text.tmHeight <= 0)
         text.tmHeight = smallIconY - 3; // no display to measure on: a classic 13-pixel font
     ComputeTextMetrics(text);
+    ScaleGlyphs(text, at);
     BuildGlyphStrip();
 }
 
 void DrawResources::DrawSortMark(HDC dc, const RECT& textRect, bool ascending, bool mono) const {
     const int32_t w = textRect.right - textRect.left;
     const int32_t b = indentWidth < w ? indentWidth : w;
-    const int32_t byWidth = (b - 3 * edgeX) / 2;
-    const int32_t byHeight = (headerHeight - borderY - 5 * edgeY) / 2;
-    const int32_t h = byWidth < byHeight ? byWidth : byHeight;
+    const int32_t byWidth = (b - markInset) / 2;
+    const int32_t h = byWidth < markHalf ? byWidth : markHalf;
     if (w < 1 || h < 1)
         return;
     const int32_t cx = textRect.right - b / 2;
@@ -139,8 +177,8 @@ void DrawResources::DrawSortMark(HDC dc, const RECT& textRect, bool ascending, b
 }
 
 void DrawResources::DrawMoreLevelsMark(HDC dc, const RECT& area) const {
-    const int32_t a = 3 * borderX;
-    const int32_t b = 3 * borderY;
+    const int32_t a = chevronWidth;
+    const int32_t b = chevronHeight;
     const int32_t x1 = area.right - edgeX;
     const int32_t top = area.top + edgeY;
     const int32_t mid = top + b;
@@ -153,8 +191,8 @@ void DrawResources::DrawMoreLevelsMark(HDC dc, const RECT& area) const {
     };
     chevron(x1, BDR_SUNKENOUTER);
     chevron(x1 - borderX, BDR_RAISEDINNER);
-    chevron(x1 - 3 * borderX, BDR_SUNKENOUTER);
-    chevron(x1 - 4 * borderX, BDR_RAISEDINNER);
+    chevron(x1 - chevronGap, BDR_SUNKENOUTER);
+    chevron(x1 - chevronGap - borderX, BDR_RAISEDINNER);
 }
 
 void DrawResources::DrawPlaceholder(HDC dc, const RECT& bounds, bool framed) const {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "render/dpi_metrics.h"
 #include "render/layout_metrics.h"
 
 #include <windows.h>
@@ -8,7 +9,8 @@
 #include <cstdint>
 
 // The graphics objects and pixel metrics the control draws and hit-tests with. Built at
-// construction, rebuilt whole when the system colours or metrics change.
+// construction for the system DPI, rebuilt whole when the window's DPI, the system colours or
+// the metrics change.
 class DrawResources : public LayoutMetrics {
 public:
     DrawResources();
@@ -16,8 +18,9 @@ public:
     DrawResources(const DrawResources&) = delete;
     DrawResources& operator=(const DrawResources&) = delete;
 
-    // Metrics, font, brush and glyph strip, from the current system settings.
-    void Build();
+    // Metrics, font, brush and glyph strip, from the current system settings at a DPI.
+    void Build(int32_t forDpi);
+    void Build() { Build(dpi); }
 
     void DrawBoxGlyph(HDC dc, int x, int y, bool expanded, int level, bool hasNextSibling) const;
     void DrawLineGlyph(HDC dc, int x, int y) const;
@@ -57,9 +60,10 @@ private:
     void ReleaseGlyphCopy();
     void DrawCell(HDC dc, int x, int y, int cell) const;
 
-    void ReadSystemMetrics();
+    void ReadSystemMetrics(const DpiMetrics& at);
     void ComputeTextMetrics(const TEXTMETRICA& text);
-    void CreateListFont();
+    void ScaleGlyphs(const TEXTMETRICA& text, const DpiMetrics& at);
+    void CreateListFont(const DpiMetrics& at);
     void CreateMarkBrush();
     void ReleaseFontAndBrush();
     void BuildGlyphStrip();
