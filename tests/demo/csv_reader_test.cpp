@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <numeric>
 #include <string>
 #include <vector>
 
@@ -200,8 +201,7 @@ TEST(CsvGrid, LongFileTellsItsProgressAndLoads) {
     EXPECT_EQ(std::make_pair(grid.Records(), grid.Columns()), std::make_pair(100000L, 4L));
     EXPECT_TRUE(grid.HasTimeOfDay()) << "the dates of the year-first form";
     std::vector<int> everyPercent(101);
-    for (int p = 0; p <= 100; ++p)
-        everyPercent[static_cast<size_t>(p)] = p;
+    std::iota(everyPercent.begin(), everyPercent.end(), 0);
     EXPECT_EQ(told[0], everyPercent);
     EXPECT_EQ(told[1], everyPercent);
 }

@@ -1,7 +1,5 @@
 #include "engine/picture_file.h"
 
-#include <oleacc.h>
-
 // What the window shows: the placeholder, the header at rest and while the mouse works on it,
 // selected rows, and the glyphs at the window's DPI with a picture for people.
 
@@ -11,13 +9,6 @@ const COLORREF face = GetSysColor(COLOR_BTNFACE), window = GetSysColor(COLOR_WIN
                highlight = GetSysColor(COLOR_BTNHIGHLIGHT), dark = GetSysColor(COLOR_3DDKSHADOW),
                selection = GetSysColor(COLOR_HIGHLIGHT), grey = GetSysColor(COLOR_GRAYTEXT),
                text = GetSysColor(COLOR_WINDOWTEXT);
-
-LONG Width(const RECT& r) {
-    return r.right - r.left;
-}
-LONG Height(const RECT& r) {
-    return r.bottom - r.top;
-}
 
 // The smallest rectangle holding the pixels of the area that pass the test.
 template <class Test> RECT Extent(const Pixels& p, const RECT& area, Test test) {
@@ -30,15 +21,14 @@ template <class Test> RECT Extent(const Pixels& p, const RECT& area, Test test) 
     return e;
 }
 
-// The line work of a box cell with a line above, from its pixels: the box between the columns
-// of the longest solid runs of the line colour, the strokes in the text colour.
+// A box cell with a line above, measured: the box between the columns of the longest solid runs
+// of the line colour, the strokes where the text colour is, the line where it is above the box.
 struct BoxCell {
     RECT box, strokes, line;
 };
 BoxCell MeasureBoxCell(const Pixels& p, const RECT& cell) {
     BoxCell c{};
-    int longest = 0;
-    for (int x = cell.left; x < cell.right; ++x)
+    for (int x = cell.left, longest = 0; x < cell.right; ++x)
         for (int y = cell.top, run = 0; y < cell.bottom; ++y) {
             run = p.At(x, y) == grey ? run + 1 : 0;
             if (run > longest)
@@ -52,22 +42,10 @@ BoxCell MeasureBoxCell(const Pixels& p, const RECT& cell) {
     return c;
 }
 
-// The child that assistive technology finds at a client point of the window; -1 for none.
-LONG AccessibleChildAt(HWND window, int x, int y) {
-    IAccessible* accessible = nullptr;
-    POINT at{x, y};
-    ClientToScreen(window, &at);
-    VARIANT child{};
-    if (FAILED(AccessibleObjectFromWindow(window, OBJID_CLIENT, __uuidof(IAccessible),
-                                          reinterpret_cast<void**>(&accessible))))
-        return -1;
-    const HRESULT hr = accessible->accHitTest(at.x, at.y, &child);
-    accessible->Release();
-    return hr == S_OK && child.vt == VT_I4 ? child.lVal : -1;
-}
-
 class Painting : public EngineWindowTest {
 protected:
+    static LONG Width(const RECT& r) { return r.right - r.left; }
+    static LONG Height(const RECT& r) { return r.bottom - r.top; }
     int RowTop(int visible) const { return engine.headerHeight + visible * engine.rowHeight; }
     RECT RowSpan(int visible, int left, int right) const {
         return RECT{left, RowTop(visible), right, RowTop(visible) + engine.rowHeight};
@@ -232,7 +210,8 @@ TEST_F(Painting, ScaledGlyphsInTheGroupedScrolledView) {
 
     // Glyphs as large as at 96 DPI times the DPI over 96, within a pixel; lines by whole
     // pixels. The box of a level-1 group with a sibling after it is a square whole in its row,
-    // its strokes and frame centred on the line, which the group's records carry on.
+    // its strokes and frame centred on the line, which the group's records carry on. A click at
+    // the box's centre closes the group, another opens it.
     DrawResources base;
     base.Build(96);
     const BoxCell small =
@@ -252,55 +231,42 @@ TEST_F(Painting, ScaledGlyphsInTheGroupedScrolledView) {
         if (level < 1 || !sibling)
             continue;
         const BoxCell c = MeasureBoxCell(p, RowSpan(v, left, left + engine.indentWidth));
-        SCOPED_TRACE(testing::Message()
-                     << "dpi " << dpi << ": box " << Height(c.box) << ", strokes "
-                     << Width(c.strokes) << ", line " << Width(c.line));
-        EXPECT_EQ(Width(c.box), Height(c.box));
-        EXPECT_TRUE(scaled(Height(c.box), Height(small.box)));
-        EXPECT_TRUE(scaled(Width(c.strokes), Width(small.strokes)));
-        EXPECT_EQ(Width(c.line), Width(small.line) * dpi / 96);
-        EXPECT_EQ(c.box.left + c.box.right, c.line.left + c.line.right);
-        EXPECT_EQ(c.strokes.left + c.strokes.right, c.line.left + c.line.right);
-        EXPECT_EQ(c.strokes.top + c.strokes.bottom, c.box.top + c.box.bottom);
-
-        // A click at the box's centre closes the group and another opens it; assistive
-        // technology finds the row there too.
-        const int x = (c.box.left + c.box.right) / 2, y = (c.box.top + c.box.bottom) / 2;
-        EXPECT_EQ(AccessibleChildAt(engine.hwnd, x, y), engine.RowChild(engine.view.topRow + v));
+        const RECT &box = c.box, &strokes = c.strokes, &line = c.line;
+        SCOPED_TRACE(testing::Message() << "dpi " << dpi << ": box " << Height(box) << ", strokes "
+                                        << Width(strokes) << ", line " << Width(line));
+        EXPECT_TRUE(scaled(Height(box), Height(small.box)));
+        EXPECT_TRUE(scaled(Width(strokes), Width(small.strokes)));
+        EXPECT_EQ(Width(line), Width(small.line) * dpi / 96);
+        EXPECT_EQ(std::make_tuple(Width(box), box.left + box.right, strokes.left + strokes.right,
+                                  strokes.top + strokes.bottom),
+                  std::make_tuple(Height(box), line.left + line.right, line.left + line.right,
+                                  box.top + box.bottom));
         const int32_t rows = engine.DisplayedRows();
         for (int32_t expected : {rows - 1, rows}) {
-            SendMessageA(engine.hwnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
-            SendMessageA(engine.hwnd, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+            const LPARAM centre =
+                MAKELPARAM((box.left + box.right) / 2, (box.top + box.bottom) / 2);
+            SendMessageA(engine.hwnd, WM_LBUTTONDOWN, MK_LBUTTON, centre);
+            SendMessageA(engine.hwnd, WM_LBUTTONUP, 0, centre);
             EXPECT_EQ(engine.DisplayedRows(), expected);
         }
         ++boxes;
     }
     EXPECT_EQ(boxes, 1);
 
-    // The level buttons' marks, and the drop marker centred on the column edge.
-    auto markOf = [](const Pixels& in, RECT r, int inset) {
-        InflateRect(&r, -inset, -inset);
-        return Extent(in, r, [](COLORREF at) { return at != face; });
+    // The level button's mark at least as large as at 96 DPI, scaled.
+    auto mark = [](const Pixels& in, RECT r, int edge) {
+        InflateRect(&r, -edge, -edge);
+        const RECT e = Extent(in, r, [](COLORREF at) { return at != face; });
+        return std::min(Width(e), Height(e));
     };
-    const RECT mark = markOf(p, engine.layout.LevelButtonRect(0), engine.edgeX);
-    const RECT smallButton{0, 0, base.levelButtonWidth, base.levelButtonHeight};
-    const RECT smallMark =
-        markOf(Drawn(Width(smallButton), Height(smallButton), face,
-                     [&](HDC dc) { base.DrawSortMark(dc, smallButton, true, false); }),
-               smallButton, base.edgeX);
-    EXPECT_GE(Width(mark) * 96, Width(smallMark) * dpi) << Width(mark);
-    EXPECT_GE(Height(mark) * 96, Height(smallMark) * dpi) << Height(mark);
-    const int edge = engine.layout.ColumnsLeft(true) + engine.store.WidthAt(0);
-    engine.view.trackMode = TrackColumnDrag, engine.view.dropIndex = 1;
-    LOGBRUSH marker{};
-    GetObjectA(engine.markBrush, sizeof marker, &marker);
-    const RECT drop = Extent(Header(engine), RECT{0, 0, engine.view.clientWidth, 2},
-                             [&](COLORREF at) { return at == marker.lbColor; });
-    engine.view.trackMode = TrackNone;
-    EXPECT_TRUE(scaled(Width(drop), 2 * base.borderX)) << Width(drop);
-    EXPECT_EQ(drop.left + drop.right, 2 * edge);
+    const RECT button96{0, 0, base.levelButtonWidth, base.levelButtonHeight};
+    const Pixels level96 = Drawn(Width(button96), Height(button96), face,
+                                 [&](HDC dc) { base.DrawSortMark(dc, button96, true, false); });
+    EXPECT_GE(mark(p, engine.layout.LevelButtonRect(0), engine.edgeX) * 96,
+              mark(level96, button96, base.edgeX) * dpi);
 
     // A press within the scaled edge zone of a column starts a resize, one beside it does not.
+    const int edge = engine.layout.ColumnsLeft(true) + engine.store.WidthAt(0);
     const int zone = GetSystemMetrics(SM_CXFRAME) + GetSystemMetrics(SM_CXEDGE);
     for (const auto& [x, mode] : {std::pair{edge - zone + 1, TrackResize},
                                   {edge + zone - 1, TrackResize},
