@@ -53,5 +53,9 @@ bool DpiMetrics::IconTitleFont(LOGFONTW& font) const {
     if (Functions().parameterForDpi)
         return Functions().parameterForDpi(SPI_GETICONTITLELOGFONT, sizeof font, &font, 0,
                                            static_cast<UINT>(dpi)) != FALSE;
-    return SystemParametersInfoW(SPI_GETICONTITLELOGFONT, sizeof font, &font, 0) != FALSE;
+    // The system's font is for the system DPI; its height is scaled to another.
+    if (!SystemParametersInfoW(SPI_GETICONTITLELOGFONT, sizeof font, &font, 0))
+        return false;
+    font.lfHeight = MulDiv(font.lfHeight, dpi, SystemDpi());
+    return true;
 }

@@ -42,68 +42,82 @@ DrawResources::~DrawResources() {
             DestroyCursor(cursor);
 }
 
-void DrawResources::ReadSystemMetrics(const DpiMetrics& at) {
+void DrawResources::ReadHighContrast() {
     HIGHCONTRASTA contrast = {};
     contrast.cbSize = sizeof contrast;
     highContrast = SystemParametersInfoA(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0) &&
                            (contrast.dwFlags & HCF_HIGHCONTRASTON)
                        ? 1
                        : 0;
-    dpi = at.dpi;
+}
+
+void DrawResources::ReadSystemMetrics(LayoutMetrics& m, const DpiMetrics& at) {
+    m.dpi = at.dpi;
     // Dots and lines grow by whole pixels only: at 1.5 times the base DPI a dot of 1.5 pixels
     // would blur or alternate between 1 and 2.
-    dotSize = dpi >= 2 * DpiMetrics::baseDpi ? dpi / DpiMetrics::baseDpi : 1;
-    if (dotSize > 8)
-        dotSize = 8; // the dot pattern is at most 16 pixels square
-    borderX = at.Metric(SM_CXBORDER);
-    borderY = at.Metric(SM_CYBORDER);
-    edgeX = at.Metric(SM_CXEDGE);
-    edgeY = at.Metric(SM_CYEDGE);
-    smallIconX = at.Metric(SM_CXSMICON);
-    smallIconY = at.Metric(SM_CYSMICON);
-    scrollBarWidth = at.Metric(SM_CXVSCROLL);
-    scrollBarHeight = at.Metric(SM_CYHSCROLL);
-    dragX = at.Metric(SM_CXDRAG);
-    dragY = at.Metric(SM_CYDRAG);
+    m.dotSize = m.dpi >= 2 * DpiMetrics::baseDpi ? m.dpi / DpiMetrics::baseDpi : 1;
+    if (m.dotSize > 8)
+        m.dotSize = 8; // the dot pattern is at most 16 pixels square
+    m.borderX = at.Metric(SM_CXBORDER);
+    m.borderY = at.Metric(SM_CYBORDER);
+    m.edgeX = at.Metric(SM_CXEDGE);
+    m.edgeY = at.Metric(SM_CYEDGE);
+    m.smallIconX = at.Metric(SM_CXSMICON);
+    m.smallIconY = at.Metric(SM_CYSMICON);
+    m.scrollBarWidth = at.Metric(SM_CXVSCROLL);
+    m.scrollBarHeight = at.Metric(SM_CYHSCROLL);
+    m.dragX = at.Metric(SM_CXDRAG);
+    m.dragY = at.Metric(SM_CYDRAG);
     const int32_t frameX = at.Metric(SM_CXFRAME);
     // Cells and rows hold whole pairs of dots, so that every cell and row has the same phase.
-    indentWidth = RoundUp(smallIconX + 2 * edgeX, 2 * dotSize);
-    levelButtonWidth = indentWidth;
-    groupingMargin = indentWidth - edgeX;
-    levelButtonTop = borderY;
-    splitterWidth = frameX + edgeX;
-    textMargin = frameX + edgeX;
-    sortMarkMargin = indentWidth - edgeX;
-    minEdgeWidth = edgeX;
+    m.indentWidth = RoundUp(m.smallIconX + 2 * m.edgeX, 2 * m.dotSize);
+    m.levelButtonWidth = m.indentWidth;
+    m.groupingMargin = m.indentWidth - m.edgeX;
+    m.levelButtonTop = m.borderY;
+    m.splitterWidth = frameX + m.edgeX;
+    m.textMargin = frameX + m.edgeX;
+    m.sortMarkMargin = m.indentWidth - m.edgeX;
+    m.minEdgeWidth = m.edgeX;
 }
 
-void DrawResources::ComputeTextMetrics(const TEXTMETRICA& text) {
+void DrawResources::ComputeTextMetrics(LayoutMetrics& m, HDC info, HFONT font) {
+    TEXTMETRICA text = {};
+    if (info) {
+        const HGDIOBJ old = SelectObject(info, font);
+        GetTextMetricsA(info, &text);
+        SelectObject(info, old);
+    }
+    if (text.tmHeight <= 0)
+        text.tmHeight = m.smallIconY - 3; // no display to measure on: a classic 13-pixel font
     const int32_t line = text.tmHeight + text.tmExternalLeading;
-    rowHeight = RoundUp(line > smallIconY ? line : smallIconY, 2 * dotSize);
-    headerHeight = text.tmHeight + 2 * edgeY;
-    levelButtonHeight = text.tmHeight + edgeY - borderY;
+    m.rowHeight = RoundUp(line > m.smallIconY ? line : m.smallIconY, 2 * m.dotSize);
+    m.headerHeight = text.tmHeight + 2 * m.edgeY;
+    m.levelButtonHeight = text.tmHeight + m.edgeY - m.borderY;
 }
 
-// Each glyph at its size for the base DPI, from the rows and the font as they would be there,
-// scaled to this DPI.
-void DrawResources::ScaleGlyphs(const TEXTMETRICA& text, const DpiMetrics& at) {
-    const DpiMetrics base(DpiMetrics::baseDpi);
-    const int32_t baseBorderX = base.Metric(SM_CXBORDER), baseBorderY = base.Metric(SM_CYBORDER);
-    const int32_t baseEdgeX = base.Metric(SM_CXEDGE), baseEdgeY = base.Metric(SM_CYEDGE);
-    const int32_t baseRow = MulDiv(rowHeight, DpiMetrics::baseDpi, dpi);
-    const int32_t baseHeader = MulDiv(text.tmHeight, DpiMetrics::baseDpi, dpi) + 2 * baseEdgeY;
+// Each glyph as large as the layout at the base DPI draws it, with the same settings, scaled
+// to this DPI.
+void DrawResources::ScaleGlyphs(const DpiMetrics& at, HDC info) {
+    LayoutMetrics base = *this;
+    if (dpi != DpiMetrics::baseDpi) {
+        const DpiMetrics atBase(DpiMetrics::baseDpi);
+        ReadSystemMetrics(base, atBase);
+        LOGFONTW logFont = {};
+        GdiObject font(atBase.IconTitleFont(logFont) ? CreateFontIndirectW(&logFont) : nullptr);
+        ComputeTextMetrics(base, info, font.Get() ? static_cast<HFONT>(font.Get()) : listFont);
+    }
     lineWidth = borderX * dotSize;
     lineHeight = borderY * dotSize;
     glyphX = smallIconX / 2 / (2 * dotSize) * (2 * dotSize);
     glyphY = smallIconY / 2 / (2 * dotSize) * (2 * dotSize);
-    boxHalf = at.Scaled(EvenDown(4 * baseRow / 16));
-    strokeHalf = at.Scaled(EvenDown(2 * baseRow / 16));
-    markHalf = at.Scaled((baseHeader - baseBorderY - 5 * baseEdgeY) / 2);
-    markInset = at.Scaled(3 * baseEdgeX);
-    markerHalf = at.Scaled(baseBorderX);
-    chevronWidth = at.Scaled(3 * baseBorderX);
-    chevronHeight = at.Scaled(3 * baseBorderY);
-    chevronGap = at.Scaled(3 * baseBorderX);
+    boxHalf = at.Scaled(EvenDown(4 * base.rowHeight / 16));
+    strokeHalf = at.Scaled(EvenDown(2 * base.rowHeight / 16));
+    markHalf = at.Scaled((base.headerHeight - base.borderY - 5 * base.edgeY) / 2);
+    markInset = at.Scaled(3 * base.edgeX);
+    markerHalf = at.Scaled(base.borderX);
+    chevronWidth = at.Scaled(3 * base.borderX);
+    chevronHeight = at.Scaled(3 * base.borderY);
+    chevronGap = at.Scaled(3 * base.borderX);
 }
 
 void DrawResources::ReleaseFontAndBrush() {
@@ -135,20 +149,14 @@ void DrawResources::CreateMarkBrush() {
 
 void DrawResources::Build(int32_t forDpi) {
     const DpiMetrics at(forDpi);
-    ReadSystemMetrics(at);
+    ReadHighContrast();
+    ReadSystemMetrics(*this, at);
     OwnedDc info(CreateDisplayInfoDc());
     ReleaseFontAndBrush();
     CreateListFont(at);
     CreateMarkBrush();
-    TEXTMETRICA text = {};
-    if (info) {
-        info.SelectFont(listFont);
-        GetTextMetricsA(info.Get(), &text);
-    }
-    if (text.tmHeight <= 0)
-        text.tmHeight = smallIconY - 3; // no display to measure on: a classic 13-pixel font
-    ComputeTextMetrics(text);
-    ScaleGlyphs(text, at);
+    ComputeTextMetrics(*this, info.Get(), listFont);
+    ScaleGlyphs(at, info.Get());
     BuildGlyphStrip();
 }
 

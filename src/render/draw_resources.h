@@ -60,9 +60,11 @@ private:
     void ReleaseGlyphCopy();
     void DrawCell(HDC dc, int x, int y, int cell) const;
 
-    void ReadSystemMetrics(const DpiMetrics& at);
-    void ComputeTextMetrics(const TEXTMETRICA& text);
-    void ScaleGlyphs(const TEXTMETRICA& text, const DpiMetrics& at);
+    void ReadHighContrast();
+    static void ReadSystemMetrics(LayoutMetrics& m, const DpiMetrics& at);
+    // The metrics that follow the font, measured on an information context of the display.
+    static void ComputeTextMetrics(LayoutMetrics& m, HDC info, HFONT font);
+    void ScaleGlyphs(const DpiMetrics& at, HDC info);
     void CreateListFont(const DpiMetrics& at);
     void CreateMarkBrush();
     void ReleaseFontAndBrush();
