@@ -102,13 +102,13 @@ for variant in "${variants[@]}"; do
   x64-only)
     loader=$(loader_without_32_bit)
     for kind in "" "${kinds[@]}"; do # every prefix the tests use
-      env NORV_WINE="$loader" NORV_WINEPREFIX="$prefix" $kind quiet "$run" wineboot.exe --init
+      quiet env NORV_WINE="$loader" NORV_WINEPREFIX="$prefix" $kind "$run" wineboot.exe --init
     done
     ;;
   fresh-fonts) env+=(FONTCONFIG_FILE="$(fresh_fonts)") ;;
   icon-11pt)
     for kind in "" "${kinds[@]}"; do
-      env NORV_WINEPREFIX="$prefix" $kind quiet "$run" "$tool" 11
+      quiet env NORV_WINEPREFIX="$prefix" $kind "$run" "$tool" 11
     done
     ;;
   *) echo "unknown variant $variant"; status=1; continue ;;
