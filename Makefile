@@ -4,7 +4,8 @@
 # make fuzz:  the long passes of the fuzzers and the soak (ARCH=x86 for the 32-bit build).
 # make demo:  the control in a host window; without a display (or with SNAPSHOT=1) a scripted
 #             session under Xvfb that writes build/demo.png. CSV=file shows that file instead,
-#             ARCH=x86 runs the 32-bit demo.
+#             ARCH=x86 runs the 32-bit demo, DPI=144 (or another) runs it on a display of that
+#             DPI, in a prefix of its own.
 SHELL := /bin/bash
 BUILD := build
 ARCHS := x64 x86
@@ -63,7 +64,8 @@ bench: build
 	done
 
 DEMO_PICTURE := $(BUILD)/demo.png
-DEMO_RUN = NORV_WINEPREFIX=$(CURDIR)/$(BUILD)/$(ARCH)/wineprefix scripts/wine-run.sh \
+DEMO_RUN = NORV_WINEPREFIX=$(CURDIR)/$(BUILD)/$(ARCH)/wineprefix $(if $(DPI),NORV_DPI=$(DPI)) \
+	scripts/wine-run.sh \
 	$(BUILD)/$(ARCH)/demo/norv_demo.exe
 
 demo: setup $(BUILD)/$(ARCH)/build.ninja

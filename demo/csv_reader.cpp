@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 namespace {
 
 std::wstring Convert(UINT codePage, DWORD flags, const char* bytes, int length) {
@@ -21,6 +23,12 @@ bool IsBlank(const CsvRecord& record) {
 
 } // namespace
 
+void ProgressSteps::Tell(size_t done) {
+    const size_t percent = (done < total ? done : total) * 100 / total;
+    progress(stage, static_cast<int>(percent));
+    next = ((percent + 1) * total + 99) / 100;
+}
+
 std::wstring DecodeCsvBytes(const std::string& bytes) {
     const char* start = bytes.data();
     size_t length = bytes.size();
@@ -35,7 +43,11 @@ std::wstring DecodeCsvBytes(const std::string& bytes) {
     return Convert(CP_UTF8, 0, start, count);
 }
 
-bool SplitCsv(const std::wstring& text, std::vector<CsvRecord>& records, CsvError& error) {
+bool SplitCsv(const std::wstring& text, std::vector<CsvRecord>& records, CsvError& error,
+              const CsvProgress& progress) {
+    const bool isLong = progress && static_cast<size_t>(std::count(text.begin(), text.end(),
+                                                                   L'\n')) >= csvProgressRecords;
+    ProgressSteps steps(isLong ? progress : nullptr, CsvStage::Splitting, text.size());
     std::vector<CsvRecord> result;
     CsvRecord record(1);
     int line = 1;
@@ -47,6 +59,7 @@ bool SplitCsv(const std::wstring& text, std::vector<CsvRecord>& records, CsvErro
         record.assign(1, std::wstring());
     };
     for (size_t i = 0; i < text.size(); ++i) {
+        steps.Reach(i);
         const wchar_t c = text[i];
         const bool lineBreak =
             c == L'\n' || (c == L'\r' && (i + 1 == text.size() || text[i + 1] != L'\n'));
@@ -76,12 +89,14 @@ bool SplitCsv(const std::wstring& text, std::vector<CsvRecord>& records, CsvErro
         return false;
     }
     endRecord();
+    steps.Reach(text.size());
     records = std::move(result);
     error = CsvError();
     return true;
 }
 
-bool ReadCsvFile(const std::wstring& path, std::vector<CsvRecord>& records, CsvError& error) {
+bool ReadCsvFile(const std::wstring& path, std::vector<CsvRecord>& records, CsvError& error,
+                 const CsvProgress& progress) {
     HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
@@ -105,5 +120,5 @@ bool ReadCsvFile(const std::wstring& path, std::vector<CsvRecord>& records, CsvE
         error.line = 0;
         return false;
     }
-    return SplitCsv(DecodeCsvBytes(bytes), records, error);
+    return SplitCsv(DecodeCsvBytes(bytes), records, error, progress);
 }

@@ -67,7 +67,9 @@ LONG DataGrid::DistinctValues(LONG column, LONG limit) const {
     for (LONG r = 0; r < records && static_cast<LONG>(seen.size()) < limit; ++r) {
         VARIANT v;
         VariantInit(&v);
-        if (Get(column, r, &v) && V_VT(&v) != VT_BSTR)
+        if (!Get(column, r, &v) || V_VT(&v) == VT_EMPTY || V_VT(&v) == VT_NULL)
+            continue;
+        if (V_VT(&v) != VT_BSTR)
             VariantChangeTypeEx(&v, &v, LOCALE_INVARIANT, 0, VT_BSTR);
         // The type keeps a value apart from a text that reads the same.
         seen.insert(std::to_wstring(V_VT(&v)) + L":" +
@@ -89,7 +91,7 @@ bool DataGrid::HasTimeOfDay() const {
     return found;
 }
 
-bool BuildCsvGrid(const std::vector<CsvRecord>& csv, DataGrid& grid) {
+bool BuildCsvGrid(const std::vector<CsvRecord>& csv, DataGrid& grid, const CsvProgress& progress) {
     if (csv.empty())
         return grid.Create(0, 0);
     size_t width = 0;
@@ -98,7 +100,11 @@ bool BuildCsvGrid(const std::vector<CsvRecord>& csv, DataGrid& grid) {
     if (!grid.Create(static_cast<LONG>(width), static_cast<LONG>(csv.size() - 1)))
         return false;
     grid.labels = csv[0];
+    const size_t records = csv.size() - 1;
+    ProgressSteps steps(records >= csvProgressRecords ? progress : nullptr, CsvStage::Recognising,
+                        records);
     for (size_t r = 1; r < csv.size(); ++r) {
+        steps.Reach(r - 1);
         for (size_t c = 0; c < csv[r].size(); ++c) {
             VARIANT v;
             VariantInit(&v);
@@ -109,5 +115,6 @@ bool BuildCsvGrid(const std::vector<CsvRecord>& csv, DataGrid& grid) {
                 return false;
         }
     }
+    steps.Reach(records);
     return true;
 }

@@ -34,7 +34,8 @@ public:
     // Numbers and currency align right, flags centre, the rest left: decided by the values a
     // column holds, empty cells aside.
     ColumnKind KindOf(LONG column) const;
-    // How many different values the column holds, counting no further than limit.
+    // How many different values the column holds, empty cells aside, counting no further than
+    // limit.
     LONG DistinctValues(LONG column, LONG limit) const;
     // Whether some date carries a time of day, so that the times are worth showing.
     bool HasTimeOfDay() const;
@@ -49,4 +50,5 @@ private:
 
 // The first record gives the labels, the others the cells, each field's value recognised; a
 // record shorter than the widest leaves its last cells empty.
-bool BuildCsvGrid(const std::vector<CsvRecord>& csv, DataGrid& grid);
+bool BuildCsvGrid(const std::vector<CsvRecord>& csv, DataGrid& grid,
+                  const CsvProgress& progress = nullptr);

@@ -67,7 +67,21 @@ std::wstring ModuleBesideProgram() {
     return module + L"norv.dll";
 }
 
-bool LoadRecords(const Options& options, DataGrid& grid, std::wstring& error) {
+// How the read of a long file goes, on the status line; in a snapshot, each stage's end also on
+// standard output.
+CsvProgress ShowProgress(DemoWindow& demo, const Options& options) {
+    return [&demo, &options](CsvStage stage, int percent) {
+        const std::wstring text =
+            (stage == CsvStage::Splitting ? L"Reading " : L"Recognising the values of ") +
+            options.csv + L": " + std::to_wstring(percent) + L"%";
+        demo.ShowStatus(text);
+        if (options.snapshot && percent == 100)
+            PrintLine(L"  " + text);
+    };
+}
+
+bool LoadRecords(const Options& options, DataGrid& grid, const CsvProgress& progress,
+                 std::wstring& error) {
     if (options.csv.empty()) {
         if (BuildSampleSales(grid))
             return true;
@@ -76,13 +90,13 @@ bool LoadRecords(const Options& options, DataGrid& grid, std::wstring& error) {
     }
     std::vector<CsvRecord> records;
     CsvError csvError;
-    if (!ReadCsvFile(options.csv, records, csvError)) {
+    if (!ReadCsvFile(options.csv, records, csvError, progress)) {
         error = options.csv + L": " + csvError.message;
         if (csvError.line > 0)
             error += L" (line " + std::to_wstring(csvError.line) + L")";
         return false;
     }
-    if (!BuildCsvGrid(records, grid)) {
+    if (!BuildCsvGrid(records, grid, progress)) {
         error = options.csv + L": not enough memory for the records";
         return false;
     }
@@ -147,10 +161,11 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
         const std::wstring title =
             L"Norv demo - " + (options.csv.empty() ? std::wstring(L"sample sales") : options.csv);
         HRESULT hr = S_OK;
-        if (!LoadRecords(options, grid, error))
-            result = Fail(error, options.snapshot);
-        else if (!demo.Create(title, options.snapshot))
+        // The window first, so that its status line can show how a long read goes.
+        if (!demo.Create(title, options.snapshot))
             result = Fail(L"the window could not be created", options.snapshot);
+        else if (!LoadRecords(options, grid, ShowProgress(demo, options), error))
+            result = Fail(error, options.snapshot);
         else if (FAILED(hr = demo.EmbedControl(ModuleBesideProgram())))
             result = Fail(L"the control could not be created from " + ModuleBesideProgram() +
                               L" (error " + ErrorCode(hr) + L")",

@@ -104,6 +104,8 @@ HRESULT DemoWindow::Load(const DataGrid& grid) {
     VariantInit(&data);
     V_VT(&data) = VT_ARRAY | VT_VARIANT;
     V_ARRAY(&data) = grid.Array();
+    if (static_cast<size_t>(grid.Records()) >= csvProgressRecords)
+        ShowStatus(L"Loading " + std::to_wstring(grid.Records()) + L" records into the list");
     // Copied by the control; the grid keeps its array.
     const DateTimeFormat format = grid.HasTimeOfDay() ? flShortDateShortTime : flShortDate;
     const HRESULT hr = view->SetData(data, format, flMonth, VARIANT_FALSE);
@@ -258,8 +260,14 @@ void DemoWindow::ShowSelection() {
         for (LONG c = 0; c < std::min(columns, statusCells); ++c)
             text += (c ? L" | " : L" ") + CellText(record, c);
     }
-    if (status)
-        SendMessageW(status, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    ShowStatus(text);
+}
+
+void DemoWindow::ShowStatus(const std::wstring& text) {
+    if (!status)
+        return;
+    SendMessageW(status, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    UpdateWindow(status);
 }
 
 void DemoWindow::ShowRecord(LONG record) {

@@ -25,6 +25,8 @@ public:
     HRESULT Load(const DataGrid& grid);
     // The control takes the keyboard as if the user had clicked into it.
     void Focus();
+    // A text on the status line, shown at once.
+    void ShowStatus(const std::wstring& text);
 
     int RunMessageLoop();
     // Handles every message waiting, keys through the control's accelerator translation.

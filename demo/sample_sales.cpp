@@ -95,8 +95,8 @@ bool BuildSampleSales(DataGrid& grid, LONG records) {
         V_CY(&cells[5]).int64 = quantity * unitCents * 100; // ten-thousandths
         V_VT(&cells[6]) = VT_I4;
         V_I4(&cells[6]) = quantity;
-        V_VT(&cells[7]) = VT_BOOL;
-        V_BOOL(&cells[7]) = next.Next(5) ? VARIANT_TRUE : VARIANT_FALSE;
+        // Words rather than a Boolean, which the control shows as a number (-1 or 0).
+        cells[7] = Text(next.Next(5) ? L"Yes" : L"No");
         // Orders still being priced or entered: no amount, no customer, no shipping state.
         const UINT gap = next.Next(40);
         if (gap < 3)

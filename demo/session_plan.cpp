@@ -9,7 +9,7 @@ SessionPlan PlanSession(const DataGrid& grid) {
         if (kind == ColumnKind::Number && plan.sortColumn < 0)
             plan.sortColumn = c;
         const LONG distinct = kind == ColumnKind::Text ? grid.DistinctValues(c, enough) : enough;
-        if (distinct < 2 || distinct >= fewest[1])
+        if (distinct < 3 || distinct >= fewest[1])
             continue;
         const int slot = distinct < fewest[0] ? 0 : 1;
         if (slot == 0) {

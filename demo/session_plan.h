@@ -9,5 +9,6 @@ struct SessionPlan {
 };
 
 // Groups by the two columns of texts (or dates) with the fewest different values, the fewer
-// outside, and sorts by the first column of numbers.
+// outside, and sorts by the first column of numbers. A column of two values (yes or no) would
+// only halve the records, and shows little of the tree: a level needs three values at least.
 SessionPlan PlanSession(const DataGrid& grid);

@@ -95,11 +95,13 @@ int DaysInMonth(int year, int month) {
     return month == 2 && leap ? 29 : days[month - 1];
 }
 
+// The year first: yyyy-mm-dd or yyyy/mm/dd, one separator throughout. Day and month in either
+// order before the year (03/04/2024) could be read two ways and stay text.
 bool ReadDate(const std::wstring& t, VARIANT* value) {
     SYSTEMTIME st = {};
     int year, month, day, hour = 0, minute = 0, second = 0;
-    if (t.size() < 10 || t[4] != L'-' || t[7] != L'-' || !ReadDigits(t, 0, 4, year) ||
-        !ReadDigits(t, 5, 2, month) || !ReadDigits(t, 8, 2, day))
+    if (t.size() < 10 || (t[4] != L'-' && t[4] != L'/') || t[7] != t[4] ||
+        !ReadDigits(t, 0, 4, year) || !ReadDigits(t, 5, 2, month) || !ReadDigits(t, 8, 2, day))
         return false;
     if (t.size() > 10) {
         const bool separator = t[10] == L' ' || t[10] == L'T';

@@ -1,8 +1,11 @@
 #include "view_geometry.h"
 
 namespace {
-int MakeEven(int value) {
-    return value + (value & 1);
+// Rows and tree cells hold whole pairs of the control's dots, which are a pixel each until the
+// DPI doubles.
+int WholeDotPairs(int value, int dpi) {
+    const int pair = 2 * (dpi >= 192 ? dpi / 96 : 1);
+    return (value + pair - 1) / pair * pair;
 }
 } // namespace
 
@@ -19,14 +22,15 @@ ViewGeometry ViewGeometry::FromSystem() {
     const int edgeY = GetSystemMetrics(SM_CYEDGE);
     const int frameX = GetSystemMetrics(SM_CXFRAME);
     const int iconY = GetSystemMetrics(SM_CYSMICON);
-    g.indentWidth = MakeEven(GetSystemMetrics(SM_CXSMICON) + 2 * edgeX);
+    HDC dc = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(dc, LOGPIXELSY);
+    g.indentWidth = WholeDotPairs(GetSystemMetrics(SM_CXSMICON) + 2 * edgeX, dpi);
     g.levelButtonWidth = g.indentWidth;
     g.groupingMargin = g.indentWidth - edgeX;
     g.splitterWidth = frameX + edgeX;
     g.textMargin = frameX + edgeX;
 
     TEXTMETRICW text = {};
-    HDC dc = GetDC(nullptr);
     HFONT font = CreateListFont();
     HGDIOBJ old = SelectObject(dc, font ? font : GetStockObject(DEFAULT_GUI_FONT));
     GetTextMetricsW(dc, &text);
@@ -37,7 +41,7 @@ ViewGeometry ViewGeometry::FromSystem() {
     if (text.tmHeight <= 0)
         text.tmHeight = iconY - 3;
     const int line = text.tmHeight + text.tmExternalLeading;
-    g.rowHeight = MakeEven(line > iconY ? line : iconY);
+    g.rowHeight = WholeDotPairs(line > iconY ? line : iconY, dpi);
     g.headerHeight = text.tmHeight + 2 * edgeY;
     return g;
 }

@@ -46,8 +46,6 @@ bool CaptureWindowPixels(HWND window, std::vector<BYTE>& pixels, int& width, int
     info.bmiHeader.biCompression = BI_RGB;
     pixels.resize(static_cast<size_t>(width) * height * 4);
     ok = ok && GetDIBits(memory, bitmap, 0, height, pixels.data(), &info, DIB_RGB_COLORS) == height;
-    for (size_t i = 3; i < pixels.size(); i += 4)
-        pixels[i] = 0xFF; // opaque: the screen has no alpha
     DeleteObject(bitmap);
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);
@@ -59,6 +57,15 @@ HRESULT SaveWindowPng(HWND window, const std::wstring& path) {
     int width = 0, height = 0;
     if (!CaptureWindowPixels(window, pixels, width, height))
         return E_FAIL;
+    return SavePixelsPng(pixels.data(), width, height, path);
+}
+
+HRESULT SavePixelsPng(const BYTE* source, int width, int height, const std::wstring& path) {
+    if (width <= 0 || height <= 0)
+        return E_INVALIDARG;
+    std::vector<BYTE> pixels(source, source + static_cast<size_t>(width) * height * 4);
+    for (size_t i = 3; i < pixels.size(); i += 4)
+        pixels[i] = 0xFF; // opaque: the screen has no alpha
     Ref<IWICImagingFactory> factory;
     Ref<IWICStream> stream;
     Ref<IWICBitmapEncoder> encoder;

@@ -157,6 +157,52 @@ kkkkkkkkkkkkk...
 ................
 """
 
+# The folders at the larger small-icon sizes of higher DPIs, drawn from outlines in the units of
+# the 16-pixel maps: each part is an outline ('k'), a highlight along its top and left ('W') and a
+# fill ('Y'); the closed folder casts a shadow ('K') to the lower right. Parts later in the list
+# lie in front.
+FOLDER_BACK = [(0, 14), (0, 4), (1, 4), (1, 3), (2, 2), (6, 2), (7, 3), (7, 4), (14, 4), (15, 5),
+               (15, 14)]
+FOLDER_CLOSED_PARTS = [FOLDER_BACK]
+FOLDER_OPEN_PARTS = [FOLDER_BACK, [(4, 6), (16, 6), (13, 14), (0, 14)]]
+LARGER_SIZES = (20, 24, 32)
+
+
+def inside(polygon, x, y):
+    """Whether a point lies within a polygon (even-odd rule)."""
+    hit = False
+    for (x1, y1), (x2, y2) in zip(polygon, polygon[1:] + polygon[:1]):
+        if (y1 > y) != (y2 > y) and x < x1 + (y - y1) * (x2 - x1) / (y2 - y1):
+            hit = not hit
+    return hit
+
+
+def drawn_map(parts, size, shadow):
+    """A pixel map of the parts at a size, each pixel taken at its centre."""
+    unit = 16.0 / size
+    grid = [["."] * size for _ in range(size)]
+    union = [[False] * size for _ in range(size)]
+    for polygon in parts:
+        mask = [[inside(polygon, (x + 0.5) * unit, (y + 0.5) * unit) for x in range(size)]
+                for y in range(size)]
+        def filled(x, y):
+            return 0 <= x < size and 0 <= y < size and mask[y][x]
+        for y in range(size):
+            for x in range(size):
+                if not mask[y][x]:
+                    continue
+                union[y][x] = True
+                edge = not all(filled(x + dx, y + dy) for dx, dy in ((1, 0), (-1, 0), (0, 1), (0, -1)))
+                near_edge = not (filled(x - 2, y) and filled(x, y - 2))
+                grid[y][x] = "k" if edge else "W" if near_edge else "Y"
+    if shadow:
+        for y in range(size - 1, 0, -1):
+            for x in range(size - 1, 0, -1):
+                if not union[y][x] and union[y - 1][x - 1]:
+                    grid[y][x] = "K"
+    return "\n" + "\n".join("".join(row) for row in grid) + "\n"
+
+
 # Colours of the icon letters in each form: (red, green, blue) or a palette index.
 PALETTES = {
     8: {"k": (160, 120, 24), "K": (0, 0, 0), "Y": (248, 208, 88), "W": (255, 244, 200)},
@@ -243,16 +289,20 @@ def icon_image(rows, bpp):
     return dib(size, size, bpp, palette, indices, transparent)
 
 
-def write_icon(name, pixel_map):
-    rows = rows_of(pixel_map, 16)
-    images = [(bpp, icon_image(rows, bpp)) for bpp in (8, 4, 1)]
+def write_icon(name, pixel_maps):
+    """One image of each colour depth for each map; the maps are square, of any size."""
+    images = []
+    for pixel_map in pixel_maps:
+        size = len(pixel_map.strip("\n").split("\n"))
+        rows = rows_of(pixel_map, size)
+        images += [(size, bpp, icon_image(rows, bpp)) for bpp in (8, 4, 1)]
     offset = 6 + 16 * len(images)
     data = struct.pack("<HHH", 0, 1, len(images))
-    for bpp, image in images:
+    for size, bpp, image in images:
         colours = {8: 0, 4: 16, 1: 2}[bpp]
-        data += struct.pack("<BBBBHHII", 16, 16, colours, 0, 1, bpp, len(image), offset)
+        data += struct.pack("<BBBBHHII", size, size, colours, 0, 1, bpp, len(image), offset)
         offset += len(image)
-    data += b"".join(image for _, image in images)
+    data += b"".join(image for _, _, image in images)
     with open(os.path.join(RES, name), "wb") as out:
         out.write(data)
 
@@ -273,5 +323,7 @@ if __name__ == "__main__":
     write_cursor("column_resize.cur", COLUMN_RESIZE, 16, 15)
     write_cursor("hidden_column_resize.cur", HIDDEN_COLUMN_RESIZE, 16, 15)
     write_cursor("glyph_hand.cur", GLYPH_HAND, 6, 0)
-    write_icon("folder_closed.ico", FOLDER_CLOSED)
-    write_icon("folder_open.ico", FOLDER_OPEN)
+    write_icon("folder_closed.ico", [FOLDER_CLOSED] + [
+        drawn_map(FOLDER_CLOSED_PARTS, size, True) for size in LARGER_SIZES])
+    write_icon("folder_open.ico", [FOLDER_OPEN] + [
+        drawn_map(FOLDER_OPEN_PARTS, size, False) for size in LARGER_SIZES])

@@ -7,6 +7,7 @@
 #                when nothing recommends more: the icon-title font then measures 13 pixels, where
 #                fonts-liberation (which wine32 recommends) makes it 12
 #   icon-11pt    the icon-title font set to 11 points through SystemParametersInfo
+# Each variant has the prefixes of the German locale and of the higher DPIs too.
 # usage: scripts/prefix-variants.sh build/x64 [variant...]   (all variants by default)
 set -uo pipefail
 # One display for all: a prefix still being made when its display goes stays half made.
@@ -83,9 +84,16 @@ EOF
 
 tool=$(icon_font_tool)
 status=0
+# The suite's prefixes besides the plain one: a German locale's and one a higher DPI.
+dpis=$(sed -n 's/^NORV_TEST_DPIS:STRING=//p' "$tree/CMakeCache.txt" | tr ';' ' ')
+kinds=("NORV_LOCALE=de_DE.UTF-8")
+for dpi in $dpis; do kinds+=("NORV_DPI=$dpi"); done
 for variant in "${variants[@]}"; do
   prefix="$work/$variant"
-  for p in "$prefix" "$prefix-de_DE"; do
+  suffixes=("" -de_DE)
+  for dpi in $dpis; do suffixes+=("-dpi$dpi"); done
+  for suffix in "${suffixes[@]}"; do
+    p="$prefix$suffix"
     [ -d "$p" ] && WINEPREFIX="$p" quiet wineserver -k
     rm -rf "$p"
   done
@@ -93,21 +101,21 @@ for variant in "${variants[@]}"; do
   case "$variant" in
   x64-only)
     loader=$(loader_without_32_bit)
-    for locale in "" de_DE.UTF-8; do # the prefixes of both locales the tests use
-      NORV_WINE="$loader" NORV_WINEPREFIX="$prefix" NORV_LOCALE=$locale quiet "$run" wineboot.exe --init
+    for kind in "" "${kinds[@]}"; do # every prefix the tests use
+      quiet env NORV_WINE="$loader" NORV_WINEPREFIX="$prefix" $kind "$run" wineboot.exe --init
     done
     ;;
   fresh-fonts) env+=(FONTCONFIG_FILE="$(fresh_fonts)") ;;
   icon-11pt)
-    for locale in "" de_DE.UTF-8; do
-      NORV_WINEPREFIX="$prefix" NORV_LOCALE=$locale quiet "$run" "$tool" 11
+    for kind in "" "${kinds[@]}"; do
+      quiet env NORV_WINEPREFIX="$prefix" $kind "$run" "$tool" 11
     done
     ;;
   *) echo "unknown variant $variant"; status=1; continue ;;
   esac
   echo "===== $variant"
   env "${env[@]}" "$run" "$tool" 2>/dev/null | tr -d '\r'
-  for p in "$prefix" "$prefix-de_DE"; do WINEPREFIX="$p" quiet wineserver -w; done
+  for suffix in "${suffixes[@]}"; do WINEPREFIX="$prefix$suffix" quiet wineserver -w; done
   (cd "$tree" && env "${env[@]}" ctest -j 2 --output-on-failure >"$work/$variant.log" 2>&1) ||
     status=1
   grep -h -A20 'tests passed' "$work/$variant.log"
@@ -115,6 +123,6 @@ for variant in "${variants[@]}"; do
     echo "x64-only: the prefix has a 32-bit side"
     status=1
   fi
-  for p in "$prefix" "$prefix-de_DE"; do WINEPREFIX="$p" quiet wineserver -k; done
+  for suffix in "${suffixes[@]}"; do WINEPREFIX="$prefix$suffix" quiet wineserver -k; done
 done
 exit $status

@@ -7,11 +7,14 @@
 #                    build passes), else ./wineprefix of the current directory
 #   NORV_LOCALE      the locale the program sees (default en_US.UTF-8), with a prefix of its own
 #   NORV_WINEDEBUG   Wine's debug channels (default -all; warn+heap fills freed memory)
+#   NORV_DPI         the display's DPI (LogPixels) in a prefix of its own; the prefix's own
+#                    (96 unless set) when unset
 set -u
 # Wine writes the user locale into the prefix when a program starts, so programs of another
-# locale get a prefix of their own instead of racing the default one.
+# locale get a prefix of their own instead of racing the default one. Wine reads the DPI when
+# a program starts, so each DPI has its prefix too.
 prefix="${NORV_WINEPREFIX:-${NORV_TREE_PREFIX:-$PWD/wineprefix}}"
-export WINEPREFIX="$prefix${NORV_LOCALE:+-${NORV_LOCALE%%.*}}"
+export WINEPREFIX="$prefix${NORV_LOCALE:+-${NORV_LOCALE%%.*}}${NORV_DPI:+-dpi$NORV_DPI}"
 export WINEDEBUG="${NORV_WINEDEBUG:-${WINEDEBUG:--all}}"
 # No Gecko or Mono prompts, no desktop menus, and a crash ends the program instead of waiting in the debugger.
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml,winemenubuilder.exe,winedbg.exe=d}"
@@ -31,6 +34,12 @@ fi
 
 if [ -z "${DISPLAY:-}" ]; then
   exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
+fi
+# The DPI is set once, by the first program in the prefix, which also builds the prefix.
+dpi_mark="$WINEPREFIX/norv-dpi-${NORV_DPI:-}"
+if [ -n "${NORV_DPI:-}" ] && [ ! -e "$dpi_mark" ]; then
+  env LC_ALL="$locale" LANG="$locale" "$wine" reg.exe add 'HKCU\Control Panel\Desktop' \
+    /v LogPixels /t REG_DWORD /d "$NORV_DPI" /f >/dev/null 2>&1 && touch "$dpi_mark"
 fi
 # Set for Wine only: the Unix locale need not be installed, and the shell would complain.
 exec env LC_ALL="$locale" LANG="$locale" "$wine" "$@"

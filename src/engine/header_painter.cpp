@@ -73,7 +73,7 @@ void ViewEngine::PaintHeader(HDC paintDc, const RECT& update) {
          BF_LEFT | BF_TOP | BF_BOTTOM | BF_SOFT);
 
     if (view.trackMode == TrackColumnDrag) {
-        RECT marker{dropX - borderX, 0, dropX + borderX, headerHeight};
+        RECT marker{dropX - markerHalf, 0, dropX + markerHalf, headerHeight};
         FillRect(dc, &marker, markBrush);
     }
 

@@ -104,8 +104,7 @@ void ViewEngine::TrackPressTo(POINT point) {
         }
         return;
     }
-    if (abs(view.pressX - (point.x + view.scrollX)) >= GetSystemMetrics(SM_CXDRAG) ||
-        abs(view.pressY - point.y) >= GetSystemMetrics(SM_CYDRAG))
+    if (abs(view.pressX - (point.x + view.scrollX)) >= dragX || abs(view.pressY - point.y) >= dragY)
         StartColumnDrag(point);
 }
 

@@ -63,8 +63,7 @@ void ViewEngine::ScrollTo(int32_t x, int32_t y) {
 bool ViewEngine::ScrollOnce(int32_t x, int32_t y) {
     const bool verticalShown = BarShown(hwnd, SB_VERT), horizontalShown = BarShown(hwnd, SB_HORZ);
     const Layout::ScrollPlan plan =
-        layout.PlanScroll(x, y, verticalShown, horizontalShown, GetSystemMetrics(SM_CXVSCROLL),
-                          GetSystemMetrics(SM_CYHSCROLL));
+        layout.PlanScroll(x, y, verticalShown, horizontalShown, scrollBarWidth, scrollBarHeight);
     const int32_t pageW = plan.pageWidth, pageH = plan.pageHeight;
     const int32_t newX = plan.x, newY = plan.y;
     SetBar(SB_HORZ, horizontalBar, view.contentWidth - 1, pageW, newX);

@@ -3,13 +3,20 @@
 #include "render/gdi_handles.h"
 #include "store/module_instance.h"
 
+#ifndef WM_DPICHANGED_AFTERPARENT
+#define WM_DPICHANGED_AFTERPARENT 0x02E3
+#endif
+
 namespace {
 const char engineClassName[] = "NorvView";
 constexpr DWORD engineStyle = WS_CHILD | WS_VISIBLE | WS_HSCROLL | WS_VSCROLL;
 constexpr DWORD engineExStyle = WS_EX_CLIENTEDGE;
 } // namespace
 
-ViewEngine::ViewEngine() = default;
+ViewEngine::ViewEngine() {
+    // Column widths by default are those of the classic DPI, scaled like the glyphs.
+    store.columnInfo.ScaleWidths(dpi, DpiMetrics::baseDpi);
+}
 
 ViewEngine::~ViewEngine() {
     // The window must not outlive the object its procedure points at.
@@ -74,6 +81,7 @@ LRESULT CALLBACK ViewEngine::WindowProc(HWND window, UINT message, WPARAM wParam
     if (message == WM_DESTROY && engine->hwnd == window) {
         SetWindowLongPtrA(window, GWLP_USERDATA, 0);
         engine->hwnd = nullptr;
+        engine->DisconnectAccessible();
         engine->WindowDestroyed();
     }
     return result;
@@ -125,8 +133,14 @@ LRESULT ViewEngine::Dispatch(UINT message, WPARAM wParam, LPARAM lParam, bool& h
         OnSize(lParam);
         return 0;
     case WM_SYSCOLORCHANGE:
+    case WM_THEMECHANGED:
+    case WM_DPICHANGED_AFTERPARENT:
         handled = false;
-        OnSysColorChange();
+        ApplyDisplaySettings();
+        return 0;
+    case WM_SETTINGCHANGE:
+        handled = false;
+        OnSettingChange(wParam, lParam);
         return 0;
     case WM_HSCROLL:
         handled = false;
@@ -158,10 +172,6 @@ LRESULT ViewEngine::Dispatch(UINT message, WPARAM wParam, LPARAM lParam, bool& h
     case WM_DESTROY:
         handled = false;
         OnDestroy();
-        return 0;
-    case WM_NCDESTROY:
-        handled = false;
-        DisconnectAccessible();
         return 0;
     case WM_GETOBJECT:
         return OnGetObject(wParam, lParam, handled);
@@ -218,6 +228,9 @@ LRESULT ViewEngine::Dispatch(UINT message, WPARAM wParam, LPARAM lParam, bool& h
 
 void ViewEngine::OnCreate() {
     horizontalBar = verticalBar = ScrollBarRequest{};
+    // Made for the system DPI, or for where the last window was.
+    if (WindowDpi() != dpi)
+        ApplyDisplaySettings();
     // The window works whether or not the tooltip window could be made.
     headerTips.Create(hwnd, LevelTipMetrics());
 }
@@ -251,19 +264,6 @@ void ViewEngine::OnSize(LPARAM lParam) {
     UpdatePageRows();
     if (store.columnCount == 0)
         InvalidateAll(false);
-    ScrollTo(view.scrollX, view.topRow);
-}
-
-void ViewEngine::OnSysColorChange() {
-    textMeasurer.SetFont(nullptr); // the font is made anew
-    Build();
-    textMeasurer.SetFont(listFont);
-    headerTips.SetMetrics(LevelTipMetrics());
-    UpdatePageRows();
-    UpdateContentWidth(true);
-    InvalidateAll(false);
-    if (view.hasFocus)
-        CreateCaret(hwnd, nullptr, 0, rowHeight); // as tall as the rows are now
     ScrollTo(view.scrollX, view.topRow);
 }
 

@@ -44,6 +44,8 @@ public:
     virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
     void ReleaseTracking();
+    // The DPI the window shows at; the system's while there is no window.
+    virtual int32_t WindowDpi() const;
 
     // Fronts of the store for the automation layer.
     bool SetData(SAFEARRAY* source, int32_t format, int32_t grouping, bool revert);
@@ -162,7 +164,9 @@ private:
     void OnCreate();
     void OnDestroy();
     void OnSize(LPARAM lParam);
-    void OnSysColorChange();
+    void OnSettingChange(WPARAM action, LPARAM area);
+    // Drawing resources and layout for the window's DPI and the system's settings now.
+    void ApplyDisplaySettings();
     void OnHScroll(WPARAM wParam);
     void OnVScroll(WPARAM wParam);
     void OnEraseBackground(HDC dc);

@@ -12,8 +12,12 @@ HCURSOR LoadModuleCursor(int id) {
         LoadImageA(ModuleInstance(), MAKEINTRESOURCEA(id), IMAGE_CURSOR, 0, 0, 0));
 }
 
-int32_t MakeEven(int32_t value) {
-    return value + (value & 1);
+int32_t RoundUp(int32_t value, int32_t step) {
+    return (value + step - 1) / step * step;
+}
+
+int32_t EvenDown(int32_t value) {
+    return value - (value & 1);
 }
 } // namespace
 
@@ -23,7 +27,7 @@ DrawResources::DrawResources() {
     resizeCursor = LoadModuleCursor(IDC_COLUMN_RESIZE);
     splitCursor = LoadModuleCursor(IDC_HIDDEN_COLUMN_RESIZE);
     handCursor = LoadModuleCursor(IDC_GLYPH_HAND);
-    Build();
+    Build(DpiMetrics::SystemDpi());
 }
 
 DrawResources::~DrawResources() {
@@ -38,35 +42,82 @@ DrawResources::~DrawResources() {
             DestroyCursor(cursor);
 }
 
-void DrawResources::ReadSystemMetrics() {
+void DrawResources::ReadHighContrast() {
     HIGHCONTRASTA contrast = {};
     contrast.cbSize = sizeof contrast;
     highContrast = SystemParametersInfoA(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0) &&
                            (contrast.dwFlags & HCF_HIGHCONTRASTON)
                        ? 1
                        : 0;
-    borderX = GetSystemMetrics(SM_CXBORDER);
-    borderY = GetSystemMetrics(SM_CYBORDER);
-    edgeX = GetSystemMetrics(SM_CXEDGE);
-    edgeY = GetSystemMetrics(SM_CYEDGE);
-    smallIconX = GetSystemMetrics(SM_CXSMICON);
-    smallIconY = GetSystemMetrics(SM_CYSMICON);
-    const int32_t frameX = GetSystemMetrics(SM_CXFRAME);
-    indentWidth = MakeEven(smallIconX + 2 * edgeX);
-    levelButtonWidth = indentWidth;
-    groupingMargin = indentWidth - edgeX;
-    levelButtonTop = borderY;
-    splitterWidth = frameX + edgeX;
-    textMargin = frameX + edgeX;
-    sortMarkMargin = indentWidth - edgeX;
-    minEdgeWidth = edgeX;
 }
 
-void DrawResources::ComputeTextMetrics(const TEXTMETRICA& text) {
+void DrawResources::ReadSystemMetrics(LayoutMetrics& m, const DpiMetrics& at) {
+    m.dpi = at.dpi;
+    // Dots and lines grow by whole pixels only: at 1.5 times the base DPI a dot of 1.5 pixels
+    // would blur or alternate between 1 and 2.
+    m.dotSize = m.dpi >= 2 * DpiMetrics::baseDpi ? m.dpi / DpiMetrics::baseDpi : 1;
+    if (m.dotSize > 8)
+        m.dotSize = 8; // the dot pattern is at most 16 pixels square
+    m.borderX = at.Metric(SM_CXBORDER);
+    m.borderY = at.Metric(SM_CYBORDER);
+    m.edgeX = at.Metric(SM_CXEDGE);
+    m.edgeY = at.Metric(SM_CYEDGE);
+    m.smallIconX = at.Metric(SM_CXSMICON);
+    m.smallIconY = at.Metric(SM_CYSMICON);
+    m.scrollBarWidth = at.Metric(SM_CXVSCROLL);
+    m.scrollBarHeight = at.Metric(SM_CYHSCROLL);
+    m.dragX = at.Metric(SM_CXDRAG);
+    m.dragY = at.Metric(SM_CYDRAG);
+    const int32_t frameX = at.Metric(SM_CXFRAME);
+    // Cells and rows hold whole pairs of dots, so that every cell and row has the same phase.
+    m.indentWidth = RoundUp(m.smallIconX + 2 * m.edgeX, 2 * m.dotSize);
+    m.levelButtonWidth = m.indentWidth;
+    m.groupingMargin = m.indentWidth - m.edgeX;
+    m.levelButtonTop = m.borderY;
+    m.splitterWidth = frameX + m.edgeX;
+    m.textMargin = frameX + m.edgeX;
+    m.sortMarkMargin = m.indentWidth - m.edgeX;
+    m.minEdgeWidth = m.edgeX;
+}
+
+void DrawResources::ComputeTextMetrics(LayoutMetrics& m, HDC info, HFONT font) {
+    TEXTMETRICA text = {};
+    if (info) {
+        const HGDIOBJ old = SelectObject(info, font);
+        GetTextMetricsA(info, &text);
+        SelectObject(info, old);
+    }
+    if (text.tmHeight <= 0)
+        text.tmHeight = m.smallIconY - 3; // no display to measure on: a classic 13-pixel font
     const int32_t line = text.tmHeight + text.tmExternalLeading;
-    rowHeight = MakeEven(line > smallIconY ? line : smallIconY);
-    headerHeight = text.tmHeight + 2 * edgeY;
-    levelButtonHeight = text.tmHeight + edgeY - borderY;
+    m.rowHeight = RoundUp(line > m.smallIconY ? line : m.smallIconY, 2 * m.dotSize);
+    m.headerHeight = text.tmHeight + 2 * m.edgeY;
+    m.levelButtonHeight = text.tmHeight + m.edgeY - m.borderY;
+}
+
+// Each glyph as large as the layout at the base DPI draws it, with the same settings, scaled
+// to this DPI.
+void DrawResources::ScaleGlyphs(const DpiMetrics& at, HDC info) {
+    LayoutMetrics base = *this;
+    if (dpi != DpiMetrics::baseDpi) {
+        const DpiMetrics atBase(DpiMetrics::baseDpi);
+        ReadSystemMetrics(base, atBase);
+        LOGFONTW logFont = {};
+        GdiObject font(atBase.IconTitleFont(logFont) ? CreateFontIndirectW(&logFont) : nullptr);
+        ComputeTextMetrics(base, info, font.Get() ? static_cast<HFONT>(font.Get()) : listFont);
+    }
+    lineWidth = borderX * dotSize;
+    lineHeight = borderY * dotSize;
+    glyphX = smallIconX / 2 / (2 * dotSize) * (2 * dotSize);
+    glyphY = smallIconY / 2 / (2 * dotSize) * (2 * dotSize);
+    boxHalf = at.Scaled(EvenDown(4 * base.rowHeight / 16));
+    strokeHalf = at.Scaled(EvenDown(2 * base.rowHeight / 16));
+    markHalf = at.Scaled((base.headerHeight - base.borderY - 5 * base.edgeY) / 2);
+    markInset = at.Scaled(3 * base.edgeX);
+    markerHalf = at.Scaled(base.borderX);
+    chevronWidth = at.Scaled(3 * base.borderX);
+    chevronHeight = at.Scaled(3 * base.borderY);
+    chevronGap = at.Scaled(3 * base.borderX);
 }
 
 void DrawResources::ReleaseFontAndBrush() {
@@ -79,10 +130,10 @@ void DrawResources::ReleaseFontAndBrush() {
     ownsListFont = ownsMarkBrush = false;
 }
 
-void DrawResources::CreateListFont() {
-    LOGFONTA logFont = {};
-    if (SystemParametersInfoA(SPI_GETICONTITLELOGFONT, sizeof logFont, &logFont, 0))
-        listFont = CreateFontIndirectA(&logFont);
+void DrawResources::CreateListFont(const DpiMetrics& at) {
+    LOGFONTW logFont = {};
+    if (at.IconTitleFont(logFont))
+        listFont = CreateFontIndirectW(&logFont);
     ownsListFont = listFont != nullptr;
     if (!listFont)
         listFont = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
@@ -96,29 +147,24 @@ void DrawResources::CreateMarkBrush() {
     }
 }
 
-void DrawResources::Build() {
-    ReadSystemMetrics();
+void DrawResources::Build(int32_t forDpi) {
+    const DpiMetrics at(forDpi);
+    ReadHighContrast();
+    ReadSystemMetrics(*this, at);
     OwnedDc info(CreateDisplayInfoDc());
     ReleaseFontAndBrush();
-    CreateListFont();
+    CreateListFont(at);
     CreateMarkBrush();
-    TEXTMETRICA text = {};
-    if (info) {
-        info.SelectFont(listFont);
-        GetTextMetricsA(info.Get(), &text);
-    }
-    if (text.tmHeight <= 0)
-        text.tmHeight = smallIconY - 3; // no display to measure on: a classic 13-pixel font
-    ComputeTextMetrics(text);
+    ComputeTextMetrics(*this, info.Get(), listFont);
+    ScaleGlyphs(at, info.Get());
     BuildGlyphStrip();
 }
 
 void DrawResources::DrawSortMark(HDC dc, const RECT& textRect, bool ascending, bool mono) const {
     const int32_t w = textRect.right - textRect.left;
     const int32_t b = indentWidth < w ? indentWidth : w;
-    const int32_t byWidth = (b - 3 * edgeX) / 2;
-    const int32_t byHeight = (headerHeight - borderY - 5 * edgeY) / 2;
-    const int32_t h = byWidth < byHeight ? byWidth : byHeight;
+    const int32_t byWidth = (b - markInset) / 2;
+    const int32_t h = byWidth < markHalf ? byWidth : markHalf;
     if (w < 1 || h < 1)
         return;
     const int32_t cx = textRect.right - b / 2;
@@ -139,8 +185,8 @@ void DrawResources::DrawSortMark(HDC dc, const RECT& textRect, bool ascending, b
 }
 
 void DrawResources::DrawMoreLevelsMark(HDC dc, const RECT& area) const {
-    const int32_t a = 3 * borderX;
-    const int32_t b = 3 * borderY;
+    const int32_t a = chevronWidth;
+    const int32_t b = chevronHeight;
     const int32_t x1 = area.right - edgeX;
     const int32_t top = area.top + edgeY;
     const int32_t mid = top + b;
@@ -153,8 +199,8 @@ void DrawResources::DrawMoreLevelsMark(HDC dc, const RECT& area) const {
     };
     chevron(x1, BDR_SUNKENOUTER);
     chevron(x1 - borderX, BDR_RAISEDINNER);
-    chevron(x1 - 3 * borderX, BDR_SUNKENOUTER);
-    chevron(x1 - 4 * borderX, BDR_RAISEDINNER);
+    chevron(x1 - chevronGap, BDR_SUNKENOUTER);
+    chevron(x1 - chevronGap - borderX, BDR_RAISEDINNER);
 }
 
 void DrawResources::DrawPlaceholder(HDC dc, const RECT& bounds, bool framed) const {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "render/dpi_metrics.h"
 #include "render/layout_metrics.h"
 
 #include <windows.h>
@@ -8,7 +9,8 @@
 #include <cstdint>
 
 // The graphics objects and pixel metrics the control draws and hit-tests with. Built at
-// construction, rebuilt whole when the system colours or metrics change.
+// construction for the system DPI, rebuilt whole when the window's DPI, the system colours or
+// the metrics change.
 class DrawResources : public LayoutMetrics {
 public:
     DrawResources();
@@ -16,8 +18,9 @@ public:
     DrawResources(const DrawResources&) = delete;
     DrawResources& operator=(const DrawResources&) = delete;
 
-    // Metrics, font, brush and glyph strip, from the current system settings.
-    void Build();
+    // Metrics, font, brush and glyph strip, from the current system settings at a DPI.
+    void Build(int32_t forDpi);
+    void Build() { Build(dpi); }
 
     void DrawBoxGlyph(HDC dc, int x, int y, bool expanded, int level, bool hasNextSibling) const;
     void DrawLineGlyph(HDC dc, int x, int y) const;
@@ -57,9 +60,12 @@ private:
     void ReleaseGlyphCopy();
     void DrawCell(HDC dc, int x, int y, int cell) const;
 
-    void ReadSystemMetrics();
-    void ComputeTextMetrics(const TEXTMETRICA& text);
-    void CreateListFont();
+    void ReadHighContrast();
+    static void ReadSystemMetrics(LayoutMetrics& m, const DpiMetrics& at);
+    // The metrics that follow the font, measured on an information context of the display.
+    static void ComputeTextMetrics(LayoutMetrics& m, HDC info, HFONT font);
+    void ScaleGlyphs(const DpiMetrics& at, HDC info);
+    void CreateListFont(const DpiMetrics& at);
     void CreateMarkBrush();
     void ReleaseFontAndBrush();
     void BuildGlyphStrip();

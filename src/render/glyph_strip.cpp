@@ -7,23 +7,32 @@
 
 // The strip of tree glyphs: two folders, the connector line and six expand boxes, each cell
 // indentWidth x rowHeight on the window colour. Dotted lines take the line colour where
-// x + y is even, counted in the strip; all cell sizes are even, so every cell and every row
-// shares that phase.
+// x + y, counted in dots from the strip's corner, is even; cells, rows and the line work's
+// centre are whole pairs of dots, so every cell and every row shares that phase.
 
 namespace {
-int32_t EvenDown(int32_t value) {
-    return value - (value & 1);
+// Alternate square dots of the given side: 0 bits (the text colour) where the dot's column
+// and row add up to an even number.
+HBITMAP CreateDotPattern(int32_t dot) {
+    BYTE rows[16][2] = {};
+    const int32_t side = 2 * dot;
+    for (int32_t y = 0; y < side; ++y)
+        for (int32_t x = 0; x < side; ++x)
+            if ((x / dot + y / dot) & 1)
+                rows[y][x / 8] |= static_cast<BYTE>(0x80 >> (x % 8));
+    return CreateBitmap(side, side, 1, 1, rows);
 }
 
-// 16 x 8 monochrome pattern of alternate pixels.
-HBITMAP CreateDotPattern() {
-    static const WORD rows[8] = {0x5555, 0xAAAA, 0x5555, 0xAAAA, 0x5555, 0xAAAA, 0x5555, 0xAAAA};
-    return CreateBitmap(16, 8, 1, 1, rows);
-}
-
-void FillSolid(HDC dc, int left, int top, int right, int bottom, HBRUSH brush) {
+void Fill(HDC dc, int left, int top, int right, int bottom, HBRUSH brush) {
     RECT rect{left, top, right, bottom};
-    FrameRect(dc, &rect, brush);
+    FillRect(dc, &rect, brush);
+}
+
+void FrameBox(HDC dc, int left, int top, int right, int bottom, int width, HBRUSH brush) {
+    Fill(dc, left, top, right, top + width, brush);
+    Fill(dc, left, bottom - width, right, bottom, brush);
+    Fill(dc, left, top, left + width, bottom, brush);
+    Fill(dc, right - width, top, right, bottom, brush);
 }
 } // namespace
 
@@ -39,12 +48,8 @@ void DrawResources::DrawFolderCell(HDC dc, int cell, int iconId) const {
 }
 
 void DrawResources::DrawGlyphCells(HDC dc) const {
-    const int32_t w = indentWidth;
-    const int32_t h = rowHeight;
-    const int32_t cx = EvenDown(smallIconX / 2);
-    const int32_t cy = EvenDown(smallIconY / 2);
-    const int32_t r = EvenDown((4 * h) / 16);
-    const int32_t m = EvenDown((2 * h) / 16);
+    const int32_t w = indentWidth, h = rowHeight, cx = glyphX, cy = glyphY, r = boxHalf,
+                  m = strokeHalf, dot = dotSize;
     const COLORREF lineColour = GetSysColor(highContrast ? COLOR_WINDOWTEXT : COLOR_GRAYTEXT);
     HBRUSH frameBrush = GetSysColorBrush(highContrast ? COLOR_WINDOWTEXT : COLOR_GRAYTEXT);
     HBRUSH strokeBrush = GetSysColorBrush(COLOR_WINDOWTEXT);
@@ -53,27 +58,22 @@ void DrawResources::DrawGlyphCells(HDC dc) const {
     SetBkColor(dc, GetSysColor(COLOR_WINDOW));
     SetBrushOrgEx(dc, 0, 0, nullptr);
 
-    // Vertical line.
-    PatBlt(dc, GlyphLine * w + cx, 0, borderX, h, PATCOPY);
-    // Boxes with their line to the right.
-    for (int cell = GlyphBoxPlusFull; cell < GlyphCellCount; ++cell) {
-        const int32_t x = cell * w;
-        FillSolid(dc, x + cx - r, cy - r, x + cx + r + 1, cy + r + 1, frameBrush);
-        PatBlt(dc, x + cx + r, cy, w - r - cx, borderY, PATCOPY);
-    }
-    // Lines above (cells 3 to 6) and below (cells 3 and 4).
+    // Vertical line; lines above (cells 3 to 6) and below (cells 3 and 4), which the boxes'
+    // frames then cover.
+    PatBlt(dc, GlyphLine * w + cx, 0, lineWidth, h, PATCOPY);
     for (int cell = GlyphBoxPlusFull; cell < GlyphBoxPlusAlone; ++cell)
-        PatBlt(dc, cell * w + cx, 0, borderX, h - r - cy, PATCOPY);
+        PatBlt(dc, cell * w + cx, 0, lineWidth, h - r - cy, PATCOPY);
     for (int cell = GlyphBoxPlusFull; cell < GlyphBoxPlusAbove; ++cell)
-        PatBlt(dc, cell * w + cx, cy + r, borderX, h - r - cy, PATCOPY);
-    // Minus strokes on every box, plus strokes on the collapsed ones (3, 5, 7).
+        PatBlt(dc, cell * w + cx, cy + r, lineWidth, h - r - cy, PATCOPY);
+    // Boxes with their line to the right; minus strokes on every box, plus strokes on the
+    // collapsed ones (3, 5, 7). The box and the strokes centre on the lines.
     for (int cell = GlyphBoxPlusFull; cell < GlyphCellCount; ++cell) {
-        const int32_t x = cell * w;
-        FillSolid(dc, x + cx - m, cy, x + cx + m + 1, cy + borderY, strokeBrush);
-    }
-    for (int cell = GlyphBoxPlusFull; cell < GlyphCellCount; cell += 2) {
-        const int32_t x = cell * w;
-        FillSolid(dc, x + cx, cy - m, x + cx + borderX, cy + m + 1, strokeBrush);
+        const int32_t x = cell * w + cx;
+        FrameBox(dc, x - r, cy - r, x + r + dot, cy + r + dot, dot, frameBrush);
+        PatBlt(dc, x + r + dot, cy, w - cx - r - dot, lineHeight, PATCOPY);
+        Fill(dc, x - m, cy, x + m + dot, cy + lineHeight, strokeBrush);
+        if ((cell - GlyphBoxPlusFull) % 2 == 0)
+            Fill(dc, x, cy - m, x + lineWidth, cy + m + dot, strokeBrush);
     }
 }
 
@@ -102,7 +102,7 @@ void DrawResources::BuildGlyphStrip() {
     if (!info)
         return;
     GdiObject strip(CreateCompatibleBitmap(info.Get(), GlyphCellCount * indentWidth, rowHeight));
-    GdiObject pattern(CreateDotPattern());
+    GdiObject pattern(CreateDotPattern(dotSize));
     GdiObject patternBrush(pattern.Get() ? CreatePatternBrush(static_cast<HBITMAP>(pattern.Get()))
                                          : nullptr);
     if (!strip.Get() || !patternBrush.Get())

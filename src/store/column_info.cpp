@@ -103,3 +103,15 @@ bool ColumnInfoTable::SetLabel(int32_t column, const wchar_t* text) {
     info->ownLabel = true;
     return true;
 }
+
+void ColumnInfoTable::ScaleWidths(int32_t numerator, int32_t denominator) {
+    if (numerator <= 0 || denominator <= 0)
+        return;
+    auto scaled = [&](int32_t width) {
+        const int64_t value = (int64_t{width} * numerator + denominator / 2) / denominator;
+        return value < INT32_MAX ? static_cast<int32_t>(value) : INT32_MAX;
+    };
+    defaultWidth = scaled(defaultWidth);
+    for (int32_t i = 0; i < count; ++i)
+        entries[i].width = scaled(entries[i].width);
+}

@@ -15,12 +15,10 @@ struct ColumnInfo {
 };
 
 // The column presentation by column index. Only the indices something was set for hold an
-// entry (sorted by index); every other index answers the defaults (left, 100 pixels, the
-// default label), so that reading any index, or loading any number of columns, costs nothing.
+// entry (sorted by index); every other index answers the defaults (left, 100 pixels at 96 DPI,
+// the default label), so that reading any index, or loading any number of columns, costs nothing.
 class ColumnInfoTable {
 public:
-    static constexpr int32_t defaultWidth = 100;
-
     ColumnInfoTable() = default;
     ~ColumnInfoTable();
     ColumnInfoTable(const ColumnInfoTable&) = delete;
@@ -41,6 +39,10 @@ public:
     // Entries held, one per index something was set for.
     int32_t EntryCount() const { return count; }
 
+    // Every width, the default's too, in the pixels of another DPI: times numerator over
+    // denominator, rounded, at most the largest width there is.
+    void ScaleWidths(int32_t numerator, int32_t denominator);
+
 private:
     // Index of the first entry whose column is not below column.
     int32_t LowerBound(int32_t column) const;
@@ -52,4 +54,5 @@ private:
     int32_t count = 0;
     int32_t capacity = 0;
     wchar_t defaultLabel[64] = {};
+    int32_t defaultWidth = 100; // pixels at 96 DPI, until scaled to another
 };

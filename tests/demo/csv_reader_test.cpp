@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <numeric>
 #include <string>
 #include <vector>
 
@@ -80,6 +81,13 @@ TEST(ValueRecognition, NumbersDatesEmptyAndText) {
         {L"2024-03-14 24:00", VT_BSTR, 0},
         {L"2024-03-14 9:30", VT_BSTR, 0},
         {L"2024-03-14x", VT_BSTR, 0},
+        {L"2024/03/14", VT_DATE, march14},
+        {L"2024/03/14 09:30", VT_DATE, march14 + 9.5 / 24},
+        {L"2024/03/14T09:30:36", VT_DATE, march14 + (9.5 * 3600 + 36) / 86400},
+        {L"2024/03-14", VT_BSTR, 0},
+        {L"2024/14/03", VT_BSTR, 0},
+        {L"14/03/2024", VT_BSTR, 0}, // the day first, or the month: it could be either
+        {L"03/04/2024", VT_BSTR, 0},
     };
     for (const auto& c : cases) {
         VARIANT v;
@@ -110,10 +118,13 @@ TEST(CsvGrid, FileBecomesLabelsAndTypedCells) {
     std::vector<CsvRecord> csv;
     CsvError error;
     const std::wstring widePath(path, path + std::strlen(path));
-    ASSERT_TRUE(ReadCsvFile(widePath, csv, error));
+    int reports = 0; // a short file tells no progress
+    const CsvProgress count = [&](CsvStage, int) { ++reports; };
+    ASSERT_TRUE(ReadCsvFile(widePath, csv, error, count));
     DeleteFileA(path);
     DataGrid grid;
-    ASSERT_TRUE(BuildCsvGrid(csv, grid));
+    ASSERT_TRUE(BuildCsvGrid(csv, grid, count));
+    EXPECT_EQ(reports, 0);
     EXPECT_EQ(grid.labels, CsvRecord({L"Name", L"Amount", L"When"}));
     EXPECT_EQ(grid.Columns(), 4);
     EXPECT_EQ(grid.Records(), 3);
@@ -157,14 +168,42 @@ TEST(SampleSales, SameRecordsEveryRunWithTypedColumns) {
     EXPECT_FALSE(a.HasTimeOfDay());
     const ColumnKind kinds[] = {ColumnKind::Text,   ColumnKind::Text, ColumnKind::Text,
                                 ColumnKind::Text,   ColumnKind::Text, ColumnKind::Number,
-                                ColumnKind::Number, ColumnKind::Flag};
+                                ColumnKind::Number, ColumnKind::Text};
     for (LONG c = 0; c < 8; ++c)
         EXPECT_EQ(a.KindOf(c), kinds[c]) << c;
+    EXPECT_EQ(a.DistinctValues(7, 10), 2) << "shipped: Yes or No, in words";
     // Regions, then countries, then amounts.
     const SessionPlan plan = PlanSession(a);
     EXPECT_EQ(plan.groupColumns[0], 4);
     EXPECT_EQ(plan.groupColumns[1], 3);
     EXPECT_EQ(plan.sortColumn, 5);
+}
+
+// A file of 100,000 records tells how its reading and recognising go, each stage from 0 to 100
+// percent; it stays for the demo to load (demo_large_csv).
+TEST(CsvGrid, LongFileTellsItsProgressAndLoads) {
+    FILE* file = std::fopen("large.csv", "wb");
+    ASSERT_TRUE(file);
+    std::fputs("Order date,Region,Amount,Shipped\n", file);
+    for (int r = 0; r < 100000; ++r)
+        std::fprintf(file, "2024/%02d/%02d %02d:30,Region %d,%d.25,%s\n", 1 + r % 12, 1 + r % 28,
+                     r % 24, r % 5, r % 997, r % 3 ? "Yes" : "No");
+    ASSERT_EQ(std::fclose(file), 0);
+    std::vector<int> told[2];
+    const CsvProgress progress = [&](CsvStage stage, int percent) {
+        told[static_cast<int>(stage)].push_back(percent);
+    };
+    std::vector<CsvRecord> csv;
+    CsvError error;
+    DataGrid grid;
+    ASSERT_TRUE(ReadCsvFile(L"large.csv", csv, error, progress));
+    ASSERT_TRUE(BuildCsvGrid(csv, grid, progress));
+    EXPECT_EQ(std::make_pair(grid.Records(), grid.Columns()), std::make_pair(100000L, 4L));
+    EXPECT_TRUE(grid.HasTimeOfDay()) << "the dates of the year-first form";
+    std::vector<int> everyPercent(101);
+    std::iota(everyPercent.begin(), everyPercent.end(), 0);
+    EXPECT_EQ(told[0], everyPercent);
+    EXPECT_EQ(told[1], everyPercent);
 }
 
 } // namespace

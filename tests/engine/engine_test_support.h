@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -24,10 +25,13 @@ public:
     int32_t EventsFrozen() override { return frozen; }
     bool DesignModeOrUIDead() override { return false; }
     void Beep() override { events.push_back("beep"); }
+    // Wine gives every window the system DPI; a test moves the window to another DPI here.
+    int32_t WindowDpi() const override { return shownAtDpi ? shownAtDpi : ViewEngine::WindowDpi(); }
 
     std::vector<int32_t> reported;   // selectedRecord at every SelectionChanged
     std::vector<std::string> events; // context menus, double clicks and beeps, in order
     int32_t frozen = 0;
+    int32_t shownAtDpi = 0; // the window's DPI as the test sets it; 0: the platform's
 
 private:
     void Note(const char* what, int32_t x, int32_t y, int32_t record) {
@@ -50,7 +54,9 @@ inline HWND TestHost(int width, int height) {
         host = CreateWindowExA(WS_EX_TOPMOST, "NorvTestHost", "host", WS_POPUP | WS_VISIBLE, 0, 0,
                                width, height, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     }
-    const int x = 300 + static_cast<int>(GetCurrentProcessId() % 7) * 61;
+    // On the screen whole: what lies beyond its edge reads back black.
+    const int x = std::min(300 + static_cast<int>(GetCurrentProcessId() % 7) * 61,
+                           GetSystemMetrics(SM_CXSCREEN) - width);
     SetWindowPos(host, HWND_TOPMOST, x, 100, width, height, SWP_NOACTIVATE);
     return host;
 }
@@ -133,8 +139,7 @@ template <class Paint> Pixels Drawn(int width, int height, COLORREF ground, Pain
 // right end, as large as the indent and the header's height allow.
 inline RECT SortMarkSquare(const DrawResources& r, const RECT& text) {
     const int b = std::min<int>(r.indentWidth, text.right - text.left);
-    const int half =
-        std::min<int>((b - 3 * r.edgeX) / 2, (r.headerHeight - r.borderY - 5 * r.edgeY) / 2);
+    const int half = std::min<int>((b - r.markInset) / 2, r.markHalf);
     const int cx = text.right - b / 2, cy = (text.top + text.bottom) / 2;
     return RECT{cx - half, cy - half, cx + half, cy + half};
 }
@@ -150,48 +155,6 @@ inline int TextWidth(HFONT font, const char* text) {
     return extent.cx;
 }
 
-// Writes pixels as a PNG file (one stored deflate block a line) so a person can look at it.
-inline bool SavePng(const Pixels& pixels, const char* path) {
-    using Bytes = std::vector<BYTE>;
-    auto put32 = [](Bytes& out, uint32_t v) {
-        out.insert(out.end(), {BYTE(v >> 24), BYTE(v >> 16), BYTE(v >> 8), BYTE(v)});
-    };
-    auto chunk = [&](Bytes& out, const char* type, const Bytes& body) {
-        put32(out, static_cast<uint32_t>(body.size()));
-        const size_t start = out.size();
-        out.insert(out.end(), type, type + 4);
-        out.insert(out.end(), body.begin(), body.end());
-        uint32_t crc = 0xFFFFFFFFu;
-        for (size_t i = start; i < out.size(); ++i) {
-            crc ^= out[i];
-            for (int k = 0; k < 8; ++k)
-                crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-        }
-        put32(out, crc ^ 0xFFFFFFFFu);
-    };
-    const uint32_t w = static_cast<uint32_t>(pixels.width), n = 1 + 3 * w;
-    Bytes z = {0x78, 0x01}, file = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A}, header;
-    uint32_t a = 1, b = 0; // Adler-32 of the unfiltered lines
-    for (int y = 0; y < pixels.height; ++y) {
-        z.insert(z.end(),
-                 {BYTE(y + 1 == pixels.height), BYTE(n), BYTE(n >> 8), BYTE(~n), BYTE(~n >> 8), 0});
-        for (int x = 0; x < pixels.width; ++x) {
-            const COLORREF c = pixels.At(x, y);
-            z.insert(z.end(), {GetRValue(c), GetGValue(c), GetBValue(c)});
-        }
-        for (size_t i = z.size() - n; i < z.size(); ++i)
-            b = (b + (a = (a + z[i]) % 65521)) % 65521;
-    }
-    put32(z, (b << 16) | a);
-    put32(header, w), put32(header, static_cast<uint32_t>(pixels.height));
-    header.insert(header.end(), {8, 2, 0, 0, 0}); // 8-bit RGB
-    chunk(file, "IHDR", header), chunk(file, "IDAT", z), chunk(file, "IEND", {});
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(file.data()),
-              static_cast<std::streamsize>(file.size()));
-    return out.good();
-}
-
 // An engine window in a host, with a client area of the given size while no bar is shown.
 class EngineWindowTest : public ::testing::Test {
 protected:
@@ -200,6 +163,9 @@ protected:
         ASSERT_NE(host, nullptr);
         ASSERT_NE(engine.CreateEngineWindow(host, ControlBounds(clientWidth, clientHeight)),
                   nullptr);
+        // A run at another DPI has a prefix of its own with that DPI.
+        const char* dpi = std::getenv("NORV_DPI");
+        ASSERT_EQ(engine.dpi, dpi ? std::atoi(dpi) : engine.dpi);
     }
     bool Load(const SafeArrayBuilder& data) { return engine.SetData(data.get(), 0, 0, false); }
     void TearDown() override { engine.DestroyEngineWindow(); }

@@ -1,4 +1,4 @@
-#include "engine/engine_test_support.h"
+#include "engine/picture_file.h"
 
 // The mouse on the control's window: real button messages at real coordinates, real capture.
 
@@ -100,7 +100,7 @@ protected:
 } // namespace
 
 TEST_F(Mouse, RowsSelectToggleAndReportDoubleClicksAndContextMenus) {
-    Open(300, 150);
+    Open(MulDiv(300, engine.dpi, 96), MulDiv(150, engine.dpi, 96)); // rows as many at any DPI
     ASSERT_TRUE(Load(TableOf({{L"a", L"1"}, {L"a", L"2"}, {L"b", L"3"}})));
     ASSERT_TRUE(engine.SetGroupLevelsKeepingRow(1));
     ASSERT_TRUE(engine.ExpandRow(0)); // a, record 0, record 1, b

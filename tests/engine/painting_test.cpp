@@ -1,16 +1,51 @@
-#include "engine/engine_test_support.h"
+#include "engine/picture_file.h"
 
 // What the window shows: the placeholder, the header at rest and while the mouse works on it,
-// selected rows, and a picture for people.
+// selected rows, and the glyphs at the window's DPI with a picture for people.
 
 namespace {
 
 const COLORREF face = GetSysColor(COLOR_BTNFACE), window = GetSysColor(COLOR_WINDOW),
                highlight = GetSysColor(COLOR_BTNHIGHLIGHT), dark = GetSysColor(COLOR_3DDKSHADOW),
-               selection = GetSysColor(COLOR_HIGHLIGHT), grey = GetSysColor(COLOR_GRAYTEXT);
+               selection = GetSysColor(COLOR_HIGHLIGHT), grey = GetSysColor(COLOR_GRAYTEXT),
+               text = GetSysColor(COLOR_WINDOWTEXT);
+
+// The smallest rectangle holding the pixels of the area that pass the test.
+template <class Test> RECT Extent(const Pixels& p, const RECT& area, Test test) {
+    RECT e{area.right, area.bottom, area.left, area.top};
+    for (int y = area.top; y < area.bottom; ++y)
+        for (int x = area.left; x < area.right; ++x)
+            if (test(p.At(x, y)))
+                e = RECT{std::min<LONG>(e.left, x), std::min<LONG>(e.top, y),
+                         std::max<LONG>(e.right, x + 1), std::max<LONG>(e.bottom, y + 1)};
+    return e;
+}
+
+// A box cell with a line above, measured: the box between the columns of the longest solid runs
+// of the line colour, the strokes where the text colour is, the line where it is above the box.
+struct BoxCell {
+    RECT box, strokes, line;
+};
+BoxCell MeasureBoxCell(const Pixels& p, const RECT& cell) {
+    BoxCell c{};
+    for (int x = cell.left, longest = 0; x < cell.right; ++x)
+        for (int y = cell.top, run = 0; y < cell.bottom; ++y) {
+            run = p.At(x, y) == grey ? run + 1 : 0;
+            if (run > longest)
+                longest = run, c.box = RECT{x, y - run + 1, x + 1, y + 1};
+            else if (run == longest)
+                c.box.right = x + 1;
+        }
+    c.strokes = Extent(p, cell, [](COLORREF at) { return at == text; });
+    c.line = Extent(p, RECT{cell.left, cell.top, cell.right, c.box.top},
+                    [](COLORREF at) { return at == grey; });
+    return c;
+}
 
 class Painting : public EngineWindowTest {
 protected:
+    static LONG Width(const RECT& r) { return r.right - r.left; }
+    static LONG Height(const RECT& r) { return r.bottom - r.top; }
     int RowTop(int visible) const { return engine.headerHeight + visible * engine.rowHeight; }
     RECT RowSpan(int visible, int left, int right) const {
         return RECT{left, RowTop(visible), right, RowTop(visible) + engine.rowHeight};
@@ -147,13 +182,17 @@ TEST_F(Painting, SelectedGroupRowShowsTheOpenFolderAndFramesItsCaption) {
     EXPECT_EQ(engine.HitTest(end + 1, RowTop(0) + 2), HitNone);
 }
 
-TEST_F(Painting, GroupedExpandedScrolledPictureForPeople) {
-    Open(420, 160);
+// The grouped, scrolled view at the window's DPI (a run a DPI, each in a prefix of its own),
+// written to dpi_<dpi>.png. Its glyphs are those of 96 DPI scaled, centred on their lines and
+// whole in their rows; clicks on them and in the scaled edge zones act.
+TEST_F(Painting, ScaledGlyphsInTheGroupedScrolledView) {
+    const int dpi = engine.dpi;
+    Open(MulDiv(420, dpi, 96), MulDiv(160, dpi, 96));
     int column = 0;
     for (const wchar_t* label : {L"Region", L"City", L"Customer", L"Orders"})
         ASSERT_EQ(engine.PutColumnLabel(column++, label), S_OK);
     ASSERT_EQ(engine.PutColumnAlign(3, 2), S_OK);
-    ASSERT_EQ(engine.PutColumnWidth(3, 60), S_OK);
+    ASSERT_EQ(engine.PutColumnWidth(3, MulDiv(60, dpi, 96)), S_OK);
     ASSERT_TRUE(Load(TableOf({{L"North", L"Oslo", L"Berg & Sons", L"12"},
                               {L"North", L"Oslo", L"Fjord Ltd", L"7"},
                               {L"North", L"Bergen", L"Harbour Co", L"3"},
@@ -167,17 +206,75 @@ TEST_F(Painting, GroupedExpandedScrolledPictureForPeople) {
     SendMessageA(engine.hwnd, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 3), 0);
     ASSERT_EQ(engine.view.topRow, 3);
     const Pixels p = Pixels::OfWindow(engine.hwnd);
-    EXPECT_TRUE(SavePng(p, "grouped_view.png"));
+    EXPECT_TRUE(SavePng(p, "dpi_" + std::to_string(dpi) + ".png"));
 
-    // Record rows of a level-1 group with a sibling after it carry the level's dotted line.
+    // Glyphs as large as at 96 DPI times the DPI over 96, within a pixel; lines by whole
+    // pixels. The box of a level-1 group with a sibling after it is a square whole in its row,
+    // its strokes and frame centred on the line, which the group's records carry on. A click at
+    // the box's centre closes the group, another opens it.
+    DrawResources base;
+    base.Build(96);
+    const BoxCell small =
+        MeasureBoxCell(Drawn(base.indentWidth, base.rowHeight, window,
+                             [&](HDC dc) { base.DrawBoxGlyph(dc, 0, 0, false, 1, true); }),
+                       RECT{0, 0, base.indentWidth, base.rowHeight});
+    auto scaled = [dpi](LONG size, LONG at96) { return std::abs(size * 96 - at96 * dpi) < dpi; };
+    int boxes = 0;
     for (int v = 0; v < engine.view.pageRows; ++v) {
         engine.store.cursor.Seek(engine.view.topRow + v);
-        if (engine.store.cursor.RowGroupLevel() != -1)
+        const int level = engine.store.cursor.RowGroupLevel(), left = level * engine.indentWidth;
+        const bool sibling = engine.store.cursor.HasFollowingSibling(2);
+        const int lineX = engine.indentWidth + engine.glyphX, top = RowTop(v);
+        if (level == -1) {
+            EXPECT_EQ(p.Count(RECT{lineX, top, lineX + 1, top + 4}, grey) > 0, sibling) << v;
+        }
+        if (level < 1 || !sibling)
             continue;
-        const bool line = engine.store.cursor.HasFollowingSibling(2);
-        EXPECT_EQ(p.At(engine.indentWidth + (engine.smallIconX / 2 & ~1), RowTop(v) + 2) == grey,
-                  line)
-            << "row " << v;
+        const BoxCell c = MeasureBoxCell(p, RowSpan(v, left, left + engine.indentWidth));
+        const RECT &box = c.box, &strokes = c.strokes, &line = c.line;
+        SCOPED_TRACE(testing::Message() << "dpi " << dpi << ": box " << Height(box) << ", strokes "
+                                        << Width(strokes) << ", line " << Width(line));
+        EXPECT_TRUE(scaled(Height(box), Height(small.box)));
+        EXPECT_TRUE(scaled(Width(strokes), Width(small.strokes)));
+        EXPECT_EQ(Width(line), Width(small.line) * dpi / 96);
+        EXPECT_EQ(std::make_tuple(Width(box), box.left + box.right, strokes.left + strokes.right,
+                                  strokes.top + strokes.bottom),
+                  std::make_tuple(Height(box), line.left + line.right, line.left + line.right,
+                                  box.top + box.bottom));
+        const int32_t rows = engine.DisplayedRows();
+        for (int32_t expected : {rows - 1, rows}) {
+            const LPARAM centre =
+                MAKELPARAM((box.left + box.right) / 2, (box.top + box.bottom) / 2);
+            SendMessageA(engine.hwnd, WM_LBUTTONDOWN, MK_LBUTTON, centre);
+            SendMessageA(engine.hwnd, WM_LBUTTONUP, 0, centre);
+            EXPECT_EQ(engine.DisplayedRows(), expected);
+        }
+        ++boxes;
+    }
+    EXPECT_EQ(boxes, 1);
+
+    // The level button's mark at least as large as at 96 DPI, scaled.
+    auto mark = [](const Pixels& in, RECT r, int edge) {
+        InflateRect(&r, -edge, -edge);
+        const RECT e = Extent(in, r, [](COLORREF at) { return at != face; });
+        return std::min(Width(e), Height(e));
+    };
+    const RECT button96{0, 0, base.levelButtonWidth, base.levelButtonHeight};
+    const Pixels level96 = Drawn(Width(button96), Height(button96), face,
+                                 [&](HDC dc) { base.DrawSortMark(dc, button96, true, false); });
+    EXPECT_GE(mark(p, engine.layout.LevelButtonRect(0), engine.edgeX) * 96,
+              mark(level96, button96, base.edgeX) * dpi);
+
+    // A press within the scaled edge zone of a column starts a resize, one beside it does not.
+    const int edge = engine.layout.ColumnsLeft(true) + engine.store.WidthAt(0);
+    const int zone = GetSystemMetrics(SM_CXFRAME) + GetSystemMetrics(SM_CXEDGE);
+    for (const auto& [x, mode] : {std::pair{edge - zone + 1, TrackResize},
+                                  {edge + zone - 1, TrackResize},
+                                  {edge - zone, TrackPress},
+                                  {edge + zone, TrackPress}}) {
+        SendMessageA(engine.hwnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, 2));
+        EXPECT_EQ(engine.view.trackMode, mode) << x - edge;
+        SendMessageA(engine.hwnd, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(x, 2)); // abandons it
     }
 }
 

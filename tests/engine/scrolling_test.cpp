@@ -131,3 +131,35 @@ TEST_F(Scrolling, ScrolledAndLiveResizedPixelsMatchAFreshPaint) {
     }
     engine.view.trackMode = TrackNone;
 }
+
+// A move to another DPI, and a change of the fonts, metrics, colours or theme, lay the view out
+// anew at the window's DPI then: the current and top row stay, the columns keep their look, the
+// sideways place its proportion. Other settings change nothing.
+TEST_F(Scrolling, DisplayChangesKeepTheRowsTheColumnsLookAndTheSidewaysPlace) {
+    Open(300, 200);
+    ASSERT_EQ(engine.PutColumnWidth(0, 300), S_OK); // the others keep the default width
+    ASSERT_TRUE(Load(TextTable(100, 3)));
+    engine.SelectRow(40);
+    SendMessageA(engine.hwnd, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 30), 0);
+    SendMessageA(engine.hwnd, WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 120), 0);
+    const int dpi = engine.dpi, content = engine.view.contentWidth, other = 2 * dpi;
+    const std::tuple<UINT, WPARAM, const char*, int, int> steps[] = {
+        // message, its action and area, the window's DPI then, the DPI laid out for
+        {WM_SETTINGCHANGE, SPI_SETWHEELSCROLLLINES, nullptr, other, dpi},
+        {0x02E3 /* WM_DPICHANGED_AFTERPARENT */, 0, nullptr, other, other},
+        {WM_SETTINGCHANGE, SPI_SETICONTITLELOGFONT, nullptr, dpi, dpi},
+        {WM_THEMECHANGED, 0, nullptr, other, other},
+        {WM_SETTINGCHANGE, 0, "WindowMetrics", dpi, dpi},
+        {WM_SYSCOLORCHANGE, 0, nullptr, other, other},
+        {WM_SETTINGCHANGE, 0, "Policy", dpi, other}};
+    for (const auto& [message, action, area, shownAt, at] : steps) {
+        engine.shownAtDpi = shownAt;
+        SendMessageA(engine.hwnd, message, action, reinterpret_cast<LPARAM>(area));
+        EXPECT_EQ(std::make_tuple(engine.dpi, engine.store.WidthAt(0), engine.store.WidthAt(1),
+                                  engine.view.currentRow, engine.view.topRow),
+                  std::make_tuple(at, MulDiv(300, at, dpi), MulDiv(100, at, dpi), 40, 30))
+            << std::hex << message << " " << action;
+        EXPECT_LE(std::abs(engine.view.scrollX * content - 120 * engine.view.contentWidth),
+                  content);
+    }
+}

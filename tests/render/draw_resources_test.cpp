@@ -16,10 +16,8 @@ const COLORREF ground = RGB(1, 2, 3); // never drawn by the painters
 // colour, 'k' text colour. parts: 'u' line above, 'b' line below, 'p' the plus's upright, each
 // present or not in a box cell; null for the cell of the plain vertical line.
 std::string CellPicture(const DrawResources& r, const char* parts) {
-    auto even = [](int v) { return v - (v & 1); };
-    const int w = r.indentWidth, h = r.rowHeight, cx = even(r.smallIconX / 2),
-              cy = even(r.smallIconY / 2), half = even(4 * h / 16), m = even(2 * h / 16),
-              bx = r.borderX, by = r.borderY;
+    const int w = r.indentWidth, h = r.rowHeight, cx = r.glyphX, cy = r.glyphY, half = r.boxHalf,
+              m = r.strokeHalf, dot = r.dotSize, bx = r.lineWidth, by = r.lineHeight;
     const char line = r.highContrast ? 'k' : 'g';
     auto has = [&](char part) { return parts && std::strchr(parts, part); };
     std::string picture;
@@ -28,16 +26,16 @@ std::string CellPicture(const DrawResources& r, const char* parts) {
             auto in = [&](int left, int top, int right, int bottom) {
                 return x >= left && x < right && y >= top && y < bottom;
             };
-            const char dot = (x + y) % 2 ? '.' : line;
-            const bool frame = in(cx - half, cy - half, cx + half + 1, cy + half + 1) &&
-                               !in(cx - half + 1, cy - half + 1, cx + half, cy + half);
-            char c = !parts ? (in(cx, 0, cx + bx, h) ? dot : '.') : frame ? line : '.';
-            if (parts &&
+            const char dotted = (x / dot + y / dot) % 2 ? '.' : line;
+            const bool frame = in(cx - half, cy - half, cx + half + dot, cy + half + dot) &&
+                               !in(cx - half + dot, cy - half + dot, cx + half, cy + half);
+            char c = !parts ? (in(cx, 0, cx + bx, h) ? dotted : '.') : frame ? line : '.';
+            if (parts && !frame &&
                 (in(cx + half, cy, w, cy + by) || (has('u') && in(cx, 0, cx + bx, h - half - cy)) ||
                  (has('b') && in(cx, cy + half, cx + bx, h))))
-                c = dot;
-            if (parts && (in(cx - m, cy, cx + m + 1, cy + by) ||
-                          (has('p') && in(cx, cy - m, cx + bx, cy + m + 1))))
+                c = dotted;
+            if (parts && (in(cx - m, cy, cx + m + dot, cy + by) ||
+                          (has('p') && in(cx, cy - m, cx + bx, cy + m + dot))))
                 c = 'k';
             picture += c;
         }
@@ -62,8 +60,10 @@ TEST_F(Resources, MetricsFollowTheSystemAndTheIconTitleFont) {
     TEXTMETRICA text{};
     GetTextMetricsA(dc, &text);
     SelectObject(dc, old);
+    // Rows and cells hold whole pairs of dots, a dot a pixel until the DPI doubles.
+    const int pair = 2 * std::max(1, GetDeviceCaps(dc, LOGPIXELSY) / 96);
     ReleaseDC(nullptr, dc);
-    auto even = [](int v) { return v + (v & 1); };
+    auto even = [pair](int v) { return (v + pair - 1) / pair * pair; };
     const int edgeX = GetSystemMetrics(SM_CXEDGE), edgeY = GetSystemMetrics(SM_CYEDGE),
               borderY = GetSystemMetrics(SM_CYBORDER), frame = GetSystemMetrics(SM_CXFRAME),
               indent = even(GetSystemMetrics(SM_CXSMICON) + 2 * edgeX);
