@@ -284,7 +284,7 @@ const HostCase::Action HostCase::actions[] = {
 
 int main(int argc, char** argv) {
     OleInitialize(nullptr);
-    const int failures = RunFuzz<HostCase>(argc, argv, "host", 30, 4000, 100);
+    const int failures = RunFuzz<HostCase>(argc, argv, "host", 30, 5000, 100);
     printf("host: %llu cases leaked\n", (unsigned long long)leaks);
     OleUninitialize();
     return failures;
