@@ -47,6 +47,7 @@ TEST_F(Keyboard, TableWithRepeatCountsAndCtrl) {
         {5, 0, 0, VK_NEXT, 2, false, 8, 4, 0},  // repeated: pages at once
         {5, 7, 4, VK_PRIOR, 1, false, 4, 4, 0}, // to the top edge first
         {5, 4, 4, VK_PRIOR, 1, false, 0, 0, 0},
+        {5, 9, 4, VK_PRIOR, 1, false, 5, 4, 0}, // just below the page: a page up
         {5, 20, 18, VK_PRIOR, 3, false, 8, 8, 0},
         {5, 20, 18, VK_HOME, 1, false, 0, 0, 0},
         {5, 20, 18, VK_END, 1, false, 49, 45, 0},

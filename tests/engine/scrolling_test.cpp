@@ -139,9 +139,14 @@ TEST_F(Scrolling, DisplayChangesKeepTheRowsTheColumnsLookAndTheSidewaysPlace) {
     Open(300, 200);
     ASSERT_EQ(engine.PutColumnWidth(0, 300), S_OK); // the others keep the default width
     ASSERT_TRUE(Load(TextTable(100, 3)));
+    ASSERT_TRUE(engine.SetGroupLevelsKeepingRow(1)); // a hundred groups, a level tool
     engine.SelectRow(40);
     SendMessageA(engine.hwnd, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 30), 0);
     SendMessageA(engine.hwnd, WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 120), 0);
+    // A resize under way, whose pixels the new DPI would make wrong.
+    const int edge = engine.layout.ColumnsLeft(true) + engine.store.WidthAt(0) - 120 - 1;
+    SendMessageA(engine.hwnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(edge, 2));
+    ASSERT_EQ(engine.view.trackMode, TrackResize);
     const int dpi = engine.dpi, content = engine.view.contentWidth, other = 2 * dpi;
     const std::tuple<UINT, WPARAM, const char*, int, int> steps[] = {
         // message, its action and area, the window's DPI then, the DPI laid out for
@@ -161,5 +166,14 @@ TEST_F(Scrolling, DisplayChangesKeepTheRowsTheColumnsLookAndTheSidewaysPlace) {
             << std::hex << message << " " << action;
         EXPECT_LE(std::abs(engine.view.scrollX * content - 120 * engine.view.contentWidth),
                   content);
+        TTTOOLINFOA tool = {
+            TTTOOLINFOA_V2_SIZE, 0, engine.hwnd, 0, {}, nullptr, nullptr, 0, nullptr};
+        SendMessageA(engine.headerTips.tipWindow, TTM_GETTOOLINFOA, 0, LPARAM(&tool));
+        RECT button = engine.layout.LevelButtonRect(0);
+        OffsetRect(&button, -engine.view.scrollX, 0);
+        EXPECT_TRUE(EqualRect(&tool.rect, &button)) << "the level tool on its button";
     }
+    EXPECT_EQ(std::make_pair(engine.view.trackMode, GetCapture()),
+              std::make_pair(int32_t(TrackNone), HWND(nullptr)))
+        << "the resize ended at the new DPI";
 }

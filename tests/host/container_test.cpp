@@ -80,6 +80,8 @@ TEST_F(Container, ActivationCreatesTheWindowAtTheSiteRectangle) {
     EXPECT_EQ(host->Record().focusGained, 1);
     EXPECT_EQ(S_OK, host->DoVerb(OLEIVERB_HIDE));
     EXPECT_FALSE(host->Record().uiActive || IsWindowVisible(control));
+    MSG key = {control, WM_KEYDOWN, VK_DOWN, 1, 0, {}};
+    EXPECT_FALSE(host->TranslateAccelerator(key)) << "the frame no longer offers it keys";
     EXPECT_EQ(S_OK, host->DoVerb(OLEIVERB_DISCARDUNDOSTATE));
     EXPECT_EQ(E_NOTIMPL, host->DoVerb(OLEIVERB_PROPERTIES));
     EXPECT_EQ(OLEOBJ_S_INVALIDVERB, host->DoVerb(7)) << "the primary verb ran instead";
