@@ -1,5 +1,4 @@
 #include "engine/engine_test_support.h"
-#include "engine/keyboard.h"
 
 // The window's WM_KEYDOWN: the key table with repeat counts and Ctrl, and the group keys.
 
@@ -119,22 +118,4 @@ TEST_F(Keyboard, ArrowsAndKeypadOpenCloseAndClimbGroups) {
                   std::make_pair(s.wantCurrent, s.wantRows))
             << "key " << s.key;
     }
-}
-
-TEST(KeyboardState, ShiftCtrlAltAddUp) {
-    BYTE saved[256], keys[256];
-    GetKeyboardState(saved);
-    for (int32_t want = 0; want < 8; ++want) { // Shift 1, Ctrl 2, Alt 4
-        memcpy(keys, saved, sizeof keys);
-        keys[VK_SHIFT] = want & 1 ? 0x80 : 0;
-        keys[VK_CONTROL] = want & 2 ? 0x80 : 0;
-        keys[VK_MENU] = want & 4 ? 0x80 : 0;
-        SetKeyboardState(keys);
-        EXPECT_EQ(KeyboardShiftState(), want);
-    }
-    SetKeyboardState(saved);
-    for (WPARAM key : {WPARAM{VK_PRIOR}, WPARAM{VK_DOWN}, WPARAM{VK_ADD}, WPARAM{VK_SUBTRACT}})
-        EXPECT_TRUE(IsNavigationKey(key));
-    for (WPARAM key : {WPARAM{VK_SPACE}, WPARAM{VK_INSERT}, WPARAM{VK_OEM_PLUS}, WPARAM{'A'}})
-        EXPECT_FALSE(IsNavigationKey(key));
 }

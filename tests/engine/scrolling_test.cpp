@@ -62,45 +62,6 @@ TEST_F(Scrolling, BarsRequestsShrinkingContentAndKeepingRowsInView) {
     EXPECT_EQ(engine.view.topRow, 2);
 }
 
-// After every change the top row is a displayed row in range and both bars show exactly the
-// view's positions: after a load while the window is gone, after a grouping change that
-// shortens the list, and in a window lower than a row or without width.
-TEST_F(Scrolling, PositionsAndBarsAgreeAfterEveryChange) {
-    auto expectAgreement = [&](const char* after) {
-        const int32_t rows = engine.DisplayedRows();
-        const int32_t fit = engine.view.pageRows > 0 ? engine.view.pageRows : 1;
-        EXPECT_LE(engine.view.topRow, std::max(0, rows - fit)) << after;
-        if (engine.hwnd) {
-            EXPECT_EQ(BarInfo(engine.hwnd, SB_VERT).nPos, engine.view.topRow) << after;
-            EXPECT_EQ(BarInfo(engine.hwnd, SB_HORZ).nPos, engine.view.scrollX) << after;
-        }
-    };
-    Open(200, 200);
-    ASSERT_TRUE(Load(TextTable(100, 3)));
-    SendMessageA(engine.hwnd, WM_VSCROLL, SB_BOTTOM, 0);
-    engine.DestroyEngineWindow();
-    ASSERT_TRUE(Load(TextTable(21, 3)));
-    expectAgreement("a load while the window is gone");
-    Open(200, 200);
-    expectAgreement("the window back");
-    std::vector<std::vector<std::wstring>> texts; // five values, three, and all different
-    for (int r = 0; r < 100; ++r)
-        texts.push_back({std::to_wstring(r % 5), std::to_wstring(r % 3), std::to_wstring(r)});
-    ASSERT_TRUE(Load(TableOf(texts)));
-    SendMessageA(engine.hwnd, WM_VSCROLL, SB_BOTTOM, 0);
-    ASSERT_TRUE(engine.SetGroupLevelsKeepingRow(3));
-    expectAgreement("three grouping levels");
-    SetWindowPos(engine.hwnd, nullptr, 0, 0, 200, 10, SWP_NOZORDER | SWP_NOMOVE);
-    ASSERT_TRUE(engine.SetGroupLevelsKeepingRow(0));
-    SendMessageA(engine.hwnd, WM_VSCROLL, SB_BOTTOM, 0);
-    expectAgreement("a window lower than a row");
-    EXPECT_EQ(engine.view.topRow, engine.DisplayedRows() - 1);
-    SetWindowPos(engine.hwnd, nullptr, 0, 0, 0, 100, SWP_NOZORDER | SWP_NOMOVE);
-    SendMessageA(engine.hwnd, WM_HSCROLL, SB_RIGHT, 0);
-    expectAgreement("a window without width");
-    EXPECT_EQ(engine.view.scrollX, engine.view.contentWidth - 1);
-}
-
 TEST_F(Scrolling, ScrolledAndLiveResizedPixelsMatchAFreshPaint) {
     Open(300, 200);
     ASSERT_TRUE(Load(TextTable(60, 6)));

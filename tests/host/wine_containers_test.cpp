@@ -1,14 +1,10 @@
-// The registered control in containers nobody here wrote: atl.dll's AtlAxWin host window, a
-// rich-edit control's embedded objects, ole32's OleCreate road, and oledlg's Insert Object
+// The registered control in a container nobody here wrote: atl.dll's AtlAxWin host window, in a
 // dialog.
 
 #include "accessible_reading.h"
 #include "host_test_support.h"
 
 #include <commctrl.h>
-#include <richedit.h>
-#include <richole.h>
-#include <oledlg.h>
 
 namespace {
 
@@ -17,40 +13,14 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));
         window = TestHost(420, 320);
-        // A compound file that goes with its last reference, as a document's object storage.
-        StgCreateDocfile(nullptr,
-                         STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE | STGM_DELETEONRELEASE,
-                         0, &storage);
-        ASSERT_NE(storage, nullptr);
     }
-    void TearDown() override {
-        if (object)
-            object->Release();
-        storage->Release();
-        OleUninitialize();
-    }
-    // The object ole32 made, shown in place by our site and drawn by ole32 through its view.
-    void ShowAndDraw(ControlHost& host) {
-        ASSERT_NE(object, nullptr);
-        ASSERT_EQ(S_OK, host.Embed(object, RECT{20, 20, 220, 170}));
-        EXPECT_EQ(S_OK, host.DoVerb(OLEIVERB_SHOW));
-        EXPECT_TRUE(IsWindowVisible(host.ControlWindow()) && host.Record().uiActive);
-        const RECT area{4, 4, 60, 40};
-        const COLORREF ground = RGB(0, 0, 128);
-        ExpectFramedPlaceholder(
-            Drawn(64, 44, ground,
-                  [&](HDC dc) { EXPECT_EQ(S_OK, OleDraw(object, DVASPECT_CONTENT, dc, &area)); }),
-            area, ground);
-        host.Close();
-    }
+    void TearDown() override { OleUninitialize(); }
 
     HWND window = nullptr;
-    IStorage* storage = nullptr;
-    IOleObject* object = nullptr;
 };
 
-// The control by its ProgID in an AtlAxWin window of atl.dll, made visible with more styles.
-IDispatch* AtlHosted(HWND parent, int top, DWORD style, HWND& ax) {
+// The control by its ProgID in a tab stop of atl.dll's AtlAxWin host window.
+IDispatch* AtlHosted(HWND parent, HWND& ax) {
     HMODULE atl = LoadLibraryA("atl.dll");
     auto init = reinterpret_cast<BOOL(WINAPI*)()>(
         reinterpret_cast<void*>(GetProcAddress(atl, "AtlAxWinInit")));
@@ -59,7 +29,7 @@ IDispatch* AtlHosted(HWND parent, int top, DWORD style, HWND& ax) {
     IUnknown* unknown = nullptr;
     if (init)
         init(); // false once the class is registered
-    ax = CreateWindowExA(0, "AtlAxWin", "Norv.View", WS_CHILD | WS_VISIBLE | style, 0, top, 300,
+    ax = CreateWindowExA(0, "AtlAxWin", "Norv.View", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0, 40, 300,
                          200, parent, nullptr, nullptr, nullptr);
     if (!getControl || FAILED(getControl(ax, &unknown)))
         return nullptr;
@@ -77,48 +47,6 @@ LRESULT CALLBACK HandFocusOn(HWND window, UINT message, WPARAM w, LPARAM l, UINT
 
 } // namespace
 
-TEST_F(WineContainers, AtlHostCreatesByProgIdPaintsAndResizes) {
-    HWND ax = nullptr;
-    IDispatch* dispatch = AtlHosted(window, 0, 0, ax);
-    ASSERT_NE(dispatch, nullptr);
-    HWND control = GetWindow(ax, GW_CHILD);
-    ASSERT_NE(control, nullptr) << "activated with its own window despite the windowless offer";
-
-    // Loaded the way a late-bound client calls SetData.
-    SafeArrayBuilder table = TextTable(40, 3);
-    VARIANT data;
-    V_VT(&data) = VT_ARRAY | VT_VARIANT;
-    V_ARRAY(&data) = table.get();
-    DISPPARAMS params = {&data, nullptr, 1, 0};
-    DISPID id = DISPID_UNKNOWN;
-    LPOLESTR name = const_cast<LPOLESTR>(L"SetData");
-    ASSERT_EQ(S_OK, dispatch->GetIDsOfNames(IID_NULL, &name, 1, LOCALE_USER_DEFAULT, &id));
-    ASSERT_EQ(S_OK, dispatch->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params,
-                                     nullptr, nullptr, nullptr));
-    const Pixels painted = Pixels::OfWindow(control);
-    const RECT rows{0, 30, painted.width, painted.height};
-    EXPECT_GT(painted.Count(rows, GetSysColor(COLOR_WINDOWTEXT)), 200) << "row texts";
-    EXPECT_GT(painted.Count(rows, GetSysColor(COLOR_HIGHLIGHT)) +
-                  painted.Count(rows, GetSysColor(COLOR_BTNFACE)),
-              200)
-        << "the selected row";
-
-    // Sized from the rectangles, never the extent, first and after the host window moves.
-    for (const auto& [width, height] : {std::pair{300, 200}, {250, 150}}) {
-        MoveWindow(ax, 0, 0, width, height, TRUE);
-        MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
-            DispatchMessageA(&message);
-        RECT outer;
-        GetWindowRect(control, &outer);
-        EXPECT_EQ(outer.right - outer.left, width);
-        EXPECT_EQ(outer.bottom - outer.top, height);
-    }
-
-    dispatch->Release();
-    DestroyWindow(ax);
-}
-
 // In a dialog beside an edit box: Tab takes the focus in and out through the dialog manager,
 // which leaves the arrows to the control (the texts sort as strings: r0c0, r10c0, ...); the
 // tree reads as in our own container, unnamed.
@@ -128,7 +56,7 @@ TEST_F(WineContainers, DialogTabsInAndOutAndLeavesTheArrowsToTheControl) {
     HWND edit = CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0, 0, 200, 20,
                                 dialog, nullptr, nullptr, nullptr);
     HWND ax = nullptr;
-    IDispatch* control = AtlHosted(dialog, 40, WS_TABSTOP, ax);
+    IDispatch* control = AtlHosted(dialog, ax);
     ASSERT_NE(control, nullptr);
     ASSERT_EQ(S_OK, LoadTable(control, 20, 2));
     HWND list = GetWindow(ax, GW_CHILD);
@@ -153,98 +81,4 @@ TEST_F(WineContainers, DialogTabsInAndOutAndLeavesTheArrowsToTheControl) {
     EXPECT_EQ(tree[4], L"list item|r10c0||COLUMN 1: r10c1|Double Click| selected");
     control->Release();
     DestroyWindow(dialog);
-}
-
-TEST_F(WineContainers, RichEditDrawsThePlaceholder) {
-    ASSERT_NE(LoadLibraryA("riched20.dll"), nullptr);
-    HWND edit = CreateWindowExW(0, RICHEDIT_CLASSW, L"", WS_CHILD | WS_VISIBLE | ES_MULTILINE, 0, 0,
-                                300, 200, window, nullptr, nullptr, nullptr);
-    IRichEditOle* rich = nullptr;
-    ASSERT_TRUE(SendMessageW(edit, EM_GETOLEINTERFACE, 0, reinterpret_cast<LPARAM>(&rich)));
-    REOBJECT embedded = {};
-    embedded.cbStruct = sizeof embedded;
-    embedded.cp = REO_CP_SELECTION;
-    embedded.clsid = CLSID_View;
-    ASSERT_EQ(S_OK, rich->GetClientSite(&embedded.polesite));
-    ASSERT_EQ(S_OK, OleCreate(CLSID_View, IID_IOleObject, OLERENDER_DRAW, nullptr,
-                              embedded.polesite, storage, reinterpret_cast<void**>(&object)));
-    embedded.sizel = SIZEL{2540, 1270}; // 96 x 48 pixels at 96 dots an inch
-    object->SetExtent(DVASPECT_CONTENT, &embedded.sizel);
-    embedded.poleobj = object;
-    embedded.pstg = storage;
-    embedded.dvaspect = DVASPECT_CONTENT;
-    ASSERT_EQ(S_OK, rich->InsertObject(&embedded));
-    SendMessageW(edit, EM_SETSEL, 0, 0); // nothing selected: the object as it is
-    InvalidateRect(edit, nullptr, TRUE);
-    // Drawn at its extent where the edit places the object's character.
-    POINTL at{};
-    SendMessageW(edit, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&at), 0);
-    ExpectFramedPlaceholder(Pixels::OfWindow(edit), RECT{at.x, at.y, at.x + 96, at.y + 48},
-                            GetSysColor(COLOR_WINDOW));
-    embedded.polesite->Release();
-    rich->Release();
-    DestroyWindow(edit);
-}
-
-// The road of a compound-document container: ole32 creates and runs the object.
-TEST_F(WineContainers, OleCreateRunAndShow) {
-    ControlHost host(window);
-    ASSERT_EQ(S_OK, OleCreate(CLSID_View, IID_IOleObject, OLERENDER_DRAW, nullptr, host.Site(),
-                              storage, reinterpret_cast<void**>(&object)));
-    ASSERT_EQ(S_OK, OleRun(object));
-    ShowAndDraw(host);
-}
-
-namespace {
-
-bool listed = false;
-
-BOOL CALLBACK FindInsertDialog(HWND candidate, LPARAM found) {
-    const bool match = FindWindowExA(candidate, nullptr, "ListBox", nullptr) != nullptr;
-    if (match)
-        *reinterpret_cast<HWND*>(found) = candidate;
-    return !match;
-}
-
-// Runs inside the dialog's own loop: chooses the control in the list and presses OK, as a
-// user would.
-void CALLBACK ChooseTheControl(HWND, UINT, UINT_PTR timer, DWORD) {
-    HWND dialog = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), FindInsertDialog, reinterpret_cast<LPARAM>(&dialog));
-    if (!dialog)
-        return;
-    KillTimer(nullptr, timer);
-    HWND list = FindWindowExA(dialog, nullptr, "ListBox", nullptr);
-    const LRESULT index = SendMessageA(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
-                                       reinterpret_cast<LPARAM>("Norvik Control 1.0"));
-    listed = index != LB_ERR;
-    SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
-    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(list), LBN_SELCHANGE),
-                 reinterpret_cast<LPARAM>(list));
-    PostMessageA(dialog, WM_COMMAND, listed ? IDOK : IDCANCEL, 0);
-}
-
-} // namespace
-
-TEST_F(WineContainers, InsertObjectDialogListsCreatesAndTheObjectActivates) {
-    ControlHost host(window);
-    char file[MAX_PATH] = {};
-    OLEUIINSERTOBJECTA dialog = {};
-    dialog.cbStruct = sizeof dialog;
-    dialog.dwFlags = IOF_SELECTCREATENEW | IOF_CREATENEWOBJECT;
-    dialog.hWndOwner = window;
-    dialog.lpszFile = file;
-    dialog.cchFile = MAX_PATH;
-    dialog.iid = IID_IOleObject;
-    dialog.oleRender = OLERENDER_DRAW;
-    dialog.lpIOleClientSite = host.Site();
-    dialog.lpIStorage = storage;
-    dialog.ppvObj = reinterpret_cast<void**>(&object);
-    listed = false;
-    SetTimer(nullptr, 0, 50, ChooseTheControl);
-    const UINT answer = OleUIInsertObjectA(&dialog);
-    EXPECT_TRUE(listed) << "the Insertable key lists the control";
-    ASSERT_EQ(answer, UINT(OLEUI_OK));
-    EXPECT_TRUE(IsEqualCLSID(dialog.clsid, CLSID_View));
-    ShowAndDraw(host);
 }
