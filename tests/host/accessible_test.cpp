@@ -10,6 +10,7 @@
 #include <process.h>
 
 #include <functional>
+#include <tuple>
 
 namespace {
 
@@ -78,11 +79,6 @@ protected:
         SendMessageA(list, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(toX, y));
         SendMessageA(list, WM_LBUTTONUP, 0, MAKELPARAM(toX, y));
     }
-    // The splitter dragged over two level buttons: grouped by region and country.
-    void GroupTwoLevels() {
-        Drag(1, control->headerHeight / 2,
-             1 + 2 * control->levelButtonWidth + 2 * control->groupingMargin);
-    }
     // The tree as the reader program reads it; its calls arrive as messages of this apartment.
     std::vector<std::wstring> ReadInAnotherProcess() {
         char path[MAX_PATH], file[MAX_PATH];
@@ -131,7 +127,9 @@ TEST_F(Accessible, TreeReadsAsTheRowsOnScreenAndEventsTellEachChange) {
         std::function<void()> act;
         std::vector<std::string> events;
     } steps[] = {
-        {[&] { GroupTwoLevels(); },
+        {[&] { // the splitter over two level buttons: by region and country
+             Drag(1, h / 2, 1 + 2 * control->levelButtonWidth + 2 * control->groupingMargin);
+         },
          {"reorder 0: focused", "selection 5: collapsed selected focused",
           "focus 5: collapsed selected focused"}},
         {[&] { Key(VK_RIGHT); }, {"state 5: expanded selected focused", "reorder 0: focused"}},
@@ -149,6 +147,13 @@ TEST_F(Accessible, TreeReadsAsTheRowsOnScreenAndEventsTellEachChange) {
           "focus 6: expanded selected focused"}},
         {[&] { view->put_ColumnLabel(3, const_cast<BSTR>(L"Sum")); }, {"name 4:"}},
         {[&] { host->SetDisplayName(L"Sales"); }, {"name 0: focused"}},
+        // Without the focus: the selection moves, and the focus is nowhere in the list.
+        {[&] {
+             SetFocus(window), Key(VK_DOWN), Key(VK_UP);
+             VARIANT focus;
+             EXPECT_EQ(S_FALSE, object->get_accFocus(&focus));
+         },
+         {"selection 7:", "selection 6: expanded selected"}},
         // The platform's own focus event for the window first, then the row's.
         {[&] { SetFocus(window), SetFocus(list); },
          {"focus 0: focused", "focus 6: expanded selected focused"}},
@@ -163,6 +168,9 @@ TEST_F(Accessible, TreeReadsAsTheRowsOnScreenAndEventsTellEachChange) {
     UnhookWinEvent(hook);
 
     ASSERT_EQ(S_OK, host->Move(RECT{0, 0, 360, 2 * GetSystemMetrics(SM_CYEDGE) + h + 6 * rh}));
+    EXPECT_EQ(ReadChild(object, 11),
+              L"outline item|x|1|Country, 1 record|Expand| collapsed offscreen")
+        << "the row below the last whole row";
     SendMessageA(list, WM_VSCROLL, SB_LINEDOWN, 0); // six rows of seven shown
     const std::vector<std::wstring> expected = {
         L"outline|Sales|||| focused",
@@ -208,9 +216,22 @@ TEST_F(Accessible, TreeReadsAsTheRowsOnScreenAndEventsTellEachChange) {
                   child < count ? S_OK : S_FALSE);
         EXPECT_EQ(V_VT(&next) == VT_I4 ? V_I4(&next) : 0, child < count ? child + 1 : 0);
     }
+    const std::tuple<LONG, LONG, LONG> moves[] = {
+        {NAVDIR_DOWN, 2, 6},                     // from the header to the first row shown
+        {NAVDIR_UP, 6, 5},    {NAVDIR_UP, 5, 0}, // never up into the header
+        {NAVDIR_RIGHT, 3, 4}, {NAVDIR_RIGHT, 4, 0}, {NAVDIR_LEFT, 1, 0}, {NAVDIR_LEFT, 5, 0}};
+    for (const auto& [direction, from, want] : moves) {
+        VARIANT to;
+        EXPECT_EQ(object->accNavigate(direction, I4(from), &to), want ? S_OK : S_FALSE);
+        EXPECT_EQ(V_VT(&to) == VT_I4 ? V_I4(&to) : 0, want) << direction << " from " << from;
+    }
+    IEnumVARIANT* children = nullptr;
+    ASSERT_EQ(S_OK, object->QueryInterface(IID_IEnumVARIANT, reinterpret_cast<void**>(&children)));
+    EXPECT_EQ(S_OK, children->Reset());
+    EXPECT_EQ(S_OK, children->Skip(ULONG(count))) << "to the end";
+    EXPECT_EQ(S_FALSE, children->Skip(1)) << "past it";
+    children->Release();
     VARIANT to;
-    EXPECT_EQ(S_OK, object->accNavigate(NAVDIR_DOWN, I4(2), &to));
-    EXPECT_EQ(V_I4(&to), 6) << "from the header to the first row shown";
     EXPECT_EQ(S_OK, object->get_accFocus(&to));
     EXPECT_EQ(V_I4(&to), 6);
 

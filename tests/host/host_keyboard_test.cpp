@@ -88,16 +88,18 @@ TEST_F(HostKeyboard, KeysOnEitherRoadRunningInDesignModeDeadAndFrozen) {
 TEST_F(HostKeyboard, ControlSiteGetsOtherKeysWithTheShiftState) {
     BYTE keys[256];
     GetKeyboardState(keys);
-    keys[VK_SHIFT] = keys[VK_CONTROL] = 0x80;
+    for (const auto& [key, bit] : {std::pair{VK_SHIFT, 1u}, {VK_CONTROL, 2u}, {VK_MENU, 4u}}) {
+        keys[key] = 0x80;
+        SetKeyboardState(keys);
+        Send(Accelerators, WM_KEYDOWN, VK_F2);
+        EXPECT_EQ(host->Record().lastModifiers, (bit << 1) - 1) << "the shift states add up";
+    }
+    keys[VK_SHIFT] = keys[VK_CONTROL] = keys[VK_MENU] = 0;
     SetKeyboardState(keys);
-    Send(Accelerators, WM_KEYDOWN, VK_F2);
-    keys[VK_SHIFT] = keys[VK_CONTROL] = 0;
-    SetKeyboardState(keys);
-    EXPECT_EQ(host->Record().accelerators, 1);
-    EXPECT_EQ(host->Record().lastModifiers, 3u);
-    EXPECT_EQ(Reports(), "KeyDown(113,3) ");
-    Send(Accelerators, WM_KEYDOWN, VK_DOWN);
-    EXPECT_EQ(host->Record().accelerators, 1) << "navigation keys stay with the control";
+    for (int key : {VK_PRIOR, VK_DOWN, VK_ADD, VK_SUBTRACT})
+        Send(Accelerators, WM_KEYDOWN, key);
+    EXPECT_EQ(host->Record().accelerators, 3) << "navigation keys stay with the control";
+    EXPECT_EQ(Reports(), "KeyDown(113,1) KeyDown(113,3) KeyDown(113,7) Select() ");
 
     // A site that takes the key: the message is not dispatched, yet reported once.
     events.clear();
