@@ -79,7 +79,7 @@ Expect "label kept", view.ColumnLabel(7), "Seventh"
 Expect "width kept", view.ColumnWidth(1), 0
 Expect "align kept unchecked", view.ColumnAlign(3), 7
 
- Refused loads: the error number a script sees, and nothing changed. Index and pointer checks
+' Refused loads: the error number a script sees, and nothing changed. Index and pointer checks
 ' of the other members are the vtable test's.
 Dim line(3), cube(1, 1, 1)
 view.SetData data

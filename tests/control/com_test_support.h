@@ -63,6 +63,30 @@ inline VARIANT I4(LONG value) {
     return v;
 }
 
+// A memory stream holding the bytes, read from their start.
+inline IStream* StreamOf(const std::vector<BYTE>& bytes) {
+    IStream* stream = nullptr;
+    if (SUCCEEDED(CreateStreamOnHGlobal(nullptr, TRUE, &stream))) {
+        stream->Write(bytes.data(), static_cast<ULONG>(bytes.size()), nullptr);
+        stream->Seek({}, STREAM_SEEK_SET, nullptr);
+    }
+    return stream;
+}
+
+// All that a stream holds; the stream is released.
+inline std::vector<BYTE> BytesOf(IStream* stream) {
+    STATSTG stat = {};
+    if (!stream || FAILED(stream->Stat(&stat, STATFLAG_NONAME)))
+        stat.cbSize.QuadPart = 0;
+    std::vector<BYTE> bytes(static_cast<size_t>(stat.cbSize.QuadPart));
+    if (stream) {
+        stream->Seek({}, STREAM_SEEK_SET, nullptr);
+        stream->Read(bytes.data(), static_cast<ULONG>(bytes.size()), nullptr);
+        stream->Release();
+    }
+    return bytes;
+}
+
 class ComTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr))); }

@@ -20,6 +20,8 @@ TEST_F(ModuleTest, CannotUnloadWhileObjectsOrLocksLive) {
     ASSERT_NE(nullptr, getClassObject);
     ASSERT_EQ(S_OK, canUnloadNow());
     IClassFactory* factory = nullptr;
+    EXPECT_EQ(CLASS_E_CLASSNOTAVAILABLE,
+              getClassObject(IID__View, IID_IClassFactory, reinterpret_cast<void**>(&factory)));
     ASSERT_EQ(S_OK,
               getClassObject(CLSID_View, IID_IClassFactory, reinterpret_cast<void**>(&factory)));
     ASSERT_EQ(S_OK, factory->LockServer(TRUE));
@@ -30,6 +32,9 @@ TEST_F(ModuleTest, CannotUnloadWhileObjectsOrLocksLive) {
               getClassObject(CLSID_View, IID_IClassFactory, reinterpret_cast<void**>(&factory)));
     _View* view = nullptr;
     ASSERT_EQ(S_OK, factory->CreateInstance(nullptr, IID__View, reinterpret_cast<void**>(&view)));
+    IUnknown* aggregated = nullptr; // the control does not delegate to an outer object
+    EXPECT_EQ(CLASS_E_NOAGGREGATION,
+              factory->CreateInstance(view, IID_IUnknown, reinterpret_cast<void**>(&aggregated)));
     ASSERT_EQ(S_OK, factory->LockServer(FALSE));
     factory->Release();
     EXPECT_EQ(S_FALSE, canUnloadNow()); // the object alone

@@ -24,6 +24,17 @@ struct Persisted {
         EXPECT_EQ(S_OK, view->get_Enabled(&enabled));
         return {size.cx, size.cy, enabled};
     }
+    std::vector<BYTE> Saved(BOOL clearDirty = TRUE) {
+        IStream* saved = StreamOf({});
+        EXPECT_EQ(S_OK, stream->Save(saved, clearDirty));
+        return BytesOf(saved);
+    }
+    HRESULT Load(const std::vector<BYTE>& bytes) {
+        IStream* source = StreamOf(bytes);
+        const HRESULT hr = stream->Load(source);
+        source->Release();
+        return hr;
+    }
     _View* view = nullptr;
     IPersistStreamInit* stream = nullptr;
     IPersistStorage* storage = nullptr;
@@ -31,24 +42,6 @@ struct Persisted {
 };
 
 class PersistenceTest : public ComTest {};
-
-IStream* StreamOf(const std::vector<BYTE>& bytes) {
-    IStream* stream = nullptr;
-    EXPECT_EQ(S_OK, CreateStreamOnHGlobal(nullptr, TRUE, &stream));
-    stream->Write(bytes.data(), static_cast<ULONG>(bytes.size()), nullptr);
-    stream->Seek({}, STREAM_SEEK_SET, nullptr);
-    return stream;
-}
-
-std::vector<BYTE> BytesOf(IStream* stream) {
-    STATSTG stat = {};
-    stream->Stat(&stat, STATFLAG_NONAME);
-    std::vector<BYTE> bytes(static_cast<size_t>(stat.cbSize.QuadPart));
-    stream->Seek({}, STREAM_SEEK_SET, nullptr);
-    stream->Read(bytes.data(), static_cast<ULONG>(bytes.size()), nullptr);
-    stream->Release();
-    return bytes;
-}
 
 // A stream as this control writes it: version, extent, Enabled as a Boolean variant.
 std::vector<BYTE> Stream(uint32_t version, uint32_t cx, uint32_t cy, uint16_t enabled) {
@@ -63,24 +56,23 @@ TEST_F(PersistenceTest, StreamAndStorageRoundTripsCarryExtentAndEnabled) {
     Persisted saved, loaded, fromStorage;
     ASSERT_EQ(S_OK, saved.stream->InitNew());
     EXPECT_EQ(S_FALSE, saved.stream->IsDirty());
-    IStream* stream = StreamOf({});
-    ASSERT_EQ(S_OK, saved.stream->Save(stream, TRUE));
-    EXPECT_EQ(Stream(768, 5080, 5080, 0xFFFF), BytesOf(stream));
+    EXPECT_EQ(Stream(768, 5080, 5080, 0xFFFF), saved.Saved());
 
     SIZEL extent = {1234, 5678};
     ASSERT_EQ(S_OK, saved.object->SetExtent(DVASPECT_CONTENT, &extent));
     ASSERT_EQ(S_OK, saved.view->put_Enabled(VARIANT_FALSE));
+    saved.Saved(FALSE); // a copy: the object stays dirty
     EXPECT_EQ(S_OK, saved.stream->IsDirty());
-    stream = StreamOf({});
-    ASSERT_EQ(S_OK, saved.stream->Save(stream, TRUE));
-    EXPECT_EQ(S_FALSE, saved.stream->IsDirty());
     // The image every build writes and reads byte for byte, so that the x86 and the x64
-    // control load each other's streams.
+    // control load each other's streams; a container may size its stream beforehand.
     const std::vector<BYTE> image = {0x00, 0x03, 0, 0, 0xD2, 0x04, 0, 0,
                                      0x2E, 0x16, 0, 0, 0x0B, 0,    0, 0};
-    EXPECT_EQ(image, BytesOf(stream));
-    ASSERT_EQ(S_OK, loaded.stream->Load(stream = StreamOf(image)));
-    stream->Release();
+    EXPECT_EQ(image, saved.Saved());
+    EXPECT_EQ(S_FALSE, saved.stream->IsDirty());
+    ULARGE_INTEGER most = {};
+    ASSERT_EQ(S_OK, saved.stream->GetSizeMax(&most));
+    EXPECT_GE(most.QuadPart, image.size());
+    ASSERT_EQ(S_OK, loaded.Load(image));
     EXPECT_EQ((std::vector<LONG>{1234, 5678, 0}), loaded.State());
     EXPECT_EQ(S_FALSE, loaded.stream->IsDirty());
 
@@ -95,7 +87,7 @@ TEST_F(PersistenceTest, StreamAndStorageRoundTripsCarryExtentAndEnabled) {
     IStream* contents = nullptr;
     ASSERT_EQ(S_OK, storage->OpenStream(L"Contents", nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, 0,
                                         &contents));
-    EXPECT_EQ(Stream(768, 1234, 5678, 0), BytesOf(contents));
+    EXPECT_EQ(image, BytesOf(contents));
     ASSERT_EQ(S_OK, fromStorage.storage->Load(storage));
     EXPECT_EQ((std::vector<LONG>{1234, 5678, 0}), fromStorage.State());
     storage->Release();
@@ -111,7 +103,15 @@ TEST_F(PersistenceTest, LoadConvertsEnabledOrRefusesAndChangesNothing) {
         bytes.insert(bytes.end(), value.begin(), value.end());
         return bytes;
     };
-    const BYTE* one = reinterpret_cast<const BYTE*>(L"0"); // "0" and its NUL
+    // A string of `chars` times `c` with its byte count, the NUL included (`less` fewer).
+    auto text = [&](int chars, wchar_t c, int less = 0) {
+        const int count = 2 * (chars + 1) - less;
+        std::vector<BYTE> value = {BYTE(count), BYTE(count >> 8), 0, 0};
+        for (int i = 0; i < chars; ++i)
+            value.insert(value.end(), {BYTE(c), 0});
+        value.insert(value.end(), {0, 0});
+        return streamWith(VT_BSTR, value);
+    };
     std::vector<BYTE> shortExtent = Stream(768, 1, 2, 0);
     shortExtent.resize(10);
     const struct {
@@ -123,8 +123,10 @@ TEST_F(PersistenceTest, LoadConvertsEnabledOrRefusesAndChangesNothing) {
         {streamWith(VT_I2, {1, 0}), S_OK, VARIANT_TRUE},
         {streamWith(VT_UI1, {0}), S_OK, 0},
         {streamWith(VT_R8, {0, 0, 0, 0, 0, 0, 0xF0, 0x3F}), S_OK, VARIANT_TRUE}, // 1.0
-        {streamWith(VT_BSTR, {4, 0, 0, 0, one[0], one[1], 0, 0}), S_OK, 0},
-        {streamWith(VT_BSTR, {4, 0, 0, 0, 'x', 0, 0, 0}), DISP_E_TYPEMISMATCH, VARIANT_TRUE},
+        {text(1, '0'), S_OK, 0},
+        {text(1, 'x'), DISP_E_TYPEMISMATCH, VARIANT_TRUE},
+        {text(127, 'x'), DISP_E_TYPEMISMATCH, VARIANT_TRUE}, // the longest string: 256 bytes
+        {text(1, '0', 1), E_FAIL, VARIANT_TRUE},             // half a character
         {streamWith(VT_ERROR, {5, 0, 0, 0}), DISP_E_TYPEMISMATCH, VARIANT_TRUE},
         {streamWith(VT_I4, {0, 0}), E_FAIL, VARIANT_TRUE},         // cut short
         {streamWith(VT_BSTR, {0, 1, 0, 0}), E_FAIL, VARIANT_TRUE}, // 256 bytes promised
@@ -136,9 +138,7 @@ TEST_F(PersistenceTest, LoadConvertsEnabledOrRefusesAndChangesNothing) {
         {{}, E_FAIL, VARIANT_TRUE}};
     for (const auto& c : cases) {
         Persisted control;
-        IStream* stream = StreamOf(c.bytes);
-        const HRESULT hr = control.stream->Load(stream);
-        stream->Release();
+        const HRESULT hr = control.Load(c.bytes);
         const LONG cx = hr == S_OK ? 11 : 5080, cy = hr == S_OK ? 22 : 5080;
         EXPECT_EQ(c.expected, hr) << &c - cases;
         EXPECT_EQ((std::vector<LONG>{cx, cy, c.enabled}), control.State()) << &c - cases;

@@ -205,8 +205,7 @@ struct AutomationCase {
         for (Cell* cell : cells)
             if (cell)
                 cell->Release();
-        const ULONG left = view->Release();
-        fuzz.Check(left == 0, "the view kept %lu references", left);
+        fuzz.CheckLastRelease(view);
         fuzz.Check(host.references == 1 && caller.references == 1, "host references left: %lu",
                    host.references + caller.references - 2);
         // The runtime keeps the arguments it converted when a later one fails to convert.
@@ -247,48 +246,7 @@ struct AutomationCase {
     // A member called through the vtables, with two random indices; what it hands out is
     // released after it.
     HRESULT CallMember() {
-        using C = AutomationCase;
-        static const struct {
-            const char* name;
-            HRESULT (*call)(C&, LONG, LONG);
-        } members[] = {
-            {"SetData",
-             [](C& c, LONG a, LONG b) {
-                 c.loaded = true;
-                 const VARIANT data =
-                     c.random.OneIn(2) ? c.values.MakeArray(0, true) : c.values.Make();
-                 return c.view->SetData(data, DateTimeFormat(a % 7), DateTimeGrouping(b % 6),
-                                        VARIANT_BOOL(c.random.Between(-1, 1)));
-             }},
-            {"get_Cell",
-             [](C& c, LONG a, LONG b) {
-                 return c.view->get_Cell(a, b, c.random.OneIn(20) ? nullptr : &c.cell);
-             }},
-            {"get_ColumnLabel",
-             [](C& c, LONG a, LONG) { return c.view->get_ColumnLabel(a, &c.text); }},
-            {"put_ColumnLabel",
-             [](C& c, LONG a, LONG) {
-                 return c.view->put_ColumnLabel(a, c.text = c.values.Text());
-             }},
-            {"get_ColumnWidth",
-             [](C& c, LONG a, LONG) { return c.view->get_ColumnWidth(a, &c.number); }},
-            {"put_ColumnWidth", [](C& c, LONG a, LONG b) { return c.view->put_ColumnWidth(a, b); }},
-            {"get_ColumnAlign",
-             [](C& c, LONG a, LONG) { return c.view->get_ColumnAlign(a, &c.align); }},
-            {"put_ColumnAlign",
-             [](C& c, LONG a, LONG b) { return c.view->put_ColumnAlign(a, ::ColumnAlign(b)); }},
-            {"put_Enabled",
-             [](C& c, LONG a, LONG) { return c.view->put_Enabled(VARIANT_BOOL(a)); }},
-            {"Cell.get_Value",
-             [](C& c, LONG a, LONG) {
-                 return c.cells[a & 3] ? c.cells[a & 3]->get_Value(&c.value) : S_FALSE;
-             }},
-            {"Cell.get_Tag",
-             [](C& c, LONG a, LONG) {
-                 return c.cells[a & 3] ? c.cells[a & 3]->get_Tag(&c.text) : S_FALSE;
-             }},
-        };
-        const auto& member = random.Pick(members);
+        const Member& member = random.Pick(members);
         const LONG a = random.Index(), b = random.Index();
         fuzz.Step("%s(%ld, %ld)", member.name, a, b);
         const HRESULT hr = member.call(*this, a, b);
@@ -299,6 +257,11 @@ struct AutomationCase {
         text = nullptr, cell = nullptr, number = 0;
         return hr;
     }
+    struct Member {
+        const char* name;
+        HRESULT (*call)(AutomationCase&, LONG, LONG);
+    };
+    static const Member members[11];
 
     // Arguments of an Invoke: random count and kinds, sometimes a named put value, sometimes
     // a block that does not hold together.
@@ -402,13 +365,43 @@ struct AutomationCase {
     bool loaded = false;
 };
 
+using C = AutomationCase;
+const C::Member C::members[11] = {
+    {"SetData",
+     [](C& c, LONG a, LONG b) {
+         c.loaded = true;
+         const VARIANT data = c.random.OneIn(2) ? c.values.MakeArray(0, true) : c.values.Make();
+         return c.view->SetData(data, DateTimeFormat(a % 7), DateTimeGrouping(b % 6),
+                                VARIANT_BOOL(c.random.Between(-1, 1)));
+     }},
+    {"get_Cell",
+     [](C& c, LONG a, LONG b) {
+         return c.view->get_Cell(a, b, c.random.OneIn(20) ? nullptr : &c.cell);
+     }},
+    {"get_ColumnLabel", [](C& c, LONG a, LONG) { return c.view->get_ColumnLabel(a, &c.text); }},
+    {"put_ColumnLabel",
+     [](C& c, LONG a, LONG) { return c.view->put_ColumnLabel(a, c.text = c.values.Text()); }},
+    {"get_ColumnWidth", [](C& c, LONG a, LONG) { return c.view->get_ColumnWidth(a, &c.number); }},
+    {"put_ColumnWidth", [](C& c, LONG a, LONG b) { return c.view->put_ColumnWidth(a, b); }},
+    {"get_ColumnAlign", [](C& c, LONG a, LONG) { return c.view->get_ColumnAlign(a, &c.align); }},
+    {"put_ColumnAlign",
+     [](C& c, LONG a, LONG b) { return c.view->put_ColumnAlign(a, ::ColumnAlign(b)); }},
+    {"put_Enabled", [](C& c, LONG a, LONG) { return c.view->put_Enabled(VARIANT_BOOL(a)); }},
+    {"Cell.get_Value",
+     [](C& c, LONG a, LONG) {
+         return c.cells[a & 3] ? c.cells[a & 3]->get_Value(&c.value) : S_FALSE;
+     }},
+    {"Cell.get_Tag",
+     [](C& c, LONG a, LONG) {
+         return c.cells[a & 3] ? c.cells[a & 3]->get_Tag(&c.text) : S_FALSE;
+     }},
+};
+
 } // namespace
 
 int main(int argc, char** argv) {
-    OleInitialize(nullptr);
     const int failures = RunFuzz<AutomationCase>(argc, argv, "automation", 20, 1000, 1000);
     printf("automation: references kept by the runtime after failed argument conversions: %llu\n",
            static_cast<unsigned long long>(runtimeKept));
-    OleUninitialize();
     return failures;
 }

@@ -6,6 +6,7 @@
 // replays that case with every step printed.
 
 #include <windows.h>
+#include <ole2.h>
 #include <psapi.h>
 
 #include <cstdarg>
@@ -103,6 +104,11 @@ struct Fuzz {
         fflush(stdout);
         return false;
     }
+    // Lets go of the last reference to an object, which nothing may keep.
+    void CheckLastRelease(IUnknown* object) {
+        const ULONG left = object->Release();
+        Check(left == 0, "the object kept %lu references", left);
+    }
     // Runs one step and keeps the biggest commit of any step, as private bytes after - before.
     template <typename Action> void Measured(Action action) {
         const SIZE_T before = PrivateBytes();
@@ -136,12 +142,13 @@ inline LONG WINAPI ReportCrash(EXCEPTION_POINTERS* exception) {
 // Runs a pass: no argument runs `shortCases` cases of `steps` steps, --long runs `longCases`,
 // a number replays the case of that seed. Case seeds follow from the pass seed printed first;
 // both passes begin with the seeds of cases that once failed. The exit code is the number of
-// failed invariants (capped), 3 after a crash.
+// failed invariants (capped), 3 after a crash. OLE is initialised throughout.
 template <typename Case>
 int RunFuzz(int argc, char** argv, const char* name, uint64_t shortCases, uint64_t longCases,
             int steps, std::initializer_list<uint64_t> onceFailed = {}) {
     fuzz.program = argv[0];
     SetUnhandledExceptionFilter(ReportCrash);
+    OleInitialize(nullptr);
     const bool replay = argc > 1 && strcmp(argv[1], "--long") != 0;
     const uint64_t passSeed = 20261206, cases = replay ? 1 : argc > 1 ? longCases : shortCases;
     printf("%s: pass seed %llu, %llu cases of %d steps\n", name, (unsigned long long)passSeed,
@@ -159,5 +166,6 @@ int RunFuzz(int argc, char** argv, const char* name, uint64_t shortCases, uint64
            name, (unsigned long long)(cases + (replay ? 0 : onceFailed.size())),
            (unsigned long long)fuzz.steps, (unsigned long long)fuzz.failures,
            static_cast<size_t>(fuzz.biggestCommit / 1024), fuzz.biggestStep);
+    OleUninitialize();
     return fuzz.failures > 100 ? 100 : static_cast<int>(fuzz.failures);
 }

@@ -231,12 +231,8 @@ const HostCase::Action HostCase::actions[] = {
         const bool translated = c.random.OneIn(2);
         fuzz.Step("key 0x%x%s", unsigned(key), translated ? " through the accelerators" : "");
         for (UINT message : {WM_KEYDOWN, WM_CHAR, WM_KEYUP}) {
-            MSG msg = {c.Window(),
-                       message,
-                       message == WM_CHAR ? key | 0x20 : key,
-                       message == WM_KEYUP ? LPARAM(0xC0000001) : 1,
-                       0,
-                       {}};
+            const LPARAM flags = message == WM_KEYUP ? LPARAM(0xC0000001) : 1;
+            MSG msg = {c.Window(), message, message == WM_CHAR ? key | 0x20 : key, flags, 0, {}};
             if (!(translated && c.host->TranslateAccelerator(msg)))
                 DispatchMessageA(&msg);
         }
@@ -283,9 +279,7 @@ const HostCase::Action HostCase::actions[] = {
 } // namespace
 
 int main(int argc, char** argv) {
-    OleInitialize(nullptr);
     const int failures = RunFuzz<HostCase>(argc, argv, "host", 30, 5000, 100);
     printf("host: %llu cases leaked\n", (unsigned long long)leaks);
-    OleUninitialize();
     return failures;
 }

@@ -9,27 +9,12 @@ namespace {
 
 using Bytes = std::vector<BYTE>;
 
-IStream* StreamOf(const Bytes& bytes) {
-    IStream* stream = nullptr;
-    if (SUCCEEDED(CreateStreamOnHGlobal(nullptr, TRUE, &stream))) {
-        stream->Write(bytes.data(), static_cast<ULONG>(bytes.size()), nullptr);
-        stream->Seek({}, STREAM_SEEK_SET, nullptr);
-    }
-    return stream;
-}
-
+// What Save writes, or nothing when it fails.
 Bytes Saved(IPersistStreamInit* persist) {
     IStream* stream = StreamOf({});
-    STATSTG stat = {};
-    if (!stream || FAILED(persist->Save(stream, FALSE)) || FAILED(stream->Stat(&stat, 1)))
-        stat.cbSize.QuadPart = 0;
-    Bytes bytes(static_cast<size_t>(stat.cbSize.QuadPart));
-    if (stream) {
-        stream->Seek({}, STREAM_SEEK_SET, nullptr);
-        stream->Read(bytes.data(), static_cast<ULONG>(bytes.size()), nullptr);
-        stream->Release();
-    }
-    return bytes;
+    const bool saved = stream && SUCCEEDED(persist->Save(stream, FALSE));
+    const Bytes bytes = BytesOf(stream);
+    return saved ? bytes : Bytes{};
 }
 
 void Put(Bytes& bytes, size_t at, uint64_t value, int size) {
@@ -131,8 +116,7 @@ struct PersistenceCase {
         }
         storage->Release();
         stream->Release();
-        const ULONG left = view->Release();
-        fuzz.Check(left == 0, "the view kept %lu references", left);
+        fuzz.CheckLastRelease(view);
     }
 
     FuzzRandom random;
@@ -141,8 +125,5 @@ struct PersistenceCase {
 } // namespace
 
 int main(int argc, char** argv) {
-    OleInitialize(nullptr);
-    const int failures = RunFuzz<PersistenceCase>(argc, argv, "persistence", 20, 1000, 100);
-    OleUninitialize();
-    return failures;
+    return RunFuzz<PersistenceCase>(argc, argv, "persistence", 20, 1000, 100);
 }

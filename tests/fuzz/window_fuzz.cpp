@@ -20,7 +20,6 @@ struct WindowCase {
     explicit WindowCase(uint64_t seed) : random(seed) {}
 
     void Run(int steps) {
-        OleInitialize(nullptr); // the accessible object is handed out marshalled
         host = TestHost(600, 500);
         if (!fuzz.Check(engine.CreateEngineWindow(host, ControlBounds(300, 200)) != nullptr,
                         "window"))
@@ -32,7 +31,6 @@ struct WindowCase {
         }
         engine.DestroyEngineWindow();
         ReleaseAccessible();
-        OleUninitialize();
     }
     void ReleaseAccessible() {
         if (held)
@@ -88,103 +86,10 @@ struct WindowCase {
     // The kinds of step; scrolls, keys and mouse messages (the first three) twice as often, and
     // the calls of assistive technology (whose actions toggle groups and sort) three times.
     void OneStep() {
-        using C = WindowCase;
-        static void (*const actions[])(C&) = {
-            [](C& c) {
-                const UINT message = c.random.OneIn(2) ? WM_VSCROLL : WM_HSCROLL;
-                const WPARAM request = MAKEWPARAM(c.random.Below(10), c.random.Below(65536));
-                fuzz.Step("scroll 0x%x request %u at %u", message, LOWORD(request),
-                          HIWORD(request));
-                SendMessageA(c.engine.hwnd, message, request, 0);
-            },
-            [](C& c) {
-                static const UINT keys[] = {VK_UP,  VK_DOWN,  VK_PRIOR,    VK_NEXT,   VK_HOME,
-                                            VK_END, VK_LEFT,  VK_RIGHT,    VK_ADD,    VK_SUBTRACT,
-                                            'A',    VK_SPACE, VK_MULTIPLY, VK_RETURN, VK_TAB};
-                const UINT key = c.random.Pick(keys);
-                fuzz.Step("key 0x%x", key);
-                SendMessageA(c.engine.hwnd, WM_KEYDOWN, key, 1);
-                SendMessageA(c.engine.hwnd, WM_KEYUP, key, 0xC0000001);
-            },
-            [](C& c) {
-                static const UINT messages[] = {WM_LBUTTONDOWN, WM_LBUTTONUP,     WM_LBUTTONDBLCLK,
-                                                WM_MOUSEMOVE,   WM_RBUTTONDOWN,   WM_RBUTTONUP,
-                                                WM_MOUSEWHEEL,  WM_CAPTURECHANGED};
-                const UINT message = c.random.Pick(messages);
-                const int32_t x = c.Coordinate(c.engine.view.clientWidth);
-                const int32_t y = c.Coordinate(c.engine.view.clientHeight);
-                fuzz.Step("mouse 0x%x at %d, %d", message, x, y);
-                SendMessageA(c.engine.hwnd, message, c.random.OneIn(2) ? MK_LBUTTON : 0,
-                             MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y)));
-            },
-            [](C& c) {
-                static const int sizes[] = {0, 1, 17, 40, 200, 1000, 32767};
-                const int width =
-                    c.random.OneIn(2) ? c.random.Pick(sizes) : c.random.Between(0, 900);
-                const int height =
-                    c.random.OneIn(2) ? c.random.Pick(sizes) : c.random.Between(0, 700);
-                fuzz.Step("size %d x %d", width, height);
-                SetWindowPos(c.engine.hwnd, nullptr, 0, 0, width, height,
-                             SWP_NOZORDER | SWP_NOACTIVATE);
-            },
-            [](C& c) {
-                const bool in = c.random.OneIn(2);
-                fuzz.Step("focus %s", in ? "in" : "out");
-                SetFocus(in ? c.engine.hwnd : c.host);
-            },
-            [](C& c) {
-                fuzz.Step("system colours changed");
-                SendMessageA(c.engine.hwnd, WM_SYSCOLORCHANGE, 0, 0);
-            },
-            [](C& c) {
-                const int records = c.random.OneIn(4) ? 0 : c.random.Between(1, 300);
-                const int columns = c.random.Below(7);
-                fuzz.Step("load %d x %d", records, columns);
-                SafeArrayBuilder table = TextTable(records, columns);
-                fuzz.Check(c.engine.SetData(table.get(), 0, 0, c.random.OneIn(5)), "load refused");
-            },
-            [](C& c) {
-                const int32_t levels = c.Column();
-                fuzz.Step("group levels %d", levels);
-                c.engine.SetGroupLevelsKeepingRow(levels);
-                c.FollowCurrentRow();
-                if (c.random.OneIn(2))
-                    ExpandAll(c.engine);
-            },
-            [](C& c) {
-                const int32_t from = c.Column(), to = c.Column();
-                fuzz.Step("move column %d to %d", from, to);
-                c.engine.MoveColumnKeepingRow(from, to);
-                c.FollowCurrentRow();
-            },
-            [](C& c) {
-                static const int32_t widths[] = {0, 1, 60, 300, 5000, 1000000, INT32_MAX};
-                const int32_t column = c.Column(), width = c.random.Pick(widths);
-                fuzz.Step("width of column %d: %d", column, width);
-                c.engine.PutColumnWidth(column, width);
-            },
-            [](C& c) {
-                if (!c.random.OneIn(8))
-                    return c.AccessibleCall();
-                fuzz.Step("window made anew"); // slow: now and then only
-                c.engine.DestroyEngineWindow();
-                LONG count;
-                fuzz.Check(!c.held || c.held->get_accChildCount(&count) == RPC_E_DISCONNECTED,
-                           "an object of a gone window still answers");
-                c.ReleaseAccessible();
-                c.engine.CreateEngineWindow(c.host, ControlBounds(300, 200));
-            },
-            [](C& c) {
-                const int32_t row = c.Row();
-                fuzz.Step("select row %d and paint", row);
-                c.engine.SelectRow(row);
-                InvalidateRect(c.engine.hwnd, nullptr, FALSE);
-                UpdateWindow(c.engine.hwnd);
-            },
-        };
         const uint32_t pick = random.Below(17);
         actions[pick < 12 ? pick : pick < 15 ? pick - 12 : 10](*this);
     }
+    static void (*const actions[])(WindowCase&);
 
     void CheckView() {
         const ViewState& view = engine.view;
@@ -229,6 +134,97 @@ struct WindowCase {
     RecordingEngine engine;
     HWND host = nullptr;
     IAccessible* held = nullptr;
+};
+
+using C = WindowCase;
+void (*const C::actions[])(C&) = {
+    [](C& c) {
+        const UINT message = c.random.OneIn(2) ? WM_VSCROLL : WM_HSCROLL;
+        const WPARAM request = MAKEWPARAM(c.random.Below(10), c.random.Below(65536));
+        fuzz.Step("scroll 0x%x request %u at %u", message, LOWORD(request), HIWORD(request));
+        SendMessageA(c.engine.hwnd, message, request, 0);
+    },
+    [](C& c) {
+        static const UINT keys[] = {VK_UP,  VK_DOWN,  VK_PRIOR,    VK_NEXT,   VK_HOME,
+                                    VK_END, VK_LEFT,  VK_RIGHT,    VK_ADD,    VK_SUBTRACT,
+                                    'A',    VK_SPACE, VK_MULTIPLY, VK_RETURN, VK_TAB};
+        const UINT key = c.random.Pick(keys);
+        fuzz.Step("key 0x%x", key);
+        SendMessageA(c.engine.hwnd, WM_KEYDOWN, key, 1);
+        SendMessageA(c.engine.hwnd, WM_KEYUP, key, 0xC0000001);
+    },
+    [](C& c) {
+        static const UINT messages[] = {WM_LBUTTONDOWN, WM_LBUTTONUP,     WM_LBUTTONDBLCLK,
+                                        WM_MOUSEMOVE,   WM_RBUTTONDOWN,   WM_RBUTTONUP,
+                                        WM_MOUSEWHEEL,  WM_CAPTURECHANGED};
+        const UINT message = c.random.Pick(messages);
+        const int32_t x = c.Coordinate(c.engine.view.clientWidth);
+        const int32_t y = c.Coordinate(c.engine.view.clientHeight);
+        fuzz.Step("mouse 0x%x at %d, %d", message, x, y);
+        SendMessageA(c.engine.hwnd, message, c.random.OneIn(2) ? MK_LBUTTON : 0,
+                     MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y)));
+    },
+    [](C& c) {
+        static const int sizes[] = {0, 1, 17, 40, 200, 1000, 32767};
+        const int width = c.random.OneIn(2) ? c.random.Pick(sizes) : c.random.Between(0, 900);
+        const int height = c.random.OneIn(2) ? c.random.Pick(sizes) : c.random.Between(0, 700);
+        fuzz.Step("size %d x %d", width, height);
+        SetWindowPos(c.engine.hwnd, nullptr, 0, 0, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    },
+    [](C& c) {
+        const bool in = c.random.OneIn(2);
+        fuzz.Step("focus %s", in ? "in" : "out");
+        SetFocus(in ? c.engine.hwnd : c.host);
+    },
+    [](C& c) {
+        fuzz.Step("system colours changed");
+        SendMessageA(c.engine.hwnd, WM_SYSCOLORCHANGE, 0, 0);
+    },
+    [](C& c) {
+        const int records = c.random.OneIn(4) ? 0 : c.random.Between(1, 300);
+        const int columns = c.random.Below(7);
+        fuzz.Step("load %d x %d", records, columns);
+        SafeArrayBuilder table = TextTable(records, columns);
+        fuzz.Check(c.engine.SetData(table.get(), 0, 0, c.random.OneIn(5)), "load refused");
+    },
+    [](C& c) {
+        const int32_t levels = c.Column();
+        fuzz.Step("group levels %d", levels);
+        c.engine.SetGroupLevelsKeepingRow(levels);
+        c.FollowCurrentRow();
+        if (c.random.OneIn(2))
+            ExpandAll(c.engine);
+    },
+    [](C& c) {
+        const int32_t from = c.Column(), to = c.Column();
+        fuzz.Step("move column %d to %d", from, to);
+        c.engine.MoveColumnKeepingRow(from, to);
+        c.FollowCurrentRow();
+    },
+    [](C& c) {
+        static const int32_t widths[] = {0, 1, 60, 300, 5000, 1000000, INT32_MAX};
+        const int32_t column = c.Column(), width = c.random.Pick(widths);
+        fuzz.Step("width of column %d: %d", column, width);
+        c.engine.PutColumnWidth(column, width);
+    },
+    [](C& c) {
+        if (!c.random.OneIn(8))
+            return c.AccessibleCall();
+        fuzz.Step("window made anew"); // slow: now and then only
+        c.engine.DestroyEngineWindow();
+        LONG count;
+        fuzz.Check(!c.held || c.held->get_accChildCount(&count) == RPC_E_DISCONNECTED,
+                   "an object of a gone window still answers");
+        c.ReleaseAccessible();
+        c.engine.CreateEngineWindow(c.host, ControlBounds(300, 200));
+    },
+    [](C& c) {
+        const int32_t row = c.Row();
+        fuzz.Step("select row %d and paint", row);
+        c.engine.SelectRow(row);
+        InvalidateRect(c.engine.hwnd, nullptr, FALSE);
+        UpdateWindow(c.engine.hwnd);
+    },
 };
 
 } // namespace
