@@ -77,6 +77,8 @@ TEST(ValueRecognition, NumbersDatesEmptyAndText) {
         {L"2024-03-14T09:30:36", VT_DATE, march14 + (9.5 * 3600 + 36) / 86400},
         {L"2024-02-29", VT_DATE, march14 - 14},
         {L"2023-02-29", VT_BSTR, 0},
+        {L"2000-02-29", VT_DATE, 36585},
+        {L"1900-02-29", VT_BSTR, 0},
         {L"2024-13-01", VT_BSTR, 0},
         {L"2024-03-14 24:00", VT_BSTR, 0},
         {L"2024-03-14 9:30", VT_BSTR, 0},

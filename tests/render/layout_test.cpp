@@ -135,6 +135,7 @@ TEST_F(LayoutTest, ScrollBarsAppearWhereTheContentDoesNotFit) {
         bool vShown, hShown; // bars shown before
         bool h, v;
         int32_t pageW, pageH, fit;
+        int32_t barW = 16, barH = 16;
     } cases[] = {
         {190, 11, false, false, false, false, 200, 183, 11},
         {200, 11, false, false, false, false, 200, 183, 11},
@@ -145,12 +146,15 @@ TEST_F(LayoutTest, ScrollBarsAppearWhereTheContentDoesNotFit) {
         // The same client area with bars shown: their room counts back in.
         {190, 11, true, true, false, false, 216, 199, 12},
         {250, 10, false, true, true, false, 200, 183, 11},
+        // A thin horizontal bar leaves room for every row; a wide vertical one would not.
+        {210, 10, false, false, true, false, 200, 175, 10, 24, 8},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.width << " x " << c.rows);
         Load(TextTable(c.rows, 1));
         view.contentWidth = c.width;
-        const Layout::ScrollPlan plan = layout.PlanScroll(5000, 5000, c.vShown, c.hShown, 16, 16);
+        const Layout::ScrollPlan plan =
+            layout.PlanScroll(5000, 5000, c.vShown, c.hShown, c.barW, c.barH);
         EXPECT_EQ(std::make_pair(plan.horizontalBar, plan.verticalBar), std::make_pair(c.h, c.v));
         EXPECT_EQ(plan.pageWidth, c.pageW);
         EXPECT_EQ(plan.pageHeight, c.pageH);
@@ -158,7 +162,8 @@ TEST_F(LayoutTest, ScrollBarsAppearWhereTheContentDoesNotFit) {
         // The far ends clamp to the last page; everything fits: the positions stay 0.
         EXPECT_EQ(plan.x, c.h ? c.width - c.pageW : 0);
         EXPECT_EQ(plan.y, c.v ? c.rows - c.fit : 0);
-        const Layout::ScrollPlan back = layout.PlanScroll(-30, -1, c.vShown, c.hShown, 16, 16);
+        const Layout::ScrollPlan back =
+            layout.PlanScroll(-30, -1, c.vShown, c.hShown, c.barW, c.barH);
         EXPECT_EQ(std::make_pair(back.x, back.y), std::make_pair(0, 0));
     }
     // The bottom of 100 rows with 10 that fit puts row 90 at the top.
@@ -222,6 +227,9 @@ TEST_F(LayoutTest, HeaderHitsAtNarrowZeroWidthAndFirstColumns) {
     // The common edge of two columns around a hidden one, pointed at from the right.
     Widths({100, 0, 50});
     ExpectHits({{106, 8, HitHiddenColumnEdge, 1, U}, {101, 8, HitColumnEdge, 0, U}});
+    // A hidden first column is reached at the columns' left edge, right of the splitter zone.
+    Widths({0, 100});
+    ExpectHits({{5, 8, HitSplitter, U, U}, {6, 8, HitHiddenColumnEdge, 0, U}});
 
     Load(SafeArrayBuilder(nullptr));
     ExpectHits({{0, 8, HitNone, U, U}, {10, 30, HitNone, U, U}});

@@ -115,6 +115,7 @@ void ExpectSharedTextsAsFormattedAlone() {
     const V values[] = {V::Date(nineThirty),
                         V::Date(nineThirty + 1.0 / 86400),
                         V::Date(45365.0),
+                        V::Date(45366.0), // the next day of the same month
                         V::Date(0.25),
                         V::Date(-1.25),
                         V::Date(3e6),

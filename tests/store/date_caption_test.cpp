@@ -56,6 +56,10 @@ TEST(DateCaptions, EveryGroupingUnit) {
     for (int32_t grouping : {flDay, flMonth, flQuarter, flYear})
         for (double date : {2958465.5, -657435.0, 0.75})
             EXPECT_EQ(Tag(date, flShortDateShortTime, grouping), "* * *") << grouping << date;
+    for (int month = 1; month <= 12; ++month)
+        EXPECT_EQ(Tag(At(2024, month, 15), flShortDate, flQuarter),
+                  "2024 Q" + std::to_string((month + 2) / 3))
+            << month;
     for (const TestVariant& other : {TestVariant::I4(2024), TestVariant::Str(L"2024")})
         EXPECT_EQ(Tag(other, flShortDate, flYear), absent); // only dates have a caption
 }

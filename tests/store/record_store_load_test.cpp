@@ -289,10 +289,14 @@ TEST(ColumnInfo, DefaultsCostNothingAndSettingsSurviveLoads) {
     EXPECT_STREQ(store.LabelAt(2), L"COLUMN 0");
     store.SetWidthAt(30, 33);
     EXPECT_EQ(store.columnInfo.Width(30), 33);
+    EXPECT_STREQ(store.LabelAt(30), L"COLUMN 30");
     // An empty or null value empties the store and keeps them too.
     ASSERT_TRUE(store.SetData(nullptr, 0, 0, false));
     EXPECT_EQ(store.columnCount + store.recordCount, 0);
     EXPECT_EQ(store.WidthAt(1), 250);
+    // A new DPI scales every width, the default too, to the nearest pixel.
+    store.columnInfo.ScaleWidths(3, 2);
+    EXPECT_EQ(std::pair(store.columnInfo.Width(30), store.columnInfo.Width(5)), std::pair(50, 150));
 }
 
 } // namespace

@@ -9,6 +9,7 @@ TEST(RowCursor, UngroupedRowsAreTheRecordsAndSeekingPastTheEndFails) {
     EXPECT_EQ(store.rowCount, 4);
     ASSERT_TRUE(cursor.Seek(2));
     EXPECT_STREQ(cursor.CellText(0), "c");
+    EXPECT_STREQ(cursor.CellText(1), ""); // past the last column
     EXPECT_EQ(cursor.RowGroupLevel(), -1);
     EXPECT_FALSE(cursor.Seek(3));
     EXPECT_EQ(cursor.row, 3); // still on the last row
