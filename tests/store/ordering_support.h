@@ -62,6 +62,10 @@ inline std::vector<ModelRow> ModelRows(const RecordStore& store) {
     return rows;
 }
 
+inline int Sign(int value) {
+    return (value > 0) - (value < 0);
+}
+
 inline bool IsPermutation(const int32_t* values, int32_t count) {
     std::vector<int32_t> identity(static_cast<size_t>(count));
     std::iota(identity.begin(), identity.end(), 0);

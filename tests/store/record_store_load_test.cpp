@@ -1,8 +1,5 @@
-#include "safe_array_builder.h"
+#include "ordering_support.h"
 #include "store/cell_text.h"
-#include "store/record_store.h"
-
-#include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <optional>

@@ -5,10 +5,6 @@
 
 namespace {
 
-int Sign(int value) {
-    return (value > 0) - (value < 0);
-}
-
 // Texts built from pieces that the locale treats specially: case, accents, the "ae"
 // ligature, punctuation and hyphens that are ignored or weighed lightly, digits, spaces.
 std::vector<std::vector<TestVariant>> VariedTexts() {
