@@ -9,10 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstring>
 #include <numeric>
-#include <string>
-#include <vector>
 
 namespace {
 

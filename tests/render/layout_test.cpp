@@ -3,8 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
-#include <string>
+#include <tuple>
 
 // The geometry, the scroll-bar decisions and the hit test without a window, with the classic
 // metrics (indent 20, margins 18, splitter and text margin 6, header 17, rows 16).
@@ -51,10 +50,10 @@ protected:
     void ExpectHits(std::initializer_list<Hit> hits) {
         for (const Hit& h : hits) {
             int32_t index = -99, offset = -99;
-            EXPECT_EQ(layout.HitTest(h.x, h.y, measurer, &index, &offset), h.kind)
+            const HitKind kind = layout.HitTest(h.x, h.y, measurer, &index, &offset);
+            EXPECT_EQ(std::make_tuple(kind, index, offset),
+                      std::make_tuple(h.kind, h.index, h.offset))
                 << "at " << h.x << ", " << h.y;
-            EXPECT_EQ(index, h.index) << "index at " << h.x << ", " << h.y;
-            EXPECT_EQ(offset, h.offset) << "offset at " << h.x << ", " << h.y;
         }
     }
 

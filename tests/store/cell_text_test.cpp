@@ -1,17 +1,12 @@
 #include "ordering_support.h"
 #include "store/cell_text.h"
 
-#include <algorithm>
 #include <climits>
-#include <cmath>
 #include <sstream>
-#include <string>
-#include <tuple>
 
 namespace {
 
 using namespace datetime;
-using V = TestVariant;
 
 constexpr char absent[] = "(absent)";
 

@@ -1,7 +1,6 @@
 #include "ordering_support.h"
 
 #include <array>
-#include <utility>
 
 namespace {
 

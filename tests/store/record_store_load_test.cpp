@@ -3,13 +3,8 @@
 
 #include <cstdlib>
 #include <optional>
-#include <string>
-#include <tuple>
-#include <utility>
 
 namespace {
-
-using V = TestVariant;
 
 std::string Text(const RecordStore& store, int32_t record, int32_t column) {
     return DisplayText(store.Cell(record, column));

@@ -1,8 +1,5 @@
 #include "ordering_support.h"
 
-#include <cstring>
-#include <random>
-
 namespace {
 
 // Texts built from pieces that the locale treats specially: case, accents, the "ae"

@@ -1,13 +1,7 @@
 #include "ordering_support.h"
 #include "store/value_compare.h"
 
-#include <cmath>
-#include <random>
-#include <string>
-
 namespace {
-
-using V = TestVariant;
 
 // The record order straight from its definition: lstrcmpA of the texts, refined by value,
 // grouping levels first, with no cached keys or ranks.

@@ -2,11 +2,8 @@
 #include "store/cell_text.h"
 
 #include <limits>
-#include <tuple>
 
 namespace {
-
-using V = TestVariant;
 
 // Two values loaded as records 0 and 1 of one column, compared as the sort column compares.
 struct Pair {
