@@ -156,40 +156,25 @@ bool SameValue(const VARIANT& a, const VARIANT& b) {
 // alone, for every date format and grouping unit, whatever kinds share a column.
 void ExpectSharedTextsAsFormattedAlone() {
     HostObject object([] {});
-    const V values[] = {V::Date(nineThirty),
-                        V::Date(nineThirty + 1.0 / 86400),
-                        V::Date(45365.0),
-                        V::Date(45366.0), // the next day of the same month
-                        V::Date(0.25),
-                        V::Date(-1.25),
-                        V::Date(3e6),
-                        V::Cy(12345),
-                        V::Cy(-1),
-                        V::Cy(0),
-                        V::As(VT_DECIMAL, L"2.50"),
-                        V::R8(2.5),
-                        V::Of(VT_R4, 2.5f),
-                        V::I4(-1),
-                        V::Of(VT_UI4, ~0u),
-                        V::Of(VT_I8, -1LL),
-                        V::I2(7),
-                        V::I4(0),
-                        V::R8(0),
-                        V::Bool(true),
-                        V::Bool(false),
-                        V::Str(L"Alpha"),
-                        V::Str(L""),
-                        V::Of(VT_BSTR, SysAllocStringLen(L"left\0x", 6)),
-                        V::Str(L"left"),
-                        V::Of(VT_DISPATCH, static_cast<IDispatch*>(&object)),
-                        V::Error(DISP_E_PARAMNOTFOUND),
-                        V::Empty(),
-                        V::Null()};
+    std::vector<V> values; // two days of one month among the dates
+    for (double date : {nineThirty, nineThirty + 1.0 / 86400, 45365.0, 45366.0, 0.25, -1.25, 3e6})
+        values.push_back(V::Date(date));
+    for (LONGLONG amount : {12345, -1, 0})
+        values.push_back(V::Cy(amount));
+    for (const wchar_t* text : {L"Alpha", L"", L"left"})
+        values.push_back(V::Str(text));
+    for (const V& value :
+         {V::As(VT_DECIMAL, L"2.50"), V::R8(2.5), V::Of(VT_R4, 2.5f), V::I4(-1), V::Of(VT_UI4, ~0u),
+          V::Of(VT_I8, -1LL), V::I2(7), V::I4(0), V::R8(0), V::Bool(true), V::Bool(false),
+          V::Of(VT_BSTR, SysAllocStringLen(L"left\0x", 6)),
+          V::Of(VT_DISPATCH, static_cast<IDispatch*>(&object)), V::Error(DISP_E_PARAMNOTFOUND),
+          V::Empty(), V::Null()})
+        values.push_back(value);
     std::vector<std::vector<V>> rows;
     for (int r = 0; r < 120; ++r) {
         rows.emplace_back();
         for (int c = 0; c < 3; ++c) // repeats in every column, kinds mixed
-            rows.back().push_back(values[(r * (c + 3) + c) % std::size(values)]);
+            rows.back().push_back(values[(r * (c + 3) + c) % values.size()]);
     }
     SafeArrayBuilder data = MakeVariantTable(rows);
     auto shown = [](const char* text) { return std::string(text ? text : absent); };
