@@ -2,7 +2,6 @@
 #include "store/cell_text.h"
 
 #include <climits>
-#include <sstream>
 
 namespace {
 
@@ -36,34 +35,31 @@ double At(int year, int month, int day, int hour = 0, int minute = 0, int second
 constexpr double nineThirty = 45365.0 + 9.5 / 24; // Thursday, 14 March 2024, 9:30
 
 TEST(CellTexts, MarkersStringsTheStandardConversionAndCurrency) {
-    double byReference = 45365.0; // converted as any value: the date format does not apply
-    const std::pair<V, const char*> cases[] = {
-        {V::Empty(), "<EMPTY>"},
-        {V::Null(), "<NULL>"},
-        {V::Of(VT_BSTR, SysAllocStringLen(L"left\0right", 10)), "left"}, // up to the first NUL
-        {V::Str(L"Gr\u00fc\u00dfe"), "Gr\xfc\337e"},
-        {V::Str(L"\u4e2d"), "?"}, // not in the ANSI code page
-        {V::Of(VT_I8, LLONG_MIN), "-9223372036854775808"},
-        {V::R8(1.0 / 3), "0.333333333333333"},
-        {V::Of(VT_R4, 1.0f / 3), "0.3333333"},
-        {V::Error(DISP_E_PARAMNOTFOUND), absent},
-        {V::Of(VT_BYREF | VT_DATE, &byReference), "3/14/2024"}};
-    for (const auto& [value, text] : cases)
-        EXPECT_EQ(TextOf(value, flLongDate), text);
+    // A string up to its first NUL, a character outside the ANSI code page as "?", and a date by
+    // reference converted as any value: the date format does not apply.
+    double byReference = 45365.0;
+    std::string shown;
+    for (const V& value :
+         {V::Empty(), V::Null(), V::Of(VT_BSTR, SysAllocStringLen(L"left\0right", 10)),
+          V::Str(L"Gr\u00fc\u00dfe"), V::Str(L"\u4e2d"), V::Of(VT_I8, LLONG_MIN), V::R8(1.0 / 3),
+          V::Of(VT_R4, 1.0f / 3), V::Error(DISP_E_PARAMNOTFOUND),
+          V::Of(VT_BYREF | VT_DATE, &byReference)})
+        shown += TextOf(value, flLongDate) + "|";
+    EXPECT_EQ(shown, "<EMPTY>|<NULL>|left|Gr\xfc\337e|?|-9223372036854775808|0.333333333333333|"
+                     "0.3333333|(absent)|3/14/2024|");
     std::wstring wide(5000, L'x'); // long strings are not cut
     EXPECT_EQ(TextOf(V::Str((wide + L"y").c_str())), std::string(5000, 'x') + "y");
     // Currency amounts are written exactly (the digit grouping removed here); the locale
     // rounds and decorates them.
-    const LONGLONG amounts[] = {
-        0, 12345, -50000, -1, 50, 49, 99999, 12345678900000LL, LLONG_MAX, LLONG_MIN, LLONG_MIN + 1};
-    std::istringstream texts("$0.00 $1.23 ($5.00) ($0.00) $0.01 $0.00 $10.00 $1234567890.00 "
-                             "$922337203685477.58 ($922337203685477.58) ($922337203685477.58)");
-    for (LONGLONG amount : amounts) {
-        std::string text = TextOf(V::Cy(amount)), expected;
-        texts >> expected;
+    std::string amounts;
+    for (LONGLONG amount : {0LL, 12345LL, -50000LL, -1LL, 50LL, 49LL, 99999LL, 12345678900000LL,
+                            LLONG_MAX, LLONG_MIN, LLONG_MIN + 1}) {
+        std::string text = TextOf(V::Cy(amount));
         text.erase(std::remove(text.begin(), text.end(), ','), text.end());
-        EXPECT_EQ(text, expected) << amount;
+        amounts += text + " ";
     }
+    EXPECT_EQ(amounts, "$0.00 $1.23 ($5.00) ($0.00) $0.01 $0.00 $10.00 $1234567890.00 "
+                       "$922337203685477.58 ($922337203685477.58) ($922337203685477.58) ");
 }
 
 // The six formats; before 1.0 and out of range there is no date part, only the time.
