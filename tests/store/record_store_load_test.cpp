@@ -212,11 +212,10 @@ TEST(LoadValues, DeepCopiesAndReferencesToNothing) {
     VARIANT innerNothing;
     innerNothing.vt = VT_BYREF | VT_BSTR;
     innerNothing.pbstrVal = nullptr;
-    const V nothing[] = {V::Of(VT_BYREF | VT_I4, static_cast<void*>(nullptr)),
-                         V::Of(VT_BYREF | VT_VARIANT, static_cast<void*>(nullptr)),
-                         V::Of(VT_BYREF | VT_VARIANT, &innerNothing),
-                         V::Of(VT_BYREF | VT_DATE, static_cast<void*>(nullptr))};
-    for (const V& element : nothing) {
+    for (const V& element : {V::Of(VT_BYREF | VT_I4, static_cast<void*>(nullptr)),
+                             V::Of(VT_BYREF | VT_VARIANT, static_cast<void*>(nullptr)),
+                             V::Of(VT_BYREF | VT_VARIANT, &innerNothing),
+                             V::Of(VT_BYREF | VT_DATE, static_cast<void*>(nullptr))}) {
         SafeArrayBuilder table = MakeColumn({V::I4(1), element});
         RecordStore loaded;
         ASSERT_TRUE(loaded.SetData(table.get(), 0, 0, false)) << (*element).vt;
