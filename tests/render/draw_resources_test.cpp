@@ -70,12 +70,13 @@ TEST_F(Resources, MetricsFollowTheSystemAndTheIconTitleFont) {
     const int row =
         even(std::max<int>(GetSystemMetrics(SM_CYSMICON), text.tmHeight + text.tmExternalLeading));
     r.Build(); // a rebuild keeps them
-    EXPECT_EQ((std::vector<int>{r.indentWidth, r.headerHeight, r.rowHeight, r.levelButtonWidth,
-                                r.levelButtonHeight, r.levelButtonTop, r.groupingMargin,
-                                r.splitterWidth, r.textMargin, r.sortMarkMargin, r.minEdgeWidth}),
-              (std::vector<int>{indent, int(text.tmHeight) + 2 * edgeY, row, indent,
-                                int(text.tmHeight) + edgeY - borderY, borderY, indent - edgeX,
-                                frame + edgeX, frame + edgeX, indent - edgeX, edgeX}));
+    EXPECT_EQ(
+        (std::vector<int>{r.dotSize, r.indentWidth, r.headerHeight, r.rowHeight, r.levelButtonWidth,
+                          r.levelButtonHeight, r.levelButtonTop, r.groupingMargin, r.splitterWidth,
+                          r.textMargin, r.sortMarkMargin, r.minEdgeWidth}),
+        (std::vector<int>{pair / 2, indent, int(text.tmHeight) + 2 * edgeY, row, indent,
+                          int(text.tmHeight) + edgeY - borderY, borderY, indent - edgeX,
+                          frame + edgeX, frame + edgeX, indent - edgeX, edgeX}));
     EXPECT_EQ(ImageList_GetImageCount(r.glyphs), 9);
 }
 

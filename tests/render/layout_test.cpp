@@ -3,8 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
-#include <string>
+#include <tuple>
 
 // The geometry, the scroll-bar decisions and the hit test without a window, with the classic
 // metrics (indent 20, margins 18, splitter and text margin 6, header 17, rows 16).
@@ -51,11 +50,32 @@ protected:
     void ExpectHits(std::initializer_list<Hit> hits) {
         for (const Hit& h : hits) {
             int32_t index = -99, offset = -99;
-            EXPECT_EQ(layout.HitTest(h.x, h.y, measurer, &index, &offset), h.kind)
+            const HitKind kind = layout.HitTest(h.x, h.y, measurer, &index, &offset);
+            EXPECT_EQ(std::make_tuple(kind, index, offset),
+                      std::make_tuple(h.kind, h.index, h.offset))
                 << "at " << h.x << ", " << h.y;
-            EXPECT_EQ(index, h.index) << "index at " << h.x << ", " << h.y;
-            EXPECT_EQ(offset, h.offset) << "offset at " << h.x << ", " << h.y;
         }
+    }
+
+    // Every pixel of a line of the window from `from` to `to` (exclusive), as the runs it
+    // makes: "x kind index+offset" where one starts; within a run the offset grows by one.
+    std::string Along(int32_t y, int32_t from, int32_t to) {
+        const char* const names[] = {"none",   "button", "splitter", "header", "edge",
+                                     "hidden", "glyph",  "caption",  "record"};
+        std::string runs;
+        int32_t lastKind = -1, lastIndex = -99, nextOffset = 0;
+        for (int32_t x = from; x < to; ++x) {
+            int32_t index = -99, offset = -99;
+            const int32_t kind = layout.HitTest(x, y, measurer, &index, &offset);
+            if (kind != lastKind || index != lastIndex || (offset >= 0 && offset != nextOffset))
+                runs += (runs.empty() ? "" : ", ") + std::to_string(x) + " " + names[kind] +
+                        (index < 0 ? "" : " " + std::to_string(index)) +
+                        (offset < 0 ? "" : "+" + std::to_string(offset));
+            lastKind = kind;
+            lastIndex = index;
+            nextOffset = offset + 1;
+        }
+        return runs;
     }
 
     RecordStore store;
@@ -135,6 +155,7 @@ TEST_F(LayoutTest, ScrollBarsAppearWhereTheContentDoesNotFit) {
         bool vShown, hShown; // bars shown before
         bool h, v;
         int32_t pageW, pageH, fit;
+        int32_t barW = 16, barH = 16;
     } cases[] = {
         {190, 11, false, false, false, false, 200, 183, 11},
         {200, 11, false, false, false, false, 200, 183, 11},
@@ -145,12 +166,15 @@ TEST_F(LayoutTest, ScrollBarsAppearWhereTheContentDoesNotFit) {
         // The same client area with bars shown: their room counts back in.
         {190, 11, true, true, false, false, 216, 199, 12},
         {250, 10, false, true, true, false, 200, 183, 11},
+        // A thin horizontal bar leaves room for every row; a wide vertical one would not.
+        {210, 10, false, false, true, false, 200, 175, 10, 24, 8},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.width << " x " << c.rows);
         Load(TextTable(c.rows, 1));
         view.contentWidth = c.width;
-        const Layout::ScrollPlan plan = layout.PlanScroll(5000, 5000, c.vShown, c.hShown, 16, 16);
+        const Layout::ScrollPlan plan =
+            layout.PlanScroll(5000, 5000, c.vShown, c.hShown, c.barW, c.barH);
         EXPECT_EQ(std::make_pair(plan.horizontalBar, plan.verticalBar), std::make_pair(c.h, c.v));
         EXPECT_EQ(plan.pageWidth, c.pageW);
         EXPECT_EQ(plan.pageHeight, c.pageH);
@@ -158,7 +182,8 @@ TEST_F(LayoutTest, ScrollBarsAppearWhereTheContentDoesNotFit) {
         // The far ends clamp to the last page; everything fits: the positions stay 0.
         EXPECT_EQ(plan.x, c.h ? c.width - c.pageW : 0);
         EXPECT_EQ(plan.y, c.v ? c.rows - c.fit : 0);
-        const Layout::ScrollPlan back = layout.PlanScroll(-30, -1, c.vShown, c.hShown, 16, 16);
+        const Layout::ScrollPlan back =
+            layout.PlanScroll(-30, -1, c.vShown, c.hShown, c.barW, c.barH);
         EXPECT_EQ(std::make_pair(back.x, back.y), std::make_pair(0, 0));
     }
     // The bottom of 100 rows with 10 that fit puts row 90 at the top.
@@ -172,19 +197,13 @@ TEST_F(LayoutTest, HeaderHitsOfTheWorkedExample) {
     // at 62-161, column 1 at 162-191, then the edge strip 192-197.
     Load(TextTable(3, 2), 1);
     Widths({100, 30});
-    ExpectHits({
-        {18, 1, HitLevelButton, 0, 0}, {37, 14, HitLevelButton, 0, 19},
-        {37, 15, HitNone, U, U},       {17, 8, HitNone, U, U},
-        {49, 8, HitNone, U, U},        {50, 8, HitSplitter, U, U},
-        {61, 8, HitSplitter, U, U},    {62, 0, HitSplitter, U, U},
-        {67, 16, HitSplitter, U, U},   {68, 8, HitHeader, 0, 6},
-        {156, 8, HitHeader, 0, 94},    {157, 8, HitColumnEdge, 0, U},
-        {161, 8, HitColumnEdge, 0, U}, {162, 8, HitColumnEdge, 0, U},
-        {167, 8, HitColumnEdge, 0, U}, {168, 8, HitHeader, 1, 6},
-        {186, 8, HitHeader, 1, 24},    {187, 8, HitColumnEdge, 1, U},
-        {191, 8, HitColumnEdge, 1, U}, {192, 8, HitColumnEdge, 1, U},
-        {197, 8, HitColumnEdge, 1, U}, {198, 8, HitNone, U, U},
-    });
+    EXPECT_EQ(Along(8, 0, 200), "0 none, 18 button 0+0, 38 none, 50 splitter, 68 header 0+6, "
+                                "157 edge 0, 168 header 1+6, 187 edge 1, 198 none");
+    ExpectHits({{18, 1, HitLevelButton, 0, 0},
+                {37, 14, HitLevelButton, 0, 19},
+                {37, 15, HitNone, U, U},
+                {62, 0, HitSplitter, U, U},
+                {67, 16, HitSplitter, U, U}});
     // Scrolled by 40: the same window point hits what is drawn there.
     view.scrollX = 40;
     ExpectHits(
@@ -201,27 +220,16 @@ TEST_F(LayoutTest, HeaderHitsAtNarrowZeroWidthAndFirstColumns) {
     // Ungrouped: the splitter zone starts left of the content and the first column continues it.
     Load(TextTable(2, 5));
     Widths({100, 0, 2, 9, 0});
-    // Columns: 0 at 6-105, 1 empty at 106, 2 at 106-107, 3 at 108-116, 4 empty at 117.
-    ExpectHits({
-        {-7, 8, HitNone, U, U},
-        {-6, 8, HitSplitter, U, U},
-        {11, 8, HitSplitter, U, U},
-        {12, 8, HitHeader, 0, 6},
-        {105, 8, HitColumnEdge, 0, U}, // right zone of column 0
-        {106, 8, HitHeader, 2, 0},     // 2 pixels wide: no zones, all body
-        {107, 8, HitHeader, 2, 1},
-        {108, 8, HitColumnEdge, 2, U}, // left zone of 9 pixels is 3
-        {110, 8, HitColumnEdge, 2, U},
-        {111, 8, HitHeader, 3, 3},
-        {114, 8, HitHeader, 3, 6},
-        {115, 8, HitColumnEdge, 3, U},
-        {117, 8, HitHiddenColumnEdge, 4, U}, // the strip after a hidden last column
-        {122, 8, HitHiddenColumnEdge, 4, U},
-        {123, 8, HitNone, U, U},
-    });
+    // Columns: 0 at 6-105, 1 empty at 106, 2 at 106-107 (too narrow for zones: all body), 3 at
+    // 108-116 (zones of 3 and 2), 4 empty at 117 with the strip after it.
+    EXPECT_EQ(Along(8, -8, 125), "-8 none, -6 splitter, 12 header 0+6, 101 edge 0, 106 header 2+0, "
+                                 "108 edge 2, 111 header 3+3, 115 edge 3, 117 hidden 4, 123 none");
     // The common edge of two columns around a hidden one, pointed at from the right.
     Widths({100, 0, 50});
     ExpectHits({{106, 8, HitHiddenColumnEdge, 1, U}, {101, 8, HitColumnEdge, 0, U}});
+    // A hidden first column is reached at the columns' left edge, right of the splitter zone.
+    Widths({0, 100});
+    ExpectHits({{5, 8, HitSplitter, U, U}, {6, 8, HitHiddenColumnEdge, 0, U}});
 
     Load(SafeArrayBuilder(nullptr));
     ExpectHits({{0, 8, HitNone, U, U}, {10, 30, HitNone, U, U}});
@@ -237,23 +245,12 @@ TEST_F(LayoutTest, RowHitsSplitGroupRowsIntoGlyphCaptionAndNothing) {
     view.pageRows = layout.PageRows();
     view.contentWidth = layout.ContentWidth(false); // 82 + 300
     const int32_t y0 = 20, y1 = 36, y2 = 52;
-    ExpectHits({
-        {0, y0, HitGroupGlyph, 0, U},
-        {19, y0, HitGroupGlyph, 0, U},
-        {20, y0, HitGroupCaption, 0, U},
-        {49, y0, HitGroupCaption, 0, U}, // 40 + 2 + 7
-        {50, y0, HitNone, U, U},
-        {19, y1, HitNone, U, U}, // the tree lines
-        {20, y1, HitGroupGlyph, 1, U},
-        {69, y1, HitGroupCaption, 1, U},
-        {70, y1, HitNone, U, U},
-        {81, y2, HitNone, U, U}, // left of the columns
-        {82, y2, HitRecord, 2, U},
-        {299, y2, HitRecord, 2, U},
-        {300, y2, HitNone, U, U},
-        {-1, y2, HitNone, U, U},
-        {100, 17 + 4 * 16 + 5, HitRecord, 4, U}, // the part-visible row
-    });
+    // Glyph and caption (of "x", 7 pixels and margins) at each level; the tree lines left of
+    // the columns; the part-visible fifth row.
+    EXPECT_EQ(Along(y0, -1, 301), "-1 none, 0 glyph 0, 20 caption 0, 50 none");
+    EXPECT_EQ(Along(y1, -1, 301), "-1 none, 20 glyph 1, 40 caption 1, 70 none");
+    EXPECT_EQ(Along(y2, -1, 301), "-1 none, 82 record 2, 300 none");
+    ExpectHits({{100, 17 + 4 * 16 + 5, HitRecord, 4, U}});
     EXPECT_EQ(measurer.asked, "x");
     // Scrolled sideways, content x decides; beyond the content nothing is hit.
     view.scrollX = 90;

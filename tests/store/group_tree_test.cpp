@@ -1,7 +1,6 @@
 #include "ordering_support.h"
 
 #include <array>
-#include <utility>
 
 namespace {
 
@@ -30,6 +29,12 @@ TEST(GroupTree, WorkedExampleCountsRowsThroughExpandAndCollapse) {
     EXPECT_EQ((std::array{a->Expand(), a->Expand(), ax->Expand(), a->Collapse(), a->Collapse(),
                           a->Expand(), ax->expanded}),
               (std::array{2, 0, 2, 4, 0, 2, 0}));
+    // Moving the level-0 column elsewhere regroups from level 0: every new group starts closed.
+    ASSERT_TRUE(store.MoveColumn(0, 2));
+    EXPECT_EQ(Children(store.root), (Spans{{0, 3}, {3, 1}}));
+    for (const GroupNode* group = store.root.firstChild; group; group = group->next)
+        EXPECT_FALSE(group->expanded);
+    EXPECT_EQ(store.rowCount, 3);
     ASSERT_TRUE(store.SetData(nullptr, 0, 0, false)); // only the root row, whatever the levels
     EXPECT_EQ(store.rowCount + (store.root.firstChild != nullptr), 1);
 }

@@ -1,12 +1,8 @@
 #include "ordering_support.h"
 
-#include <random>
 #include <set>
-#include <string>
 
 namespace {
-
-using V = TestVariant;
 
 // Grouping columns hold texts whose locale order equals byte identity, so the test can tell
 // groups apart by comparing bytes.

@@ -1,6 +1,7 @@
 #pragma once
 
-// Loading rows through the real SetData; an independent model of the displayed rows.
+// Loading rows through the real SetData; an independent model of the displayed rows. The
+// includes serve the tests of the store.
 
 #include "safe_array_builder.h"
 #include "store/record_store.h"
@@ -8,20 +9,22 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <numeric>
+#include <random>
+#include <tuple>
 #include <vector>
+
+using V = TestVariant;
 
 inline void LoadRows(RecordStore& store, const std::vector<std::vector<TestVariant>>& rows) {
     SafeArrayBuilder table = MakeVariantTable(rows);
     ASSERT_TRUE(store.SetData(table.get(), 0, 2 /* group dates by month */, false));
 }
 
-inline void LoadStrings(RecordStore& store, const std::vector<std::vector<const wchar_t*>>& rows) {
-    std::vector<std::vector<TestVariant>> values(rows.size());
-    for (size_t r = 0; r < rows.size(); ++r)
-        for (const wchar_t* text : rows[r])
-            values[r].push_back(TestVariant::Str(text));
-    LoadRows(store, values);
+inline void LoadStrings(RecordStore& store, const std::vector<std::vector<std::wstring>>& rows) {
+    SafeArrayBuilder table = TableOf(rows);
+    ASSERT_TRUE(store.SetData(table.get(), 0, 2 /* group dates by month */, false));
 }
 
 inline std::vector<int32_t> RecordOrder(const RecordStore& store) {
@@ -60,6 +63,10 @@ inline std::vector<ModelRow> ModelRows(const RecordStore& store) {
     if (store.recordCount > 0)
         ModelChildren(store, &store.root, 0, rows);
     return rows;
+}
+
+inline int Sign(int value) {
+    return (value > 0) - (value < 0);
 }
 
 inline bool IsPermutation(const int32_t* values, int32_t count) {

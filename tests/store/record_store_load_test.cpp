@@ -1,18 +1,10 @@
-#include "safe_array_builder.h"
+#include "ordering_support.h"
 #include "store/cell_text.h"
-#include "store/record_store.h"
-
-#include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <optional>
-#include <string>
-#include <tuple>
-#include <utility>
 
 namespace {
-
-using V = TestVariant;
 
 std::string Text(const RecordStore& store, int32_t record, int32_t column) {
     return DisplayText(store.Cell(record, column));
@@ -80,40 +72,27 @@ TEST(LoadShape, OrientationLowerBoundsEmptyRecordsAndReloads) {
 
 TEST(LoadTyped, EveryAcceptedElementTypeLoadsItsValueAndText) {
     HostObject object([] {}); // its default property reads "middle"
-    {
-        const std::pair<V, const char*> cases[] = {
-            {V::Of(VT_UI1, BYTE(200)), "200"},
-            {V::As(VT_I1, L"-5"), "-5"},
-            {V::I2(-300), "-300"},
-            {V::As(VT_UI2, L"65535"), "65535"},
-            {V::I4(-2147483647 - 1), "-2147483648"},
-            {V::As(VT_UI4, L"4294967295"), "4294967295"},
-            {V::As(VT_INT, L"77"), "77"},
-            {V::As(VT_UINT, L"78"), "78"},
-            {V::Of(VT_I8, -9000000000LL), "-9000000000"},
-            {V::As(VT_UI8, L"18000000000"), "18000000000"},
-            {V::Of(VT_R4, 1.5f), "1.5"},
-            {V::R8(0.1 + 0.2), "0.3"},
-            {V::Cy(12345), "$1.23"},
-            {V::Date(45365.0), "3/14/2024"},
-            {V::Str(L"abc"), "abc"},
-            {V::Bool(true), "-1"},
-            {V::Error(5), ""},
-            {V::As(VT_DECIMAL, L"-123.45"), "-123.45"},
-            {V::Of(VT_DISPATCH, (object.AddRef(), static_cast<IDispatch*>(&object))), "middle"}};
-        for (const auto& [value, text] : cases) {
-            const VARTYPE type = (*value).vt;
-            SafeArrayBuilder data(type, 0, 1, 0, 1);
-            ASSERT_EQ(data.Put(0, 0, value), S_OK) << text;
-            RecordStore store;
-            ASSERT_TRUE(store.SetData(data.get(), 0, datetime::flDay, false)) << text;
-            ASSERT_EQ(store.recordCount * store.columnCount, 1);
-            EXPECT_EQ(store.Cell(0, 0).value.vt, type) << text;
-            EXPECT_EQ(Text(store, 0, 0), text);
-            // The object's references: the test's, the table's, the array's and the store's.
-            EXPECT_TRUE(type != VT_DISPATCH || object.references == 4);
-        }
+    std::string texts;
+    for (const V& value :
+         {V::Of(VT_UI1, BYTE(200)), V::As(VT_I1, L"-5"), V::I2(-300), V::As(VT_UI2, L"65535"),
+          V::I4(-2147483647 - 1), V::As(VT_UI4, L"4294967295"), V::As(VT_INT, L"77"),
+          V::As(VT_UINT, L"78"), V::Of(VT_I8, -9000000000LL), V::As(VT_UI8, L"18000000000"),
+          V::Of(VT_R4, 1.5f), V::R8(0.1 + 0.2), V::Cy(12345), V::Date(45365.0), V::Str(L"abc"),
+          V::Bool(true), V::Error(5), V::As(VT_DECIMAL, L"-123.45"),
+          V::Of(VT_DISPATCH, (object.AddRef(), static_cast<IDispatch*>(&object)))}) {
+        const VARTYPE type = (*value).vt;
+        SafeArrayBuilder data(type, 0, 1, 0, 1);
+        ASSERT_EQ(data.Put(0, 0, value), S_OK) << type;
+        RecordStore store;
+        ASSERT_TRUE(store.SetData(data.get(), 0, datetime::flDay, false)) << type;
+        ASSERT_EQ(store.recordCount * store.columnCount, 1);
+        EXPECT_EQ(store.Cell(0, 0).value.vt, type);
+        texts += Text(store, 0, 0) + "|";
+        // The object's references: the test's, the list's, the array's and the store's.
+        EXPECT_TRUE(type != VT_DISPATCH || object.references == 4);
     }
+    EXPECT_EQ(texts, "200|-5|-300|65535|-2147483648|4294967295|77|78|-9000000000|18000000000|1.5|"
+                     "0.3|$1.23|3/14/2024|abc|-1||-123.45|middle|");
     EXPECT_EQ(object.references, 1u); // each load let its reference go
 }
 
@@ -233,11 +212,10 @@ TEST(LoadValues, DeepCopiesAndReferencesToNothing) {
     VARIANT innerNothing;
     innerNothing.vt = VT_BYREF | VT_BSTR;
     innerNothing.pbstrVal = nullptr;
-    const V nothing[] = {V::Of(VT_BYREF | VT_I4, static_cast<void*>(nullptr)),
-                         V::Of(VT_BYREF | VT_VARIANT, static_cast<void*>(nullptr)),
-                         V::Of(VT_BYREF | VT_VARIANT, &innerNothing),
-                         V::Of(VT_BYREF | VT_DATE, static_cast<void*>(nullptr))};
-    for (const V& element : nothing) {
+    for (const V& element : {V::Of(VT_BYREF | VT_I4, static_cast<void*>(nullptr)),
+                             V::Of(VT_BYREF | VT_VARIANT, static_cast<void*>(nullptr)),
+                             V::Of(VT_BYREF | VT_VARIANT, &innerNothing),
+                             V::Of(VT_BYREF | VT_DATE, static_cast<void*>(nullptr))}) {
         SafeArrayBuilder table = MakeColumn({V::I4(1), element});
         RecordStore loaded;
         ASSERT_TRUE(loaded.SetData(table.get(), 0, 0, false)) << (*element).vt;
@@ -289,10 +267,14 @@ TEST(ColumnInfo, DefaultsCostNothingAndSettingsSurviveLoads) {
     EXPECT_STREQ(store.LabelAt(2), L"COLUMN 0");
     store.SetWidthAt(30, 33);
     EXPECT_EQ(store.columnInfo.Width(30), 33);
+    EXPECT_STREQ(store.LabelAt(30), L"COLUMN 30");
     // An empty or null value empties the store and keeps them too.
     ASSERT_TRUE(store.SetData(nullptr, 0, 0, false));
     EXPECT_EQ(store.columnCount + store.recordCount, 0);
     EXPECT_EQ(store.WidthAt(1), 250);
+    // A new DPI scales every width, the default too, to the nearest pixel.
+    store.columnInfo.ScaleWidths(3, 2);
+    EXPECT_EQ(std::pair(store.columnInfo.Width(30), store.columnInfo.Width(5)), std::pair(50, 150));
 }
 
 } // namespace

@@ -119,12 +119,11 @@ inline SafeArrayBuilder MakeColumn(const std::vector<TestVariant>& values) {
 
 // Tables of strings, given or "r<record>c<column>".
 inline SafeArrayBuilder TableOf(const std::vector<std::vector<std::wstring>>& texts) {
-    const size_t columns = texts.empty() ? 0 : texts[0].size();
-    SafeArrayBuilder table(VT_VARIANT, 0, ULONG(columns), 0, ULONG(texts.size()));
+    std::vector<std::vector<TestVariant>> rows(texts.size());
     for (size_t r = 0; r < texts.size(); ++r)
-        for (size_t c = 0; c < columns; ++c)
-            table.Put(LONG(c), LONG(r), TestVariant::Str(texts[r][c].c_str()));
-    return table;
+        for (const std::wstring& text : texts[r])
+            rows[r].push_back(TestVariant::Str(text.c_str()));
+    return MakeVariantTable(rows);
 }
 inline SafeArrayBuilder TextTable(int records, int columns) {
     std::vector<std::vector<std::wstring>> texts(static_cast<size_t>(records));

@@ -1,13 +1,6 @@
 #include "ordering_support.h"
 
-#include <cstring>
-#include <random>
-
 namespace {
-
-int Sign(int value) {
-    return (value > 0) - (value < 0);
-}
 
 // Texts built from pieces that the locale treats specially: case, accents, the "ae"
 // ligature, punctuation and hyphens that are ignored or weighed lightly, digits, spaces.

@@ -1,13 +1,7 @@
 #include "ordering_support.h"
 #include "store/value_compare.h"
 
-#include <cmath>
-#include <random>
-#include <string>
-
 namespace {
-
-using V = TestVariant;
 
 // The record order straight from its definition: lstrcmpA of the texts, refined by value,
 // grouping levels first, with no cached keys or ranks.
@@ -110,6 +104,7 @@ TEST(Sorting, ValueColumnsWhoseTextsDoNotFollowTheirValues) {
         const char* text;
         bool everywhere = false, reversed = false; // plant in every record; start in reverse
     } cases[] = {
+        {"values of both signs", {V::I4(-2), V::I4(3), V::I4(-1), V::I4(1)}, 0, nullptr},
         {"a negative NaN", {V::R8(3), V::R8(-std::nan("")), V::R8(1), V::R8(2)}, 0, nullptr},
         {"no date below 1.0 and past the last day",
          {V::Date(0.5), V::Date(40000), V::Date(-3), V::Date(3e6), V::Date(40001)},

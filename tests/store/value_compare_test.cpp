@@ -1,19 +1,9 @@
-#include "safe_array_builder.h"
+#include "ordering_support.h"
 #include "store/cell_text.h"
-#include "store/record_store.h"
-
-#include <gtest/gtest.h>
 
 #include <limits>
-#include <tuple>
 
 namespace {
-
-using V = TestVariant;
-
-int Sign(int value) {
-    return (value > 0) - (value < 0);
-}
 
 // Two values loaded as records 0 and 1 of one column, compared as the sort column compares.
 struct Pair {
