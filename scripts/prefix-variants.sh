@@ -94,7 +94,7 @@ for variant in "${variants[@]}"; do
   for dpi in $dpis; do suffixes+=("-dpi$dpi"); done
   for suffix in "${suffixes[@]}"; do
     p="$prefix$suffix"
-    [ -d "$p" ] && WINEPREFIX="$p" quiet wineserver -k
+    [ -d "$p" ] && WINEPREFIX="$p" quiet /usr/lib/wine/wineserver -k
     rm -rf "$p"
   done
   env=(NORV_WINEPREFIX="$prefix")
@@ -115,7 +115,7 @@ for variant in "${variants[@]}"; do
   esac
   echo "===== $variant"
   env "${env[@]}" "$run" "$tool" 2>/dev/null | tr -d '\r'
-  for suffix in "${suffixes[@]}"; do WINEPREFIX="$prefix$suffix" quiet wineserver -w; done
+  for suffix in "${suffixes[@]}"; do WINEPREFIX="$prefix$suffix" quiet /usr/lib/wine/wineserver -w; done
   (cd "$tree" && env "${env[@]}" ctest -j 2 --output-on-failure >"$work/$variant.log" 2>&1) ||
     status=1
   grep -h -A20 'tests passed' "$work/$variant.log"
@@ -123,6 +123,6 @@ for variant in "${variants[@]}"; do
     echo "x64-only: the prefix has a 32-bit side"
     status=1
   fi
-  for suffix in "${suffixes[@]}"; do WINEPREFIX="$prefix$suffix" quiet wineserver -k; done
+  for suffix in "${suffixes[@]}"; do WINEPREFIX="$prefix$suffix" quiet /usr/lib/wine/wineserver -k; done
 done
 exit $status

@@ -10,8 +10,9 @@ here=$(cd "$(dirname "$0")" && pwd)
 base="${NORV_WINEPREFIX:-${NORV_TREE_PREFIX:-$PWD/wineprefix}}"
 
 "$here/wine-run.sh" wineboot.exe --init
-# The registry is written when the server ends; the copies must see it whole.
-WINEPREFIX="$base" wineserver -w
+# The registry is written when the server ends; the copies must see it whole. The server is
+# libwine's (wine64 brings it); /usr/bin/wineserver comes only with the optional wine package.
+WINEPREFIX="$base" /usr/lib/wine/wineserver -w
 
 share_prefix() {
     local from="$1" to="$2" part="$2.part"
