@@ -61,6 +61,17 @@ inline HWND TestHost(int width, int height) {
     return host;
 }
 
+// A rectangle as {left, top, right, bottom}, which a failure prints.
+inline std::vector<LONG> Sides(const RECT& r) {
+    return {r.left, r.top, r.right, r.bottom};
+}
+
+// Every message waiting for this thread, dispatched.
+inline void Pump() {
+    for (MSG message; PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE);)
+        DispatchMessageA(&message);
+}
+
 // Outer size of the control for a wanted client size with no scroll bar shown.
 inline RECT ControlBounds(int clientWidth, int clientHeight) {
     const int edge = GetSystemMetrics(SM_CXEDGE);
@@ -170,6 +181,24 @@ protected:
     }
     bool Load(const SafeArrayBuilder& data) { return engine.SetData(data.get(), 0, 0, false); }
     void TearDown() override { engine.DestroyEngineWindow(); }
+    // Mouse messages at window points; y defaults to inside the header.
+    void Send(UINT message, int x, int y, WPARAM keys = MK_LBUTTON) {
+        SendMessageA(engine.hwnd, message, keys, MAKELPARAM(x, y));
+    }
+    void Down(int x, int y = 8) { Send(WM_LBUTTONDOWN, x, y); }
+    void Move(int x, int y = 8) { Send(WM_MOUSEMOVE, x, y); }
+    void Up(int x, int y = 8) { Send(WM_LBUTTONUP, x, y, 0); }
+    void Click(int x, int y = 8) { Down(x, y), Up(x, y); }
+    void RightClick(int x, int y = 8) {
+        Send(WM_RBUTTONDOWN, x, y, MK_RBUTTON), Send(WM_RBUTTONUP, x, y, 0);
+    }
+    // Window x of the left edge of a display position.
+    int EdgeX(int position) {
+        int x = engine.layout.ColumnsLeft(true) - engine.view.scrollX;
+        for (int p = 0; p < position; ++p)
+            x += engine.layout.ColumnExtent(p, true);
+        return x;
+    }
 
     RecordingEngine engine;
     HWND host = nullptr;

@@ -1,6 +1,5 @@
-// Keys through a container: the accelerator road (the container offers each key message to
-// the active control first) and the plain road (messages dispatched straight to the window),
-// each key reported to the host once.
+// Keys through a container, offered to the active control first (the accelerator road) or
+// dispatched straight to its window (the plain road): each reported to the host once.
 
 #include "host_test_support.h"
 
@@ -24,6 +23,11 @@ protected:
         if (road == Accelerators && host->TranslateAccelerator(msg))
             return;
         DispatchMessageA(&msg);
+    }
+    void InPlaceOnly() {
+        ASSERT_EQ(S_OK, host->Deactivate());
+        ASSERT_EQ(S_OK, host->DoVerb(OLEIVERB_INPLACEACTIVATE));
+        control = host->ControlWindow();
     }
     // Down, character when given, up.
     void Stroke(Road road, WPARAM key, WPARAM character = 0) {
@@ -50,9 +54,8 @@ protected:
 
 } // namespace
 
-// Down then a letter on either road: running, each key reported once, a navigation key with
-// no OnKeyDown but its release; in design mode or with a dead UI no key events, yet navigation
-// works; frozen, nothing moves and nothing is reported.
+// A navigation key reports only its release; design mode or a dead UI report no keys but
+// move; frozen, nothing moves and nothing is reported.
 TEST_F(HostKeyboard, KeysOnEitherRoadRunningInDesignModeDeadAndFrozen) {
     const struct {
         const char* name;
@@ -107,22 +110,18 @@ TEST_F(HostKeyboard, ControlSiteGetsOtherKeysWithTheShiftState) {
     Stroke(Accelerators, 'B', 'b');
     EXPECT_EQ(Reports(), "KeyDown(66,0) KeyPress(98) KeyUp(66,0) ");
 
-    // A key the container neither takes nor dispatches: the same key sent after its loop
-    // went on is a key of its own.
+    // A key the container neither takes nor dispatches, sent again later: a key of its own.
     events.clear();
     host->Record().acceleratorAnswer = S_FALSE;
     MSG key = {control, WM_CHAR, 'c', 1, 0, {}};
     EXPECT_FALSE(host->TranslateAccelerator(key));
-    for (MSG next; PeekMessageA(&next, nullptr, 0, 0, PM_REMOVE);)
-        DispatchMessageA(&next);
+    Pump();
     DispatchMessageA(&key);
     EXPECT_EQ(Reports(), "KeyPress(99) KeyPress(99) ");
 }
 
 TEST_F(HostKeyboard, FocusAndMouseActivation) {
-    ASSERT_EQ(S_OK, host->Deactivate());
-    ASSERT_EQ(S_OK, host->DoVerb(OLEIVERB_INPLACEACTIVATE));
-    control = host->ControlWindow();
+    InPlaceOnly();
     SetFocus(window);
     EXPECT_FALSE(host->Record().uiActive);
     const int gained = host->Record().focusGained;
@@ -132,14 +131,12 @@ TEST_F(HostKeyboard, FocusAndMouseActivation) {
     SetFocus(window);
     EXPECT_EQ(host->Record().focusLost, 1);
 
-    ASSERT_EQ(S_OK, host->Deactivate());
-    ASSERT_EQ(S_OK, host->DoVerb(OLEIVERB_INPLACEACTIVATE));
-    control = host->ControlWindow();
-    host->SetAmbient(false, false);
-    SendMessageA(control, WM_MOUSEACTIVATE, WPARAM(window), MAKELPARAM(HTCLIENT, WM_LBUTTONDOWN));
-    EXPECT_FALSE(host->Record().uiActive) << "design mode: a click does not activate";
-    host->SetAmbient(true, false);
-    SendMessageA(control, WM_MOUSEACTIVATE, WPARAM(window), MAKELPARAM(HTCLIENT, WM_LBUTTONDOWN));
-    EXPECT_TRUE(host->Record().uiActive);
+    InPlaceOnly();
+    for (bool userMode : {false, true}) { // in design mode a click does not activate
+        host->SetAmbient(userMode, false);
+        SendMessageA(control, WM_MOUSEACTIVATE, WPARAM(window),
+                     MAKELPARAM(HTCLIENT, WM_LBUTTONDOWN));
+        EXPECT_EQ(host->Record().uiActive, userMode);
+    }
     EXPECT_EQ(GetFocus(), control);
 }

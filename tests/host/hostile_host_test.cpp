@@ -1,5 +1,4 @@
-// Hosts that are not polite, run with Wine's freed-memory fill so that any use of a released
-// object faults.
+// Hosts that are not polite, under Wine's freed-memory fill: a use of a released object faults.
 
 #include "engine/module_lock.h"
 #include "control/view_control.h"
@@ -40,10 +39,8 @@ protected:
 
 } // namespace
 
-// The host lets go (or closes and lets go: a form unloading) in every event and site call
-// that a window message or a verb raises, shows or disables the control while it closes or
-// activates, destroys its window or its own. The object lives until the call out returns; a
-// frame holds it exactly while it is active; a dying control tells the host nothing.
+// The host lets go (or closes first) in each event and site call, shows or disables the control
+// while it closes or activates, or destroys windows: the object outlives its calls out.
 TEST_F(Hostile, LettingGoReenteringAndDestroyingWindowsFromEventsAndSiteCalls) {
     using Answers = std::vector<std::function<void()>>;
     const std::function<void()> show = [&] { host->DoVerb(OLEIVERB_SHOW); }, leave;
