@@ -1,7 +1,6 @@
 #include "engine/engine_test_support.h"
 
-// The current row and its record across selection, expanding, sorting and grouping, and the
-// window's keys that move it: the key table with repeat counts and Ctrl, and the group keys.
+// The current row across selection, expanding, sorting and grouping, and the keys that move it.
 
 namespace {
 

@@ -20,13 +20,7 @@ protected:
     std::vector<int32_t> Order() const {
         return {engine.store.columnOrder, engine.store.columnOrder + engine.store.columnCount};
     }
-    std::string Events() {
-        std::string all;
-        for (const std::string& e : engine.events)
-            all += (all.empty() ? "" : "; ") + e;
-        engine.events.clear();
-        return all;
-    }
+    std::string Events() { return std::exchange(engine.events, ""); }
     // The control's own pointer shape at a window point; none when it leaves it to the default.
     HCURSOR Shape(int x, int y, WORD code = HTCLIENT) {
         POINT screen{x, y};
@@ -42,15 +36,6 @@ protected:
             if (GetCursor() == own)
                 return own;
         return nullptr;
-    }
-    HWND Tips() const { return engine.headerTips.tipWindow; }
-    // A tool's rectangle (empty when not registered) and, for the tracking tip, its text.
-    std::vector<LONG> ToolRect(UINT_PTR id, char* text = nullptr, UINT message = TTM_GETTOOLINFOA) {
-        TTTOOLINFOA tool = {};
-        tool.cbSize = TTTOOLINFOA_V2_SIZE, tool.hwnd = engine.hwnd, tool.uId = id,
-        tool.lpszText = text;
-        const bool known = SendMessageA(Tips(), message, 200, reinterpret_cast<LPARAM>(&tool));
-        return known || text ? Sides(tool.rect) : std::vector<LONG>{};
     }
     std::string TipText() {
         char text[200] = "";
@@ -348,21 +333,16 @@ TEST_F(Mouse, RightClickOrAForeignCaptureAbandonsEveryDrag) {
 TEST_F(Mouse, LevelToolsFollowTheGroupingAndANewWindow) {
     Open(300, 120);
     auto toolCount = [&] { return SendMessageA(Tips(), TTM_GETTOOLCOUNT, 0, 0); };
-    auto buttonAt = [&](int level) {
-        RECT r = engine.layout.LevelButtonRect(level);
-        OffsetRect(&r, -engine.view.scrollX, 0);
-        return Sides(r);
-    };
     ASSERT_EQ(engine.PutColumnLabel(0, std::wstring(100, L'L').c_str()), S_OK);
     ASSERT_EQ(engine.PutColumnWidth(2, 600), S_OK);
     ASSERT_TRUE(Load(TextTable(4, 3)));
     EXPECT_EQ(toolCount(), 1) << "only the tracking tip";
     ASSERT_TRUE(engine.SetGroupLevelsKeepingRow(3));
-    EXPECT_EQ(ToolRect(2), buttonAt(2));
+    EXPECT_EQ(ToolRect(2), LevelButtonShown(2));
     ASSERT_TRUE(engine.SetGroupLevelsKeepingRow(1));
     EXPECT_EQ(toolCount(), 2) << "the tools of the removed levels go";
     // The pointer rests on the level button that stayed: its tip shows, cut to 79 characters.
-    POINT rest{buttonAt(0)[0] + 5, buttonAt(0)[1] + 5}, screen = rest;
+    POINT rest{LevelButtonShown(0)[0] + 5, LevelButtonShown(0)[1] + 5}, screen = rest;
     ClientToScreen(engine.hwnd, &screen);
     SetCursorPos(screen.x, screen.y), Move(rest.x, rest.y);
     while (!IsWindowVisible(Tips()) && !MsgWaitForMultipleObjects(0, 0, 0, 3000, QS_ALLINPUT))
@@ -376,7 +356,7 @@ TEST_F(Mouse, LevelToolsFollowTheGroupingAndANewWindow) {
     engine.DestroyEngineWindow();
     ASSERT_NE(engine.CreateEngineWindow(host, ControlBounds(300, 120)), nullptr);
     EXPECT_EQ(toolCount(), 2);
-    EXPECT_EQ(ToolRect(0), buttonAt(0));
+    EXPECT_EQ(ToolRect(0), LevelButtonShown(0));
     ASSERT_TRUE(Load(TextTable(4, 3)));
     EXPECT_EQ(LevelText(0), "?") << "new data drop the grouping";
 }

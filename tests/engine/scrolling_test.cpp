@@ -23,8 +23,7 @@ using Repainting = EngineWindowTest;
 
 } // namespace
 
-// Every request moves the view, which shows both bars (the layout test holds their cases; the
-// window fuzzer their ranges and positions); shrinking content brings the positions back.
+// Both bars shown (the window fuzzer checks their ranges and positions after every step).
 TEST_F(Scrolling, RequestsShrinkingContentAndKeepingRowsInView) {
     const int bar = GetSystemMetrics(SM_CXVSCROLL); // Wine's classic bars are 17 wide
     Open(200, 200); // one column making the content 1000 wide, 100 records
@@ -86,9 +85,7 @@ TEST_F(Scrolling, ScrolledAndLiveResizedPixelsMatchAFreshPaint) {
     Up(edge - 60);
 }
 
-// A move to another DPI, and a change of the fonts, metrics, colours or theme, lay the view out
-// anew at the window's DPI then: the current and top row stay, the columns keep their look, the
-// sideways place its proportion. Other settings change nothing.
+// A new DPI, font, metrics, colours or theme lay the view out anew; other settings do not.
 TEST_F(Scrolling, DisplayChangesKeepTheRowsTheColumnsLookAndTheSidewaysPlace) {
     Open(300, 200);
     ASSERT_EQ(engine.PutColumnWidth(0, 300), S_OK); // the others keep the default width
@@ -99,7 +96,7 @@ TEST_F(Scrolling, DisplayChangesKeepTheRowsTheColumnsLookAndTheSidewaysPlace) {
     SendMessageA(engine.hwnd, WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 120), 0);
     // A resize under way, whose pixels the new DPI would make wrong.
     const int edge = engine.layout.ColumnsLeft(true) + engine.store.WidthAt(0) - 120 - 1;
-    SendMessageA(engine.hwnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(edge, 2));
+    Down(edge, 2);
     ASSERT_EQ(engine.view.trackMode, TrackResize);
     const int dpi = engine.dpi, content = engine.view.contentWidth, other = 2 * dpi;
     const std::tuple<UINT, WPARAM, const char*, int, int> steps[] = {
@@ -120,12 +117,7 @@ TEST_F(Scrolling, DisplayChangesKeepTheRowsTheColumnsLookAndTheSidewaysPlace) {
             << std::hex << message << " " << action;
         EXPECT_LE(std::abs(engine.view.scrollX * content - 120 * engine.view.contentWidth),
                   content);
-        TTTOOLINFOA tool = {
-            TTTOOLINFOA_V2_SIZE, 0, engine.hwnd, 0, {}, nullptr, nullptr, 0, nullptr};
-        SendMessageA(engine.headerTips.tipWindow, TTM_GETTOOLINFOA, 0, LPARAM(&tool));
-        RECT button = engine.layout.LevelButtonRect(0);
-        OffsetRect(&button, -engine.view.scrollX, 0);
-        EXPECT_TRUE(EqualRect(&tool.rect, &button)) << "the level tool on its button";
+        EXPECT_EQ(ToolRect(0), LevelButtonShown(0)) << "the level tool on its button";
     }
     EXPECT_EQ(std::make_pair(engine.view.trackMode, GetCapture()),
               std::make_pair(int32_t(TrackNone), HWND(nullptr)))

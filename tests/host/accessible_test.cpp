@@ -111,8 +111,7 @@ protected:
 
 } // namespace
 
-// Each change is told to readers, the reorder before the focus; then every child reads, lies
-// and leads on as its row shows, also to a reader in another process, and acts as the user does.
+// Each change is told to readers; every child reads, lies and acts as its row shows.
 TEST_F(Accessible, TreeReadsAsTheRowsOnScreenAndEventsTellEachChange) {
     HWINEVENTHOOK hook = SetWinEventHook(EVENT_MIN, EVENT_MAX, nullptr, Hear, GetCurrentProcessId(),
                                          0, WINEVENT_OUTOFCONTEXT);

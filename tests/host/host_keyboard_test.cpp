@@ -54,8 +54,7 @@ protected:
 
 } // namespace
 
-// A navigation key reports only its release; design mode or a dead UI report no keys but
-// move; frozen, nothing moves and nothing is reported.
+// Design mode or a dead UI report no keys but move; frozen, nothing moves or is reported.
 TEST_F(HostKeyboard, KeysOnEitherRoadRunningInDesignModeDeadAndFrozen) {
     const struct {
         const char* name;

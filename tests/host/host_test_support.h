@@ -1,7 +1,6 @@
 #pragma once
 
-// The control in our own container: the module built beside the tests, a shown host window,
-// data loaded through the automation interface, and the framed placeholder's pixels.
+// The control in our own container, data loaded through automation, the placeholder's pixels.
 
 #include "control/com_ref.h"
 #include "control/com_test_support.h"
@@ -31,8 +30,7 @@ inline LONG SelectedRecordOf(IUnknown* control) {
     return record;
 }
 
-// The framed placeholder drawn into `area`: a one-pixel border of a colour other than the
-// window colour, which fills it, and the ground above it untouched.
+// The placeholder in `area`: a one-pixel frame round the window colour, the ground above.
 inline void ExpectFramedPlaceholder(const Pixels& pixels, const RECT& area, COLORREF ground) {
     const COLORREF border = pixels.At(area.left, area.top);
     EXPECT_NE(border, GetSysColor(COLOR_WINDOW));

@@ -39,8 +39,7 @@ protected:
 
 } // namespace
 
-// The host lets go (or closes first) in each event and site call, shows or disables the control
-// while it closes or activates, or destroys windows: the object outlives its calls out.
+// Whatever the host does in an event or site call, the object outlives its calls out.
 TEST_F(Hostile, LettingGoReenteringAndDestroyingWindowsFromEventsAndSiteCalls) {
     using Answers = std::vector<std::function<void()>>;
     const std::function<void()> show = [&] { host->DoVerb(OLEIVERB_SHOW); }, leave;

@@ -114,9 +114,7 @@ TEST_F(WineContainers, AtlHostCreatesByProgIdPaintsAndResizes) {
     DestroyWindow(ax);
 }
 
-// In a dialog beside an edit box: Tab takes the focus in and out through the dialog manager,
-// which leaves the arrows to the control (the texts sort as strings: r0c0, r10c0, ...); the
-// tree reads as in our own container, unnamed.
+// The dialog manager tabs in and out and leaves the arrows to the list (r0c0, r10c0, ... sorted).
 TEST_F(WineContainers, DialogTabsInAndOutAndLeavesTheArrowsToTheControl) {
     HWND dialog = CreateWindowExA(WS_EX_CONTROLPARENT, "#32770", "", WS_POPUP | WS_VISIBLE, 300,
                                   100, 400, 300, window, nullptr, nullptr, nullptr);
@@ -157,8 +155,9 @@ TEST_F(WineContainers, RichEditDrawsThePlaceholder) {
     IRichEditOle* rich = nullptr;
     ASSERT_TRUE(SendMessageW(edit, EM_GETOLEINTERFACE, 0, reinterpret_cast<LPARAM>(&rich)));
     // At its place in the text, 96 x 48 pixels at 96 dots an inch.
-    REOBJECT embedded = {sizeof embedded, REO_CP_SELECTION,  CLSID_View,       nullptr, storage,
-                         nullptr,         SIZEL{2540, 1270}, DVASPECT_CONTENT, 0,       0};
+    REOBJECT embedded = {
+        sizeof embedded, LONG(REO_CP_SELECTION), CLSID_View,       nullptr, storage,
+        nullptr,         SIZEL{2540, 1270},      DVASPECT_CONTENT, 0,       0};
     ASSERT_EQ(S_OK, rich->GetClientSite(&embedded.polesite));
     ASSERT_EQ(S_OK, OleCreate(CLSID_View, IID_IOleObject, OLERENDER_DRAW, nullptr,
                               embedded.polesite, storage, reinterpret_cast<void**>(&object)));
@@ -197,8 +196,7 @@ BOOL CALLBACK FindInsertDialog(HWND candidate, LPARAM found) {
     return !match;
 }
 
-// Runs inside the dialog's own loop: chooses the control in the list and presses OK, as a
-// user would.
+// In the dialog's own loop: chooses the control and presses OK, as a user would.
 void CALLBACK ChooseTheControl(HWND, UINT, UINT_PTR timer, DWORD) {
     HWND dialog = nullptr;
     EnumThreadWindows(GetCurrentThreadId(), FindInsertDialog, reinterpret_cast<LPARAM>(&dialog));
