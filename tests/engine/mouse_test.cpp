@@ -102,24 +102,7 @@ TEST_F(Mouse, RowsSelectToggleAndReportDoubleClicksAndContextMenus) {
     EXPECT_EQ(engine.reported, (std::vector<int32_t>{2, -1, 1, -1, 0}));
 }
 
-TEST_F(Mouse, PointerShapeFollowsWhatLiesUnderIt) {
-    Open(400, 120);
-    ASSERT_TRUE(Load(TextTable(3, 2)));
-    ASSERT_TRUE(engine.SetGroupLevelsKeepingRow(1));
-    // Grouping area 0..55 with its button at 18..37, splitter zone 50..61, columns at 62, 162.
-    const int row = RowY(0);
-    const std::pair<POINT, HCURSOR> points[] = {
-        {{27, 7}, nullptr},  {{50, 8}, engine.sizeCursor},    {{64, 8}, engine.sizeCursor},
-        {{100, 8}, nullptr}, {{157, 8}, engine.resizeCursor}, {{4, row}, engine.handCursor},
-        {{24, row}, nullptr}};
-    for (const auto& [at, cursor] : points)
-        EXPECT_EQ(Shape(at.x, at.y), cursor) << at.x << ", " << at.y;
-    EXPECT_EQ(Shape(4, row, HTBORDER), nullptr) << "only the client area";
-    ASSERT_TRUE(Load(TextTable(3, 0)));
-    EXPECT_EQ(Shape(50, 8), nullptr) << "nothing without columns";
-}
-
-TEST_F(Mouse, HeaderClicksSortAndLevelButtonsReverse) {
+TEST_F(Mouse, HeaderClicksSortLevelButtonsReverseAndThePointerShowsWhatLiesUnder) {
     Open(400, 120);
     ASSERT_TRUE(Load(TableOf({{L"b", L"2", L"x"}, {L"a", L"3", L"z"}, {L"c", L"1", L"y"}})));
     engine.SelectRow(1);
@@ -153,12 +136,23 @@ TEST_F(Mouse, HeaderClicksSortAndLevelButtonsReverse) {
         Move(bx, on ? by : by + 100), Up(bx, on ? by : by + 100);
         EXPECT_EQ(engine.store.groupAscending[engine.store.columnOrder[0]] != before, on == 1);
     }
+    // Grouping area 0..55 with its button at 18..37, splitter zone 50..61, columns at 62, 162.
+    const int row = RowY(0);
+    const std::pair<POINT, HCURSOR> points[] = {
+        {{27, 7}, nullptr},  {{50, 8}, engine.sizeCursor},    {{64, 8}, engine.sizeCursor},
+        {{100, 8}, nullptr}, {{157, 8}, engine.resizeCursor}, {{4, row}, engine.handCursor},
+        {{24, row}, nullptr}};
+    for (const auto& [at, cursor] : points)
+        EXPECT_EQ(Shape(at.x, at.y), cursor) << at.x << ", " << at.y;
+    EXPECT_EQ(Shape(4, row, HTBORDER), nullptr) << "only the client area";
     // A single column cannot be dragged: its button behaves as a level button does.
     ASSERT_TRUE(Load(TextTable(3, 1)));
     Down(EdgeX(0) + 50), Move(EdgeX(0) + 50, 200);
     EXPECT_EQ(engine.view.trackMode, TrackPress);
     Up(EdgeX(0) + 50, 200);
     EXPECT_EQ(sorted(), "0 up");
+    ASSERT_TRUE(Load(TextTable(3, 0)));
+    EXPECT_EQ(Shape(50, 8), nullptr) << "nothing without columns";
 }
 
 TEST_F(Mouse, ColumnDragMovesOnlyToAnotherEdgeAndFirstPlaceGroups) {
@@ -370,8 +364,8 @@ TEST_F(Mouse, WheelScrollsRowsAndSidewaysAndHandsTheEndsToTheHost) {
     ASSERT_TRUE(SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &lines, 0));
     SystemParametersInfoA(SPI_GETWHEELSCROLLCHARS, 0, &chars, 0);
     ASSERT_TRUE(lines > 0 && lines < 20 && chars == 3);
-    const LONG_PTR original = GetWindowLongPtrA(host, GWLP_WNDPROC);
-    SetWindowLongPtrA(host, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CountingHost));
+    const LONG_PTR original =
+        SetWindowLongPtrA(host, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CountingHost));
     const int maxTop = 100 - engine.view.pageRows, down = int(lines);
     const struct {
         UINT message;

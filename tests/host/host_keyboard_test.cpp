@@ -20,9 +20,8 @@ protected:
     // One key message the way the container's loop handles it on the given road.
     void Send(Road road, UINT message, WPARAM key) {
         MSG msg = {control, message, key, message == WM_KEYUP ? LPARAM(0xC0000001) : 1, 0, {}};
-        if (road == Accelerators && host->TranslateAccelerator(msg))
-            return;
-        DispatchMessageA(&msg);
+        if (road == Plain || !host->TranslateAccelerator(msg))
+            DispatchMessageA(&msg);
     }
     void InPlaceOnly() {
         ASSERT_EQ(S_OK, host->Deactivate());
@@ -67,7 +66,7 @@ TEST_F(HostKeyboard, KeysOnEitherRoadRunningInDesignModeDeadAndFrozen) {
         {"UI dead", true, true, false, "Select() "},
         {"frozen", true, false, true, ""},
     };
-    auto* ole = Query<IOleControl>(host->Control(), IID_IOleControl);
+    ComRef<IOleControl> ole(Query<IOleControl>(host->Control(), IID_IOleControl));
     for (Road road : {Accelerators, Plain})
         for (const auto& s : states) {
             SCOPED_TRACE(std::string(s.name) +
@@ -84,7 +83,6 @@ TEST_F(HostKeyboard, KeysOnEitherRoadRunningInDesignModeDeadAndFrozen) {
             if (s.frozen)
                 ole->FreezeEvents(FALSE);
         }
-    ole->Release();
 }
 
 TEST_F(HostKeyboard, ControlSiteGetsOtherKeysWithTheShiftState) {

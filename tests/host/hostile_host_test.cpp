@@ -17,15 +17,6 @@ protected:
         host->SetWindow(container = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE, 0, 0,
                                                     350, 250, window, nullptr, nullptr, nullptr));
     }
-    // 5 x 2 records in place in a new container; the host holds the only references.
-    void Embed() {
-        NewContainer();
-        _View* view = engine = ViewControl::Create();
-        LoadTable(view, 5, 2);
-        host->Embed(view, RECT{0, 0, 300, 200});
-        view->Release();
-        control = host->ControlWindow();
-    }
     void Send(UINT message, WPARAM wParam, LPARAM lParam) {
         SendMessageA(control, message, wParam, lParam);
     }
@@ -74,7 +65,12 @@ TEST_F(Hostile, LettingGoReenteringAndDestroyingWindowsFromEventsAndSiteCalls) {
     for (const auto& c : cases)
         for (const auto& answer : c.answer || !c.heard ? Answers{c.answer} : leaving) {
             SCOPED_TRACE(c.name);
-            Embed();
+            NewContainer(); // 5 x 2 records in place; the host holds the only references
+            _View* view = engine = ViewControl::Create();
+            LoadTable(view, 5, 2);
+            host->Embed(view, RECT{0, 0, 300, 200});
+            view->Release();
+            control = host->ControlWindow();
             int heard = 0;
             LONG living = 0; // objects alive right after the answer
             auto hear = [&](int what) {
