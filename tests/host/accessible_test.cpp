@@ -48,26 +48,23 @@ protected:
     void SetUp() override {
         HostTest::SetUp();
         control = ViewControl::Create();
-        view = control;
-        ASSERT_EQ(S_OK, LoadArray(view, TableOf({{L"A", L"x", L"a1", L"10"},
-                                                 {L"A", L"x", L"a2", L"20"},
-                                                 {L"A", L"y", L"a3", L"30"},
-                                                 {L"B", L"x", L"b1", L"40"}})));
+        view = ComRef<_View>(control);
+        ASSERT_EQ(S_OK, LoadArray(view.Get(), TableOf({{L"A", L"x", L"a1", L"10"},
+                                                       {L"A", L"x", L"a2", L"20"},
+                                                       {L"A", L"y", L"a3", L"30"},
+                                                       {L"B", L"x", L"b1", L"40"}})));
         const wchar_t* labels[] = {L"Region", L"Country", L"Item", L"Amount"};
         for (LONG c = 0; c < 4; ++c)
             view->put_ColumnLabel(c, const_cast<BSTR>(labels[c])), view->put_ColumnWidth(c, 60);
-        ASSERT_EQ(S_OK, host->Embed(view, RECT{0, 0, 360, 240}));
+        ASSERT_EQ(S_OK, host->Embed(view.Get(), RECT{0, 0, 360, 240}));
         ASSERT_EQ(S_OK, host->DoVerb(OLEIVERB_UIACTIVATE));
         list = watched = host->ControlWindow();
         ASSERT_EQ(S_OK, AccessibleObjectFromWindow(list, static_cast<DWORD>(OBJID_CLIENT),
-                                                   __uuidof(IAccessible),
-                                                   reinterpret_cast<void**>(&object)));
+                                                   __uuidof(IAccessible), object.ReceiveVoid()));
     }
     void TearDown() override {
-        if (object)
-            object->Release();
-        if (view)
-            view->Release();
+        object.Reset();
+        view.Reset();
         HostTest::TearDown();
     }
     void Key(WPARAM key) { SendMessageA(list, WM_KEYDOWN, key, 1); }
@@ -104,9 +101,9 @@ protected:
     }
 
     ViewControl* control = nullptr;
-    _View* view = nullptr;
+    ComRef<_View> view;
     HWND list = nullptr;
-    IAccessible* object = nullptr;
+    ComRef<IAccessible> object;
 };
 
 } // namespace
@@ -162,7 +159,7 @@ TEST_F(Accessible, TreeReadsAsTheRowsOnScreenAndEventsTellEachChange) {
     UnhookWinEvent(hook);
 
     ASSERT_EQ(S_OK, host->Move(RECT{0, 0, 360, 2 * GetSystemMetrics(SM_CYEDGE) + h + 6 * rh}));
-    EXPECT_EQ(ReadChild(object, 11),
+    EXPECT_EQ(ReadChild(object.Get(), 11),
               L"outline item|x|1|Country, 1 record|Expand| collapsed offscreen")
         << "the row below the last whole row";
     SendMessageA(list, WM_VSCROLL, SB_LINEDOWN, 0); // six rows of seven shown
@@ -180,7 +177,7 @@ TEST_F(Accessible, TreeReadsAsTheRowsOnScreenAndEventsTellEachChange) {
         L"outline item|B|0|Region, 1 record|Collapse| expanded",
         L"outline item|x|1|Country, 1 record|Expand| collapsed",
     };
-    EXPECT_EQ(ReadTree(object), expected);
+    EXPECT_EQ(ReadTree(object.Get()), expected);
     // A reader in another process gets the same through the marshalled interfaces.
     EXPECT_EQ(ReadInAnotherProcess(), expected);
     // Late-bound readers get the same through the platform's type information.
@@ -219,7 +216,7 @@ TEST_F(Accessible, TreeReadsAsTheRowsOnScreenAndEventsTellEachChange) {
         EXPECT_EQ(object->accNavigate(direction, I4(from), &to), want ? S_OK : S_FALSE);
         EXPECT_EQ(V_VT(&to) == VT_I4 ? V_I4(&to) : 0, want) << direction << " from " << from;
     }
-    ComRef<IEnumVARIANT> children(Query<IEnumVARIANT>(object, IID_IEnumVARIANT));
+    ComRef<IEnumVARIANT> children(Query<IEnumVARIANT>(object.Get(), IID_IEnumVARIANT));
     ASSERT_TRUE(children);
     EXPECT_EQ(S_OK, children->Reset());
     EXPECT_EQ(S_OK, children->Skip(ULONG(count))) << "to the end";
@@ -234,26 +231,24 @@ TEST_F(Accessible, TreeReadsAsTheRowsOnScreenAndEventsTellEachChange) {
     EXPECT_EQ(events.back().arguments.back(), 1) << "of a2";
     EXPECT_EQ(S_OK, object->accSelect(SELFLAG_TAKEFOCUS | SELFLAG_TAKESELECTION, I4(9)));
     EXPECT_EQ(S_OK, object->accDoDefaultAction(I4(9)));
-    EXPECT_EQ(ReadChild(object, 9),
+    EXPECT_EQ(ReadChild(object.Get(), 9),
               L"outline item|y|1|Country, 1 record|Collapse| expanded selected focused");
     EXPECT_EQ(S_OK, object->accDoDefaultAction(I4(3)));
-    EXPECT_EQ(ReadChild(object, 3), L"column header|Item||sorted descending|Click|");
+    EXPECT_EQ(ReadChild(object.Get(), 3), L"column header|Item||sorted descending|Click|");
 }
 
 // Held past the control the host let go of in an action's event: calls answer disconnected.
 TEST_F(Accessible, HeldObjectAnswersDisconnectedOnceTheControlIsGone) {
     const LONG locks = ModuleLockCount();
     host->onEvent = [this](const HostEvent&) { host->Close(); }; // at the double click's OnSelect
-    view->Release();
-    view = nullptr;
+    view.Reset();
     EXPECT_EQ(RPC_E_DISCONNECTED, object->accDoDefaultAction(I4(7)));
     LONG count;
     VARIANT v;
-    ComRef<IEnumVARIANT> children(Query<IEnumVARIANT>(object, IID_IEnumVARIANT));
+    ComRef<IEnumVARIANT> children(Query<IEnumVARIANT>(object.Get(), IID_IEnumVARIANT));
     EXPECT_EQ(RPC_E_DISCONNECTED, object->get_accChildCount(&count));
     EXPECT_EQ(RPC_E_DISCONNECTED, children->Next(1, &v, nullptr)) << "its enumerator too";
     children.Reset();
-    object->Release();
-    object = nullptr;
+    object.Reset();
     EXPECT_EQ(ModuleLockCount(), locks - 2) << "the control and its object are gone";
 }
