@@ -24,24 +24,24 @@ public:
     }
     int32_t EventsFrozen() override { return frozen; }
     bool DesignModeOrUIDead() override { return false; }
-    void Beep() override { events.push_back("beep"); }
+    void Beep() override { Note("beep"); }
     // Wine gives every window the system DPI; a test moves the window to another DPI here.
     int32_t WindowDpi() const override { return shownAtDpi ? shownAtDpi : ViewEngine::WindowDpi(); }
 
-    std::vector<int32_t> reported;   // selectedRecord at every SelectionChanged
-    std::vector<std::string> events; // context menus, double clicks and beeps, in order
+    std::vector<int32_t> reported; // selectedRecord at every SelectionChanged
+    std::string events;            // context menus, double clicks and beeps, in order, "; " between
     int32_t frozen = 0;
     int32_t shownAtDpi = 0; // the window's DPI as the test sets it; 0: the platform's
 
 private:
     void Note(const char* what, int32_t x, int32_t y, int32_t record) {
-        events.push_back(std::string(what) + " " + std::to_string(x) + "," + std::to_string(y) +
-                         " " + std::to_string(record));
+        Note(what + (" " + std::to_string(x)) + "," + std::to_string(y) + " " +
+             std::to_string(record));
     }
+    void Note(const std::string& what) { events += (events.empty() ? "" : "; ") + what; }
 };
 
-// One topmost host a program (destroying shown windows is slow under Wine), placed per process
-// so that test programs running at once do not cover each other.
+// One topmost host a program (destroying shown windows is slow), placed apart per process.
 inline HWND TestHost(int width, int height) {
     static HWND host = nullptr;
     if (!host) {
@@ -59,6 +59,17 @@ inline HWND TestHost(int width, int height) {
                            GetSystemMetrics(SM_CXSCREEN) - width);
     SetWindowPos(host, HWND_TOPMOST, x, 100, width, height, SWP_NOACTIVATE);
     return host;
+}
+
+// A rectangle as {left, top, right, bottom}, which a failure prints.
+inline std::vector<LONG> Sides(const RECT& r) {
+    return {r.left, r.top, r.right, r.bottom};
+}
+
+// Every message waiting for this thread, dispatched.
+inline void Pump() {
+    for (MSG message; PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE);)
+        DispatchMessageA(&message);
 }
 
 // Outer size of the control for a wanted client size with no scroll bar shown.
@@ -136,8 +147,7 @@ template <class Paint> Pixels Drawn(int width, int height, COLORREF ground, Pain
     return pixels;
 }
 
-// The square the sort mark of a text rectangle is drawn in: centred half an indent left of its
-// right end, as large as the indent and the header's height allow.
+// The square of a text rectangle's sort mark: centred half an indent left of its right end.
 inline RECT SortMarkSquare(const DrawResources& r, const RECT& text) {
     const int b = std::min<int>(r.indentWidth, text.right - text.left);
     const int half = std::min<int>((b - r.markInset) / 2, r.markHalf);
@@ -170,6 +180,36 @@ protected:
     }
     bool Load(const SafeArrayBuilder& data) { return engine.SetData(data.get(), 0, 0, false); }
     void TearDown() override { engine.DestroyEngineWindow(); }
+    // Mouse messages at window points; y defaults to inside the header.
+    void Send(UINT message, int x, int y, WPARAM keys = MK_LBUTTON) {
+        SendMessageA(engine.hwnd, message, keys, MAKELPARAM(x, y));
+    }
+    void Down(int x, int y = 8) { Send(WM_LBUTTONDOWN, x, y); }
+    void Move(int x, int y = 8) { Send(WM_MOUSEMOVE, x, y); }
+    void Up(int x, int y = 8) { Send(WM_LBUTTONUP, x, y, 0); }
+    void Click(int x, int y = 8) { Down(x, y), Up(x, y); }
+    void RightClick(int x, int y = 8) {
+        Send(WM_RBUTTONDOWN, x, y, MK_RBUTTON), Send(WM_RBUTTONUP, x, y, 0);
+    }
+    HWND Tips() const { return engine.headerTips.tipWindow; }
+    // A tool's rectangle (empty when not registered) and, for the tracking tip, its text.
+    std::vector<LONG> ToolRect(UINT_PTR id, char* text = nullptr, UINT message = TTM_GETTOOLINFOA) {
+        TTTOOLINFOA tool = {TTTOOLINFOA_V2_SIZE, 0, engine.hwnd, id, {}, nullptr, text, 0, nullptr};
+        const bool known = SendMessageA(Tips(), message, 200, reinterpret_cast<LPARAM>(&tool));
+        return known || text ? Sides(tool.rect) : std::vector<LONG>{};
+    }
+    std::vector<LONG> LevelButtonShown(int level) {
+        RECT r = engine.layout.LevelButtonRect(level);
+        OffsetRect(&r, -engine.view.scrollX, 0);
+        return Sides(r);
+    }
+    // Window x of the left edge of a display position.
+    int EdgeX(int position) {
+        int x = engine.layout.ColumnsLeft(true) - engine.view.scrollX;
+        for (int p = 0; p < position; ++p)
+            x += engine.layout.ColumnExtent(p, true);
+        return x;
+    }
 
     RecordingEngine engine;
     HWND host = nullptr;

@@ -1,7 +1,6 @@
 #include "engine/picture_file.h"
 
-// What the window shows: the placeholder, the header at rest and while the mouse works on it,
-// selected rows, and the glyphs at the window's DPI with a picture for people.
+// What the window shows: placeholder, header, selected rows, and the glyphs at the window's DPI.
 
 namespace {
 
@@ -10,21 +9,19 @@ const COLORREF face = GetSysColor(COLOR_BTNFACE), window = GetSysColor(COLOR_WIN
                selection = GetSysColor(COLOR_HIGHLIGHT), grey = GetSysColor(COLOR_GRAYTEXT),
                text = GetSysColor(COLOR_WINDOWTEXT);
 
-// The smallest rectangle holding the pixels of the area that pass the test.
-template <class Test> RECT Extent(const Pixels& p, const RECT& area, Test test) {
-    RECT e{area.right, area.bottom, area.left, area.top};
-    for (int y = area.top; y < area.bottom; ++y)
-        for (int x = area.left; x < area.right; ++x)
-            if (test(p.At(x, y)))
+// The smaller side of the box holding what is drawn on a button inside its edges.
+int MarkSize(const Pixels& p, RECT button, int edge) {
+    RECT e{button.right, button.bottom, button.left, button.top};
+    for (int y = button.top + edge; y < button.bottom - edge; ++y)
+        for (int x = button.left + edge; x < button.right - edge; ++x)
+            if (p.At(x, y) != face)
                 e = RECT{std::min<LONG>(e.left, x), std::min<LONG>(e.top, y),
                          std::max<LONG>(e.right, x + 1), std::max<LONG>(e.bottom, y + 1)};
-    return e;
+    return std::min(e.right - e.left, e.bottom - e.top);
 }
 
 class Painting : public EngineWindowTest {
 protected:
-    static LONG Width(const RECT& r) { return r.right - r.left; }
-    static LONG Height(const RECT& r) { return r.bottom - r.top; }
     int RowTop(int visible) const { return engine.headerHeight + visible * engine.rowHeight; }
     RECT RowSpan(int visible, int left, int right) const {
         return RECT{left, RowTop(visible), right, RowTop(visible) + engine.rowHeight};
@@ -161,9 +158,7 @@ TEST_F(Painting, SelectedGroupRowShowsTheOpenFolderAndFramesItsCaption) {
     EXPECT_EQ(engine.HitTest(end + 1, RowTop(0) + 2), HitNone);
 }
 
-// The grouped, scrolled view at the window's DPI (a run a DPI, each in a prefix of its own),
-// written to dpi_<dpi>.png. Its glyphs are those of 96 DPI scaled, centred on their lines and
-// whole in their rows; clicks on them and in the scaled edge zones act.
+// At the window's DPI (pictured in dpi_<dpi>.png) glyphs and edge zones are 96 DPI's scaled.
 TEST_F(Painting, ScaledGlyphsInTheGroupedScrolledView) {
     const int dpi = engine.dpi;
     Open(MulDiv(420, dpi, 96), MulDiv(160, dpi, 96));
@@ -182,14 +177,12 @@ TEST_F(Painting, ScaledGlyphsInTheGroupedScrolledView) {
     ExpandAll(engine);
     engine.SelectRow(8); // Vesuvio SpA, under Naples
     SetFocus(engine.hwnd);
-    SendMessageA(engine.hwnd, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 3), 0);
-    ASSERT_EQ(engine.view.topRow, 3);
+    engine.ScrollTo(0, 3);
     const Pixels p = Pixels::OfWindow(engine.hwnd);
     EXPECT_TRUE(SavePng(p, "dpi_" + std::to_string(dpi) + ".png"));
 
-    // Glyphs as large as at 96 DPI times the DPI over 96, within a pixel, whole in their rows;
-    // lines by whole pixels, every stroke a dot wide, so that the box, its strokes and the line
-    // share one centre (the resources test shows each cell drawn as its geometry says).
+    // Within a pixel of 96 DPI's times the DPI over 96; lines and strokes a dot wide, so that the
+    // box, its strokes and the line share one centre (the resources test draws each cell).
     DrawResources base;
     base.Build(96);
     auto scaled = [dpi](LONG size, LONG at96) { return std::abs(size * 96 - at96 * dpi) < dpi; };
@@ -215,10 +208,8 @@ TEST_F(Painting, ScaledGlyphsInTheGroupedScrolledView) {
         if (level < 1 || !sibling)
             continue;
         const int32_t rows = engine.DisplayedRows();
-        const LPARAM centre = MAKELPARAM(left + engine.glyphX, top + engine.glyphY);
         for (int32_t expected : {rows - 1, rows}) {
-            SendMessageA(engine.hwnd, WM_LBUTTONDOWN, MK_LBUTTON, centre);
-            SendMessageA(engine.hwnd, WM_LBUTTONUP, 0, centre);
+            Click(left + engine.glyphX, top + engine.glyphY);
             EXPECT_EQ(engine.DisplayedRows(), expected);
         }
         ++boxes;
@@ -226,16 +217,11 @@ TEST_F(Painting, ScaledGlyphsInTheGroupedScrolledView) {
     EXPECT_EQ(boxes, 1);
 
     // The level button's mark at least as large as at 96 DPI, scaled.
-    auto mark = [](const Pixels& in, RECT r, int edge) {
-        InflateRect(&r, -edge, -edge);
-        const RECT e = Extent(in, r, [](COLORREF at) { return at != face; });
-        return std::min(Width(e), Height(e));
-    };
     const RECT button96{0, 0, base.levelButtonWidth, base.levelButtonHeight};
-    const Pixels level96 = Drawn(Width(button96), Height(button96), face,
+    const Pixels level96 = Drawn(button96.right, button96.bottom, face,
                                  [&](HDC dc) { base.DrawSortMark(dc, button96, true, false); });
-    EXPECT_GE(mark(p, engine.layout.LevelButtonRect(0), engine.edgeX) * 96,
-              mark(level96, button96, base.edgeX) * dpi);
+    EXPECT_GE(MarkSize(p, engine.layout.LevelButtonRect(0), engine.edgeX) * 96,
+              MarkSize(level96, button96, base.edgeX) * dpi);
 
     // A press within the scaled edge zone of a column starts a resize, one beside it does not.
     const int edge = engine.layout.ColumnsLeft(true) + engine.store.WidthAt(0);
@@ -244,9 +230,9 @@ TEST_F(Painting, ScaledGlyphsInTheGroupedScrolledView) {
                                   {edge + zone - 1, TrackResize},
                                   {edge - zone, TrackPress},
                                   {edge + zone, TrackPress}}) {
-        SendMessageA(engine.hwnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, 2));
+        Down(x, 2);
         EXPECT_EQ(engine.view.trackMode, mode) << x - edge;
-        SendMessageA(engine.hwnd, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(x, 2)); // abandons it
+        RightClick(x, 2); // abandons it
     }
 }
 

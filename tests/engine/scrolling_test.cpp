@@ -2,7 +2,7 @@
 
 #include <tuple>
 
-// Scroll bars and positions, and the pixels moved by scrolling and by a live column resize.
+// Scroll bars and positions, the pixels scrolling and a live resize move, what is repainted.
 
 namespace {
 
@@ -12,26 +12,28 @@ SCROLLINFO BarInfo(HWND window, int bar) {
     return info;
 }
 
+// The area waiting to be painted; nothing when none is.
+std::vector<LONG> Pending(HWND window) {
+    RECT r{};
+    return GetUpdateRect(window, &r, FALSE) ? Sides(r) : std::vector<LONG>{};
+}
+
 using Scrolling = EngineWindowTest;
+using Repainting = EngineWindowTest;
 
 } // namespace
 
-// The bars the layout decides on (whose cases the layout test holds) shown with their ranges;
-// every request, and the positions clamped when the content shrinks.
-TEST_F(Scrolling, BarsRequestsShrinkingContentAndKeepingRowsInView) {
+// Both bars shown (the window fuzzer checks their ranges and positions after every step).
+TEST_F(Scrolling, RequestsShrinkingContentAndKeepingRowsInView) {
     const int bar = GetSystemMetrics(SM_CXVSCROLL); // Wine's classic bars are 17 wide
     Open(200, 200); // one column making the content 1000 wide, 100 records
     ASSERT_EQ(engine.PutColumnWidth(0, 1000 - engine.splitterWidth), S_OK);
     ASSERT_TRUE(Load(TextTable(100, 1)));
-    RECT client{};
-    GetClientRect(engine.hwnd, &client); // both bars shown
-    const int page = (client.bottom - engine.headerHeight) / engine.rowHeight;
-    const int width = client.right;
-    EXPECT_EQ(std::make_pair(width, client.bottom), std::make_pair(200 - bar, 200L - bar));
-    const SCROLLINFO h = BarInfo(engine.hwnd, SB_HORZ), v = BarInfo(engine.hwnd, SB_VERT);
-    EXPECT_EQ(std::make_tuple(h.nMax, h.nPage, v.nMax, v.nPage),
-              std::make_tuple(999, UINT(width), 99, UINT(page)));
-
+    const int width = engine.view.clientWidth, page = engine.view.pageRows;
+    EXPECT_EQ(std::make_pair(width, page),
+              std::make_pair(200 - bar, (200 - bar - engine.headerHeight) / engine.rowHeight));
+    const UINT pages[] = {BarInfo(engine.hwnd, SB_HORZ).nPage, BarInfo(engine.hwnd, SB_VERT).nPage};
+    EXPECT_EQ(std::make_pair(pages[0], pages[1]), std::make_pair(UINT(width), UINT(page)));
     const WPARAM track = MAKEWPARAM(SB_THUMBTRACK, 42), end = MAKEWPARAM(SB_ENDSCROLL, 7),
                  thumb = MAKEWPARAM(SB_THUMBPOSITION, 700);
     const WPARAM vertical[] = {SB_PAGEDOWN, SB_LINEDOWN, SB_LINEUP, SB_PAGEUP,
@@ -47,12 +49,8 @@ TEST_F(Scrolling, BarsRequestsShrinkingContentAndKeepingRowsInView) {
         SendMessageA(engine.hwnd, WM_HSCROLL, horizontal[i], 0);
         EXPECT_EQ(engine.view.scrollX, xs[i]) << "horizontal step " << i;
     }
-    EXPECT_EQ(
-        std::make_pair(BarInfo(engine.hwnd, SB_HORZ).nPos, BarInfo(engine.hwnd, SB_VERT).nPos),
-        std::make_pair(1000 - width, 100 - page));
     EXPECT_EQ(engine.view.currentRow, 0) << "scrolling alone never moves the current row";
 
-    // Shrinking content brings the positions back into range.
     engine.ScrollTo(600, 80);
     ASSERT_EQ(engine.PutColumnWidth(0, 300), S_OK);
     EXPECT_EQ(engine.view.scrollX, engine.view.contentWidth - engine.view.clientWidth);
@@ -75,27 +73,19 @@ TEST_F(Scrolling, ScrolledAndLiveResizedPixelsMatchAFreshPaint) {
         InvalidateRect(engine.hwnd, nullptr, FALSE);
         EXPECT_TRUE(moved.data == Pixels::OfWindow(engine.hwnd).data) << what;
     };
-    SendMessageA(engine.hwnd, WM_VSCROLL, SB_LINEDOWN, 0);
-    SendMessageA(engine.hwnd, WM_HSCROLL, SB_LINERIGHT, 0);
-    SendMessageA(engine.hwnd, WM_VSCROLL, SB_PAGEDOWN, 0);
+    for (UINT message : {WM_VSCROLL, WM_HSCROLL, WM_VSCROLL})
+        SendMessageA(engine.hwnd, message, message == WM_HSCROLL ? SB_LINERIGHT : SB_PAGEDOWN, 0);
     expectSameAsFresh("scroll");
-    // Column 1 grows by 30 pixels, then shrinks to 40, as while dragging its edge.
-    engine.view.trackMode = TrackResize;
-    engine.view.pressIndex = 1;
-    engine.view.liveSize = engine.layout.ColumnExtent(1, false);
-    for (int width : {130, 40}) {
-        engine.ScrollColumnsAfterResize(1, width);
-        engine.view.liveSize = width;
-        engine.UpdateContentWidth(true);
-        engine.ScrollTo(engine.view.scrollX, engine.view.topRow);
+    const int edge = EdgeX(2) - 2; // column 1 grows by 30 pixels, then shrinks by 60
+    Down(edge);
+    for (int to : {edge + 30, edge - 60}) {
+        Move(to);
         expectSameAsFresh("resize");
     }
-    engine.view.trackMode = TrackNone;
+    Up(edge - 60);
 }
 
-// A move to another DPI, and a change of the fonts, metrics, colours or theme, lay the view out
-// anew at the window's DPI then: the current and top row stay, the columns keep their look, the
-// sideways place its proportion. Other settings change nothing.
+// A new DPI, font, metrics, colours or theme lay the view out anew; other settings do not.
 TEST_F(Scrolling, DisplayChangesKeepTheRowsTheColumnsLookAndTheSidewaysPlace) {
     Open(300, 200);
     ASSERT_EQ(engine.PutColumnWidth(0, 300), S_OK); // the others keep the default width
@@ -106,7 +96,7 @@ TEST_F(Scrolling, DisplayChangesKeepTheRowsTheColumnsLookAndTheSidewaysPlace) {
     SendMessageA(engine.hwnd, WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 120), 0);
     // A resize under way, whose pixels the new DPI would make wrong.
     const int edge = engine.layout.ColumnsLeft(true) + engine.store.WidthAt(0) - 120 - 1;
-    SendMessageA(engine.hwnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(edge, 2));
+    Down(edge, 2);
     ASSERT_EQ(engine.view.trackMode, TrackResize);
     const int dpi = engine.dpi, content = engine.view.contentWidth, other = 2 * dpi;
     const std::tuple<UINT, WPARAM, const char*, int, int> steps[] = {
@@ -127,14 +117,40 @@ TEST_F(Scrolling, DisplayChangesKeepTheRowsTheColumnsLookAndTheSidewaysPlace) {
             << std::hex << message << " " << action;
         EXPECT_LE(std::abs(engine.view.scrollX * content - 120 * engine.view.contentWidth),
                   content);
-        TTTOOLINFOA tool = {
-            TTTOOLINFOA_V2_SIZE, 0, engine.hwnd, 0, {}, nullptr, nullptr, 0, nullptr};
-        SendMessageA(engine.headerTips.tipWindow, TTM_GETTOOLINFOA, 0, LPARAM(&tool));
-        RECT button = engine.layout.LevelButtonRect(0);
-        OffsetRect(&button, -engine.view.scrollX, 0);
-        EXPECT_TRUE(EqualRect(&tool.rect, &button)) << "the level tool on its button";
+        EXPECT_EQ(ToolRect(0), LevelButtonShown(0)) << "the level tool on its button";
     }
     EXPECT_EQ(std::make_pair(engine.view.trackMode, GetCapture()),
               std::make_pair(int32_t(TrackNone), HWND(nullptr)))
         << "the resize ended at the new DPI";
+}
+
+TEST_F(Repainting, EraseReflectedMessagesAndFocusRepaintingOnlyTheCurrentRow) {
+    Open(200, 200);
+    ASSERT_TRUE(Load(TextTable(30, 1)));
+    engine.SelectRow(3);
+    UpdateWindow(engine.hwnd);
+    HDC dc = GetDC(engine.hwnd);
+    IntersectClipRect(dc, 10, 20, 60, 70);
+    EXPECT_EQ(SendMessageA(engine.hwnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0), 1);
+    EXPECT_EQ(Pending(engine.hwnd), (std::vector<LONG>{10, 20, 60, 70})) << "left to the paint";
+    // A reflected message gets the default result of the original.
+    const WPARAM w = reinterpret_cast<WPARAM>(dc);
+    const LPARAM l = reinterpret_cast<LPARAM>(engine.hwnd);
+    for (UINT original : {WM_CTLCOLORSTATIC, WM_CTLCOLORBTN}) {
+        const LRESULT expected = DefWindowProcA(engine.hwnd, original, w, l);
+        ASSERT_NE(expected, 0) << "the default answer is a brush";
+        EXPECT_EQ(SendMessageA(engine.hwnd, original + 0x2000, w, l), expected);
+    }
+    ReleaseDC(engine.hwnd, dc);
+
+    UpdateWindow(engine.hwnd);
+    const int h = engine.headerHeight, rh = engine.rowHeight, width = engine.view.clientWidth;
+    SetFocus(engine.hwnd);
+    EXPECT_EQ(Pending(engine.hwnd), (std::vector<LONG>{0, h + 3 * rh, width, h + 4 * rh}));
+
+    SendMessageA(engine.hwnd, WM_VSCROLL, SB_LINEDOWN, 0);
+    UpdateWindow(engine.hwnd);
+    SetFocus(host);
+    EXPECT_EQ(engine.view.hasFocus, 0);
+    EXPECT_EQ(Pending(engine.hwnd), (std::vector<LONG>{0, h + 2 * rh, width, h + 3 * rh}));
 }

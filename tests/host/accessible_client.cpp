@@ -1,5 +1,4 @@
-// A screen reader in a process of its own: reads the tree of the control whose window handle
-// it is given into a file, one line a child.
+// A screen reader in a process of its own: the tree of a window, one line a child, to a file.
 
 #include "accessible_reading.h"
 

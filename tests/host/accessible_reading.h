@@ -1,7 +1,6 @@
 #pragma once
 
-// What a screen reader reads of an accessible object: one line per child, in the platform's
-// role names, "role|name|value|description|default action|states".
+// What a screen reader reads of a child: "role|name|value|description|default action|states".
 
 #include <windows.h>
 #include <oleacc.h>

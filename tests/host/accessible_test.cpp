@@ -1,8 +1,7 @@
-// The control as assistive technology reads and works it, in our own container: the WinEvents
-// of each change, the tree against the rows on screen, also from a screen reader in a second
-// process, and an object held past its control.
+// The control as assistive technology reads and works it, in our own container.
 
 #include "accessible_reading.h"
+#include "control/com_ref.h"
 #include "control/view_control.h"
 #include "host_test_support.h"
 #include "engine/module_lock.h"
@@ -38,11 +37,10 @@ void CALLBACK Hear(HWINEVENTHOOK, DWORD event, HWND window, LONG object, LONG ch
     heard.push_back(line);
 }
 
-void Pump() {
-    MSG message;
+// WinEvents out of context arrive as messages, a moment later.
+void Settle() {
     for (int i = 0; i < 3; ++i, Sleep(20))
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
-            DispatchMessageA(&message);
+        Pump();
 }
 
 class Accessible : public HostTest {
@@ -50,26 +48,23 @@ protected:
     void SetUp() override {
         HostTest::SetUp();
         control = ViewControl::Create();
-        view = control;
-        ASSERT_EQ(S_OK, LoadArray(view, TableOf({{L"A", L"x", L"a1", L"10"},
-                                                 {L"A", L"x", L"a2", L"20"},
-                                                 {L"A", L"y", L"a3", L"30"},
-                                                 {L"B", L"x", L"b1", L"40"}})));
+        view = ComRef<_View>(control);
+        ASSERT_EQ(S_OK, LoadArray(view.Get(), TableOf({{L"A", L"x", L"a1", L"10"},
+                                                       {L"A", L"x", L"a2", L"20"},
+                                                       {L"A", L"y", L"a3", L"30"},
+                                                       {L"B", L"x", L"b1", L"40"}})));
         const wchar_t* labels[] = {L"Region", L"Country", L"Item", L"Amount"};
         for (LONG c = 0; c < 4; ++c)
             view->put_ColumnLabel(c, const_cast<BSTR>(labels[c])), view->put_ColumnWidth(c, 60);
-        ASSERT_EQ(S_OK, host->Embed(view, RECT{0, 0, 360, 240}));
+        ASSERT_EQ(S_OK, host->Embed(view.Get(), RECT{0, 0, 360, 240}));
         ASSERT_EQ(S_OK, host->DoVerb(OLEIVERB_UIACTIVATE));
         list = watched = host->ControlWindow();
         ASSERT_EQ(S_OK, AccessibleObjectFromWindow(list, static_cast<DWORD>(OBJID_CLIENT),
-                                                   __uuidof(IAccessible),
-                                                   reinterpret_cast<void**>(&object)));
+                                                   __uuidof(IAccessible), object.ReceiveVoid()));
     }
     void TearDown() override {
-        if (object)
-            object->Release();
-        if (view)
-            view->Release();
+        object.Reset();
+        view.Reset();
         HostTest::TearDown();
     }
     void Key(WPARAM key) { SendMessageA(list, WM_KEYDOWN, key, 1); }
@@ -106,22 +101,18 @@ protected:
     }
 
     ViewControl* control = nullptr;
-    _View* view = nullptr;
+    ComRef<_View> view;
     HWND list = nullptr;
-    IAccessible* object = nullptr;
+    ComRef<IAccessible> object;
 };
 
 } // namespace
 
-// Grouped by the splitter, opened by keys and a click, sorted, renamed and focused again:
-// each step tells readers what changed, the reorder before the focus that follows it. Then,
-// scrolled by a row, every child reads as its row shows (also to a reader in another process),
-// lies where it is painted, is found there again and leads on to the next; and the actions go
-// the user's ways.
+// Each change is told to readers; every child reads, lies and acts as its row shows.
 TEST_F(Accessible, TreeReadsAsTheRowsOnScreenAndEventsTellEachChange) {
     HWINEVENTHOOK hook = SetWinEventHook(EVENT_MIN, EVENT_MAX, nullptr, Hear, GetCurrentProcessId(),
                                          0, WINEVENT_OUTOFCONTEXT);
-    Pump();
+    Settle();
     const int h = control->headerHeight, rh = control->rowHeight, glyph = control->indentWidth / 2;
     const struct {
         std::function<void()> act;
@@ -162,13 +153,13 @@ TEST_F(Accessible, TreeReadsAsTheRowsOnScreenAndEventsTellEachChange) {
         SCOPED_TRACE(step.events.front());
         heard.clear();
         step.act();
-        Pump();
+        Settle();
         EXPECT_EQ(heard, step.events);
     }
     UnhookWinEvent(hook);
 
     ASSERT_EQ(S_OK, host->Move(RECT{0, 0, 360, 2 * GetSystemMetrics(SM_CYEDGE) + h + 6 * rh}));
-    EXPECT_EQ(ReadChild(object, 11),
+    EXPECT_EQ(ReadChild(object.Get(), 11),
               L"outline item|x|1|Country, 1 record|Expand| collapsed offscreen")
         << "the row below the last whole row";
     SendMessageA(list, WM_VSCROLL, SB_LINEDOWN, 0); // six rows of seven shown
@@ -186,7 +177,7 @@ TEST_F(Accessible, TreeReadsAsTheRowsOnScreenAndEventsTellEachChange) {
         L"outline item|B|0|Region, 1 record|Collapse| expanded",
         L"outline item|x|1|Country, 1 record|Expand| collapsed",
     };
-    EXPECT_EQ(ReadTree(object), expected);
+    EXPECT_EQ(ReadTree(object.Get()), expected);
     // A reader in another process gets the same through the marshalled interfaces.
     EXPECT_EQ(ReadInAnotherProcess(), expected);
     // Late-bound readers get the same through the platform's type information.
@@ -225,12 +216,11 @@ TEST_F(Accessible, TreeReadsAsTheRowsOnScreenAndEventsTellEachChange) {
         EXPECT_EQ(object->accNavigate(direction, I4(from), &to), want ? S_OK : S_FALSE);
         EXPECT_EQ(V_VT(&to) == VT_I4 ? V_I4(&to) : 0, want) << direction << " from " << from;
     }
-    IEnumVARIANT* children = nullptr;
-    ASSERT_EQ(S_OK, object->QueryInterface(IID_IEnumVARIANT, reinterpret_cast<void**>(&children)));
+    ComRef<IEnumVARIANT> children(Query<IEnumVARIANT>(object.Get(), IID_IEnumVARIANT));
+    ASSERT_TRUE(children);
     EXPECT_EQ(S_OK, children->Reset());
     EXPECT_EQ(S_OK, children->Skip(ULONG(count))) << "to the end";
     EXPECT_EQ(S_FALSE, children->Skip(1)) << "past it";
-    children->Release();
     VARIANT to;
     EXPECT_EQ(S_OK, object->get_accFocus(&to));
     EXPECT_EQ(V_I4(&to), 6);
@@ -241,31 +231,24 @@ TEST_F(Accessible, TreeReadsAsTheRowsOnScreenAndEventsTellEachChange) {
     EXPECT_EQ(events.back().arguments.back(), 1) << "of a2";
     EXPECT_EQ(S_OK, object->accSelect(SELFLAG_TAKEFOCUS | SELFLAG_TAKESELECTION, I4(9)));
     EXPECT_EQ(S_OK, object->accDoDefaultAction(I4(9)));
-    EXPECT_EQ(ReadChild(object, 9),
+    EXPECT_EQ(ReadChild(object.Get(), 9),
               L"outline item|y|1|Country, 1 record|Collapse| expanded selected focused");
     EXPECT_EQ(S_OK, object->accDoDefaultAction(I4(3)));
-    EXPECT_EQ(ReadChild(object, 3), L"column header|Item||sorted descending|Click|");
+    EXPECT_EQ(ReadChild(object.Get(), 3), L"column header|Item||sorted descending|Click|");
 }
 
-// Held past the control that the host let go of from inside an action's event: every call
-// answers the disconnected error, and the module is let go with the object.
+// Held past the control the host let go of in an action's event: calls answer disconnected.
 TEST_F(Accessible, HeldObjectAnswersDisconnectedOnceTheControlIsGone) {
     const LONG locks = ModuleLockCount();
     host->onEvent = [this](const HostEvent&) { host->Close(); }; // at the double click's OnSelect
-    view->Release();
-    view = nullptr;
+    view.Reset();
     EXPECT_EQ(RPC_E_DISCONNECTED, object->accDoDefaultAction(I4(7)));
     LONG count;
-    BSTR name;
     VARIANT v;
-    IEnumVARIANT* children = nullptr;
-    ASSERT_EQ(S_OK, object->QueryInterface(IID_IEnumVARIANT, reinterpret_cast<void**>(&children)));
+    ComRef<IEnumVARIANT> children(Query<IEnumVARIANT>(object.Get(), IID_IEnumVARIANT));
     EXPECT_EQ(RPC_E_DISCONNECTED, object->get_accChildCount(&count));
-    EXPECT_EQ(RPC_E_DISCONNECTED, object->get_accName(I4(5), &name));
-    EXPECT_EQ(RPC_E_DISCONNECTED, object->accNavigate(NAVDIR_FIRSTCHILD, I4(0), &v));
-    EXPECT_EQ(RPC_E_DISCONNECTED, children->Next(1, &v, nullptr));
-    children->Release();
-    object->Release();
-    object = nullptr;
+    EXPECT_EQ(RPC_E_DISCONNECTED, children->Next(1, &v, nullptr)) << "its enumerator too";
+    children.Reset();
+    object.Reset();
     EXPECT_EQ(ModuleLockCount(), locks - 2) << "the control and its object are gone";
 }

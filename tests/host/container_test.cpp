@@ -1,13 +1,12 @@
-// The control in our own container: in-place activation and its window, rectangles,
-// deactivation, Enabled, drawing for the container, data transfer, quick activation.
+// The control in our own container: activation, rectangles, Enabled, drawing, data transfer.
 
+#include "control/com_ref.h"
 #include "control/view_control.h"
 #include "host_test_support.h"
 
 namespace {
 
-// "style extended-style x,y widthxheight;" of each window of the control's class as it is
-// created, before anything can change it.
+// "style extended-style x,y widthxheight;" of each window of the control's class at creation.
 std::string created;
 
 LRESULT CALLBACK WatchCreation(int code, WPARAM wParam, LPARAM lParam) {
@@ -24,15 +23,12 @@ LRESULT CALLBACK WatchCreation(int code, WPARAM wParam, LPARAM lParam) {
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
-RECT PlaceInParent(HWND window) {
+// Where a window lies in its parent, as {left, top, right, bottom}.
+std::vector<LONG> PlaceInParent(HWND window) {
     RECT r;
     GetWindowRect(window, &r);
     MapWindowPoints(nullptr, GetParent(window), reinterpret_cast<POINT*>(&r), 2);
-    return r;
-}
-
-bool operator==(const RECT& a, const RECT& b) {
-    return EqualRect(&a, &b) != 0;
+    return Sides(r);
 }
 
 } // namespace
@@ -47,37 +43,33 @@ TEST_F(Container, ActivationCreatesTheWindowAtTheSiteRectangle) {
     UnhookWindowsHookEx(hook);
     HWND control = host->ControlWindow();
     ASSERT_NE(control, nullptr);
-    EXPECT_EQ(GetParent(control), window);
     EXPECT_EQ(created, "50300000 200 10,20 240x160;") << "once, these styles, the site rectangle";
-    EXPECT_TRUE(PlaceInParent(control) == bounds);
-    EXPECT_TRUE(host->Record().inPlaceActive);
+    EXPECT_EQ(PlaceInParent(control), Sides(bounds));
     EXPECT_FALSE(host->Record().uiActive) << "in-place activation alone";
 
     // The extent a container sets never sizes the window.
-    auto* object = Query<IOleObject>(host->Control(), IID_IOleObject);
     SIZEL tiny{100, 100};
-    EXPECT_EQ(S_OK, object->SetExtent(DVASPECT_CONTENT, &tiny));
-    object->Release();
-    EXPECT_TRUE(PlaceInParent(control) == RECT({10, 20, 14, 24}))
+    EXPECT_EQ(S_OK, ComRef<IOleObject>(Query<IOleObject>(host->Control(), IID_IOleObject))
+                        ->SetExtent(DVASPECT_CONTENT, &tiny));
+    EXPECT_EQ(PlaceInParent(control), (std::vector<LONG>{10, 20, 14, 24}))
         << "our site grants what the control asks through OnPosRectChange";
 
     // Moved, then clipped to the part inside the clip rectangle.
     ASSERT_EQ(S_OK, host->Move(RECT{30, 40, 130, 140}, RECT{0, 0, 100, 120}));
-    EXPECT_TRUE(PlaceInParent(control) == RECT({30, 40, 130, 140}));
+    EXPECT_EQ(PlaceInParent(control), (std::vector<LONG>{30, 40, 130, 140}));
     HRGN region = CreateRectRgn(0, 0, 0, 0);
     RECT box{};
     ASSERT_EQ(GetWindowRgn(control, region), SIMPLEREGION);
     GetRgnBox(region, &box);
-    EXPECT_TRUE(box == RECT({0, 0, 70, 80}));
+    EXPECT_EQ(Sides(box), (std::vector<LONG>{0, 0, 70, 80}));
     ASSERT_EQ(S_OK, host->Move(RECT{5, 5, 105, 105}));
     EXPECT_EQ(GetWindowRgn(control, region), ERROR) << "no clipping once wholly visible";
     DeleteObject(region);
 
     // The verbs that show the control make it user-interface active and give it the focus.
     EXPECT_EQ(S_OK, host->DoVerb(OLEIVERB_SHOW));
-    EXPECT_TRUE(host->Record().uiActive);
-    EXPECT_EQ(GetFocus(), control);
-    EXPECT_EQ(host->Record().focusGained, 1);
+    EXPECT_EQ(std::make_tuple(host->Record().uiActive, GetFocus(), host->Record().focusGained),
+              std::make_tuple(true, control, 1));
     EXPECT_EQ(S_OK, host->DoVerb(OLEIVERB_HIDE));
     EXPECT_FALSE(host->Record().uiActive || IsWindowVisible(control));
     MSG key = {control, WM_KEYDOWN, VK_DOWN, 1, 0, {}};
@@ -88,8 +80,7 @@ TEST_F(Container, ActivationCreatesTheWindowAtTheSiteRectangle) {
     EXPECT_TRUE(IsWindowVisible(control) && host->Record().uiActive);
 }
 
-// Deactivation and activation again keep the data, grouping and current row; Enabled false
-// gives a disabled window, refuses and ends user-interface activation.
+// Reactivation keeps the state; Enabled false disables the window and the user interface.
 TEST_F(Container, DeactivationKeepsStateAndEnabledFalseDisablesTheWindow) {
     ViewControl* control = ViewControl::Create();
     _View* view = control;
@@ -102,15 +93,12 @@ TEST_F(Container, DeactivationKeepsStateAndEnabledFalseDisablesTheWindow) {
     const int32_t selected = control->view.selectedRecord;
     HWND first = host->ControlWindow();
     ASSERT_EQ(S_OK, view->put_Enabled(VARIANT_FALSE));
-    EXPECT_FALSE(IsWindowEnabled(first));
-    EXPECT_FALSE(host->Record().uiActive);
+    EXPECT_FALSE(IsWindowEnabled(first) || host->Record().uiActive);
     EXPECT_EQ(GetFocus(), window) << "the focus goes to the parent";
 
     ASSERT_EQ(S_OK, host->Deactivate());
-    EXPECT_FALSE(IsWindow(first));
-    EXPECT_EQ(host->ControlWindow(), nullptr);
-    EXPECT_FALSE(host->Record().inPlaceActive || host->Record().uiActive);
-    EXPECT_EQ(control->view.hasFocus, 0);
+    EXPECT_FALSE(IsWindow(first) || host->ControlWindow());
+    EXPECT_FALSE(host->Record().inPlaceActive || host->Record().uiActive || control->view.hasFocus);
     ASSERT_EQ(S_OK, host->DoVerb(OLEIVERB_INPLACEACTIVATE));
     ASSERT_NE(host->ControlWindow(), nullptr);
     EXPECT_EQ(std::make_tuple(control->store.recordCount, control->store.groupLevelCount,
@@ -126,43 +114,47 @@ TEST_F(Container, DeactivationKeepsStateAndEnabledFalseDisablesTheWindow) {
     view->Release();
 }
 
-// Quick activation connects the events; the site hears of every change of the look, as view
-// sink and, when it asks, as data sink. Every way a container gets the control's picture:
-// Draw into a memory context, and the data object's two formats.
+// The site hears of every change of the look; each way of drawing gives the same picture.
 TEST_F(Container, QuickActivationAdvisesChangesAndDrawingGivesTheFramedPlaceholder) {
     ASSERT_EQ(S_OK, Create(RECT{0, 0, 200, 100}, true));
-    auto* view = Query<IViewObjectEx>(host->Control(), IID_IViewObjectEx);
-    auto* data = Query<IDataObject>(host->Control(), IID_IDataObject);
-    auto* sink = Query<IAdviseSink>(host->Site(), IID_IAdviseSink);
-    ASSERT_TRUE(view && data && sink);
+    ComRef<IViewObjectEx> view(Query<IViewObjectEx>(host->Control(), IID_IViewObjectEx));
+    ComRef<IDataObject> data(Query<IDataObject>(host->Control(), IID_IDataObject));
+    ComRef<IAdviseSink> sink(Query<IAdviseSink>(host->Site(), IID_IAdviseSink));
+    ComRef<_View> control(Query<_View>(host->Control(), IID__View));
+    ASSERT_TRUE(view && data && sink && control);
     FORMATETC format{CF_ENHMETAFILE, nullptr, DVASPECT_CONTENT, -1, TYMED_ENHMF};
     DWORD connection = 0;
-    ASSERT_EQ(S_OK, data->DAdvise(&format, ADVF_NODATA, sink, &connection));
-    sink->Release();
+    ASSERT_EQ(S_OK, data->DAdvise(&format, ADVF_NODATA, sink.Get(), &connection));
+    auto changes = [&] {
+        return std::make_pair(host->Record().viewChanges, host->Record().dataChanges);
+    };
     ASSERT_EQ(S_OK, LoadTable(host->Control(), 5, 2)) << "the list is not what is drawn";
     ASSERT_EQ(events.size(), 1u) << "OnSelect through the quick-activated sink";
     EXPECT_EQ(events[0].id, 1);
-    EXPECT_EQ(host->Record().viewChanges, 1);
-    EXPECT_EQ(host->Record().dataChanges, 1);
-    auto* control = Query<_View>(host->Control(), IID__View);
+    EXPECT_EQ(changes(), std::make_pair(1, 1));
     control->put_Enabled(VARIANT_FALSE);
-    EXPECT_EQ(host->Record().viewChanges, 2);
-    EXPECT_EQ(host->Record().dataChanges, 2);
+    EXPECT_EQ(changes(), std::make_pair(2, 2));
     EXPECT_EQ(S_OK, data->DUnadvise(connection));
     control->put_Enabled(VARIANT_TRUE);
-    EXPECT_EQ(host->Record().dataChanges, 2);
-    control->Release();
+    EXPECT_EQ(changes(), std::make_pair(3, 2)) << "the data sink no longer hears";
 
     // At 96 dots an inch the extent is 96 x 48 pixels, drawn at that size.
-    auto* object = Query<IOleObject>(host->Control(), IID_IOleObject);
     SIZEL extent{2540, 1270};
-    ASSERT_EQ(S_OK, object->SetExtent(DVASPECT_CONTENT, &extent));
-    object->Release();
+    ASSERT_EQ(S_OK, ComRef<IOleObject>(Query<IOleObject>(host->Control(), IID_IOleObject))
+                        ->SetExtent(DVASPECT_CONTENT, &extent));
     const COLORREF ground = RGB(0, 128, 0);
     const RECT area{10, 8, 106, 56};
     const RECTL bounds{area.left, area.top, area.right, area.bottom};
+    // The data object's rendering of a format, played into the area.
+    auto play = [&](CLIPFORMAT cf, DWORD medium, const std::function<void(HANDLE)>& into) {
+        FORMATETC format{cf, nullptr, DVASPECT_CONTENT, -1, medium};
+        STGMEDIUM got{};
+        ASSERT_EQ(S_OK, data->GetData(&format, &got));
+        into(got.hGlobal);
+        ReleaseStgMedium(&got);
+    };
     using Painter = std::function<void(HDC)>;
-    const std::vector<std::pair<const char*, Painter>> painters = {
+    const std::pair<const char*, Painter> painters[] = {
         {"memory context",
          [&](HDC dc) {
              EXPECT_EQ(S_OK, view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, dc,
@@ -170,27 +162,22 @@ TEST_F(Container, QuickActivationAdvisesChangesAndDrawingGivesTheFramedPlacehold
          }},
         {"data object's enhanced metafile",
          [&](HDC dc) {
-             FORMATETC format{CF_ENHMETAFILE, nullptr, DVASPECT_CONTENT, -1, TYMED_ENHMF};
-             STGMEDIUM medium{};
-             ASSERT_EQ(S_OK, data->GetData(&format, &medium));
-             PlayEnhMetaFile(dc, medium.hEnhMetaFile, &area);
-             ReleaseStgMedium(&medium);
+             play(CF_ENHMETAFILE, TYMED_ENHMF,
+                  [&](HANDLE file) { PlayEnhMetaFile(dc, HENHMETAFILE(file), &area); });
          }},
         {"data object's metafile picture",
          [&](HDC dc) {
-             FORMATETC format{CF_METAFILEPICT, nullptr, DVASPECT_CONTENT, -1, TYMED_MFPICT};
-             STGMEDIUM medium{};
-             ASSERT_EQ(S_OK, data->GetData(&format, &medium));
-             auto* picture = static_cast<METAFILEPICT*>(GlobalLock(medium.hMetaFilePict));
-             EXPECT_EQ(picture->mm, MM_ANISOTROPIC);
-             const int saved = SaveDC(dc);
-             SetMapMode(dc, MM_ANISOTROPIC);
-             SetViewportOrgEx(dc, area.left, area.top, nullptr);
-             SetViewportExtEx(dc, area.right - area.left, area.bottom - area.top, nullptr);
-             PlayMetaFile(dc, picture->hMF);
-             RestoreDC(dc, saved);
-             GlobalUnlock(medium.hMetaFilePict);
-             ReleaseStgMedium(&medium);
+             play(CF_METAFILEPICT, TYMED_MFPICT, [&](HANDLE global) {
+                 auto* picture = static_cast<METAFILEPICT*>(GlobalLock(global));
+                 EXPECT_EQ(picture->mm, MM_ANISOTROPIC);
+                 const int saved = SaveDC(dc);
+                 SetMapMode(dc, MM_ANISOTROPIC);
+                 SetViewportOrgEx(dc, area.left, area.top, nullptr);
+                 SetViewportExtEx(dc, area.right - area.left, area.bottom - area.top, nullptr);
+                 PlayMetaFile(dc, picture->hMF);
+                 RestoreDC(dc, saved);
+                 GlobalUnlock(global);
+             });
          }},
     };
     for (const auto& [name, paint] : painters) {
@@ -200,18 +187,16 @@ TEST_F(Container, QuickActivationAdvisesChangesAndDrawingGivesTheFramedPlacehold
 
     FORMATETC text{CF_TEXT, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
     EXPECT_EQ(DV_E_FORMATETC, data->QueryGetData(&text));
-    IEnumFORMATETC* formats = nullptr;
-    ASSERT_EQ(S_OK, data->EnumFormatEtc(DATADIR_GET, &formats));
+    ComRef<IEnumFORMATETC> formats;
+    ASSERT_EQ(S_OK, data->EnumFormatEtc(DATADIR_GET, formats.Receive()));
     FORMATETC listed[3] = {};
     ULONG count = 0;
     EXPECT_EQ(S_FALSE, formats->Next(3, listed, &count));
     EXPECT_EQ(count, 2u) << "the two metafile formats drawn above";
-    formats->Release();
-    DWORD hit = 0;
-    EXPECT_EQ(S_OK, view->QueryHitPoint(DVASPECT_CONTENT, &area, POINT{area.right, 9}, 0, &hit));
-    EXPECT_EQ(hit, DWORD(HITRESULT_OUTSIDE));
-    EXPECT_EQ(S_OK, view->QueryHitPoint(DVASPECT_CONTENT, &area, POINT{10, 8}, 0, &hit));
-    EXPECT_EQ(hit, DWORD(HITRESULT_HIT));
-    data->Release();
-    view->Release();
+    for (const auto& [at, result] :
+         {std::pair{POINT{area.right, 9}, HITRESULT_OUTSIDE}, {POINT{10, 8}, HITRESULT_HIT}}) {
+        DWORD hit = 0;
+        EXPECT_EQ(S_OK, view->QueryHitPoint(DVASPECT_CONTENT, &area, at, 0, &hit));
+        EXPECT_EQ(hit, DWORD(result)) << at.x;
+    }
 }

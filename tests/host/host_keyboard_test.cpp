@@ -1,6 +1,5 @@
-// Keys through a container: the accelerator road (the container offers each key message to
-// the active control first) and the plain road (messages dispatched straight to the window),
-// each key reported to the host once.
+// Keys through a container, offered to the active control first (the accelerator road) or
+// dispatched straight to its window (the plain road): each reported to the host once.
 
 #include "host_test_support.h"
 
@@ -21,9 +20,13 @@ protected:
     // One key message the way the container's loop handles it on the given road.
     void Send(Road road, UINT message, WPARAM key) {
         MSG msg = {control, message, key, message == WM_KEYUP ? LPARAM(0xC0000001) : 1, 0, {}};
-        if (road == Accelerators && host->TranslateAccelerator(msg))
-            return;
-        DispatchMessageA(&msg);
+        if (road == Plain || !host->TranslateAccelerator(msg))
+            DispatchMessageA(&msg);
+    }
+    void InPlaceOnly() {
+        ASSERT_EQ(S_OK, host->Deactivate());
+        ASSERT_EQ(S_OK, host->DoVerb(OLEIVERB_INPLACEACTIVATE));
+        control = host->ControlWindow();
     }
     // Down, character when given, up.
     void Stroke(Road road, WPARAM key, WPARAM character = 0) {
@@ -50,9 +53,7 @@ protected:
 
 } // namespace
 
-// Down then a letter on either road: running, each key reported once, a navigation key with
-// no OnKeyDown but its release; in design mode or with a dead UI no key events, yet navigation
-// works; frozen, nothing moves and nothing is reported.
+// Design mode or a dead UI report no keys but move; frozen, nothing moves or is reported.
 TEST_F(HostKeyboard, KeysOnEitherRoadRunningInDesignModeDeadAndFrozen) {
     const struct {
         const char* name;
@@ -65,7 +66,7 @@ TEST_F(HostKeyboard, KeysOnEitherRoadRunningInDesignModeDeadAndFrozen) {
         {"UI dead", true, true, false, "Select() "},
         {"frozen", true, false, true, ""},
     };
-    auto* ole = Query<IOleControl>(host->Control(), IID_IOleControl);
+    ComRef<IOleControl> ole(Query<IOleControl>(host->Control(), IID_IOleControl));
     for (Road road : {Accelerators, Plain})
         for (const auto& s : states) {
             SCOPED_TRACE(std::string(s.name) +
@@ -82,7 +83,6 @@ TEST_F(HostKeyboard, KeysOnEitherRoadRunningInDesignModeDeadAndFrozen) {
             if (s.frozen)
                 ole->FreezeEvents(FALSE);
         }
-    ole->Release();
 }
 
 TEST_F(HostKeyboard, ControlSiteGetsOtherKeysWithTheShiftState) {
@@ -107,22 +107,18 @@ TEST_F(HostKeyboard, ControlSiteGetsOtherKeysWithTheShiftState) {
     Stroke(Accelerators, 'B', 'b');
     EXPECT_EQ(Reports(), "KeyDown(66,0) KeyPress(98) KeyUp(66,0) ");
 
-    // A key the container neither takes nor dispatches: the same key sent after its loop
-    // went on is a key of its own.
+    // A key the container neither takes nor dispatches, sent again later: a key of its own.
     events.clear();
     host->Record().acceleratorAnswer = S_FALSE;
     MSG key = {control, WM_CHAR, 'c', 1, 0, {}};
     EXPECT_FALSE(host->TranslateAccelerator(key));
-    for (MSG next; PeekMessageA(&next, nullptr, 0, 0, PM_REMOVE);)
-        DispatchMessageA(&next);
+    Pump();
     DispatchMessageA(&key);
     EXPECT_EQ(Reports(), "KeyPress(99) KeyPress(99) ");
 }
 
 TEST_F(HostKeyboard, FocusAndMouseActivation) {
-    ASSERT_EQ(S_OK, host->Deactivate());
-    ASSERT_EQ(S_OK, host->DoVerb(OLEIVERB_INPLACEACTIVATE));
-    control = host->ControlWindow();
+    InPlaceOnly();
     SetFocus(window);
     EXPECT_FALSE(host->Record().uiActive);
     const int gained = host->Record().focusGained;
@@ -132,14 +128,12 @@ TEST_F(HostKeyboard, FocusAndMouseActivation) {
     SetFocus(window);
     EXPECT_EQ(host->Record().focusLost, 1);
 
-    ASSERT_EQ(S_OK, host->Deactivate());
-    ASSERT_EQ(S_OK, host->DoVerb(OLEIVERB_INPLACEACTIVATE));
-    control = host->ControlWindow();
-    host->SetAmbient(false, false);
-    SendMessageA(control, WM_MOUSEACTIVATE, WPARAM(window), MAKELPARAM(HTCLIENT, WM_LBUTTONDOWN));
-    EXPECT_FALSE(host->Record().uiActive) << "design mode: a click does not activate";
-    host->SetAmbient(true, false);
-    SendMessageA(control, WM_MOUSEACTIVATE, WPARAM(window), MAKELPARAM(HTCLIENT, WM_LBUTTONDOWN));
-    EXPECT_TRUE(host->Record().uiActive);
+    InPlaceOnly();
+    for (bool userMode : {false, true}) { // in design mode a click does not activate
+        host->SetAmbient(userMode, false);
+        SendMessageA(control, WM_MOUSEACTIVATE, WPARAM(window),
+                     MAKELPARAM(HTCLIENT, WM_LBUTTONDOWN));
+        EXPECT_EQ(host->Record().uiActive, userMode);
+    }
     EXPECT_EQ(GetFocus(), control);
 }

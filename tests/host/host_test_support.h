@@ -1,8 +1,8 @@
 #pragma once
 
-// The control in our own container: the module built beside the tests, a shown host window,
-// data loaded through the automation interface, and the framed placeholder's pixels.
+// The control in our own container, data loaded through automation, the placeholder's pixels.
 
+#include "control/com_ref.h"
 #include "control/com_test_support.h"
 #include "control_host.h"
 #include "engine/engine_test_support.h"
@@ -11,16 +11,11 @@
 
 // Loads a table through _View::SetData.
 inline HRESULT LoadArray(IUnknown* control, const SafeArrayBuilder& table) {
-    _View* view = Query<_View>(control, IID__View);
-    if (!view)
-        return E_NOINTERFACE;
+    ComRef<_View> view(Query<_View>(control, IID__View));
     VARIANT data;
-    VariantInit(&data);
     V_VT(&data) = VT_ARRAY | VT_VARIANT;
     V_ARRAY(&data) = table.get();
-    const HRESULT hr = view->SetData(data, flShortDate, flMonth, VARIANT_FALSE);
-    view->Release();
-    return hr;
+    return view ? view->SetData(data, flShortDate, flMonth, VARIANT_FALSE) : E_NOINTERFACE;
 }
 
 // Loads records of strings "r<record>c<column>".
@@ -30,27 +25,27 @@ inline HRESULT LoadTable(IUnknown* control, int records, int columns) {
 
 inline LONG SelectedRecordOf(IUnknown* control) {
     LONG record = -2;
-    if (_View* view = Query<_View>(control, IID__View)) {
+    if (ComRef<_View> view{Query<_View>(control, IID__View)})
         view->get_SelectedRecord(&record);
-        view->Release();
-    }
     return record;
 }
 
-// The framed placeholder drawn into `area` of a picture: a one-pixel border of one colour
-// other than the fill, the window colour inside, the ground untouched outside.
+// The placeholder in `area`: a one-pixel frame round the window colour, the ground above.
 inline void ExpectFramedPlaceholder(const Pixels& pixels, const RECT& area, COLORREF ground) {
     const COLORREF border = pixels.At(area.left, area.top);
     EXPECT_NE(border, GetSysColor(COLOR_WINDOW));
     EXPECT_NE(border, ground);
-    const int w = area.right - area.left, h = area.bottom - area.top;
-    const RECT inside{area.left + 1, area.top + 1, area.right - 1, area.bottom - 1};
-    EXPECT_EQ(pixels.Count(RECT{area.left, area.top, area.right, area.top + 1}, border), w);
-    EXPECT_EQ(pixels.Count(RECT{area.left, area.bottom - 1, area.right, area.bottom}, border), w);
-    EXPECT_EQ(pixels.Count(RECT{area.left, area.top, area.left + 1, area.bottom}, border), h);
-    EXPECT_EQ(pixels.Count(RECT{area.right - 1, area.top, area.right, area.bottom}, border), h);
-    EXPECT_EQ(pixels.Count(inside, GetSysColor(COLOR_WINDOW)), (w - 2) * (h - 2));
-    EXPECT_EQ(pixels.Count(RECT{0, 0, pixels.width, area.top}, ground), pixels.width * area.top);
+    const auto [left, top, right, bottom] = area;
+    const std::pair<RECT, COLORREF> parts[] = {
+        {{left, top, right, top + 1}, border},
+        {{left, bottom - 1, right, bottom}, border},
+        {{left, top, left + 1, bottom}, border},
+        {{right - 1, top, right, bottom}, border},
+        {{left + 1, top + 1, right - 1, bottom - 1}, GetSysColor(COLOR_WINDOW)},
+        {{0, 0, pixels.width, top}, ground}};
+    for (const auto& [part, colour] : parts)
+        EXPECT_EQ(pixels.Count(part, colour), (part.right - part.left) * (part.bottom - part.top))
+            << part.left << ", " << part.top;
 }
 
 // A ControlHost in a shown top-level window; the control is created in SetUp by its test.

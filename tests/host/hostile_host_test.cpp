@@ -1,5 +1,4 @@
-// Hosts that are not polite, run with Wine's freed-memory fill so that any use of a released
-// object faults.
+// Hosts that are not polite, under Wine's freed-memory fill: a use of a released object faults.
 
 #include "engine/module_lock.h"
 #include "control/view_control.h"
@@ -18,15 +17,6 @@ protected:
         host->SetWindow(container = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE, 0, 0,
                                                     350, 250, window, nullptr, nullptr, nullptr));
     }
-    // 5 x 2 records in place in a new container; the host holds the only references.
-    void Embed() {
-        NewContainer();
-        _View* view = engine = ViewControl::Create();
-        LoadTable(view, 5, 2);
-        host->Embed(view, RECT{0, 0, 300, 200});
-        view->Release();
-        control = host->ControlWindow();
-    }
     void Send(UINT message, WPARAM wParam, LPARAM lParam) {
         SendMessageA(control, message, wParam, lParam);
     }
@@ -40,10 +30,7 @@ protected:
 
 } // namespace
 
-// The host lets go (or closes and lets go: a form unloading) in every event and site call
-// that a window message or a verb raises, shows or disables the control while it closes or
-// activates, destroys its window or its own. The object lives until the call out returns; a
-// frame holds it exactly while it is active; a dying control tells the host nothing.
+// Whatever the host does in an event or site call, the object outlives its calls out.
 TEST_F(Hostile, LettingGoReenteringAndDestroyingWindowsFromEventsAndSiteCalls) {
     using Answers = std::vector<std::function<void()>>;
     const std::function<void()> show = [&] { host->DoVerb(OLEIVERB_SHOW); }, leave;
@@ -78,7 +65,12 @@ TEST_F(Hostile, LettingGoReenteringAndDestroyingWindowsFromEventsAndSiteCalls) {
     for (const auto& c : cases)
         for (const auto& answer : c.answer || !c.heard ? Answers{c.answer} : leaving) {
             SCOPED_TRACE(c.name);
-            Embed();
+            NewContainer(); // 5 x 2 records in place; the host holds the only references
+            _View* view = engine = ViewControl::Create();
+            LoadTable(view, 5, 2);
+            host->Embed(view, RECT{0, 0, 300, 200});
+            view->Release();
+            control = host->ControlWindow();
             int heard = 0;
             LONG living = 0; // objects alive right after the answer
             auto hear = [&](int what) {

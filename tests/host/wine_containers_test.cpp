@@ -1,6 +1,5 @@
-// The registered control in containers nobody here wrote: atl.dll's AtlAxWin host window, a
-// rich-edit control's embedded objects, ole32's OleCreate road, and oledlg's Insert Object
-// dialog.
+// The registered control in containers nobody here wrote: atl.dll's AtlAxWin, a rich edit's
+// embedded objects, ole32's OleCreate road and oledlg's Insert Object dialog.
 
 #include "accessible_reading.h"
 #include "host_test_support.h"
@@ -85,10 +84,8 @@ TEST_F(WineContainers, AtlHostCreatesByProgIdPaintsAndResizes) {
     ASSERT_NE(control, nullptr) << "activated with its own window despite the windowless offer";
 
     // Loaded the way a late-bound client calls SetData.
-    SafeArrayBuilder table = TextTable(40, 3);
-    VARIANT data;
-    V_VT(&data) = VT_ARRAY | VT_VARIANT;
-    V_ARRAY(&data) = table.get();
+    NumberGrid grid(40, 3);
+    VARIANT data = grid.AsVariant();
     DISPPARAMS params = {&data, nullptr, 1, 0};
     DISPID id = DISPID_UNKNOWN;
     LPOLESTR name = const_cast<LPOLESTR>(L"SetData");
@@ -106,9 +103,7 @@ TEST_F(WineContainers, AtlHostCreatesByProgIdPaintsAndResizes) {
     // Sized from the rectangles, never the extent, first and after the host window moves.
     for (const auto& [width, height] : {std::pair{300, 200}, {250, 150}}) {
         MoveWindow(ax, 0, 0, width, height, TRUE);
-        MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
-            DispatchMessageA(&message);
+        Pump();
         RECT outer;
         GetWindowRect(control, &outer);
         EXPECT_EQ(outer.right - outer.left, width);
@@ -119,9 +114,7 @@ TEST_F(WineContainers, AtlHostCreatesByProgIdPaintsAndResizes) {
     DestroyWindow(ax);
 }
 
-// In a dialog beside an edit box: Tab takes the focus in and out through the dialog manager,
-// which leaves the arrows to the control (the texts sort as strings: r0c0, r10c0, ...); the
-// tree reads as in our own container, unnamed.
+// The dialog manager tabs in and out and leaves the arrows to the list (r0c0, r10c0, ... sorted).
 TEST_F(WineContainers, DialogTabsInAndOutAndLeavesTheArrowsToTheControl) {
     HWND dialog = CreateWindowExA(WS_EX_CONTROLPARENT, "#32770", "", WS_POPUP | WS_VISIBLE, 300,
                                   100, 400, 300, window, nullptr, nullptr, nullptr);
@@ -161,18 +154,15 @@ TEST_F(WineContainers, RichEditDrawsThePlaceholder) {
                                 300, 200, window, nullptr, nullptr, nullptr);
     IRichEditOle* rich = nullptr;
     ASSERT_TRUE(SendMessageW(edit, EM_GETOLEINTERFACE, 0, reinterpret_cast<LPARAM>(&rich)));
-    REOBJECT embedded = {};
-    embedded.cbStruct = sizeof embedded;
-    embedded.cp = REO_CP_SELECTION;
-    embedded.clsid = CLSID_View;
+    // At its place in the text, 96 x 48 pixels at 96 dots an inch.
+    REOBJECT embedded = {
+        sizeof embedded, LONG(REO_CP_SELECTION), CLSID_View,       nullptr, storage,
+        nullptr,         SIZEL{2540, 1270},      DVASPECT_CONTENT, 0,       0};
     ASSERT_EQ(S_OK, rich->GetClientSite(&embedded.polesite));
     ASSERT_EQ(S_OK, OleCreate(CLSID_View, IID_IOleObject, OLERENDER_DRAW, nullptr,
                               embedded.polesite, storage, reinterpret_cast<void**>(&object)));
-    embedded.sizel = SIZEL{2540, 1270}; // 96 x 48 pixels at 96 dots an inch
     object->SetExtent(DVASPECT_CONTENT, &embedded.sizel);
     embedded.poleobj = object;
-    embedded.pstg = storage;
-    embedded.dvaspect = DVASPECT_CONTENT;
     ASSERT_EQ(S_OK, rich->InsertObject(&embedded));
     SendMessageW(edit, EM_SETSEL, 0, 0); // nothing selected: the object as it is
     InvalidateRect(edit, nullptr, TRUE);
@@ -206,8 +196,7 @@ BOOL CALLBACK FindInsertDialog(HWND candidate, LPARAM found) {
     return !match;
 }
 
-// Runs inside the dialog's own loop: chooses the control in the list and presses OK, as a
-// user would.
+// In the dialog's own loop: chooses the control and presses OK, as a user would.
 void CALLBACK ChooseTheControl(HWND, UINT, UINT_PTR timer, DWORD) {
     HWND dialog = nullptr;
     EnumThreadWindows(GetCurrentThreadId(), FindInsertDialog, reinterpret_cast<LPARAM>(&dialog));
