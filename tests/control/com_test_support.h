@@ -42,6 +42,17 @@ inline HRESULT CreateViewObject(REFIID riid, void** object) {
     return hr;
 }
 
+inline _View* NewView() {
+    _View* view = nullptr;
+    return SUCCEEDED(CreateViewObject(IID__View, reinterpret_cast<void**>(&view))) ? view : nullptr;
+}
+
+// An entry point without arguments (DllCanUnloadNow, DllRegisterServer...) called by name.
+inline HRESULT CallEntry(const char* name) {
+    const auto entry = Entry<HRESULT(STDAPICALLTYPE*)()>(name);
+    return entry ? entry() : E_FAIL;
+}
+
 template <typename T> T* Query(IUnknown* from, REFIID riid) {
     T* result = nullptr;
     return SUCCEEDED(from->QueryInterface(riid, reinterpret_cast<void**>(&result))) ? result
@@ -86,6 +97,37 @@ inline std::vector<BYTE> BytesOf(IStream* stream) {
     }
     return bytes;
 }
+
+// A new View and its persistence interfaces; Saved is empty when Save fails.
+struct Persisted {
+    Persisted() : view(NewView()) {
+        stream = Query<IPersistStreamInit>(view, IID_IPersistStreamInit);
+        storage = Query<IPersistStorage>(view, IID_IPersistStorage);
+        object = Query<IOleObject>(view, IID_IOleObject);
+    }
+    ~Persisted() {
+        for (IUnknown* held : {static_cast<IUnknown*>(object), static_cast<IUnknown*>(storage),
+                               static_cast<IUnknown*>(stream), static_cast<IUnknown*>(view)})
+            held->Release();
+    }
+    std::vector<BYTE> Saved(BOOL clearDirty = TRUE) {
+        IStream* saved = StreamOf({});
+        const bool ok = saved && SUCCEEDED(stream->Save(saved, clearDirty));
+        const std::vector<BYTE> bytes = BytesOf(saved);
+        return ok ? bytes : std::vector<BYTE>{};
+    }
+    HRESULT Load(const std::vector<BYTE>& bytes) {
+        IStream* source = StreamOf(bytes);
+        const HRESULT hr = source ? stream->Load(source) : E_FAIL;
+        if (source)
+            source->Release();
+        return hr;
+    }
+    _View* view;
+    IPersistStreamInit* stream = nullptr;
+    IPersistStorage* storage = nullptr;
+    IOleObject* object = nullptr;
+};
 
 class ComTest : public ::testing::Test {
 protected:

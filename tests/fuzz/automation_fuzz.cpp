@@ -1,8 +1,6 @@
-// Random calls on _View and Cell of the built module, through IDispatch::Invoke and through
-// the vtables, with the variants a careless or hostile host passes, interleaved with valid
-// loads whose values call back into the control. Checked after every call: the counts are
-// those of the last successful load, a refusal changes nothing, the private bytes stay near
-// what the case started with; at the end of a case every reference has come back.
+// Hostile calls on _View and Cell through Invoke and the vtables, between valid loads whose
+// values call back. After every call: the counts are the last load's, a refusal changes nothing,
+// memory stays near the start; after every case every reference has come back.
 
 #include "control/com_test_support.h"
 #include "fuzz/fuzz_support.h"
@@ -77,16 +75,13 @@ public:
         return v;
     }
 
-    void Clear() {
-        for (VARIANT& v : owned) {
+    void Clear() { // a reference owns nothing; an array goes whatever its label says
+        for (VARIANT& v : owned)
             if (!(V_VT(&v) & (VT_ARRAY | VT_BYREF)))
                 VariantClear(&v);
-            else if (V_VT(&v) & VT_BYREF)
-                continue; // owns nothing
-            else if (std::find(descriptors.begin(), descriptors.end(), V_ARRAY(&v)) ==
-                     descriptors.end())
-                SafeArrayDestroy(V_ARRAY(&v)); // whatever the label says
-        }
+            else if (!(V_VT(&v) & VT_BYREF) &&
+                     !std::count(descriptors.begin(), descriptors.end(), V_ARRAY(&v)))
+                SafeArrayDestroy(V_ARRAY(&v));
         owned.clear();
         for (SAFEARRAY* array : descriptors) {
             array->fFeatures &= ~(FADF_RECORD | FADF_HAVEIID | FADF_UNKNOWN | FADF_DISPATCH);
@@ -179,14 +174,11 @@ Shape ShapeOf(_View* view) {
     return shape;
 }
 
-uint64_t runtimeKept = 0;
-
 struct AutomationCase {
     explicit AutomationCase(uint64_t seed) : random(seed), values(random, &host) {}
 
     void Run(int steps) {
-        if (!fuzz.Check(SUCCEEDED(CreateViewObject(IID__View, reinterpret_cast<void**>(&view))),
-                        "create"))
+        if (!fuzz.Check((view = NewView()) != nullptr, "create"))
             return;
         const SIZE_T start = PrivateBytes();
         for (int i = 0; i < steps; ++i) {
@@ -198,9 +190,8 @@ struct AutomationCase {
             values.Clear();
             CheckAfter(hr, before, bytes > start ? bytes - start : 0);
             if (fuzz.verbose)
-                printf(
-                    "    -> 0x%08lx, host references %lu (runtime path %lu), private bytes %zu\n",
-                    hr, host.references, invokeHost.references, static_cast<size_t>(bytes));
+                printf("    -> 0x%08lx, host references %lu (runtime path %lu), %zu bytes\n", hr,
+                       host.references, invokeHost.references, static_cast<size_t>(bytes));
         }
         for (Cell* cell : cells)
             if (cell)
@@ -209,14 +200,12 @@ struct AutomationCase {
         fuzz.Check(host.references == 1 && caller.references == 1, "host references left: %lu",
                    host.references + caller.references - 2);
         // The runtime keeps the arguments it converted when a later one fails to convert.
-        runtimeKept += invokeHost.references - 1;
-        fuzz.Check(Entry<HRESULT(STDAPICALLTYPE*)()>("DllCanUnloadNow")() == S_OK,
-                   "objects still alive at the end");
+        fuzz.tally += invokeHost.references - 1;
+        fuzz.Check(CallEntry("DllCanUnloadNow") == S_OK, "objects still alive at the end");
     }
 
     void CheckAfter(HRESULT hr, const Shape& before, SIZE_T grown) {
-        // A refusal changes nothing, a call other than a load no count; a valid load gives
-        // its own.
+        // A refusal changes nothing, another call no count; a valid load gives its own.
         const Shape after = ShapeOf(view), want = expected.records >= 0 ? expected : before;
         if (FAILED(hr) || !loaded || expected.records >= 0)
             fuzz.Check(after.records == want.records && after.columns == want.columns &&
@@ -243,10 +232,50 @@ struct AutomationCase {
         return pick < 16 ? CallMember() : ValidLoad();
     }
 
-    // A member called through the vtables, with two random indices; what it hands out is
-    // released after it.
+    // A vtable member with two random indices; what it hands out is released after it.
     HRESULT CallMember() {
-        const Member& member = random.Pick(members);
+        using C = AutomationCase;
+        static const struct {
+            const char* name;
+            HRESULT (*call)(C&, LONG, LONG);
+        } members[] = {
+            {"SetData",
+             [](C& c, LONG a, LONG b) {
+                 c.loaded = true;
+                 const VARIANT data =
+                     c.random.OneIn(2) ? c.values.MakeArray(0, true) : c.values.Make();
+                 return c.view->SetData(data, DateTimeFormat(a % 7), DateTimeGrouping(b % 6),
+                                        VARIANT_BOOL(c.random.Between(-1, 1)));
+             }},
+            {"get_Cell",
+             [](C& c, LONG a, LONG b) {
+                 return c.view->get_Cell(a, b, c.random.OneIn(20) ? nullptr : &c.cell);
+             }},
+            {"get_ColumnLabel",
+             [](C& c, LONG a, LONG) { return c.view->get_ColumnLabel(a, &c.text); }},
+            {"put_ColumnLabel",
+             [](C& c, LONG a, LONG) {
+                 return c.view->put_ColumnLabel(a, c.text = c.values.Text());
+             }},
+            {"get_ColumnWidth",
+             [](C& c, LONG a, LONG) { return c.view->get_ColumnWidth(a, &c.number); }},
+            {"put_ColumnWidth", [](C& c, LONG a, LONG b) { return c.view->put_ColumnWidth(a, b); }},
+            {"get_ColumnAlign",
+             [](C& c, LONG a, LONG) { return c.view->get_ColumnAlign(a, &c.align); }},
+            {"put_ColumnAlign",
+             [](C& c, LONG a, LONG b) { return c.view->put_ColumnAlign(a, ::ColumnAlign(b)); }},
+            {"put_Enabled",
+             [](C& c, LONG a, LONG) { return c.view->put_Enabled(VARIANT_BOOL(a)); }},
+            {"Cell.get_Value",
+             [](C& c, LONG a, LONG) {
+                 return c.cells[a & 3] ? c.cells[a & 3]->get_Value(&c.value) : S_FALSE;
+             }},
+            {"Cell.get_Tag",
+             [](C& c, LONG a, LONG) {
+                 return c.cells[a & 3] ? c.cells[a & 3]->get_Tag(&c.text) : S_FALSE;
+             }},
+        };
+        const auto& member = random.Pick(members);
         const LONG a = random.Index(), b = random.Index();
         fuzz.Step("%s(%ld, %ld)", member.name, a, b);
         const HRESULT hr = member.call(*this, a, b);
@@ -257,12 +286,6 @@ struct AutomationCase {
         text = nullptr, cell = nullptr, number = 0;
         return hr;
     }
-    struct Member {
-        const char* name;
-        HRESULT (*call)(AutomationCase&, LONG, LONG);
-    };
-    static const Member members[11];
-
     // Arguments of an Invoke: random count and kinds, sometimes a named put value, sometimes
     // a block that does not hold together.
     HRESULT Invoke(IDispatch* target, DISPID id) {
@@ -285,8 +308,7 @@ struct AutomationCase {
             params.cNamedArgs = 1;
         if (random.OneIn(30))
             params.cNamedArgs = random.Below(3);
-        VARIANT result;
-        VariantInit(&result);
+        VARIANT result = {};
         UINT argumentError = 0;
         fuzz.Step("Invoke(%ld, flags %u, %u named, vt last first:%s)", id, flags, params.cNamedArgs,
                   kinds);
@@ -365,43 +387,9 @@ struct AutomationCase {
     bool loaded = false;
 };
 
-using C = AutomationCase;
-const C::Member C::members[11] = {
-    {"SetData",
-     [](C& c, LONG a, LONG b) {
-         c.loaded = true;
-         const VARIANT data = c.random.OneIn(2) ? c.values.MakeArray(0, true) : c.values.Make();
-         return c.view->SetData(data, DateTimeFormat(a % 7), DateTimeGrouping(b % 6),
-                                VARIANT_BOOL(c.random.Between(-1, 1)));
-     }},
-    {"get_Cell",
-     [](C& c, LONG a, LONG b) {
-         return c.view->get_Cell(a, b, c.random.OneIn(20) ? nullptr : &c.cell);
-     }},
-    {"get_ColumnLabel", [](C& c, LONG a, LONG) { return c.view->get_ColumnLabel(a, &c.text); }},
-    {"put_ColumnLabel",
-     [](C& c, LONG a, LONG) { return c.view->put_ColumnLabel(a, c.text = c.values.Text()); }},
-    {"get_ColumnWidth", [](C& c, LONG a, LONG) { return c.view->get_ColumnWidth(a, &c.number); }},
-    {"put_ColumnWidth", [](C& c, LONG a, LONG b) { return c.view->put_ColumnWidth(a, b); }},
-    {"get_ColumnAlign", [](C& c, LONG a, LONG) { return c.view->get_ColumnAlign(a, &c.align); }},
-    {"put_ColumnAlign",
-     [](C& c, LONG a, LONG b) { return c.view->put_ColumnAlign(a, ::ColumnAlign(b)); }},
-    {"put_Enabled", [](C& c, LONG a, LONG) { return c.view->put_Enabled(VARIANT_BOOL(a)); }},
-    {"Cell.get_Value",
-     [](C& c, LONG a, LONG) {
-         return c.cells[a & 3] ? c.cells[a & 3]->get_Value(&c.value) : S_FALSE;
-     }},
-    {"Cell.get_Tag",
-     [](C& c, LONG a, LONG) {
-         return c.cells[a & 3] ? c.cells[a & 3]->get_Tag(&c.text) : S_FALSE;
-     }},
-};
-
 } // namespace
 
 int main(int argc, char** argv) {
-    const int failures = RunFuzz<AutomationCase>(argc, argv, "automation", 20, 1000, 1000);
-    printf("automation: references kept by the runtime after failed argument conversions: %llu\n",
-           static_cast<unsigned long long>(runtimeKept));
-    return failures;
+    fuzz.tallied = "references kept by the runtime after failed argument conversions";
+    return RunFuzz<AutomationCase>(argc, argv, "automation", 20, 1000, 1000);
 }

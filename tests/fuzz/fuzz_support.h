@@ -1,9 +1,7 @@
 #pragma once
 
-// Shared pieces of the fuzzers and the soak: a seeded generator, the process's counters, and
-// the run of a pass. A pass is a sequence of cases, each with a seed of its own; a failed
-// invariant or a crash prints that seed, and running the program with it as its one argument
-// replays that case with every step printed.
+// The fuzzers' driver: a pass is a run of cases, each with a seed of its own that a failure
+// prints and that, as the program's one argument, replays the case step by step.
 
 #include <windows.h>
 #include <ole2.h>
@@ -77,6 +75,8 @@ struct Fuzz {
     uint64_t seed = 0;    // of the case under way
     bool verbose = false; // replaying one case: print every step
     uint64_t steps = 0, failures = 0;
+    uint64_t tally = 0; // of what the fuzzer counts beside failures, printed as `tallied`
+    const char* tallied = nullptr;
     SIZE_T biggestCommit = 0;
     char step[200] = "", biggestStep[200] = "";
     const char* program = "";
@@ -166,6 +166,8 @@ int RunFuzz(int argc, char** argv, const char* name, uint64_t shortCases, uint64
            name, (unsigned long long)(cases + (replay ? 0 : onceFailed.size())),
            (unsigned long long)fuzz.steps, (unsigned long long)fuzz.failures,
            static_cast<size_t>(fuzz.biggestCommit / 1024), fuzz.biggestStep);
+    if (fuzz.tallied)
+        printf("%s: %s: %llu\n", name, fuzz.tallied, (unsigned long long)fuzz.tally);
     OleUninitialize();
     return fuzz.failures > 100 ? 100 : static_cast<int>(fuzz.failures);
 }

@@ -1,9 +1,7 @@
-// Random messages to the engine's window (scroll requests, sizes from 0 to 32767, focus,
-// colour changes, keys, mouse messages at random points, paints) between loads, level changes,
-// column moves, width changes and the calls of assistive technology. Checked after every
-// step: the top row and the horizontal position lie in range, both bars show exactly the
-// view's positions, the current row and the selection agree, a focused window's caret stands
-// at the current row, and accessible calls answer as their child exists or its window went.
+// Random messages to the engine's window between loads, level changes, column moves, widths and
+// accessible calls. After every step: positions in range and shown by both bars, current row and
+// selection agreeing, the caret at the current row, accessible calls answering as their child
+// exists or its window went.
 
 #include "engine/engine_test_support.h"
 #include "fuzz/fuzz_support.h"
