@@ -15,11 +15,16 @@ std::vector<LONG> State(const Persisted& control) {
 
 using PersistenceTest = ComTest;
 
-// A stream as this control writes it: version, extent, Enabled as a Boolean variant.
-std::vector<BYTE> Stream(uint32_t version, uint32_t cx, uint32_t cy, uint16_t enabled) {
-    const uint32_t words[] = {version, cx, cy, VT_BOOL | uint32_t{enabled} << 16};
-    const BYTE* bytes = reinterpret_cast<const BYTE*>(words); // little-endian, as on disk
-    return std::vector<BYTE>(bytes, bytes + sizeof words);
+// A stream as this control writes it: version, extent, Enabled as a variant's type and value.
+std::vector<BYTE> Stream(uint32_t version, uint32_t cx, uint32_t cy, VARTYPE type,
+                         std::vector<BYTE> value) {
+    std::vector<BYTE> bytes;
+    for (uint32_t word : {version, cx, cy})
+        for (int shift = 0; shift < 32; shift += 8)
+            bytes.push_back(BYTE(word >> shift)); // little-endian, as on disk
+    bytes.insert(bytes.end(), {BYTE(type), BYTE(type >> 8)});
+    bytes.insert(bytes.end(), value.begin(), value.end());
+    return bytes;
 }
 
 } // namespace
@@ -28,7 +33,7 @@ TEST_F(PersistenceTest, StreamAndStorageRoundTripsCarryExtentAndEnabled) {
     Persisted saved, loaded, fromStorage;
     ASSERT_EQ(S_OK, saved.stream->InitNew());
     EXPECT_EQ(S_FALSE, saved.stream->IsDirty());
-    EXPECT_EQ(Stream(768, 5080, 5080, 0xFFFF), saved.Saved());
+    EXPECT_EQ(Stream(768, 5080, 5080, VT_BOOL, {0xFF, 0xFF}), saved.Saved());
 
     SIZEL extent = {1234, 5678};
     ASSERT_EQ(S_OK, saved.object->SetExtent(DVASPECT_CONTENT, &extent));
@@ -68,11 +73,7 @@ TEST_F(PersistenceTest, StreamAndStorageRoundTripsCarryExtentAndEnabled) {
 // stream and what does not convert are refused, and then nothing changes.
 TEST_F(PersistenceTest, LoadConvertsEnabledOrRefusesAndChangesNothing) {
     auto streamWith = [](VARTYPE type, std::vector<BYTE> value, uint32_t version = 768) {
-        std::vector<BYTE> bytes = Stream(version, 11, 22, 0);
-        bytes.resize(12);
-        bytes.insert(bytes.end(), {BYTE(type), BYTE(type >> 8)});
-        bytes.insert(bytes.end(), value.begin(), value.end());
-        return bytes;
+        return Stream(version, 11, 22, type, value);
     };
     // A string of `chars` times `c` with its byte count, the NUL included (`less` fewer).
     auto text = [&](int chars, wchar_t c, int less = 0) {
@@ -83,7 +84,7 @@ TEST_F(PersistenceTest, LoadConvertsEnabledOrRefusesAndChangesNothing) {
         value.insert(value.end(), {0, 0});
         return streamWith(VT_BSTR, value);
     };
-    std::vector<BYTE> shortExtent = Stream(768, 1, 2, 0);
+    std::vector<BYTE> shortExtent = Stream(768, 1, 2, VT_BOOL, {});
     shortExtent.resize(10);
     const struct {
         std::vector<BYTE> bytes;

@@ -104,11 +104,6 @@ struct Fuzz {
         fflush(stdout);
         return false;
     }
-    // Lets go of the last reference to an object, which nothing may keep.
-    void CheckLastRelease(IUnknown* object) {
-        const ULONG left = object->Release();
-        Check(left == 0, "the object kept %lu references", left);
-    }
     // Runs one step and keeps the biggest commit of any step, as private bytes after - before.
     template <typename Action> void Measured(Action action) {
         const SIZE_T before = PrivateBytes();

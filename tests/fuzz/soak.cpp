@@ -15,9 +15,8 @@ struct Counters {
     SIZE_T bytes;
 };
 
-// Wine answers GetGuiResources with 0. The GDI count then comes from the process's GDI handle
-// table (its address in the process block; stock objects included), the USER count from the
-// windows of this thread and their children.
+// Wine answers GetGuiResources with 0: then the GDI handle table's used entries (its address in
+// the process block; stock objects included) and the windows of this thread count.
 DWORD GdiHandleTableCount() {
     using Query = LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULONG*);
     const auto query = reinterpret_cast<Query>(reinterpret_cast<void*>(
@@ -36,12 +35,9 @@ DWORD GdiHandleTableCount() {
 }
 
 Counters Now() {
-    Counters now = {GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS),
-                    GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS), PrivateBytes()};
-    now.gdi = now.gdi ? now.gdi : GdiHandleTableCount();
-    if (now.user == 0)
-        now.user = ThreadWindowCount();
-    return now;
+    const DWORD gdi = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+    const DWORD user = GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS);
+    return {gdi ? gdi : GdiHandleTableCount(), user ? user : ThreadWindowCount(), PrivateBytes()};
 }
 
 // One cycle: a table of a size that varies with the cycle, grouped on every other cycle.
@@ -62,10 +58,8 @@ bool Cycle(HWND host, int cycle) {
     return loaded;
 }
 
-// Wine keeps some memory for every cursor and icon loaded from a module's resources and for
-// every image list, although each is destroyed again (the GDI count stays flat); each object
-// builds three cursors, two icons and an image list in its drawing resources. That growth,
-// measured on its own over as many objects, is the platform's.
+// Wine keeps some memory for every cursor, icon and image list made, though each is destroyed
+// (the GDI count stays flat): that growth, measured alone over as many objects, is its own.
 SIZE_T DrawResourcesGrowth(int objects) {
     const SIZE_T before = PrivateBytes();
     for (int i = 0; i < objects; ++i)

@@ -36,8 +36,8 @@ struct WindowCase {
         held = nullptr;
     }
 
-    // One call of assistive technology on a child id that may not exist: one that exists
-    // answers (actions and moves may refuse what cannot take them), another is refused.
+    // An accessible call on a child that may not exist: one that exists answers (actions and
+    // moves may refuse), another is refused.
     void AccessibleCall() {
         if (!held && FAILED(AccessibleObjectFromWindow(
                          engine.hwnd, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
@@ -81,8 +81,7 @@ struct WindowCase {
     int32_t Row() { return random.Between(-2, engine.DisplayedRows() + 1); }
     int32_t Column() { return random.Between(-1, engine.store.columnCount + 1); }
 
-    // The kinds of step; scrolls, keys and mouse messages (the first three) twice as often, and
-    // the calls of assistive technology (whose actions toggle groups and sort) three times.
+    // Scrolls, keys and mouse messages twice as often, accessible calls three times.
     void OneStep() {
         const uint32_t pick = random.Below(17);
         actions[pick < 12 ? pick : pick < 15 ? pick - 12 : 10](*this);
