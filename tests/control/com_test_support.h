@@ -31,20 +31,16 @@ template <typename F> F Entry(const char* name) {
     return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(NorvHandle(), name)));
 }
 
-inline HRESULT CreateViewObject(REFIID riid, void** object) {
+// A View object made by the module's class factory, as the interface asked; null on failure.
+template <typename T = _View> T* NewView(REFIID riid = IID__View) {
     IClassFactory* factory = nullptr;
-    HRESULT hr = Entry<GetClassObjectFn>("DllGetClassObject")(CLSID_View, IID_IClassFactory,
-                                                              reinterpret_cast<void**>(&factory));
-    if (SUCCEEDED(hr)) {
-        hr = factory->CreateInstance(nullptr, riid, object);
+    void* object = nullptr;
+    if (SUCCEEDED(Entry<GetClassObjectFn>("DllGetClassObject")(
+            CLSID_View, IID_IClassFactory, reinterpret_cast<void**>(&factory)))) {
+        factory->CreateInstance(nullptr, riid, &object);
         factory->Release();
     }
-    return hr;
-}
-
-inline _View* NewView() {
-    _View* view = nullptr;
-    return SUCCEEDED(CreateViewObject(IID__View, reinterpret_cast<void**>(&view))) ? view : nullptr;
+    return static_cast<T*>(object);
 }
 
 // An entry point without arguments (DllCanUnloadNow, DllRegisterServer...) called by name.
@@ -54,9 +50,8 @@ inline HRESULT CallEntry(const char* name) {
 }
 
 template <typename T> T* Query(IUnknown* from, REFIID riid) {
-    T* result = nullptr;
-    return SUCCEEDED(from->QueryInterface(riid, reinterpret_cast<void**>(&result))) ? result
-                                                                                    : nullptr;
+    void* result = nullptr;
+    return SUCCEEDED(from->QueryInterface(riid, &result)) ? static_cast<T*>(result) : nullptr;
 }
 
 // The text of a string the caller owned, which is freed.
@@ -67,8 +62,7 @@ inline std::wstring Take(BSTR text) {
 }
 
 inline VARIANT I4(LONG value) {
-    VARIANT v;
-    VariantInit(&v);
+    VARIANT v = {};
     V_VT(&v) = VT_I4;
     V_I4(&v) = value;
     return v;
@@ -148,8 +142,7 @@ struct VariantGrid {
         SafeArrayPutElement(array, indices, &value);
     }
     VARIANT AsVariant() const {
-        VARIANT v;
-        VariantInit(&v);
+        VARIANT v = {};
         V_VT(&v) = VT_ARRAY | VT_VARIANT;
         V_ARRAY(&v) = array;
         return v;

@@ -45,8 +45,8 @@ TEST_F(ModuleTest, CannotUnloadWhileObjectsOrLocksLive) {
 }
 
 TEST_F(ModuleTest, ViewAnswersItsInterfaceTable) {
-    IUnknown* view = nullptr;
-    ASSERT_EQ(S_OK, CreateViewObject(IID_IUnknown, reinterpret_cast<void**>(&view)));
+    IUnknown* view = NewView<IUnknown>(IID_IUnknown);
+    ASSERT_NE(nullptr, view);
     const IID* const answered[][2] = {{&IID__View, &IID_IDispatch},
                                       {&IID_IViewObjectEx, &IID_IViewObject2},
                                       {&IID_IViewObject, &IID_IDataObject},
@@ -79,8 +79,8 @@ TEST_F(ModuleTest, ViewAnswersItsInterfaceTable) {
 
 // Only the bits of the mask change; options beyond the two supported ones are refused.
 TEST_F(ModuleTest, SafetyOptionsChangeOnlyTheMaskedBits) {
-    IObjectSafety* safety = nullptr;
-    ASSERT_EQ(S_OK, CreateViewObject(IID_IObjectSafety, reinterpret_cast<void**>(&safety)));
+    IObjectSafety* safety = NewView<IObjectSafety>(IID_IObjectSafety);
+    ASSERT_NE(nullptr, safety);
     const struct {
         DWORD mask, options;
         HRESULT expected;
