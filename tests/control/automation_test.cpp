@@ -130,9 +130,8 @@ TEST_F(AutomationTest, RefusedAndUnholdableLoadsKeepTheDataAndLeaveNoStaleError)
     }
 }
 
-// The runtime follows by-reference arguments and hands surplus arguments to the default member
-// of a property's result unchecked; the control refuses both first, with the dispatch error
-// and the argument's index.
+// The runtime follows references and passes surplus arguments on to a result's default member
+// unchecked: the control refuses both first, with the dispatch error and the argument's index.
 TEST_F(AutomationTest, InvokeRefusesReferencesToNothingAndSurplusArguments) {
     HostObject object([] {});
     VariantGrid grid(1, 1);

@@ -60,10 +60,9 @@ public:
         return v;
     }
 
-    // An array of 1 to 4 dimensions, odd bounds, any element type, labelled as its type or
-    // any other. With `bare`, a third are descriptors without data (never copied: the runtime
-    // would read their data) of 0 to 4 dimensions and of an element kind and size the store
-    // must refuse or bound: records, interfaces, sizes of no type, counts up to 2^31 - 1.
+    // 1 to 4 dimensions, odd bounds, any element type, labelled as it or not. With `bare`, a third
+    // are descriptors without data (never copied) of 0 to 4 dimensions and of an element kind and
+    // size the store must refuse or bound: records, interfaces, odd sizes, counts up to 2^31 - 1.
     VARIANT& MakeArray(int depth, bool bare = false) {
         VARIANT& v = Own();
         SAFEARRAY* array = bare && random.OneIn(3) ? Descriptor() : Filled(depth);
@@ -234,48 +233,7 @@ struct AutomationCase {
 
     // A vtable member with two random indices; what it hands out is released after it.
     HRESULT CallMember() {
-        using C = AutomationCase;
-        static const struct {
-            const char* name;
-            HRESULT (*call)(C&, LONG, LONG);
-        } members[] = {
-            {"SetData",
-             [](C& c, LONG a, LONG b) {
-                 c.loaded = true;
-                 const VARIANT data =
-                     c.random.OneIn(2) ? c.values.MakeArray(0, true) : c.values.Make();
-                 return c.view->SetData(data, DateTimeFormat(a % 7), DateTimeGrouping(b % 6),
-                                        VARIANT_BOOL(c.random.Between(-1, 1)));
-             }},
-            {"get_Cell",
-             [](C& c, LONG a, LONG b) {
-                 return c.view->get_Cell(a, b, c.random.OneIn(20) ? nullptr : &c.cell);
-             }},
-            {"get_ColumnLabel",
-             [](C& c, LONG a, LONG) { return c.view->get_ColumnLabel(a, &c.text); }},
-            {"put_ColumnLabel",
-             [](C& c, LONG a, LONG) {
-                 return c.view->put_ColumnLabel(a, c.text = c.values.Text());
-             }},
-            {"get_ColumnWidth",
-             [](C& c, LONG a, LONG) { return c.view->get_ColumnWidth(a, &c.number); }},
-            {"put_ColumnWidth", [](C& c, LONG a, LONG b) { return c.view->put_ColumnWidth(a, b); }},
-            {"get_ColumnAlign",
-             [](C& c, LONG a, LONG) { return c.view->get_ColumnAlign(a, &c.align); }},
-            {"put_ColumnAlign",
-             [](C& c, LONG a, LONG b) { return c.view->put_ColumnAlign(a, ::ColumnAlign(b)); }},
-            {"put_Enabled",
-             [](C& c, LONG a, LONG) { return c.view->put_Enabled(VARIANT_BOOL(a)); }},
-            {"Cell.get_Value",
-             [](C& c, LONG a, LONG) {
-                 return c.cells[a & 3] ? c.cells[a & 3]->get_Value(&c.value) : S_FALSE;
-             }},
-            {"Cell.get_Tag",
-             [](C& c, LONG a, LONG) {
-                 return c.cells[a & 3] ? c.cells[a & 3]->get_Tag(&c.text) : S_FALSE;
-             }},
-        };
-        const auto& member = random.Pick(members);
+        const Member& member = random.Pick(members);
         const LONG a = random.Index(), b = random.Index();
         fuzz.Step("%s(%ld, %ld)", member.name, a, b);
         const HRESULT hr = member.call(*this, a, b);
@@ -286,6 +244,12 @@ struct AutomationCase {
         text = nullptr, cell = nullptr, number = 0;
         return hr;
     }
+    struct Member {
+        const char* name;
+        HRESULT (*call)(AutomationCase&, LONG, LONG);
+    };
+    static const Member members[11];
+
     // Arguments of an Invoke: random count and kinds, sometimes a named put value, sometimes
     // a block that does not hold together.
     HRESULT Invoke(IDispatch* target, DISPID id) {
@@ -385,6 +349,38 @@ struct AutomationCase {
     Cell* cell = nullptr;
     Shape expected{-1, -1, -1};
     bool loaded = false;
+};
+
+using C = AutomationCase;
+const C::Member C::members[11] = {
+    {"SetData",
+     [](C& c, LONG a, LONG b) {
+         c.loaded = true;
+         const VARIANT data = c.random.OneIn(2) ? c.values.MakeArray(0, true) : c.values.Make();
+         return c.view->SetData(data, DateTimeFormat(a % 7), DateTimeGrouping(b % 6),
+                                VARIANT_BOOL(c.random.Between(-1, 1)));
+     }},
+    {"get_Cell",
+     [](C& c, LONG a, LONG b) {
+         return c.view->get_Cell(a, b, c.random.OneIn(20) ? nullptr : &c.cell);
+     }},
+    {"get_ColumnLabel", [](C& c, LONG a, LONG) { return c.view->get_ColumnLabel(a, &c.text); }},
+    {"put_ColumnLabel",
+     [](C& c, LONG a, LONG) { return c.view->put_ColumnLabel(a, c.text = c.values.Text()); }},
+    {"get_ColumnWidth", [](C& c, LONG a, LONG) { return c.view->get_ColumnWidth(a, &c.number); }},
+    {"put_ColumnWidth", [](C& c, LONG a, LONG b) { return c.view->put_ColumnWidth(a, b); }},
+    {"get_ColumnAlign", [](C& c, LONG a, LONG) { return c.view->get_ColumnAlign(a, &c.align); }},
+    {"put_ColumnAlign",
+     [](C& c, LONG a, LONG b) { return c.view->put_ColumnAlign(a, ::ColumnAlign(b)); }},
+    {"put_Enabled", [](C& c, LONG a, LONG) { return c.view->put_Enabled(VARIANT_BOOL(a)); }},
+    {"Cell.get_Value",
+     [](C& c, LONG a, LONG) {
+         return c.cells[a & 3] ? c.cells[a & 3]->get_Value(&c.value) : S_FALSE;
+     }},
+    {"Cell.get_Tag",
+     [](C& c, LONG a, LONG) {
+         return c.cells[a & 3] ? c.cells[a & 3]->get_Tag(&c.text) : S_FALSE;
+     }},
 };
 
 } // namespace

@@ -134,10 +134,9 @@ inline LONG WINAPI ReportCrash(EXCEPTION_POINTERS* exception) {
     ExitProcess(3);
 }
 
-// Runs a pass: no argument runs `shortCases` cases of `steps` steps, --long runs `longCases`,
-// a number replays the case of that seed. Case seeds follow from the pass seed printed first;
-// both passes begin with the seeds of cases that once failed. The exit code is the number of
-// failed invariants (capped), 3 after a crash. OLE is initialised throughout.
+// No argument runs `shortCases` cases of `steps` steps, --long `longCases`, a number replays that
+// case; both passes begin with the seeds of cases that once failed. Exits with the number of
+// failed invariants (capped), 3 after a crash.
 template <typename Case>
 int RunFuzz(int argc, char** argv, const char* name, uint64_t shortCases, uint64_t longCases,
             int steps, std::initializer_list<uint64_t> onceFailed = {}) {

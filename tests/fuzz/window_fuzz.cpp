@@ -1,7 +1,6 @@
-// Random messages to the engine's window between loads, level changes, column moves, widths and
-// accessible calls. After every step: positions in range and shown by both bars, current row and
-// selection agreeing, the caret at the current row, accessible calls answering as their child
-// exists or its window went.
+// Random messages to the engine's window between loads, levels, moves, widths and accessible
+// calls. After every step: positions in range and on both bars, row and selection agreeing, the
+// caret at the current row, accessible calls answering as their child exists or its window went.
 
 #include "engine/engine_test_support.h"
 #include "fuzz/fuzz_support.h"
