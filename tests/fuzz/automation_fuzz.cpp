@@ -105,11 +105,7 @@ public:
     }
 
 private:
-    VARIANT& Own() {
-        owned.emplace_back();
-        VariantInit(&owned.back());
-        return owned.back();
-    }
+    VARIANT& Own() { return owned.emplace_back(VARIANT{}); }
     IDispatch* Object() { return random.OneIn(4) ? nullptr : (host->AddRef(), host); }
     SAFEARRAY* Descriptor() {
         static const VARTYPE types[] = {VT_RECORD, VT_UNKNOWN, VT_DISPATCH, VT_VARIANT, VT_I4};

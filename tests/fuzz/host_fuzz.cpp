@@ -119,10 +119,9 @@ struct HostCase {
         moved = true;
         if (fuzz.verbose)
             printf("%*sa handler calls back:\n", depth * 2, "");
-        char outer[sizeof fuzz.step];
-        memcpy(outer, fuzz.step, sizeof outer);
+        const std::string outer = fuzz.step; // the step the handler runs in
         actions[random.Below(handlerActions)](*this);
-        memcpy(fuzz.step, outer, sizeof outer);
+        snprintf(fuzz.step, sizeof fuzz.step, "%s", outer.c_str());
         --depth;
     }
 
