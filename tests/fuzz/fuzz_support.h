@@ -118,6 +118,13 @@ struct Fuzz {
 
 inline Fuzz fuzz;
 
+// A step of the fuzzers with a window: the focus moves into it, or out of it to another.
+inline void MoveFocus(FuzzRandom& random, HWND inside, HWND outside) {
+    const bool in = random.OneIn(2);
+    fuzz.Step("focus %s", in ? "in" : "out");
+    SetFocus(in && inside ? inside : outside);
+}
+
 inline LONG WINAPI ReportCrash(EXCEPTION_POINTERS* exception) {
     void* address = exception->ExceptionRecord->ExceptionAddress;
     HMODULE module = nullptr;

@@ -225,11 +225,7 @@ const HostCase::Action HostCase::actions[] = {
                 DispatchMessageA(&msg);
         }
     },
-    [](HostCase& c) {
-        const bool in = c.random.OneIn(2);
-        fuzz.Step("focus %s", in ? "in" : "out");
-        SetFocus(in && c.Window() ? c.Window() : c.container);
-    },
+    [](HostCase& c) { MoveFocus(c.random, c.Window(), c.container); },
     [](HostCase& c) {
         static const LONG widths[] = {-5, 0, 1, 40, 300, 5000, 100000000};
         const LONG column = c.random.Between(-1, 6), width = c.random.Pick(widths);

@@ -167,11 +167,7 @@ void (*const C::actions[])(C&) = {
         fuzz.Step("size %d x %d", width, height);
         SetWindowPos(c.engine.hwnd, nullptr, 0, 0, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
     },
-    [](C& c) {
-        const bool in = c.random.OneIn(2);
-        fuzz.Step("focus %s", in ? "in" : "out");
-        SetFocus(in ? c.engine.hwnd : c.host);
-    },
+    [](C& c) { MoveFocus(c.random, c.engine.hwnd, c.host); },
     [](C& c) {
         fuzz.Step("system colours changed");
         SendMessageA(c.engine.hwnd, WM_SYSCOLORCHANGE, 0, 0);
