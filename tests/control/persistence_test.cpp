@@ -50,6 +50,7 @@ TEST_F(PersistenceTest, StreamAndStorageRoundTripsCarryExtentAndEnabled) {
     EXPECT_GE(most.QuadPart, image.size()); // a container may size its stream by it
     ASSERT_EQ(S_OK, loaded.Load(image));
     EXPECT_EQ((std::vector<LONG>{1234, 5678, 0}), State(loaded));
+    EXPECT_EQ(S_FALSE, loaded.stream->IsDirty());
 
     // A storage holds the same stream as "Contents".
     IStorage* storage = nullptr;
