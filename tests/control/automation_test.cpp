@@ -8,28 +8,26 @@
 
 namespace {
 
-// The error object of some earlier, unrelated failure, which a refusal must not leave in place.
-void LeaveAnEarlierError() {
+// A call made over the error object of an earlier, unrelated failure, which it must clear.
+template <typename Call> HRESULT OverAnEarlierError(Call call) {
     ICreateErrorInfo* create = nullptr;
-    ASSERT_EQ(S_OK, CreateErrorInfo(&create));
+    EXPECT_EQ(S_OK, CreateErrorInfo(&create));
     SetErrorInfo(0, Query<IErrorInfo>(create, IID_IErrorInfo));
     create->Release();
-}
-
-bool ErrorLeft() {
+    const HRESULT hr = call();
     IErrorInfo* left = nullptr;
-    return GetErrorInfo(0, &left) != S_FALSE;
+    EXPECT_EQ(S_FALSE, GetErrorInfo(0, &left)) << "the refusal inherited that error";
+    return hr;
 }
 
 class AutomationTest : public ComTest {
 protected:
     void SetUp() override {
         ComTest::SetUp();
-        ASSERT_EQ(S_OK, CreateViewObject(IID__View, reinterpret_cast<void**>(&view)));
+        ASSERT_NE(nullptr, view = NewView());
     }
     void TearDown() override {
-        if (view)
-            view->Release();
+        view->Release();
         ComTest::TearDown();
     }
 
@@ -64,9 +62,7 @@ TEST_F(AutomationTest, CellsFollowReloadsAndFailOutsideThem) {
     BSTR text = reinterpret_cast<BSTR>(1);
     for (NumberGrid* without : {&three, &tenByOne}) {
         ASSERT_EQ(S_OK, Load(without->AsVariant()));
-        LeaveAnEarlierError();
-        EXPECT_EQ(E_FAIL, cell->get_Value(&value));
-        EXPECT_FALSE(ErrorLeft()) << "the refusal must not inherit that error";
+        EXPECT_EQ(E_FAIL, OverAnEarlierError([&] { return cell->get_Value(&value); }));
         EXPECT_EQ(E_FAIL, cell->get_Text(&text));
         EXPECT_EQ(nullptr, text);
         EXPECT_EQ(E_FAIL, cell->get_Tag(&text));
@@ -123,27 +119,23 @@ TEST_F(AutomationTest, ArgumentChecksRunInTheirOrder) {
 TEST_F(AutomationTest, RefusedAndUnholdableLoadsKeepTheDataAndLeaveNoStaleError) {
     NumberGrid grid(2, 2);
     ASSERT_EQ(S_OK, Load(grid.AsVariant()));
-    VARIANT dangling, unholdable;
-    V_VT(&dangling) = VT_BYREF | VT_VARIANT;
-    V_VARIANTREF(&dangling) = nullptr;
+    VARIANT dangling = {}, unholdable = {};
+    V_VT(&dangling) = VT_BYREF | VT_VARIANT; // a reference to nothing
     SafeArrayBuilder huge = UnholdableArray();
     V_VT(&unholdable) = VT_ARRAY | VT_VARIANT;
     V_ARRAY(&unholdable) = huge.get();
     for (auto [data, expected] : {std::pair{dangling, E_INVALIDARG}, {unholdable, E_OUTOFMEMORY}}) {
-        LeaveAnEarlierError();
-        EXPECT_EQ(expected, Load(data));
-        EXPECT_FALSE(ErrorLeft()) << "the refusal must not inherit that error";
+        EXPECT_EQ(expected, OverAnEarlierError([&, data = data] { return Load(data); }));
         EXPECT_EQ(std::make_pair(2L, 2L), Shape());
     }
 }
 
-// The runtime follows by-reference arguments and hands surplus arguments to the default member
-// of a property's result unchecked; the control refuses both first, with the dispatch error
-// and the argument's index.
+// The runtime follows references and passes surplus arguments on to a result's default member
+// unchecked: the control refuses both first, with the dispatch error and the argument's index.
 TEST_F(AutomationTest, InvokeRefusesReferencesToNothingAndSurplusArguments) {
     HostObject object([] {});
     VariantGrid grid(1, 1);
-    VARIANT objectValue;
+    VARIANT objectValue = {};
     V_VT(&objectValue) = VT_DISPATCH;
     V_DISPATCH(&objectValue) = &object;
     grid.Set(0, 0, objectValue);
@@ -151,9 +143,8 @@ TEST_F(AutomationTest, InvokeRefusesReferencesToNothingAndSurplusArguments) {
     ASSERT_EQ(S_OK, Load(grid.AsVariant()));
     Cell* cell = nullptr;
     ASSERT_EQ(S_OK, view->get_Cell(0, 0, &cell));
-    VARIANT nothing, format = I4(flLongDate), data = grid.AsVariant();
-    V_VT(&nothing) = VT_BYREF | VT_I4;
-    V_I4REF(&nothing) = nullptr;
+    VARIANT nothing = {}, format = I4(flLongDate), data = grid.AsVariant();
+    V_VT(&nothing) = VT_BYREF | VT_I4; // a reference to nothing
     const WORD get = DISPATCH_PROPERTYGET, getOrCall = DISPATCH_PROPERTYGET | DISPATCH_METHOD;
     const struct {
         IDispatch* target;
@@ -176,8 +167,7 @@ TEST_F(AutomationTest, InvokeRefusesReferencesToNothingAndSurplusArguments) {
         SCOPED_TRACE(testing::Message() << c.id << " with " << c.arguments.size());
         std::vector<VARIANT> arguments = c.arguments;
         DISPPARAMS params = {arguments.data(), nullptr, static_cast<UINT>(arguments.size()), 0};
-        VARIANT result;
-        VariantInit(&result);
+        VARIANT result = {};
         UINT argumentError = 99;
         EXPECT_EQ(c.expected, c.target->Invoke(c.id, IID_NULL, 0, c.flags, &params, &result,
                                                nullptr, &argumentError));

@@ -31,21 +31,27 @@ template <typename F> F Entry(const char* name) {
     return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(NorvHandle(), name)));
 }
 
-inline HRESULT CreateViewObject(REFIID riid, void** object) {
+// A View object made by the module's class factory, as the interface asked; null on failure.
+template <typename T = _View> T* NewView(REFIID riid = IID__View) {
     IClassFactory* factory = nullptr;
-    HRESULT hr = Entry<GetClassObjectFn>("DllGetClassObject")(CLSID_View, IID_IClassFactory,
-                                                              reinterpret_cast<void**>(&factory));
-    if (SUCCEEDED(hr)) {
-        hr = factory->CreateInstance(nullptr, riid, object);
+    void* object = nullptr;
+    if (SUCCEEDED(Entry<GetClassObjectFn>("DllGetClassObject")(
+            CLSID_View, IID_IClassFactory, reinterpret_cast<void**>(&factory)))) {
+        factory->CreateInstance(nullptr, riid, &object);
         factory->Release();
     }
-    return hr;
+    return static_cast<T*>(object);
+}
+
+// An entry point without arguments (DllCanUnloadNow, DllRegisterServer...) called by name.
+inline HRESULT CallEntry(const char* name) {
+    const auto entry = Entry<HRESULT(STDAPICALLTYPE*)()>(name);
+    return entry ? entry() : E_FAIL;
 }
 
 template <typename T> T* Query(IUnknown* from, REFIID riid) {
-    T* result = nullptr;
-    return SUCCEEDED(from->QueryInterface(riid, reinterpret_cast<void**>(&result))) ? result
-                                                                                    : nullptr;
+    void* result = nullptr;
+    return SUCCEEDED(from->QueryInterface(riid, &result)) ? static_cast<T*>(result) : nullptr;
 }
 
 // The text of a string the caller owned, which is freed.
@@ -56,8 +62,7 @@ inline std::wstring Take(BSTR text) {
 }
 
 inline VARIANT I4(LONG value) {
-    VARIANT v;
-    VariantInit(&v);
+    VARIANT v = {};
     V_VT(&v) = VT_I4;
     V_I4(&v) = value;
     return v;
@@ -87,6 +92,37 @@ inline std::vector<BYTE> BytesOf(IStream* stream) {
     return bytes;
 }
 
+// A new View and its persistence interfaces; Saved is empty when Save fails.
+struct Persisted {
+    Persisted() : view(NewView()) {
+        stream = Query<IPersistStreamInit>(view, IID_IPersistStreamInit);
+        storage = Query<IPersistStorage>(view, IID_IPersistStorage);
+        object = Query<IOleObject>(view, IID_IOleObject);
+    }
+    ~Persisted() {
+        for (IUnknown* held : {static_cast<IUnknown*>(object), static_cast<IUnknown*>(storage),
+                               static_cast<IUnknown*>(stream), static_cast<IUnknown*>(view)})
+            held->Release();
+    }
+    std::vector<BYTE> Saved(BOOL clearDirty = TRUE) {
+        IStream* saved = StreamOf({});
+        const bool ok = saved && SUCCEEDED(stream->Save(saved, clearDirty));
+        const std::vector<BYTE> bytes = BytesOf(saved);
+        return ok ? bytes : std::vector<BYTE>{};
+    }
+    HRESULT Load(const std::vector<BYTE>& bytes) {
+        IStream* source = StreamOf(bytes);
+        const HRESULT hr = source ? stream->Load(source) : E_FAIL;
+        if (source)
+            source->Release();
+        return hr;
+    }
+    _View* view;
+    IPersistStreamInit* stream = nullptr;
+    IPersistStorage* storage = nullptr;
+    IOleObject* object = nullptr;
+};
+
 class ComTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr))); }
@@ -106,8 +142,7 @@ struct VariantGrid {
         SafeArrayPutElement(array, indices, &value);
     }
     VARIANT AsVariant() const {
-        VARIANT v;
-        VariantInit(&v);
+        VARIANT v = {};
         V_VT(&v) = VT_ARRAY | VT_VARIANT;
         V_ARRAY(&v) = array;
         return v;

@@ -1,5 +1,5 @@
-// Events and property notifications of a View object, raised through its connection points
-// to host sinks, with the control linked in so the engine's sink can be driven directly.
+// Events and property notifications through the connection points; the control is linked in,
+// so that its engine-side calls can be driven directly.
 
 #include "com_test_support.h"
 #include "control/view_control.h"
@@ -11,11 +11,9 @@ namespace {
 
 using Log = std::vector<std::string>;
 
-// A host's sink owned by its test. Writes to a log shared by several sinks "name:id arguments"
-// for each event ("name:?" when not called the way events are raised), "name asks id" and
-// "name changed id" for property edits, which it refuses while veto is set; after an event or
-// a request it runs onEvent. `references` counts what the control holds. A script engine's
-// sink answers IDispatch alone.
+// A host's sink logging "name:id arguments" per event ("name:?" when not raised as events are),
+// "name asks id" (refused while veto) and "name changed id"; onEvent runs after an event or a
+// request. A script engine's sink answers IDispatch alone.
 class Sink : public IDispatch, public IPropertyNotifySink {
 public:
     Sink(int name, Log& log) : name(std::to_string(name)), log(log) {}
@@ -43,9 +41,7 @@ public:
             const VARIANT& v = params->rgvarg[i];
             call += V_VT(&v) == VT_I4 ? " " + std::to_string(V_I4(&v)) : " ?";
         }
-        log.push_back(call);
-        if (onEvent)
-            onEvent();
+        Note(call);
         return result;
     }
     HRESULT STDMETHODCALLTYPE OnChanged(DISPID id) override {
@@ -53,10 +49,13 @@ public:
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE OnRequestEdit(DISPID id) override {
-        log.push_back(name + " asks " + std::to_string(id));
+        Note(name + " asks " + std::to_string(id));
+        return veto ? S_FALSE : S_OK;
+    }
+    void Note(const std::string& line) {
+        log.push_back(line);
         if (onEvent)
             onEvent();
-        return veto ? S_FALSE : S_OK;
     }
 
     std::string name;
@@ -110,16 +109,13 @@ protected:
 
     void Load(LONG records) {
         NumberGrid grid(records, 2);
-        VARIANT empty;
-        VariantInit(&empty);
-        ASSERT_EQ(S_OK, view->SetData(records ? grid.AsVariant() : empty, flShortDate, flMonth,
-                                      VARIANT_FALSE));
+        const VARIANT data = records ? grid.AsVariant() : VARIANT{};
+        ASSERT_EQ(S_OK, view->SetData(data, flShortDate, flMonth, VARIANT_FALSE));
     }
 
     ViewControl* control = nullptr;
     _View* view = nullptr;
-    IConnectionPoint* events = nullptr;
-    IConnectionPoint* notify = nullptr;
+    IConnectionPoint *events = nullptr, *notify = nullptr;
     Log log;
     Sink sink{1, log};
     DWORD cookie = 0;
@@ -206,8 +202,7 @@ TEST_F(EventsTest, PropertySinksObserveAndCanVetoEnabled) {
                    "4 asks -514", "4 changed -514"}),
               log);
 
-    // The host lets go of the control when asked: it holds itself to the end of the change
-    // (freed memory is filled in this run, so a use faults).
+    // The host lets go of the control when asked: it holds itself to the end of the change.
     observer.onEvent = [this] { LetGo(); };
     _View* held = view;
     EXPECT_EQ(S_OK, held->put_Enabled(VARIANT_FALSE));

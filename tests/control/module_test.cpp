@@ -4,21 +4,12 @@
 
 #include <objsafe.h>
 
-namespace {
-
 using ModuleTest = ComTest;
-
-HRESULT canUnloadNow() {
-    auto entry = Entry<HRESULT(STDAPICALLTYPE*)()>("DllCanUnloadNow");
-    return entry ? entry() : E_FAIL;
-}
-
-} // namespace
 
 TEST_F(ModuleTest, CannotUnloadWhileObjectsOrLocksLive) {
     auto getClassObject = Entry<GetClassObjectFn>("DllGetClassObject");
     ASSERT_NE(nullptr, getClassObject);
-    ASSERT_EQ(S_OK, canUnloadNow());
+    ASSERT_EQ(S_OK, CallEntry("DllCanUnloadNow"));
     IClassFactory* factory = nullptr;
     EXPECT_EQ(CLASS_E_CLASSNOTAVAILABLE,
               getClassObject(IID__View, IID_IClassFactory, reinterpret_cast<void**>(&factory)));
@@ -26,7 +17,7 @@ TEST_F(ModuleTest, CannotUnloadWhileObjectsOrLocksLive) {
               getClassObject(CLSID_View, IID_IClassFactory, reinterpret_cast<void**>(&factory)));
     ASSERT_EQ(S_OK, factory->LockServer(TRUE));
     factory->Release();
-    EXPECT_EQ(S_FALSE, canUnloadNow()); // the lock alone
+    EXPECT_EQ(S_FALSE, CallEntry("DllCanUnloadNow")); // the lock alone
 
     ASSERT_EQ(S_OK,
               getClassObject(CLSID_View, IID_IClassFactory, reinterpret_cast<void**>(&factory)));
@@ -37,26 +28,25 @@ TEST_F(ModuleTest, CannotUnloadWhileObjectsOrLocksLive) {
               factory->CreateInstance(view, IID_IUnknown, reinterpret_cast<void**>(&aggregated)));
     ASSERT_EQ(S_OK, factory->LockServer(FALSE));
     factory->Release();
-    EXPECT_EQ(S_FALSE, canUnloadNow()); // the object alone
+    EXPECT_EQ(S_FALSE, CallEntry("DllCanUnloadNow")); // the object alone
 
     // A cell keeps its control, so the module stays while only the cell is held.
-    VariantGrid grid(1, 1);
-    grid.Set(0, 0, I4(42));
+    NumberGrid grid(2, 1);
     ASSERT_EQ(S_OK, view->SetData(grid.AsVariant(), flShortDate, flMonth, VARIANT_FALSE));
     Cell* cell = nullptr;
-    ASSERT_EQ(S_OK, view->get_Cell(0, 0, &cell));
+    ASSERT_EQ(S_OK, view->get_Cell(1, 0, &cell));
     view->Release();
-    EXPECT_EQ(S_FALSE, canUnloadNow());
+    EXPECT_EQ(S_FALSE, CallEntry("DllCanUnloadNow"));
     VARIANT value = I4(0);
     ASSERT_EQ(S_OK, cell->get_Value(&value));
-    EXPECT_EQ(42, V_I4(&value));
+    EXPECT_EQ(100, V_I4(&value));
     cell->Release();
-    EXPECT_EQ(S_OK, canUnloadNow());
+    EXPECT_EQ(S_OK, CallEntry("DllCanUnloadNow"));
 }
 
 TEST_F(ModuleTest, ViewAnswersItsInterfaceTable) {
-    IUnknown* view = nullptr;
-    ASSERT_EQ(S_OK, CreateViewObject(IID_IUnknown, reinterpret_cast<void**>(&view)));
+    IUnknown* view = NewView<IUnknown>(IID_IUnknown);
+    ASSERT_NE(nullptr, view);
     const IID* const answered[][2] = {{&IID__View, &IID_IDispatch},
                                       {&IID_IViewObjectEx, &IID_IViewObject2},
                                       {&IID_IViewObject, &IID_IDataObject},
@@ -89,8 +79,8 @@ TEST_F(ModuleTest, ViewAnswersItsInterfaceTable) {
 
 // Only the bits of the mask change; options beyond the two supported ones are refused.
 TEST_F(ModuleTest, SafetyOptionsChangeOnlyTheMaskedBits) {
-    IObjectSafety* safety = nullptr;
-    ASSERT_EQ(S_OK, CreateViewObject(IID_IObjectSafety, reinterpret_cast<void**>(&safety)));
+    IObjectSafety* safety = NewView<IObjectSafety>(IID_IObjectSafety);
+    ASSERT_NE(nullptr, safety);
     const struct {
         DWORD mask, options;
         HRESULT expected;

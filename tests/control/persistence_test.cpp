@@ -4,50 +4,27 @@
 
 namespace {
 
-struct Persisted {
-    Persisted() {
-        EXPECT_EQ(S_OK, CreateViewObject(IID__View, reinterpret_cast<void**>(&view)));
-        stream = Query<IPersistStreamInit>(view, IID_IPersistStreamInit);
-        storage = Query<IPersistStorage>(view, IID_IPersistStorage);
-        object = Query<IOleObject>(view, IID_IOleObject);
-    }
-    ~Persisted() {
-        for (IUnknown* held : {static_cast<IUnknown*>(object), static_cast<IUnknown*>(storage),
-                               static_cast<IUnknown*>(stream), static_cast<IUnknown*>(view)})
-            held->Release();
-    }
-    // Extent width, height and Enabled (0 or -1).
-    std::vector<LONG> State() {
-        SIZEL size = {};
-        VARIANT_BOOL enabled = 1;
-        EXPECT_EQ(S_OK, object->GetExtent(DVASPECT_CONTENT, &size));
-        EXPECT_EQ(S_OK, view->get_Enabled(&enabled));
-        return {size.cx, size.cy, enabled};
-    }
-    std::vector<BYTE> Saved(BOOL clearDirty = TRUE) {
-        IStream* saved = StreamOf({});
-        EXPECT_EQ(S_OK, stream->Save(saved, clearDirty));
-        return BytesOf(saved);
-    }
-    HRESULT Load(const std::vector<BYTE>& bytes) {
-        IStream* source = StreamOf(bytes);
-        const HRESULT hr = stream->Load(source);
-        source->Release();
-        return hr;
-    }
-    _View* view = nullptr;
-    IPersistStreamInit* stream = nullptr;
-    IPersistStorage* storage = nullptr;
-    IOleObject* object = nullptr;
-};
+// Extent width, height and Enabled (0 or -1).
+std::vector<LONG> State(const Persisted& control) {
+    SIZEL size = {};
+    VARIANT_BOOL enabled = 1;
+    EXPECT_EQ(S_OK, control.object->GetExtent(DVASPECT_CONTENT, &size));
+    EXPECT_EQ(S_OK, control.view->get_Enabled(&enabled));
+    return {size.cx, size.cy, enabled};
+}
 
-class PersistenceTest : public ComTest {};
+using PersistenceTest = ComTest;
 
-// A stream as this control writes it: version, extent, Enabled as a Boolean variant.
-std::vector<BYTE> Stream(uint32_t version, uint32_t cx, uint32_t cy, uint16_t enabled) {
-    const uint32_t words[] = {version, cx, cy, VT_BOOL | uint32_t{enabled} << 16};
-    const BYTE* bytes = reinterpret_cast<const BYTE*>(words); // little-endian, as on disk
-    return std::vector<BYTE>(bytes, bytes + sizeof words);
+// A stream as this control writes it: version, extent, Enabled as a variant's type and value.
+std::vector<BYTE> Stream(uint32_t version, uint32_t cx, uint32_t cy, VARTYPE type,
+                         std::vector<BYTE> value) {
+    std::vector<BYTE> bytes;
+    for (uint32_t word : {version, cx, cy})
+        for (int shift = 0; shift < 32; shift += 8)
+            bytes.push_back(BYTE(word >> shift)); // little-endian, as on disk
+    bytes.insert(bytes.end(), {BYTE(type), BYTE(type >> 8)});
+    bytes.insert(bytes.end(), value.begin(), value.end());
+    return bytes;
 }
 
 } // namespace
@@ -56,24 +33,23 @@ TEST_F(PersistenceTest, StreamAndStorageRoundTripsCarryExtentAndEnabled) {
     Persisted saved, loaded, fromStorage;
     ASSERT_EQ(S_OK, saved.stream->InitNew());
     EXPECT_EQ(S_FALSE, saved.stream->IsDirty());
-    EXPECT_EQ(Stream(768, 5080, 5080, 0xFFFF), saved.Saved());
+    EXPECT_EQ(Stream(768, 5080, 5080, VT_BOOL, {0xFF, 0xFF}), saved.Saved());
 
     SIZEL extent = {1234, 5678};
     ASSERT_EQ(S_OK, saved.object->SetExtent(DVASPECT_CONTENT, &extent));
     ASSERT_EQ(S_OK, saved.view->put_Enabled(VARIANT_FALSE));
     saved.Saved(FALSE); // a copy: the object stays dirty
     EXPECT_EQ(S_OK, saved.stream->IsDirty());
-    // The image every build writes and reads byte for byte, so that the x86 and the x64
-    // control load each other's streams; a container may size its stream beforehand.
+    // Byte for byte on every build, so that x86 and x64 load each other's streams.
     const std::vector<BYTE> image = {0x00, 0x03, 0, 0, 0xD2, 0x04, 0, 0,
                                      0x2E, 0x16, 0, 0, 0x0B, 0,    0, 0};
     EXPECT_EQ(image, saved.Saved());
     EXPECT_EQ(S_FALSE, saved.stream->IsDirty());
     ULARGE_INTEGER most = {};
     ASSERT_EQ(S_OK, saved.stream->GetSizeMax(&most));
-    EXPECT_GE(most.QuadPart, image.size());
+    EXPECT_GE(most.QuadPart, image.size()); // a container may size its stream by it
     ASSERT_EQ(S_OK, loaded.Load(image));
-    EXPECT_EQ((std::vector<LONG>{1234, 5678, 0}), loaded.State());
+    EXPECT_EQ((std::vector<LONG>{1234, 5678, 0}), State(loaded));
     EXPECT_EQ(S_FALSE, loaded.stream->IsDirty());
 
     // A storage holds the same stream as "Contents".
@@ -89,7 +65,7 @@ TEST_F(PersistenceTest, StreamAndStorageRoundTripsCarryExtentAndEnabled) {
                                         &contents));
     EXPECT_EQ(image, BytesOf(contents));
     ASSERT_EQ(S_OK, fromStorage.storage->Load(storage));
-    EXPECT_EQ((std::vector<LONG>{1234, 5678, 0}), fromStorage.State());
+    EXPECT_EQ((std::vector<LONG>{1234, 5678, 0}), State(fromStorage));
     storage->Release();
 }
 
@@ -97,11 +73,7 @@ TEST_F(PersistenceTest, StreamAndStorageRoundTripsCarryExtentAndEnabled) {
 // stream and what does not convert are refused, and then nothing changes.
 TEST_F(PersistenceTest, LoadConvertsEnabledOrRefusesAndChangesNothing) {
     auto streamWith = [](VARTYPE type, std::vector<BYTE> value, uint32_t version = 768) {
-        std::vector<BYTE> bytes = Stream(version, 11, 22, 0);
-        bytes.resize(12);
-        bytes.insert(bytes.end(), {BYTE(type), BYTE(type >> 8)});
-        bytes.insert(bytes.end(), value.begin(), value.end());
-        return bytes;
+        return Stream(version, 11, 22, type, value);
     };
     // A string of `chars` times `c` with its byte count, the NUL included (`less` fewer).
     auto text = [&](int chars, wchar_t c, int less = 0) {
@@ -112,7 +84,7 @@ TEST_F(PersistenceTest, LoadConvertsEnabledOrRefusesAndChangesNothing) {
         value.insert(value.end(), {0, 0});
         return streamWith(VT_BSTR, value);
     };
-    std::vector<BYTE> shortExtent = Stream(768, 1, 2, 0);
+    std::vector<BYTE> shortExtent = Stream(768, 1, 2, VT_BOOL, {});
     shortExtent.resize(10);
     const struct {
         std::vector<BYTE> bytes;
@@ -141,6 +113,6 @@ TEST_F(PersistenceTest, LoadConvertsEnabledOrRefusesAndChangesNothing) {
         const HRESULT hr = control.Load(c.bytes);
         const LONG cx = hr == S_OK ? 11 : 5080, cy = hr == S_OK ? 22 : 5080;
         EXPECT_EQ(c.expected, hr) << &c - cases;
-        EXPECT_EQ((std::vector<LONG>{cx, cy, c.enabled}), control.State()) << &c - cases;
+        EXPECT_EQ((std::vector<LONG>{cx, cy, c.enabled}), State(control)) << &c - cases;
     }
 }

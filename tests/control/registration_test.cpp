@@ -8,9 +8,7 @@ namespace {
 using RegistrationTest = ComTest;
 
 HRESULT Register(bool unregister = false) {
-    auto entry =
-        Entry<HRESULT(STDAPICALLTYPE*)()>(unregister ? "DllUnregisterServer" : "DllRegisterServer");
-    return entry ? entry() : E_FAIL;
+    return CallEntry(unregister ? "DllUnregisterServer" : "DllRegisterServer");
 }
 
 // The string value (default when name is null), or why there is none.
@@ -62,8 +60,7 @@ TEST_F(RegistrationTest, WritesAndRemovesTheClassKeys) {
             << path << " " << value;
     }
 
-    // The type library is registered too (creating by ProgID through the server's path is the
-    // script tests' part).
+    // The type library too (creating by ProgID through the server is the script tests' part).
     BSTR libraryPath = nullptr;
     ASSERT_EQ(S_OK, QueryPathOfRegTypeLib(LIBID_NORV, 1, 0, LOCALE_NEUTRAL, &libraryPath));
     EXPECT_EQ(0, _wcsicmp(module.c_str(), Take(libraryPath).c_str()));

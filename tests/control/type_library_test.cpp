@@ -1,5 +1,4 @@
-// The type library as any automation client reads it back from the built module: each type and
-// member written as one line, the way a client binds to it.
+// The type library as clients read it back from the built module: a line per type and member.
 
 #include "com_test_support.h"
 
@@ -24,9 +23,8 @@ TYPEATTR AttributesOf(ITypeInfo* info) {
     return copy;
 }
 
-// " id [get|put] Name(Parameter, ...)" with "opt", "retval" and defaults as marked, after
-// checking that the member has a help string. The parameters' types are the compiler's part:
-// the control implements the header made from the same declarations.
+// " id [get|put] Name(Parameter, ...)" with "opt", "retval" and defaults, once the member's
+// help is seen; the parameters' types are the compiler's part (the header shares them).
 std::wstring Function(ITypeInfo* info, UINT index) {
     FUNCDESC* f = nullptr;
     if (FAILED(info->GetFuncDesc(index, &f)))
@@ -53,8 +51,8 @@ std::wstring Function(ITypeInfo* info, UINT index) {
     return line + L")";
 }
 
-// The type's name, kind and help, an enumeration's constants with their values and help, the
-// members of a dispatch interface (a dual one's from its vtable side), a class's interfaces.
+// Name, kind, help; an enumeration's constants, a dispatch interface's members (a dual one's
+// from its vtable side), a class's interfaces.
 void Describe(ITypeInfo* info, Lines& lines) {
     const TYPEATTR type = AttributesOf(info);
     const wchar_t* kinds[] = {L"enum",      L"record",        L"module",
@@ -72,8 +70,7 @@ void Describe(ITypeInfo* info, Lines& lines) {
         const VARIANT& value = *constant->lpvarValue;
         lines.back() += L" " + Doc(info, constant->memid) + L"=" +
                         (V_VT(&value) == VT_I4 ? std::to_wstring(V_I4(&value)) : L"?");
-        // The constants' help is written in by a build step of its own: none empty, and the
-        // last one's text shows none slipped onto a neighbour.
+        // Help written in by a build step of its own: none empty, none slipped to a neighbour.
         const std::wstring help = Doc(info, constant->memid, true);
         EXPECT_FALSE(help.empty()) << lines.back();
         lines.back() += i + 1 == type.cVars ? L" (" + help + L")" : L"";

@@ -1,8 +1,6 @@
-// Random calls on _View and Cell of the built module, through IDispatch::Invoke and through
-// the vtables, with the variants a careless or hostile host passes, interleaved with valid
-// loads whose values call back into the control. Checked after every call: the counts are
-// those of the last successful load, a refusal changes nothing, the private bytes stay near
-// what the case started with; at the end of a case every reference has come back.
+// Hostile calls on _View and Cell through Invoke and the vtables, between valid loads whose
+// values call back. After every call: the counts are the last load's, a refusal changes nothing,
+// memory stays near the start; after every case every reference has come back.
 
 #include "control/com_test_support.h"
 #include "fuzz/fuzz_support.h"
@@ -62,10 +60,9 @@ public:
         return v;
     }
 
-    // An array of 1 to 4 dimensions, odd bounds, any element type, labelled as its type or
-    // any other. With `bare`, a third are descriptors without data (never copied: the runtime
-    // would read their data) of 0 to 4 dimensions and of an element kind and size the store
-    // must refuse or bound: records, interfaces, sizes of no type, counts up to 2^31 - 1.
+    // 1 to 4 dimensions, odd bounds, any element type, labelled as it or not. With `bare`, a third
+    // are descriptors without data (never copied) of 0 to 4 dimensions and of an element kind and
+    // size the store must refuse or bound: records, interfaces, odd sizes, counts up to 2^31 - 1.
     VARIANT& MakeArray(int depth, bool bare = false) {
         VARIANT& v = Own();
         SAFEARRAY* array = bare && random.OneIn(3) ? Descriptor() : Filled(depth);
@@ -77,16 +74,13 @@ public:
         return v;
     }
 
-    void Clear() {
-        for (VARIANT& v : owned) {
+    void Clear() { // a reference owns nothing; an array goes whatever its label says
+        for (VARIANT& v : owned)
             if (!(V_VT(&v) & (VT_ARRAY | VT_BYREF)))
                 VariantClear(&v);
-            else if (V_VT(&v) & VT_BYREF)
-                continue; // owns nothing
-            else if (std::find(descriptors.begin(), descriptors.end(), V_ARRAY(&v)) ==
-                     descriptors.end())
-                SafeArrayDestroy(V_ARRAY(&v)); // whatever the label says
-        }
+            else if (!(V_VT(&v) & VT_BYREF) &&
+                     !std::count(descriptors.begin(), descriptors.end(), V_ARRAY(&v)))
+                SafeArrayDestroy(V_ARRAY(&v));
         owned.clear();
         for (SAFEARRAY* array : descriptors) {
             array->fFeatures &= ~(FADF_RECORD | FADF_HAVEIID | FADF_UNKNOWN | FADF_DISPATCH);
@@ -111,11 +105,7 @@ public:
     }
 
 private:
-    VARIANT& Own() {
-        owned.emplace_back();
-        VariantInit(&owned.back());
-        return owned.back();
-    }
+    VARIANT& Own() { return owned.emplace_back(VARIANT{}); }
     IDispatch* Object() { return random.OneIn(4) ? nullptr : (host->AddRef(), host); }
     SAFEARRAY* Descriptor() {
         static const VARTYPE types[] = {VT_RECORD, VT_UNKNOWN, VT_DISPATCH, VT_VARIANT, VT_I4};
@@ -179,14 +169,11 @@ Shape ShapeOf(_View* view) {
     return shape;
 }
 
-uint64_t runtimeKept = 0;
-
 struct AutomationCase {
     explicit AutomationCase(uint64_t seed) : random(seed), values(random, &host) {}
 
     void Run(int steps) {
-        if (!fuzz.Check(SUCCEEDED(CreateViewObject(IID__View, reinterpret_cast<void**>(&view))),
-                        "create"))
+        if (!fuzz.Check((view = NewView()) != nullptr, "create"))
             return;
         const SIZE_T start = PrivateBytes();
         for (int i = 0; i < steps; ++i) {
@@ -198,25 +185,22 @@ struct AutomationCase {
             values.Clear();
             CheckAfter(hr, before, bytes > start ? bytes - start : 0);
             if (fuzz.verbose)
-                printf(
-                    "    -> 0x%08lx, host references %lu (runtime path %lu), private bytes %zu\n",
-                    hr, host.references, invokeHost.references, static_cast<size_t>(bytes));
+                printf("    -> 0x%08lx, host references %lu (runtime path %lu), %zu bytes\n", hr,
+                       host.references, invokeHost.references, static_cast<size_t>(bytes));
         }
         for (Cell* cell : cells)
             if (cell)
                 cell->Release();
-        fuzz.CheckLastRelease(view);
+        view->Release();
         fuzz.Check(host.references == 1 && caller.references == 1, "host references left: %lu",
                    host.references + caller.references - 2);
         // The runtime keeps the arguments it converted when a later one fails to convert.
-        runtimeKept += invokeHost.references - 1;
-        fuzz.Check(Entry<HRESULT(STDAPICALLTYPE*)()>("DllCanUnloadNow")() == S_OK,
-                   "objects still alive at the end");
+        fuzz.tally += invokeHost.references - 1;
+        fuzz.Check(CallEntry("DllCanUnloadNow") == S_OK, "the View or a cell outlived its release");
     }
 
     void CheckAfter(HRESULT hr, const Shape& before, SIZE_T grown) {
-        // A refusal changes nothing, a call other than a load no count; a valid load gives
-        // its own.
+        // A refusal changes nothing, another call no count; a valid load gives its own.
         const Shape after = ShapeOf(view), want = expected.records >= 0 ? expected : before;
         if (FAILED(hr) || !loaded || expected.records >= 0)
             fuzz.Check(after.records == want.records && after.columns == want.columns &&
@@ -243,8 +227,7 @@ struct AutomationCase {
         return pick < 16 ? CallMember() : ValidLoad();
     }
 
-    // A member called through the vtables, with two random indices; what it hands out is
-    // released after it.
+    // A vtable member with two random indices; what it hands out is released after it.
     HRESULT CallMember() {
         const Member& member = random.Pick(members);
         const LONG a = random.Index(), b = random.Index();
@@ -285,8 +268,7 @@ struct AutomationCase {
             params.cNamedArgs = 1;
         if (random.OneIn(30))
             params.cNamedArgs = random.Below(3);
-        VARIANT result;
-        VariantInit(&result);
+        VARIANT result = {};
         UINT argumentError = 0;
         fuzz.Step("Invoke(%ld, flags %u, %u named, vt last first:%s)", id, flags, params.cNamedArgs,
                   kinds);
@@ -400,8 +382,6 @@ const C::Member C::members[11] = {
 } // namespace
 
 int main(int argc, char** argv) {
-    const int failures = RunFuzz<AutomationCase>(argc, argv, "automation", 20, 1000, 1000);
-    printf("automation: references kept by the runtime after failed argument conversions: %llu\n",
-           static_cast<unsigned long long>(runtimeKept));
-    return failures;
+    fuzz.tallied = "references kept by the runtime after failed argument conversions";
+    return RunFuzz<AutomationCase>(argc, argv, "automation", 20, 1000, 1000);
 }

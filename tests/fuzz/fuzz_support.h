@@ -1,9 +1,7 @@
 #pragma once
 
-// Shared pieces of the fuzzers and the soak: a seeded generator, the process's counters, and
-// the run of a pass. A pass is a sequence of cases, each with a seed of its own; a failed
-// invariant or a crash prints that seed, and running the program with it as its one argument
-// replays that case with every step printed.
+// The fuzzers' driver: a pass is a run of cases, each with a seed of its own that a failure
+// prints and that, as the program's one argument, replays the case step by step.
 
 #include <windows.h>
 #include <ole2.h>
@@ -77,6 +75,8 @@ struct Fuzz {
     uint64_t seed = 0;    // of the case under way
     bool verbose = false; // replaying one case: print every step
     uint64_t steps = 0, failures = 0;
+    uint64_t tally = 0; // of what the fuzzer counts beside failures, printed as `tallied`
+    const char* tallied = nullptr;
     SIZE_T biggestCommit = 0;
     char step[200] = "", biggestStep[200] = "";
     const char* program = "";
@@ -104,11 +104,6 @@ struct Fuzz {
         fflush(stdout);
         return false;
     }
-    // Lets go of the last reference to an object, which nothing may keep.
-    void CheckLastRelease(IUnknown* object) {
-        const ULONG left = object->Release();
-        Check(left == 0, "the object kept %lu references", left);
-    }
     // Runs one step and keeps the biggest commit of any step, as private bytes after - before.
     template <typename Action> void Measured(Action action) {
         const SIZE_T before = PrivateBytes();
@@ -122,6 +117,13 @@ struct Fuzz {
 };
 
 inline Fuzz fuzz;
+
+// A step of the fuzzers with a window: the focus moves into it, or out of it to another.
+inline void MoveFocus(FuzzRandom& random, HWND inside, HWND outside) {
+    const bool in = random.OneIn(2);
+    fuzz.Step("focus %s", in ? "in" : "out");
+    SetFocus(in && inside ? inside : outside);
+}
 
 inline LONG WINAPI ReportCrash(EXCEPTION_POINTERS* exception) {
     void* address = exception->ExceptionRecord->ExceptionAddress;
@@ -139,10 +141,9 @@ inline LONG WINAPI ReportCrash(EXCEPTION_POINTERS* exception) {
     ExitProcess(3);
 }
 
-// Runs a pass: no argument runs `shortCases` cases of `steps` steps, --long runs `longCases`,
-// a number replays the case of that seed. Case seeds follow from the pass seed printed first;
-// both passes begin with the seeds of cases that once failed. The exit code is the number of
-// failed invariants (capped), 3 after a crash. OLE is initialised throughout.
+// No argument runs `shortCases` cases of `steps` steps, --long `longCases`, a number replays that
+// case; both passes begin with the seeds of cases that once failed. Exits with the number of
+// failed invariants (capped), 3 after a crash.
 template <typename Case>
 int RunFuzz(int argc, char** argv, const char* name, uint64_t shortCases, uint64_t longCases,
             int steps, std::initializer_list<uint64_t> onceFailed = {}) {
@@ -166,6 +167,8 @@ int RunFuzz(int argc, char** argv, const char* name, uint64_t shortCases, uint64
            name, (unsigned long long)(cases + (replay ? 0 : onceFailed.size())),
            (unsigned long long)fuzz.steps, (unsigned long long)fuzz.failures,
            static_cast<size_t>(fuzz.biggestCommit / 1024), fuzz.biggestStep);
+    if (fuzz.tallied)
+        printf("%s: %s: %llu\n", name, fuzz.tallied, (unsigned long long)fuzz.tally);
     OleUninitialize();
     return fuzz.failures > 100 ? 100 : static_cast<int>(fuzz.failures);
 }

@@ -1,6 +1,5 @@
-// Random and mutated property streams, alone or inside storages, into a View's Load. Checked
-// after every load: a refused one leaves Save giving what it gave before; an accepted one
-// saves the extent it read and a Boolean Enabled, and leaves the control clean.
+// Mutated property streams, alone or in storages, into Load: a refused one leaves Save as it
+// was; an accepted one saves the extent it read and a Boolean Enabled, and leaves it clean.
 
 #include "control/com_test_support.h"
 #include "fuzz/fuzz_support.h"
@@ -8,14 +7,6 @@
 namespace {
 
 using Bytes = std::vector<BYTE>;
-
-// What Save writes, or nothing when it fails.
-Bytes Saved(IPersistStreamInit* persist) {
-    IStream* stream = StreamOf({});
-    const bool saved = stream && SUCCEEDED(persist->Save(stream, FALSE));
-    const Bytes bytes = BytesOf(stream);
-    return saved ? bytes : Bytes{};
-}
 
 void Put(Bytes& bytes, size_t at, uint64_t value, int size) {
     for (int i = 0; i < size && at + i < bytes.size(); ++i)
@@ -78,32 +69,26 @@ HRESULT LoadThroughStorage(IPersistStorage* persist, const Bytes& bytes, FuzzRan
 struct PersistenceCase {
     explicit PersistenceCase(uint64_t seed) : random(seed) {}
 
-    void Run(int steps) {
-        _View* view = nullptr;
-        if (!fuzz.Check(SUCCEEDED(CreateViewObject(IID__View, reinterpret_cast<void**>(&view))),
-                        "create"))
-            return;
-        IPersistStreamInit* stream = Query<IPersistStreamInit>(view, IID_IPersistStreamInit);
-        IPersistStorage* storage = Query<IPersistStorage>(view, IID_IPersistStorage);
-        stream->InitNew();
+    void Run(int steps) { // the View lives for the steps only
+        Steps(Persisted(), steps);
+        fuzz.Check(CallEntry("DllCanUnloadNow") == S_OK, "the View outlived its last release");
+    }
+    void Steps(Persisted&& control, int steps) {
+        control.stream->InitNew();
         for (int i = 0; i < steps; ++i) {
             if (random.OneIn(10))
-                view->put_Enabled(static_cast<VARIANT_BOOL>(random.Between(-1, 1)));
-            const Bytes before = Saved(stream), input = MakeStream(random);
+                control.view->put_Enabled(static_cast<VARIANT_BOOL>(random.Between(-1, 1)));
+            const Bytes before = control.Saved(FALSE), input = MakeStream(random);
             const bool inStorage = random.OneIn(4);
             fuzz.Step("Load(%zu bytes%s, type 0x%x)", input.size(),
                       inStorage ? " in a storage" : "",
                       input.size() >= 14 ? input[12] | input[13] << 8 : 0);
             HRESULT hr = E_FAIL;
             fuzz.Measured([&] {
-                IStream* source = inStorage ? nullptr : StreamOf(input);
-                hr = inStorage ? LoadThroughStorage(storage, input, random)
-                     : source  ? stream->Load(source)
-                               : E_FAIL;
-                if (source)
-                    source->Release();
+                hr = inStorage ? LoadThroughStorage(control.storage, input, random)
+                               : control.Load(input);
             });
-            const Bytes after = Saved(stream);
+            const Bytes after = control.Saved(FALSE);
             if (!fuzz.Check(SUCCEEDED(hr) || after == before,
                             "a refused load (0x%08lx) changed what Save gives", hr) ||
                 FAILED(hr))
@@ -112,11 +97,8 @@ struct PersistenceCase {
                               std::equal(after.begin() + 4, after.begin() + 12, input.begin() + 4);
             fuzz.Check(same && after[12] == VT_BOOL && (after[14] == 0 || after[14] == 0xFF),
                        "an accepted load saves another state");
-            fuzz.Check(stream->IsDirty() == S_FALSE, "dirty after a load");
+            fuzz.Check(control.stream->IsDirty() == S_FALSE, "dirty after a load");
         }
-        storage->Release();
-        stream->Release();
-        fuzz.CheckLastRelease(view);
     }
 
     FuzzRandom random;

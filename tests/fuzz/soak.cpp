@@ -1,6 +1,5 @@
-// Cycles of create, load, paint and destroy, window and object, printing the GDI and USER
-// handles and the private bytes at cycles 100, 1,000 and 10,000. From cycle 100 on, neither
-// handles nor memory may grow. The short pass runs 300 cycles, --long 10,000.
+// Cycles of create, load, paint and destroy (300, --long 10,000): from cycle 100 on, neither the
+// GDI and USER handles nor the private bytes may grow.
 
 #include "control/com_test_support.h"
 #include "control/view_control.h"
@@ -16,9 +15,8 @@ struct Counters {
     SIZE_T bytes;
 };
 
-// Wine answers GetGuiResources with 0. The GDI count then comes from the process's GDI handle
-// table (its address in the process block; stock objects included), the USER count from the
-// windows of this thread and their children.
+// Wine answers GetGuiResources with 0: then the GDI handle table's used entries (its address in
+// the process block; stock objects included) and the windows of this thread count.
 DWORD GdiHandleTableCount() {
     using Query = LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULONG*);
     const auto query = reinterpret_cast<Query>(reinterpret_cast<void*>(
@@ -37,12 +35,9 @@ DWORD GdiHandleTableCount() {
 }
 
 Counters Now() {
-    Counters now = {GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS),
-                    GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS), PrivateBytes()};
-    now.gdi = now.gdi ? now.gdi : GdiHandleTableCount();
-    if (now.user == 0)
-        now.user = ThreadWindowCount();
-    return now;
+    const DWORD gdi = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+    const DWORD user = GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS);
+    return {gdi ? gdi : GdiHandleTableCount(), user ? user : ThreadWindowCount(), PrivateBytes()};
 }
 
 // One cycle: a table of a size that varies with the cycle, grouped on every other cycle.
@@ -63,10 +58,8 @@ bool Cycle(HWND host, int cycle) {
     return loaded;
 }
 
-// Wine keeps some memory for every cursor and icon loaded from a module's resources and for
-// every image list, although each is destroyed again (the GDI count stays flat); each object
-// builds three cursors, two icons and an image list in its drawing resources. That growth,
-// measured on its own over as many objects, is the platform's.
+// Wine keeps some memory for every cursor, icon and image list made, though each is destroyed
+// (the GDI count stays flat): that growth, measured alone over as many objects, is its own.
 SIZE_T DrawResourcesGrowth(int objects) {
     const SIZE_T before = PrivateBytes();
     for (int i = 0; i < objects; ++i)

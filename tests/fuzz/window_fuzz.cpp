@@ -1,9 +1,6 @@
-// Random messages to the engine's window (scroll requests, sizes from 0 to 32767, focus,
-// colour changes, keys, mouse messages at random points, paints) between loads, level changes,
-// column moves, width changes and the calls of assistive technology. Checked after every
-// step: the top row and the horizontal position lie in range, both bars show exactly the
-// view's positions, the current row and the selection agree, a focused window's caret stands
-// at the current row, and accessible calls answer as their child exists or its window went.
+// Random messages to the engine's window between loads, levels, moves, widths and accessible
+// calls. After every step: positions in range and on both bars, row and selection agreeing, the
+// caret at the current row, accessible calls answering as their child exists or its window went.
 
 #include "engine/engine_test_support.h"
 #include "fuzz/fuzz_support.h"
@@ -38,8 +35,8 @@ struct WindowCase {
         held = nullptr;
     }
 
-    // One call of assistive technology on a child id that may not exist: one that exists
-    // answers (actions and moves may refuse what cannot take them), another is refused.
+    // An accessible call on a child that may not exist: one that exists answers (actions and
+    // moves may refuse), another is refused.
     void AccessibleCall() {
         if (!held && FAILED(AccessibleObjectFromWindow(
                          engine.hwnd, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
@@ -83,8 +80,7 @@ struct WindowCase {
     int32_t Row() { return random.Between(-2, engine.DisplayedRows() + 1); }
     int32_t Column() { return random.Between(-1, engine.store.columnCount + 1); }
 
-    // The kinds of step; scrolls, keys and mouse messages (the first three) twice as often, and
-    // the calls of assistive technology (whose actions toggle groups and sort) three times.
+    // Scrolls, keys and mouse messages twice as often, accessible calls three times.
     void OneStep() {
         const uint32_t pick = random.Below(17);
         actions[pick < 12 ? pick : pick < 15 ? pick - 12 : 10](*this);
@@ -171,11 +167,7 @@ void (*const C::actions[])(C&) = {
         fuzz.Step("size %d x %d", width, height);
         SetWindowPos(c.engine.hwnd, nullptr, 0, 0, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
     },
-    [](C& c) {
-        const bool in = c.random.OneIn(2);
-        fuzz.Step("focus %s", in ? "in" : "out");
-        SetFocus(in ? c.engine.hwnd : c.host);
-    },
+    [](C& c) { MoveFocus(c.random, c.engine.hwnd, c.host); },
     [](C& c) {
         fuzz.Step("system colours changed");
         SendMessageA(c.engine.hwnd, WM_SYSCOLORCHANGE, 0, 0);
