@@ -24,9 +24,7 @@ class LayoutTest : public testing::Test {
 protected:
     void Load(const SafeArrayBuilder& data, int32_t levels = 0) {
         ASSERT_TRUE(store.SetData(data.get(), 0, 0, false));
-        if (levels) {
-            ASSERT_TRUE(store.SetGroupLevelCount(levels));
-        }
+        ASSERT_TRUE(!levels || store.SetGroupLevelCount(levels));
         view.contentWidth = layout.ContentWidth(false);
     }
     void Widths(std::initializer_list<int32_t> widths) {
@@ -176,9 +174,8 @@ TEST_F(LayoutTest, ScrollBarsAppearWhereTheContentDoesNotFit) {
         const Layout::ScrollPlan plan =
             layout.PlanScroll(5000, 5000, c.vShown, c.hShown, c.barW, c.barH);
         EXPECT_EQ(std::make_pair(plan.horizontalBar, plan.verticalBar), std::make_pair(c.h, c.v));
-        EXPECT_EQ(plan.pageWidth, c.pageW);
-        EXPECT_EQ(plan.pageHeight, c.pageH);
-        EXPECT_EQ(plan.rowsThatFit, c.fit);
+        EXPECT_EQ(std::make_tuple(plan.pageWidth, plan.pageHeight, plan.rowsThatFit),
+                  std::make_tuple(c.pageW, c.pageH, c.fit));
         // The far ends clamp to the last page; everything fits: the positions stay 0.
         EXPECT_EQ(plan.x, c.h ? c.width - c.pageW : 0);
         EXPECT_EQ(plan.y, c.v ? c.rows - c.fit : 0);

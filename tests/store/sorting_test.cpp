@@ -3,8 +3,7 @@
 
 namespace {
 
-// The record order straight from its definition: lstrcmpA of the texts, refined by value,
-// grouping levels first, with no cached keys or ranks.
+// The order by definition: grouping levels, then lstrcmpA of the texts refined by value.
 int PlainCompare(const RecordStore& store, int32_t a, int32_t b) {
     for (int32_t level = 0;; ++level) {
         const bool sortLevel = level == store.groupLevelCount;
@@ -20,8 +19,7 @@ int PlainCompare(const RecordStore& store, int32_t a, int32_t b) {
     }
 }
 
-// The exchange sort the merge sort must agree with: every pass to the end, exchanging only on
-// a strictly negative comparison.
+// Stable by construction: exchanges only on a strictly negative comparison.
 void ExchangeSort(RecordStore& store) {
     int32_t* order = store.recordOrder;
     for (int32_t i = 0; i + 1 < store.recordCount; ++i)
@@ -33,8 +31,7 @@ void ExchangeSort(RecordStore& store) {
 const wchar_t* const words[] = {L"apple", L"Apple", L"banana", L"b\u00e4r",  L"cherry", L"Zebra",
                                 L"zebra", L"co-op", L"coop",   L"\u00e6sop", L"aesop",  L""};
 
-// Words, numbers of three kinds, dates, currency and empties in one column; strings never
-// read like numbers, so the comparison stays a consistent ordering.
+// Mixed kinds in one column; no string reads like a number, so the order stays consistent.
 V MixedValue(std::mt19937& random) {
     const int n = static_cast<int>(random() % 12), m = static_cast<int>(random() % 12);
     const V choices[] = {V::Str(words[n]),
@@ -71,9 +68,7 @@ TEST(Sorting, MergeSortEqualsExchangeSortOnRandomData) {
         }
         RecordStore store;
         LoadRows(store, rows);
-        // User actions, each compared on the same starting order: columns dragged into a new
-        // order and grouped by the first ones, header clicks sorting inside the groups of the
-        // tree. A fourth column of one kind is compared without visiting the cells.
+        // Column moves with regrouping, and header clicks; the fourth column is of one kind.
         for (int action = 0; action < 12; ++action) {
             const int32_t position = static_cast<int32_t>(random() % 4);
             if (action % 4 == 0) {
@@ -90,10 +85,8 @@ TEST(Sorting, MergeSortEqualsExchangeSortOnRandomData) {
 
 } // namespace
 
-// A column of one kind of value ranks by value only when every text covers one stretch of
-// values and no two values share a text; each case breaks that once. Few records of its values
-// rank by their distinct texts, many records by sorting the values. Planted texts, in the later
-// half of the records, stand for a locale that renders them.
+// Each case breaks once what ranking a one-kind column by value assumes: texts follow values.
+// Planted texts, in the later half, stand for a locale; 8 and 48 records take both rankings.
 TEST(Sorting, ValueColumnsWhoseTextsDoNotFollowTheirValues) {
     const char* const absent = "";
     const char ignoredByte[] = {'\xad', '1', '\0'}; // a soft hyphen, then the text of 1

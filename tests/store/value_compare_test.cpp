@@ -26,12 +26,9 @@ V Make(VARTYPE type, const wchar_t* text) {
                               : V::As(type, text);
 }
 
-// Both ways: a before b gives `sort`, b before a its opposite. Texts first (strings and
-// decimals that look like numbers; equal texts, absent ones read as empty, whatever the
-// values); then the numeric family by value, exactly, across signedness and precision, but
-// 64-bit integers by text; currency and dates by value only with their own kind; different
-// kinds by type code.
-
+// Both ways. Texts first (equal or absent ones whatever the values); then numbers by value
+// exactly, but 64-bit integers by text; currency and dates by value only among their own kind;
+// different kinds by type code.
 TEST(CompareOrder, EveryPairBothWays) {
     const std::tuple<VARTYPE, const wchar_t*, VARTYPE, const wchar_t*, int> cases[] = {
         {VT_BSTR, L"10", VT_BSTR, L"9", -1},
@@ -59,13 +56,13 @@ TEST(CompareOrder, EveryPairBothWays) {
         {VT_UI1, L"3", VT_I4, L"5", -1}};
     for (auto [typeA, textA, typeB, textB, sort] : cases) {
         const V a = Make(typeA, textA), b = Make(typeB, textB);
-        ASSERT_EQ(std::pair((*a).vt, (*b).vt), std::pair(typeA, typeB)) << textA << " / " << textB;
+        SCOPED_TRACE(testing::Message() << textA << " / " << textB);
+        ASSERT_EQ(std::pair((*a).vt, (*b).vt), std::pair(typeA, typeB));
         const Pair forward(a, b), backward(b, a);
-        EXPECT_EQ(forward.Sort(), sort) << textA << " / " << textB;
-        EXPECT_EQ(backward.Sort(), -sort) << textA << " / " << textB;
+        EXPECT_EQ(std::pair(forward.Sort(), backward.Sort()), std::pair(sort, -sort));
         // Grouping agrees by value, and by text alone when not asked for the values.
-        EXPECT_EQ(forward.Group(true), sort) << textA << " / " << textB;
-        EXPECT_EQ(forward.Group(false), forward.TextOnly()) << textA << " / " << textB;
+        EXPECT_EQ(std::pair(forward.Group(true), forward.Group(false)),
+                  std::pair(sort, forward.TextOnly()));
     }
     // Where the texts differ and no value order applies (case, Booleans, not a number) the
     // locale's text result stands; numerically equal values with different texts are equal.
@@ -77,6 +74,65 @@ TEST(CompareOrder, EveryPairBothWays) {
         ASSERT_NE(p.TextOnly(), 0);
         EXPECT_EQ(p.Sort(), (*a).vt == VT_R4 ? 0 : p.TextOnly());
     }
+}
+
+// Texts built from pieces that the locale treats specially: case, accents, the "ae"
+// ligature, punctuation and hyphens that are ignored or weighed lightly, digits, spaces.
+std::vector<std::vector<TestVariant>> VariedTexts() {
+    const wchar_t* pieces[] = {L"a",      L"A",      L"ae", L"\u00e6", L"AE", L"\u00c6", L"e",
+                               L"\u00e9", L"E",      L"-",  L"'",      L" ",  L".",      L"1",
+                               L"10",     L"9",      L"0",  L"z",      L"Z",  L"ss",     L"\u00df",
+                               L"o",      L"\u00f6", L"_",  L"!",      L"co", L"op"};
+    std::vector<std::wstring> texts = {L"",      L"ae",     L"\u00e6", L"co-op", L"coop",
+                                       L"co op", L"O'Neil", L"oneil",  L"10",    L"9",
+                                       L"1.5",   L"Apple",  L"apple",  L"APPLE", L"\u00e4pple"};
+    std::mt19937 random(7);
+    while (texts.size() < 260) {
+        std::wstring text;
+        for (int i = 1 + static_cast<int>(random() % 5); i > 0; --i)
+            text += pieces[random() % std::size(pieces)];
+        texts.push_back(text);
+    }
+    std::vector<std::vector<TestVariant>> rows;
+    for (const std::wstring& text : texts)
+        rows.push_back({TestVariant::Str(text.c_str())});
+    return rows;
+}
+
+// Every pair of texts ordered through the store's comparison agrees in sign with lstrcmpA,
+// for the display texts and for the key texts, equal texts included.
+void CheckAgainstPlatform() {
+    RecordStore store;
+    LoadRows(store, VariedTexts());
+    int equalPairs = 0;
+    for (int32_t a = 0; a < store.recordCount; ++a)
+        for (int32_t b = 0; b < store.recordCount; ++b) {
+            const char *textA = DisplayText(store.Cell(a, 0)),
+                       *textB = DisplayText(store.Cell(b, 0));
+            const int expected = Sign(lstrcmpA(textA, textB));
+            equalPairs += expected == 0 && strcmp(textA, textB) != 0;
+            ASSERT_EQ(std::pair(Sign(store.CompareSortCells(a, b, 0)),
+                                Sign(store.CompareCells(a, b, 0, false))),
+                      std::pair(expected, expected))
+                << textA << " / " << textB;
+        }
+    EXPECT_GT(equalPairs, 0); // the set holds texts that differ in bytes yet compare equal
+}
+
+// The texts are stored in the system's code page whatever the thread's locale; a locale of
+// another code page (Russian 1251, Japanese 932, here on a 1252 system) must not reorder them.
+TEST(SortKeys, RanksOrderTextsAsThePlatformDoesInEveryThreadLocale) {
+    const LCID original = GetThreadLocale();
+    for (LCID locale : {original, MAKELCID(0x419, SORT_DEFAULT), MAKELCID(0x411, SORT_DEFAULT)}) {
+        SCOPED_TRACE(locale);
+        ASSERT_TRUE(SetThreadLocale(locale));
+        CheckAgainstPlatform();
+    }
+    SetThreadLocale(original);
+}
+
+TEST(GermanSortKeys, RanksFollowTheUserLocale) {
+    CheckAgainstPlatform();
 }
 
 } // namespace
