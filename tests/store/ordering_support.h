@@ -5,6 +5,7 @@
 
 #include "safe_array_builder.h"
 #include "store/record_store.h"
+#include "store/value_compare.h"
 
 #include <gtest/gtest.h>
 
@@ -29,6 +30,37 @@ inline void LoadStrings(RecordStore& store, const std::vector<std::vector<std::w
 
 inline std::vector<int32_t> RecordOrder(const RecordStore& store) {
     return std::vector<int32_t>(store.recordOrder, store.recordOrder + store.recordCount);
+}
+
+// The order by definition: grouping levels, then lstrcmpA of the texts refined by value.
+inline int PlainCompare(const RecordStore& store, int32_t a, int32_t b) {
+    for (int32_t level = 0;; ++level) {
+        const bool sortLevel = level == store.groupLevelCount;
+        const int32_t column = sortLevel ? store.sortPriority[0] : store.columnOrder[level];
+        const CellEntry &cellA = store.Cell(a, column), &cellB = store.Cell(b, column);
+        const int text = sortLevel ? lstrcmpA(DisplayText(cellA), DisplayText(cellB))
+                                   : lstrcmpA(KeyText(cellA), KeyText(cellB));
+        const int result = text == 0 ? 0 : CompareValues(cellA.value, cellB.value, text);
+        if (sortLevel)
+            return store.sortAscending[column] ? result : -result;
+        if (text != 0)
+            return result;
+    }
+}
+
+// Sorts from the order at hand with `sort`, then again from the same order by an exchange sort,
+// stable by construction: it exchanges only on a strictly negative comparison.
+template <typename F> void ExpectSameAsExchangeSort(RecordStore& store, F sort) {
+    const auto start = RecordOrder(store);
+    sort();
+    const auto sorted = RecordOrder(store);
+    std::copy(start.begin(), start.end(), store.recordOrder);
+    int32_t* order = store.recordOrder;
+    for (int32_t i = 0; i + 1 < store.recordCount; ++i)
+        for (int32_t j = store.recordCount - 1; j > i; --j)
+            if (PlainCompare(store, order[j], order[j - 1]) < 0)
+                std::swap(order[j - 1], order[j]);
+    ASSERT_EQ(sorted, RecordOrder(store));
 }
 
 // One displayed row: a record (level -1), or the header of a group of `level`.
