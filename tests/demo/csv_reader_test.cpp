@@ -79,8 +79,7 @@ TEST(ValueRecognition, NumbersDatesEmptyAndText) {
         const double number = v.vt == VT_I4 ? v.lVal : v.vt == VT_R8 ? v.dblVal : v.date;
         EXPECT_NEAR(v.vt == VT_EMPTY ? 0 : number, c.number, 1e-9) << c.text;
     }
-    // Almost numbers, days that do not exist, other date forms, and a day and month that could
-    // come either way round stay the text they are.
+    // Almost numbers, days that do not exist and other date forms stay text.
     for (const wchar_t* text :
          {L"007", L"1.2.3", L"12 apples", L"-", L"1e", L"2023-02-29", L"1900-02-29", L"2024-13-01",
           L"2024-03-14 24:00", L"2024-03-14 9:30", L"2024-03-14x", L"2024/03-14", L"2024/14/03",
@@ -156,9 +155,7 @@ TEST(SampleSales, SameRecordsEveryRunWithTypedColumns) {
               std::make_tuple(4, 3, 5));
 }
 
-// A file of 100,000 records tells how its reading and recognising go, each stage from 0 to 100
-// percent; it stays for the demo to load (demo_large_csv), whose session then moves both
-// grouping columns, neither of them first.
+// Each stage tells every percent; the file stays for the demo to load (demo_large_csv).
 TEST(CsvGrid, LongFileTellsItsProgressAndLoads) {
     FILE* file = std::fopen("large.csv", "wb");
     ASSERT_TRUE(file);

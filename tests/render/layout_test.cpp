@@ -5,8 +5,7 @@
 
 #include <tuple>
 
-// The geometry, the scroll-bar decisions and the hit test without a window, with the classic
-// metrics (indent 20, margins 18, splitter and text margin 6, header 17, rows 16).
+// Classic metrics: indent 20, margins 18, splitter and text margin 6, header 17, rows 16.
 
 namespace {
 
@@ -55,8 +54,7 @@ protected:
         }
     }
 
-    // Every pixel of a line of the window from `from` to `to` (exclusive), as the runs it
-    // makes: "x kind index+offset" where one starts; within a run the offset grows by one.
+    // The runs of hits along a line: "x kind index+offset" where one starts.
     std::string Along(int32_t y, int32_t from, int32_t to) {
         const char* const names[] = {"none",   "button", "splitter", "header", "edge",
                                      "hidden", "glyph",  "caption",  "record"};
@@ -242,8 +240,7 @@ TEST_F(LayoutTest, RowHitsSplitGroupRowsIntoGlyphCaptionAndNothing) {
     view.pageRows = layout.PageRows();
     view.contentWidth = layout.ContentWidth(false); // 82 + 300
     const int32_t y0 = 20, y1 = 36, y2 = 52;
-    // Glyph and caption (of "x", 7 pixels and margins) at each level; the tree lines left of
-    // the columns; the part-visible fifth row.
+    // Glyph and caption (of "x") at each level, tree lines, the part-visible fifth row.
     EXPECT_EQ(Along(y0, -1, 301), "-1 none, 0 glyph 0, 20 caption 0, 50 none");
     EXPECT_EQ(Along(y1, -1, 301), "-1 none, 20 glyph 1, 40 caption 1, 70 none");
     EXPECT_EQ(Along(y2, -1, 301), "-1 none, 82 record 2, 300 none");

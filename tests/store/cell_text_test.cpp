@@ -147,7 +147,7 @@ bool SameValue(const VARIANT& a, const VARIANT& b) {
 
 // A load shares the texts and strings of repeated values; each must read as the value formatted
 // alone, for every date format and grouping unit, whatever kinds share a column.
-void ExpectSharedTextsAsFormattedAlone() {
+TEST(SharedTexts, ReadAsEachValueFormattedAlone) {
     HostObject object([] {});
     std::vector<V> values; // two days of one month among the dates
     for (double date : {nineThirty, nineThirty + 1.0 / 86400, 45365.0, 45366.0, 0.25, -1.25, 3e6})
@@ -188,14 +188,6 @@ void ExpectSharedTextsAsFormattedAlone() {
                         << "record " << r << " column " << c;
                 }
         }
-}
-
-TEST(SharedTexts, ReadAsEachValueFormattedAlone) {
-    ExpectSharedTextsAsFormattedAlone();
-}
-
-TEST(GermanSharedTexts, ReadAsEachValueFormattedAlone) {
-    ExpectSharedTextsAsFormattedAlone();
 }
 
 } // namespace

@@ -14,8 +14,7 @@ Spans Children(const GroupNode& node) {
     return children;
 }
 
-// Random operations meet the tree's spans, rows and open states in the ordering properties;
-// here the counts of one small tree through repeated and nested expand and collapse.
+// Row counts through repeated and nested expand and collapse; spans are the property test's.
 TEST(GroupTree, WorkedExampleCountsRowsThroughExpandAndCollapse) {
     RecordStore store;
     LoadStrings(store, {{L"B", L"x"}, {L"A", L"y"}, {L"A", L"x"}, {L"A", L"x"}});
@@ -23,8 +22,7 @@ TEST(GroupTree, WorkedExampleCountsRowsThroughExpandAndCollapse) {
     GroupNode* a = store.root.firstChild;
     EXPECT_EQ(Children(*a), (Spans{{0, 2}, {2, 1}}));
     EXPECT_EQ(store.rowCount, 3); // the groups start closed
-    // Rows each call adds or removes, in order: a, a again, its subgroup x (two records); a
-    // closing takes x's rows along, and reopening shows x closed.
+    // Closing a takes x's rows along; reopening it shows x closed.
     GroupNode* ax = a->firstChild;
     EXPECT_EQ((std::array{a->Expand(), a->Expand(), ax->Expand(), a->Collapse(), a->Collapse(),
                           a->Expand(), ax->expanded}),

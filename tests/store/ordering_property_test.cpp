@@ -33,8 +33,7 @@ std::string GroupKey(const RecordStore& store, int32_t position, int32_t levels)
     return key;
 }
 
-// Groups are contiguous runs of equal keys in ascending order, and the nodes of each depth,
-// in build order, are exactly those runs.
+// Groups are ascending runs of equal keys; each depth's nodes are exactly those runs.
 void CheckGroups(const RecordStore& store) {
     ASSERT_EQ(store.root.count, store.recordCount);
     std::vector<const GroupNode*> nodes{&store.root};
@@ -92,8 +91,7 @@ void CheckRows(RecordStore& store, std::mt19937& random) {
     }
 }
 
-// After an anchored operation the cursor shows the same record (level -1), or the group of
-// `level` that holds it.
+// The cursor shows the same record (level -1), or the group of `level` that holds it.
 void CheckAnchor(const RecordStore& store, int32_t record, int32_t level) {
     const RowCursor& cursor = store.cursor;
     ASSERT_GT(cursor.row, 0);

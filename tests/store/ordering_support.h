@@ -1,7 +1,6 @@
 #pragma once
 
-// Loading rows through the real SetData; an independent model of the displayed rows. The
-// includes serve the tests of the store.
+// Loading through the real SetData; independent models of the record order and displayed rows.
 
 #include "safe_array_builder.h"
 #include "store/record_store.h"
@@ -48,8 +47,7 @@ inline int PlainCompare(const RecordStore& store, int32_t a, int32_t b) {
     }
 }
 
-// Sorts from the order at hand with `sort`, then again from the same order by an exchange sort,
-// stable by construction: it exchanges only on a strictly negative comparison.
+// `sort` must give what a stable exchange sort gives from the same starting order.
 template <typename F> void ExpectSameAsExchangeSort(RecordStore& store, F sort) {
     const auto start = RecordOrder(store);
     sort();

@@ -1,7 +1,6 @@
 #pragma once
 
-// Real two-dimensional SAFEARRAYs built the way an automation host builds them, from
-// self-clearing VARIANTs; Put takes subscripts in dimension order, as Data(i, j) in a host.
+// Two-dimensional SAFEARRAYs as a host builds them; Put takes subscripts as Data(i, j) does.
 
 #include <windows.h>
 #include <oleauto.h>
@@ -73,8 +72,7 @@ public:
         : array(std::exchange(other.array, nullptr)) {}
     ~SafeArrayBuilder() { SafeArrayDestroy(array); }
 
-    // Stores the value as an element of the array's type: a VARIANT array takes the variant,
-    // string and object arrays the pointer, every other array the payload.
+    // As an element of the array's type: the variant, the pointer or the payload.
     HRESULT Put(LONG index1, LONG index2, const TestVariant& value) {
         LONG indices[2] = {index1, index2};
         VARTYPE type = VT_EMPTY;
@@ -100,8 +98,7 @@ inline SafeArrayBuilder MakeVariantTable(const std::vector<std::vector<TestVaria
     return b;
 }
 
-// 65536 x 65536 variants, the descriptor alone: more cells than 32 bits count, which no memory
-// holds.
+// 65536 x 65536 variants, the descriptor alone: more cells than 32 bits count.
 inline SafeArrayBuilder UnholdableArray() {
     SAFEARRAY* array = nullptr;
     SafeArrayAllocDescriptorEx(VT_VARIANT, 2, &array);
@@ -133,8 +130,7 @@ inline SafeArrayBuilder TextTable(int records, int columns) {
     return TableOf(texts);
 }
 
-// A host object that counts its references (and never frees itself) and whose default
-// property runs host code, as a script object's getter may, answering "middle" or its value.
+// Counts its references (never frees itself); its default property runs host code.
 class HostObject : public IDispatch {
 public:
     explicit HostObject(std::function<void()> onRead, std::wstring value = L"middle")

@@ -64,8 +64,7 @@ TEST(CompareOrder, EveryPairBothWays) {
         EXPECT_EQ(std::pair(forward.Group(true), forward.Group(false)),
                   std::pair(sort, forward.TextOnly()));
     }
-    // Where the texts differ and no value order applies (case, Booleans, not a number) the
-    // locale's text result stands; numerically equal values with different texts are equal.
+    // Without a value order the text result stands; equal numbers with other texts are equal.
     const std::pair<V, V> pairs[] = {{V::Bool(true), V::Bool(false)},
                                      {V::R8(std::numeric_limits<double>::quiet_NaN()), V::R8(1)},
                                      {V::Of(VT_R4, 0.1f), V::R8(static_cast<double>(0.1f))}};
@@ -76,8 +75,7 @@ TEST(CompareOrder, EveryPairBothWays) {
     }
 }
 
-// Texts built from pieces that the locale treats specially: case, accents, the "ae"
-// ligature, punctuation and hyphens that are ignored or weighed lightly, digits, spaces.
+// Texts of pieces the locale treats specially: case, accents, ligatures, punctuation, digits.
 std::vector<std::vector<TestVariant>> VariedTexts() {
     const wchar_t* pieces[] = {L"a",      L"A",      L"ae", L"\u00e6", L"AE", L"\u00c6", L"e",
                                L"\u00e9", L"E",      L"-",  L"'",      L" ",  L".",      L"1",
@@ -99,8 +97,7 @@ std::vector<std::vector<TestVariant>> VariedTexts() {
     return rows;
 }
 
-// Every pair of texts ordered through the store's comparison agrees in sign with lstrcmpA,
-// for the display texts and for the key texts, equal texts included.
+// Every pair compares as lstrcmpA says, by display and by key texts.
 void CheckAgainstPlatform() {
     RecordStore store;
     LoadRows(store, VariedTexts());
@@ -119,8 +116,7 @@ void CheckAgainstPlatform() {
     EXPECT_GT(equalPairs, 0); // the set holds texts that differ in bytes yet compare equal
 }
 
-// The texts are stored in the system's code page whatever the thread's locale; a locale of
-// another code page (Russian 1251, Japanese 932, here on a 1252 system) must not reorder them.
+// Texts are in the system code page: a thread locale of another one must not reorder them.
 TEST(SortKeys, RanksOrderTextsAsThePlatformDoesInEveryThreadLocale) {
     const LCID original = GetThreadLocale();
     for (LCID locale : {original, MAKELCID(0x419, SORT_DEFAULT), MAKELCID(0x411, SORT_DEFAULT)}) {
