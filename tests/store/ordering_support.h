@@ -47,18 +47,20 @@ inline int PlainCompare(const RecordStore& store, int32_t a, int32_t b) {
     }
 }
 
-// `sort` must give what a stable exchange sort gives from the same starting order.
+// What a stable exchange sort gives from `order`: it exchanges only on a strictly negative
+// comparison.
+inline std::vector<int32_t> ExchangeSorted(const RecordStore& store, std::vector<int32_t> order) {
+    for (size_t i = 0; i + 1 < order.size(); ++i)
+        for (size_t j = order.size() - 1; j > i; --j)
+            if (PlainCompare(store, order[j], order[j - 1]) < 0)
+                std::swap(order[j - 1], order[j]);
+    return order;
+}
+
 template <typename F> void ExpectSameAsExchangeSort(RecordStore& store, F sort) {
     const auto start = RecordOrder(store);
     sort();
-    const auto sorted = RecordOrder(store);
-    std::copy(start.begin(), start.end(), store.recordOrder);
-    int32_t* order = store.recordOrder;
-    for (int32_t i = 0; i + 1 < store.recordCount; ++i)
-        for (int32_t j = store.recordCount - 1; j > i; --j)
-            if (PlainCompare(store, order[j], order[j - 1]) < 0)
-                std::swap(order[j - 1], order[j]);
-    ASSERT_EQ(sorted, RecordOrder(store));
+    ASSERT_EQ(RecordOrder(store), ExchangeSorted(store, start));
 }
 
 // One displayed row: a record (level -1), or the header of a group of `level`.
