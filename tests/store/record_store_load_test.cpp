@@ -235,9 +235,13 @@ TEST(LoadValues, DeepCopiesAndReferencesToNothing) {
 // Defaults take no entry; what was set takes one and survives every load.
 TEST(ColumnInfo, DefaultsCostNothingAndSettingsSurviveLoads) {
     RecordStore store;
-    EXPECT_STREQ(store.LabelAt(11), L"COLUMN 11");
-    EXPECT_STREQ(store.LabelAt(INT32_MAX), L"COLUMN 2147483647");
-    EXPECT_EQ(std::pair(store.WidthAt(1000000000), store.AlignAt(5)), std::pair(100, 0));
+    auto at = [&](int32_t i) { // by display position while loaded, else by column index
+        return std::make_tuple(std::wstring(store.LabelAt(i)), store.WidthAt(i), store.AlignAt(i));
+    };
+    using Info = std::tuple<std::wstring, int32_t, int32_t>;
+    EXPECT_EQ(at(11), Info(L"COLUMN 11", 100, 0));
+    EXPECT_EQ(std::pair(at(INT32_MAX), store.WidthAt(1000000000)),
+              std::pair(Info(L"COLUMN 2147483647", 100, 0), 100));
     store.columnInfo.SetLabel(1, L"Name");
     store.columnInfo.SetLabel(2, nullptr); // absent reads as empty
     store.columnInfo.SetAlign(1, 7);
@@ -249,22 +253,16 @@ TEST(ColumnInfo, DefaultsCostNothingAndSettingsSurviveLoads) {
     SafeArrayBuilder data(VT_VARIANT, 0, 20, 0, 1); // a later load of more columns
     ASSERT_TRUE(store.SetData(data.get(), 0, 0, false));
     EXPECT_EQ(store.columnInfo.EntryCount(), 2);
-    EXPECT_STREQ(store.LabelAt(1), L"Name");
-    EXPECT_EQ(store.AlignAt(1), 7);
-    EXPECT_STREQ(store.LabelAt(2), L"");
-    EXPECT_STREQ(store.LabelAt(19), L"COLUMN 19");
-    EXPECT_EQ(store.WidthAt(1), 250);
-    // By display position while loaded; past the loaded columns by column index.
+    EXPECT_EQ(std::make_tuple(at(1), at(2), at(19)),
+              std::make_tuple(Info(L"Name", 250, 7), Info(L"", 0, 0), Info(L"COLUMN 19", 100, 0)));
     std::swap(store.columnOrder[0], store.columnOrder[2]);
-    EXPECT_EQ(store.WidthAt(0), 0);
-    EXPECT_STREQ(store.LabelAt(2), L"COLUMN 0");
+    EXPECT_EQ(std::pair(at(0), at(2)), std::pair(Info(L"", 0, 0), Info(L"COLUMN 0", 100, 0)));
     store.SetWidthAt(30, 33);
-    EXPECT_EQ(store.columnInfo.Width(30), 33);
-    EXPECT_STREQ(store.LabelAt(30), L"COLUMN 30");
+    EXPECT_EQ(at(30), Info(L"COLUMN 30", 33, 0));
     // An empty or null value empties the store and keeps them too.
     ASSERT_TRUE(store.SetData(nullptr, 0, 0, false));
-    EXPECT_EQ(store.columnCount + store.recordCount, 0);
-    EXPECT_EQ(store.WidthAt(1), 250);
+    EXPECT_EQ(std::pair(store.columnCount + store.recordCount, at(1)),
+              std::pair(0, Info(L"Name", 250, 7)));
     // A new DPI scales every width, the default too, to the nearest pixel.
     store.columnInfo.ScaleWidths(3, 2);
     EXPECT_EQ(std::pair(store.columnInfo.Width(30), store.columnInfo.Width(5)), std::pair(50, 150));
