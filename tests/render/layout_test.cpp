@@ -39,22 +39,16 @@ protected:
                 store.rowCount += store.cursor.node->Expand();
     }
 
-    struct Hit {
-        int32_t x, y;
-        HitKind kind;
-        int32_t index, offset; // untouched: stays at the caller's -99
-    };
-    void ExpectHits(std::initializer_list<Hit> hits) {
-        for (const Hit& h : hits) {
-            int32_t index = -99, offset = -99;
-            const HitKind kind = layout.HitTest(h.x, h.y, measurer, &index, &offset);
-            EXPECT_EQ(std::make_tuple(kind, index, offset),
-                      std::make_tuple(h.kind, h.index, h.offset))
-                << "at " << h.x << ", " << h.y;
-        }
+    // The hit at each point as Along writes it, "x kind index+offset".
+    std::string At(std::initializer_list<POINT> points) {
+        std::string hits;
+        for (const POINT& p : points)
+            hits += (hits.empty() ? "" : ", ") + Along(p.y, p.x, p.x + 1);
+        return hits;
     }
 
-    // The runs of hits along a line: "x kind index+offset" where one starts.
+    // The runs of hits along a line: "x kind index+offset" where one starts; an out-parameter
+    // the hit leaves alone (at -99) is not written.
     std::string Along(int32_t y, int32_t from, int32_t to) {
         const char* const names[] = {"none",   "button", "splitter", "header", "edge",
                                      "hidden", "glyph",  "caption",  "record"};
@@ -65,8 +59,8 @@ protected:
             const int32_t kind = layout.HitTest(x, y, measurer, &index, &offset);
             if (kind != lastKind || index != lastIndex || (offset >= 0 && offset != nextOffset))
                 runs += (runs.empty() ? "" : ", ") + std::to_string(x) + " " + names[kind] +
-                        (index < 0 ? "" : " " + std::to_string(index)) +
-                        (offset < 0 ? "" : "+" + std::to_string(offset));
+                        (index == -99 ? "" : " " + std::to_string(index)) +
+                        (offset == -99 ? "" : "+" + std::to_string(offset));
             lastKind = kind;
             lastIndex = index;
             nextOffset = offset + 1;
@@ -84,8 +78,6 @@ protected:
 bool operator==(const RECT& a, const RECT& b) {
     return std::memcmp(&a, &b, sizeof a) == 0;
 }
-
-constexpr int32_t U = -99; // out-parameter left alone
 
 } // namespace
 
@@ -194,21 +186,17 @@ TEST_F(LayoutTest, HeaderHitsOfTheWorkedExample) {
     Widths({100, 30});
     EXPECT_EQ(Along(8, 0, 200), "0 none, 18 button 0+0, 38 none, 50 splitter, 68 header 0+6, "
                                 "157 edge 0, 168 header 1+6, 187 edge 1, 198 none");
-    ExpectHits({{18, 1, HitLevelButton, 0, 0},
-                {37, 14, HitLevelButton, 0, 19},
-                {37, 15, HitNone, U, U},
-                {62, 0, HitSplitter, U, U},
-                {67, 16, HitSplitter, U, U}});
+    EXPECT_EQ(At({{18, 1}, {37, 14}, {37, 15}, {62, 0}, {67, 16}}),
+              "18 button 0+0, 37 button 0+19, 37 none, 62 splitter, 67 splitter");
     // Scrolled by 40: the same window point hits what is drawn there.
     view.scrollX = 40;
-    ExpectHits(
-        {{28, 8, HitHeader, 0, 6}, {-22, 1, HitLevelButton, 0, 0}, {10, 8, HitSplitter, U, U}});
+    EXPECT_EQ(At({{28, 8}, {-22, 1}, {10, 8}}), "28 header 0+6, -22 button 0+0, 10 splitter");
     // A live resize of column 0 to 50 moves the following items with it.
     view.scrollX = 0;
     view.trackMode = TrackResize;
     view.pressIndex = 0;
     view.liveSize = 50;
-    ExpectHits({{110, 8, HitColumnEdge, 0, U}, {118, 8, HitHeader, 1, 6}});
+    EXPECT_EQ(At({{110, 8}, {118, 8}}), "110 edge 0, 118 header 1+6");
 }
 
 TEST_F(LayoutTest, HeaderHitsAtNarrowZeroWidthAndFirstColumns) {
@@ -221,13 +209,13 @@ TEST_F(LayoutTest, HeaderHitsAtNarrowZeroWidthAndFirstColumns) {
                                  "108 edge 2, 111 header 3+3, 115 edge 3, 117 hidden 4, 123 none");
     // The common edge of two columns around a hidden one, pointed at from the right.
     Widths({100, 0, 50});
-    ExpectHits({{106, 8, HitHiddenColumnEdge, 1, U}, {101, 8, HitColumnEdge, 0, U}});
+    EXPECT_EQ(At({{106, 8}, {101, 8}}), "106 hidden 1, 101 edge 0");
     // A hidden first column is reached at the columns' left edge, right of the splitter zone.
     Widths({0, 100});
-    ExpectHits({{5, 8, HitSplitter, U, U}, {6, 8, HitHiddenColumnEdge, 0, U}});
+    EXPECT_EQ(At({{5, 8}, {6, 8}}), "5 splitter, 6 hidden 0");
 
     Load(SafeArrayBuilder(nullptr));
-    ExpectHits({{0, 8, HitNone, U, U}, {10, 30, HitNone, U, U}});
+    EXPECT_EQ(At({{0, 8}, {10, 30}}), "0 none, 10 none");
 }
 
 TEST_F(LayoutTest, RowHitsSplitGroupRowsIntoGlyphCaptionAndNothing) {
@@ -244,16 +232,14 @@ TEST_F(LayoutTest, RowHitsSplitGroupRowsIntoGlyphCaptionAndNothing) {
     EXPECT_EQ(Along(y0, -1, 301), "-1 none, 0 glyph 0, 20 caption 0, 50 none");
     EXPECT_EQ(Along(y1, -1, 301), "-1 none, 20 glyph 1, 40 caption 1, 70 none");
     EXPECT_EQ(Along(y2, -1, 301), "-1 none, 82 record 2, 300 none");
-    ExpectHits({{100, 17 + 4 * 16 + 5, HitRecord, 4, U}});
+    EXPECT_EQ(At({{100, 17 + 4 * 16 + 5}}), "100 record 4");
     EXPECT_EQ(measurer.asked, "x");
     // Scrolled sideways, content x decides; beyond the content nothing is hit.
     view.scrollX = 90;
-    ExpectHits({{0, y2, HitRecord, 2, U}, {293, y2, HitNone, U, U}, {0, y0, HitNone, U, U}});
+    EXPECT_EQ(At({{0, y2}, {293, y2}, {0, y0}}), "0 record 2, 293 none, 0 none");
     // Scrolled down to the last three rows: points below them hit nothing.
     view.scrollX = 0;
     view.topRow = 5;
-    ExpectHits({{30, y0, HitGroupCaption, 5, U},
-                {100, y2, HitRecord, 7, U},
-                {100, y2 + 16, HitNone, U, U}});
+    EXPECT_EQ(At({{30, y0}, {100, y2}, {100, y2 + 16}}), "30 caption 5, 100 record 7, 100 none");
     EXPECT_EQ(layout.HitTest(100, y2, measurer), HitRecord) << "without out-parameters";
 }
