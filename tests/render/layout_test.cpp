@@ -97,18 +97,17 @@ TEST_F(LayoutTest, HeaderStripFollowsLevelsWidthsAndLiveOperations) {
     view.trackMode = TrackSplitterDrag;
     for (auto [live, levels] : {std::pair{20, 0}, {35, 0}, {2 * 18 + 2 * 20 + 5, 2}}) {
         view.liveSize = live;
-        EXPECT_EQ(layout.VisibleLevelCount(), levels) << live;
-        EXPECT_EQ(layout.ColumnsLeft(true), live + 6);
-        EXPECT_EQ(layout.ColumnsLeft(false), 62);
+        EXPECT_EQ(std::make_tuple(layout.VisibleLevelCount(), layout.ColumnsLeft(true),
+                                  layout.ColumnsLeft(false)),
+                  std::make_tuple(levels, live + 6, 62));
     }
     // A resize shows the live width of the pressed column only, and only live.
     view.trackMode = TrackResize;
     view.pressIndex = 1;
     view.liveSize = 7;
-    EXPECT_EQ(layout.ColumnExtent(1, true), 7);
-    EXPECT_EQ(layout.ColumnExtent(1, false), 100);
-    EXPECT_EQ(layout.ColumnExtent(2, true), 100);
-    EXPECT_EQ(layout.ContentWidth(true), 62 + 207);
+    EXPECT_EQ(std::make_tuple(layout.ColumnExtent(1, true), layout.ColumnExtent(1, false),
+                              layout.ColumnExtent(2, true), layout.ContentWidth(true)),
+              std::make_tuple(7, 100, 100, 62 + 207));
     EXPECT_EQ(layout.ColumnExtent(3, true), 0) << "past the last column";
     view.trackMode = TrackNone;
     Widths({INT32_MAX, INT32_MAX, 5}); // the widest columns there are: no wrap to negative

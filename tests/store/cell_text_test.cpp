@@ -36,7 +36,7 @@ TEST(CellTexts, MarkersStringsTheStandardConversionAndCurrency) {
     double byReference = 45365.0;
     std::string shown;
     for (const V& value :
-         {V::Empty(), V::Null(), V::Of(VT_BSTR, SysAllocStringLen(L"left\0right", 10)),
+         {V(), V::Of(VT_NULL, 0), V::Of(VT_BSTR, SysAllocStringLen(L"left\0right", 10)),
           V::Str(L"Gr\u00fc\u00dfe"), V::Str(L"\u4e2d"), V::Of(VT_I8, LLONG_MIN), V::R8(1.0 / 3),
           V::Of(VT_R4, 1.0f / 3), V::Error(DISP_E_PARAMNOTFOUND),
           V::Of(VT_BYREF | VT_DATE, &byReference)})
@@ -158,8 +158,8 @@ TEST(SharedTexts, ReadAsEachValueFormattedAlone) {
          {V::Str(L"Alpha"), V::Str(L""), V::Str(L"left"), V::As(VT_DECIMAL, L"2.50"), V::R8(2.5),
           V::Of(VT_R4, 2.5f), V::I4(-1), V::Of(VT_UI4, ~0u), V::Of(VT_I8, -1LL), V::I2(7), V::I4(0),
           V::R8(0), V::Bool(true), V::Bool(false), V::Of(VT_BSTR, SysAllocStringLen(L"left\0x", 6)),
-          V::Of(VT_DISPATCH, static_cast<IDispatch*>(&object)), V::Error(DISP_E_PARAMNOTFOUND),
-          V::Empty(), V::Null()})
+          V::Of(VT_DISPATCH, static_cast<IDispatch*>(&object)), V::Error(DISP_E_PARAMNOTFOUND), V(),
+          V::Of(VT_NULL, 0)})
         values.push_back(value);
     std::vector<std::vector<V>> rows;
     for (int r = 0; r < 120; ++r) {

@@ -4,32 +4,20 @@
 
 namespace {
 
-using Spans = std::vector<std::pair<int32_t, int32_t>>;
-
-// The (first, count) of each child of a node, in build order.
-Spans Children(const GroupNode& node) {
-    Spans children;
-    for (const GroupNode* child = node.firstChild; child; child = child->next)
-        children.push_back({child->first, child->count});
-    return children;
-}
-
-// Row counts through repeated and nested expand and collapse; spans are the property test's.
+// Row counts through repeated and nested expand and collapse; the spans of the groups meet
+// their model in the ordering properties.
 TEST(GroupTree, WorkedExampleCountsRowsThroughExpandAndCollapse) {
     RecordStore store;
     LoadStrings(store, {{L"B", L"x"}, {L"A", L"y"}, {L"A", L"x"}, {L"A", L"x"}});
     ASSERT_TRUE(store.SetGroupLevelCount(2));
-    GroupNode* a = store.root.firstChild;
-    EXPECT_EQ(Children(*a), (Spans{{0, 2}, {2, 1}}));
     EXPECT_EQ(store.rowCount, 3); // the groups start closed
-    // Closing a takes x's rows along; reopening it shows x closed.
-    GroupNode* ax = a->firstChild;
+    // Closing A takes x's rows along; reopening it shows x closed.
+    GroupNode *a = store.root.firstChild, *ax = a->firstChild;
     EXPECT_EQ((std::array{a->Expand(), a->Expand(), ax->Expand(), a->Collapse(), a->Collapse(),
-                          a->Expand(), ax->expanded}),
-              (std::array{2, 0, 2, 4, 0, 2, 0}));
+                          a->Expand(), ax->expanded, ax->count}),
+              (std::array{2, 0, 2, 4, 0, 2, 0, 2}));
     // Moving the level-0 column elsewhere regroups from level 0: every new group starts closed.
     ASSERT_TRUE(store.MoveColumn(0, 2));
-    EXPECT_EQ(Children(store.root), (Spans{{0, 3}, {3, 1}}));
     for (const GroupNode* group = store.root.firstChild; group; group = group->next)
         EXPECT_FALSE(group->expanded);
     EXPECT_EQ(store.rowCount, 3);

@@ -26,8 +26,6 @@ public:
         t.v.vt = type;
         return t;
     }
-    static TestVariant Empty() { return TestVariant(); }
-    static TestVariant Null() { return Of(VT_NULL, 0); }
     static TestVariant Str(const wchar_t* text) { return Of(VT_BSTR, SysAllocString(text)); }
     static TestVariant I2(SHORT x) { return Of(VT_I2, x); }
     static TestVariant I4(LONG x) { return Of(VT_I4, x); }

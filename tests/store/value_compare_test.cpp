@@ -21,7 +21,7 @@ struct Pair {
 };
 
 V Make(VARTYPE type, const wchar_t* text) {
-    return type == VT_NULL    ? V::Null()
+    return type == VT_NULL    ? V::Of(VT_NULL, 0)
            : type == VT_ERROR ? V::Error(_wtoi(text))
                               : V::As(type, text);
 }
