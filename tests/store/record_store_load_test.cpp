@@ -153,18 +153,12 @@ TEST(LoadFailure, RefusedOrUnholdableArraysChangeNothing) {
     SafeArrayBuilder values = arrays(100), again = arrays(12);
     SafeArrayBuilder texts = MakeColumn(std::vector<V>(100, V::Of(VT_DISPATCH, &object)));
     object.AddRef(); // the variant above released one it never took
-    struct Case {
-        SAFEARRAY* data;
-        HRESULT failure;
-        bool shortage;
-    };
-    std::vector<Case> cases = {{count.get(), E_OUTOFMEMORY, false}};
+    std::vector<std::pair<SAFEARRAY*, HRESULT>> cases = {{count.get(), E_OUTOFMEMORY}};
     if (bits32)
-        cases.insert(cases.end(), {{block.get(), E_OUTOFMEMORY, false},
-                                   {values.get(), E_OUTOFMEMORY, true},
-                                   {texts.get(), E_OUTOFMEMORY, true}});
+        for (SAFEARRAY* unholdable : {block.get(), values.get(), texts.get()})
+            cases.push_back({unholdable, E_OUTOFMEMORY});
     for (const SafeArrayBuilder& r : refused)
-        cases.push_back({r.get(), E_INVALIDARG, false});
+        cases.push_back({r.get(), E_INVALIDARG});
     RecordStore store;
     SafeArrayBuilder shown = NumberedArray(VT_VARIANT, 0, 2, 0, 3);
     // Read without allocating: it runs while memory is short.
@@ -179,23 +173,24 @@ TEST(LoadFailure, RefusedOrUnholdableArraysChangeNothing) {
     const ULONG references = object.references;
     for (size_t i = 0; i < cases.size(); ++i)
         for (bool revert : {false, true}) {
-            const Case& c = cases[i];
+            const auto [data, expected] = cases[i];
+            const bool shortOfMemory = data == values.get() || data == texts.get();
             ASSERT_TRUE(store.SetData(shown.get(), 0, 0, false)); // then grouped and reordered
             store.groupLevelCount = 1;
             std::swap(store.columnOrder[0], store.columnOrder[1]);
             const CellEntry* cells = store.cells;
             std::optional<AddressSpaceShortage> shortage;
-            if (c.shortage)
+            if (shortOfMemory)
                 shortage.emplace(64 << 20);
-            const bool loaded = store.SetData(c.data, 0, 0, revert);
+            const bool loaded = store.SetData(data, 0, 0, revert);
             const HRESULT failure = store.LoadFailure();
             const bool unchanged = intact(cells);
             // Unless the failed load gave its memory back, 48 MB of copies do not fit in 64.
-            const bool loadedAfter = !c.shortage || store.SetData(again.get(), 0, 0, false);
+            const bool loadedAfter = !shortOfMemory || store.SetData(again.get(), 0, 0, false);
             shortage.reset();
             SCOPED_TRACE(testing::Message() << "case " << i << (revert ? ", reverted" : ""));
             EXPECT_EQ(std::make_tuple(loaded, failure, unchanged, loadedAfter),
-                      std::make_tuple(false, c.failure, true, true));
+                      std::make_tuple(false, expected, true, true));
             EXPECT_EQ(object.references, references);
         }
     refused[3].get()->fFeatures = 0; // there is no record description to release

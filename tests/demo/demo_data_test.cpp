@@ -3,6 +3,9 @@
 #include "sample_sales.h"
 #include "session_plan.h"
 #include "value_recognition.h"
+#include "view_geometry.h"
+
+#include "render/draw_resources.h"
 
 #include "store/safe_array_builder.h"
 
@@ -170,6 +173,17 @@ TEST(CsvGrid, LongFileTellsItsProgressAndLoads) {
     std::iota(everyPercent.begin(), everyPercent.end(), 0);
     EXPECT_EQ(told[0], everyPercent);
     EXPECT_EQ(told[1], everyPercent);
+}
+
+// The demo aims its scripted clicks with its own reckoning of the control's layout; it must
+// agree with the metrics the control draws and hit-tests with.
+TEST(ViewGeometry, AgreesWithTheControlsMetrics) {
+    const DrawResources c;
+    const ViewGeometry d = ViewGeometry::FromSystem();
+    EXPECT_EQ((std::vector<int>{d.headerHeight, d.rowHeight, d.indentWidth, d.levelButtonWidth,
+                                d.groupingMargin, d.splitterWidth, d.textMargin}),
+              (std::vector<int>{c.headerHeight, c.rowHeight, c.indentWidth, c.levelButtonWidth,
+                                c.groupingMargin, c.splitterWidth, c.textMargin}));
 }
 
 } // namespace
