@@ -1,4 +1,137 @@
 #include "ordering_support.h"
+#include "store/cell_text.h"
+
+#include <limits>
+
+namespace {
+
+// Two values loaded as records 0 and 1 of one column, compared as the sort column compares.
+struct Pair {
+    Pair(const V& a, const V& b) {
+        SafeArrayBuilder data = MakeColumn({a, b});
+        EXPECT_TRUE(store.SetData(data.get(), datetime::flShortDate, datetime::flDay, false));
+    }
+    int Sort() const { return Sign(store.CompareSortCells(0, 1, 0)); }
+    int Group(bool byValue) const { return Sign(store.CompareCells(0, 1, 0, byValue)); }
+    // What the locale's string comparison alone says about the two texts.
+    int TextOnly() const {
+        return Sign(lstrcmpA(DisplayText(store.Cell(0, 0)), DisplayText(store.Cell(1, 0))));
+    }
+    RecordStore store;
+};
+
+V Make(VARTYPE type, const wchar_t* text) {
+    return type == VT_NULL    ? V::Of(VT_NULL, 0)
+           : type == VT_ERROR ? V::Error(_wtoi(text))
+                              : V::As(type, text);
+}
+
+// Both ways. Texts first (equal or absent ones whatever the values); then numbers by value
+// exactly, but 64-bit integers by text; currency and dates by value only among their own kind;
+// different kinds by type code.
+TEST(CompareOrder, EveryPairBothWays) {
+    const std::tuple<VARTYPE, const wchar_t*, VARTYPE, const wchar_t*, int> cases[] = {
+        {VT_BSTR, L"10", VT_BSTR, L"9", -1},
+        {VT_DECIMAL, L"10", VT_DECIMAL, L"9", -1},
+        {VT_DATE, L"3/14/2024 6:00", VT_DATE, L"3/14/2024 18:00", 0},
+        {VT_BOOL, L"-1", VT_I2, L"-1", 0},
+        {VT_ERROR, L"5", VT_ERROR, L"7", 0},
+        {VT_ERROR, L"5", VT_BSTR, L"", 0},
+        {VT_I4, L"10", VT_R8, L"9.5", 1},
+        {VT_UI4, L"4294967295", VT_I4, L"-1", 1},
+        {VT_I1, L"-1", VT_UI1, L"255", -1},
+        {VT_UINT, L"3000000000", VT_INT, L"-3", 1},
+        {VT_I4, L"16777217", VT_R4, L"16777216", 1},
+        {VT_R4, L"0.3", VT_R8, L"0.30000001", 1},
+        {VT_I8, L"10", VT_I8, L"9", -1}, // outside the family: by text
+        {VT_CY, L"10", VT_CY, L"5", 1},
+        {VT_DATE, L"10/1/2024", VT_DATE, L"9/30/2024", 1},
+        {VT_CY, L"1", VT_R8, L"1000", 1},
+        {VT_DATE, L"3/14/2024", VT_CY, L"99999.9999", 1},
+        {VT_EMPTY, L"", VT_NULL, L"", -1},
+        {VT_EMPTY, L"", VT_BSTR, L"", -1},
+        {VT_BOOL, L"0", VT_BSTR, L"zzz", 1},
+        {VT_I4, L"5", VT_BSTR, L"s", -1},
+        {VT_BSTR, L"s", VT_UI1, L"3", -1},
+        {VT_UI1, L"3", VT_I4, L"5", -1}};
+    for (auto [typeA, textA, typeB, textB, sort] : cases) {
+        const V a = Make(typeA, textA), b = Make(typeB, textB);
+        SCOPED_TRACE(testing::Message() << textA << " / " << textB);
+        ASSERT_EQ(std::pair((*a).vt, (*b).vt), std::pair(typeA, typeB));
+        const Pair forward(a, b), backward(b, a);
+        EXPECT_EQ(std::pair(forward.Sort(), backward.Sort()), std::pair(sort, -sort));
+        // Grouping agrees by value, and by text alone when not asked for the values.
+        EXPECT_EQ(std::pair(forward.Group(true), forward.Group(false)),
+                  std::pair(sort, forward.TextOnly()));
+    }
+    // Without a value order the text result stands; equal numbers with other texts are equal.
+    const std::pair<V, V> pairs[] = {{V::Bool(true), V::Bool(false)},
+                                     {V::R8(std::numeric_limits<double>::quiet_NaN()), V::R8(1)},
+                                     {V::Of(VT_R4, 0.1f), V::R8(static_cast<double>(0.1f))}};
+    for (const auto& [a, b] : pairs) {
+        Pair p(a, b);
+        ASSERT_NE(p.TextOnly(), 0);
+        EXPECT_EQ(p.Sort(), (*a).vt == VT_R4 ? 0 : p.TextOnly());
+    }
+}
+
+// Texts of pieces the locale treats specially: case, accents, ligatures, punctuation, digits.
+std::vector<std::vector<TestVariant>> VariedTexts() {
+    const wchar_t* pieces[] = {L"a",      L"A",      L"ae", L"\u00e6", L"AE", L"\u00c6", L"e",
+                               L"\u00e9", L"E",      L"-",  L"'",      L" ",  L".",      L"1",
+                               L"10",     L"9",      L"0",  L"z",      L"Z",  L"ss",     L"\u00df",
+                               L"o",      L"\u00f6", L"_",  L"!",      L"co", L"op"};
+    std::vector<std::wstring> texts = {L"",      L"ae",     L"\u00e6", L"co-op", L"coop",
+                                       L"co op", L"O'Neil", L"oneil",  L"10",    L"9",
+                                       L"1.5",   L"Apple",  L"apple",  L"APPLE", L"\u00e4pple"};
+    std::mt19937 random(7);
+    while (texts.size() < 260) {
+        std::wstring text;
+        for (int i = 1 + static_cast<int>(random() % 5); i > 0; --i)
+            text += pieces[random() % std::size(pieces)];
+        texts.push_back(text);
+    }
+    std::vector<std::vector<TestVariant>> rows;
+    for (const std::wstring& text : texts)
+        rows.push_back({TestVariant::Str(text.c_str())});
+    return rows;
+}
+
+// Every pair compares as lstrcmpA says, by display and by key texts.
+void CheckAgainstPlatform() {
+    RecordStore store;
+    LoadRows(store, VariedTexts());
+    int equalPairs = 0;
+    for (int32_t a = 0; a < store.recordCount; ++a)
+        for (int32_t b = 0; b < store.recordCount; ++b) {
+            const char *textA = DisplayText(store.Cell(a, 0)),
+                       *textB = DisplayText(store.Cell(b, 0));
+            const int expected = Sign(lstrcmpA(textA, textB));
+            equalPairs += expected == 0 && strcmp(textA, textB) != 0;
+            ASSERT_EQ(std::pair(Sign(store.CompareSortCells(a, b, 0)),
+                                Sign(store.CompareCells(a, b, 0, false))),
+                      std::pair(expected, expected))
+                << textA << " / " << textB;
+        }
+    EXPECT_GT(equalPairs, 0); // the set holds texts that differ in bytes yet compare equal
+}
+
+// Texts are in the system code page: a thread locale of another one must not reorder them.
+TEST(SortKeys, RanksOrderTextsAsThePlatformDoesInEveryThreadLocale) {
+    const LCID original = GetThreadLocale();
+    for (LCID locale : {original, MAKELCID(0x419, SORT_DEFAULT), MAKELCID(0x411, SORT_DEFAULT)}) {
+        SCOPED_TRACE(locale);
+        ASSERT_TRUE(SetThreadLocale(locale));
+        CheckAgainstPlatform();
+    }
+    SetThreadLocale(original);
+}
+
+TEST(GermanSortKeys, RanksFollowTheUserLocale) {
+    CheckAgainstPlatform();
+}
+
+} // namespace
 
 // Each case breaks once what ranking a one-kind column by value assumes: texts follow values.
 // Planted texts, in the later half, stand for a locale; 8 and 48 records take both rankings.
