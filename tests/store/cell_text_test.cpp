@@ -91,8 +91,6 @@ TEST(DateCaptions, EveryGroupingUnit) {
          "Thursday, March 14, 2024 3:00 PM - 3:59 PM"},
         {V::DateOf(2024, 3, 14, 9, 59, 59), flShortDateLongTime, flHour,
          "3/14/2024 9:00:00 AM - 9:59:59 AM"},
-        {V::DateOf(2024, 3, 14, 9, 12, 5), flLongDateLongTime, flHour,
-         "Thursday, March 14, 2024 9:00:00 AM - 9:59:59 AM"},
         {V::DateOf(2024, 3, 14) + 35999.7 / 86400, flShortDate, flHour,
          "3/14/2024 10:00 AM - 10:59 AM"},
         {V::DateOf(1850, 1, 1, 6, 30), flShortDate, flHour, "6:00 AM - 6:59 AM"}, // no date part
@@ -126,7 +124,6 @@ TEST(GermanTexts, NumbersDatesCurrencyAndCaptionsFollowTheUserLocale) {
     EXPECT_EQ(TextOf(V::Date(nineThirty), flLongDateLongTime),
               "Donnerstag, 14. M\xe4rz 2024 09:30:00");
     EXPECT_EQ(TextOf(V::Date(0.5), flShortDateShortTime), "12:00");
-    EXPECT_EQ(TextOf(V::Bool(true)), "-1");
     EXPECT_EQ(Tag(V::DateOf(2024, 3, 14, 9, 30), flShortDate, flHour), "14.3.2024 09:00 - 09:59");
     EXPECT_EQ(Tag(V::DateOf(2024, 3, 14), flShortDate, flMonth), "2024 M\xe4rz");
     EXPECT_EQ(Tag(V::DateOf(2024, 3, 14), flLongDate, flDay), "Donnerstag, 14. M\xe4rz 2024");
@@ -180,12 +177,12 @@ TEST(SharedTexts, ReadAsEachValueFormattedAlone) {
                     CellEntry alone{};
                     FormatCellText(alone, element.Mutable(), format, grouping, arena);
                     const CellEntry& cell = store.Cell(r, c);
+                    SCOPED_TRACE(testing::Message()
+                                 << "record " << r << " column " << c << " format " << format
+                                 << " grouping " << grouping);
                     ASSERT_EQ(std::pair(shown(cell.text), shown(cell.tag)),
-                              std::pair(shown(alone.text), shown(alone.tag)))
-                        << "record " << r << " column " << c << " format " << format << " grouping "
-                        << grouping;
-                    ASSERT_TRUE(SameValue(cell.value, *element))
-                        << "record " << r << " column " << c;
+                              std::pair(shown(alone.text), shown(alone.tag)));
+                    ASSERT_TRUE(SameValue(cell.value, *element));
                 }
         }
 }
