@@ -76,24 +76,23 @@ TEST(CompareOrder, EveryPairBothWays) {
 }
 
 // Texts of pieces the locale treats specially: case, accents, ligatures, punctuation, digits.
-std::vector<std::vector<TestVariant>> VariedTexts() {
+std::vector<std::vector<V>> VariedTexts() {
     const wchar_t* pieces[] = {L"a",      L"A",      L"ae", L"\u00e6", L"AE", L"\u00c6", L"e",
                                L"\u00e9", L"E",      L"-",  L"'",      L" ",  L".",      L"1",
                                L"10",     L"9",      L"0",  L"z",      L"Z",  L"ss",     L"\u00df",
                                L"o",      L"\u00f6", L"_",  L"!",      L"co", L"op"};
-    std::vector<std::wstring> texts = {L"",      L"ae",     L"\u00e6", L"co-op", L"coop",
-                                       L"co op", L"O'Neil", L"oneil",  L"10",    L"9",
-                                       L"1.5",   L"Apple",  L"apple",  L"APPLE", L"\u00e4pple"};
+    std::vector<std::vector<V>> rows;
+    for (const wchar_t* text :
+         {L"", L"ae", L"\u00e6", L"co-op", L"coop", L"co op", L"O'Neil", L"oneil", L"10", L"9",
+          L"1.5", L"Apple", L"apple", L"APPLE", L"\u00e4pple"})
+        rows.push_back({V::Str(text)});
     std::mt19937 random(7);
-    while (texts.size() < 260) {
+    while (rows.size() < 260) {
         std::wstring text;
         for (int i = 1 + static_cast<int>(random() % 5); i > 0; --i)
             text += pieces[random() % std::size(pieces)];
-        texts.push_back(text);
+        rows.push_back({V::Str(text.c_str())});
     }
-    std::vector<std::vector<TestVariant>> rows;
-    for (const std::wstring& text : texts)
-        rows.push_back({TestVariant::Str(text.c_str())});
     return rows;
 }
 
