@@ -53,19 +53,28 @@ void CheckGroups(const RecordStore& store) {
         ASSERT_EQ(node->firstChild, nullptr);
 }
 
-// rowCount matches the model; stepping and Seek(i) from anywhere meet its rows.
+// rowCount matches the model; stepping and Seek(i) from anywhere meet its rows. A header
+// reads the texts of its first record.
 void CheckRows(RecordStore& store, std::mt19937& random) {
     const std::vector<ModelRow> rows = ModelRows(store);
     ASSERT_EQ(store.rowCount, static_cast<int32_t>(rows.size()) + 1);
     RowCursor& cursor = store.cursor;
-    auto SameRow = [](const RowCursor& cursor, const ModelRow& row) {
-        return row.record >= 0 ? cursor.RecordAtCursor() == row.record
-                               : cursor.RowGroupLevel() == row.level && cursor.node == row.node;
+    auto SameRow = [&store](const RowCursor& cursor, const ModelRow& row) {
+        if (row.record >= 0)
+            return cursor.RecordAtCursor() == row.record;
+        const int32_t first = store.recordOrder[row.node->first];
+        return cursor.RowGroupLevel() == row.level && cursor.node == row.node &&
+               cursor.HasFollowingSibling(row.level + 1) != row.last &&
+               !strcmp(cursor.GroupCaption(),
+                       KeyText(store.Cell(first, store.columnOrder[row.level])));
     };
     cursor.Reset();
     for (const ModelRow& row : rows) {
         ASSERT_TRUE(cursor.StepForward());
         ASSERT_TRUE(SameRow(cursor, row)) << "row " << cursor.row;
+        const int32_t first = row.record >= 0 ? row.record : store.recordOrder[row.node->first];
+        for (int32_t p = 0; p < store.columnCount; ++p)
+            ASSERT_STREQ(cursor.CellText(p), DisplayText(store.Cell(first, store.columnOrder[p])));
     }
     ASSERT_FALSE(cursor.StepForward());
     for (int i = 0; i < 20 && !rows.empty(); ++i) {

@@ -63,10 +63,12 @@ template <typename F> void ExpectSameAsExchangeSort(RecordStore& store, F sort) 
     ASSERT_EQ(RecordOrder(store), ExchangeSorted(store, start));
 }
 
-// One displayed row: a record (level -1), or the header of a group of `level`.
+// One displayed row: a record (level -1), or the header of a group of `level`, last or not
+// among its siblings as shown.
 struct ModelRow {
     int32_t record, level;
     const GroupNode* node;
+    bool last;
 };
 
 inline void ModelChildren(const RecordStore& store, const GroupNode* node, int32_t depth,
@@ -75,7 +77,7 @@ inline void ModelChildren(const RecordStore& store, const GroupNode* node, int32
         return;
     if (depth == store.groupLevelCount) {
         for (int32_t i = 0; i < node->count; ++i)
-            rows.push_back({store.recordOrder[node->first + i], -1, node});
+            rows.push_back({store.recordOrder[node->first + i], -1, node, false});
         return;
     }
     std::vector<const GroupNode*> children;
@@ -84,7 +86,7 @@ inline void ModelChildren(const RecordStore& store, const GroupNode* node, int32
     if (!store.groupAscending[store.columnOrder[depth]])
         std::reverse(children.begin(), children.end());
     for (const GroupNode* child : children) {
-        rows.push_back({-1, depth, child});
+        rows.push_back({-1, depth, child, child == children.back()});
         ModelChildren(store, child, depth + 1, rows);
     }
 }

@@ -23,19 +23,4 @@ TEST(RowCursor, UngroupedRowsAreTheRecordsAndSeekingPastTheEndFails) {
     EXPECT_FALSE(cursor.StepBack());
 }
 
-TEST(RowCursor, DescendingLevelWalksGroupsBackwards) {
-    RecordStore store;
-    LoadStrings(store, {{L"A", L"2"}, {L"B", L"3"}, {L"A", L"1"}, {L"C", L"4"}});
-    store.SortByColumn(1);
-    ASSERT_TRUE(store.SetGroupLevelCount(1));
-    store.ToggleGroupOrder(0);
-    RowCursor& cursor = store.cursor;
-    ASSERT_TRUE(cursor.Seek(2));
-    EXPECT_STREQ(cursor.GroupCaption(), "A");
-    EXPECT_FALSE(cursor.HasFollowingSibling(1)); // A is last when shown descending
-    EXPECT_STREQ(cursor.CellText(1), "1");       // a header reads its first record
-    ASSERT_TRUE(cursor.Seek(1));
-    EXPECT_TRUE(cursor.HasFollowingSibling(1));
-}
-
 } // namespace
