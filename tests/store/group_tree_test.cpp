@@ -25,14 +25,4 @@ TEST(GroupTree, WorkedExampleCountsRowsThroughExpandAndCollapse) {
     EXPECT_EQ(store.rowCount + (store.root.firstChild != nullptr), 1);
 }
 
-TEST(GroupTree, OutOfRangeMovesAndLevelCountsAreRefused) {
-    RecordStore store;
-    LoadStrings(store, {{L"a", L"b", L"c", L"d"}});
-    for (auto [from, to] : {std::pair{-1, 0}, {0, 5}, {4, 0}, {2, 2}, {2, 3}})
-        EXPECT_FALSE(store.MoveColumn(from, to)) << from << "->" << to;
-    for (int32_t count : {5, -1, 0}) // 0: the count it has
-        EXPECT_FALSE(store.SetGroupLevelCount(count)) << count;
-    EXPECT_TRUE(IsPermutation(store.columnOrder, store.columnCount) && store.columnOrder[3] == 3);
-}
-
 } // namespace

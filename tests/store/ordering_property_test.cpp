@@ -132,21 +132,24 @@ TEST(OrderingProperties, RandomOperationSequencesKeepEveryInvariant) {
                     continue;
                 store.ToggleGroupOrder(any(oldLevels));
             } else if (kind == 2) {
-                const int32_t from = any(5), to = any(6);
+                const int32_t from = any(7) - 1, to = any(8) - 1; // out of range too
                 const int32_t moved = from < to ? to - 1 : to, changed = std::min(from, moved);
-                ASSERT_EQ(store.MoveColumn(from, to), moved != from);
-                if (moved == from)
-                    continue;
-                if (changed < oldLevels && (expectedLevel == -1 || expectedLevel >= changed))
+                const bool moves = from >= 0 && from < 5 && to >= 0 && to <= 5 && moved != from;
+                const std::vector<int32_t> columns(store.columnOrder, store.columnOrder + 5);
+                ASSERT_EQ(store.MoveColumn(from, to), moves);
+                ASSERT_TRUE(moves || std::equal(columns.begin(), columns.end(), store.columnOrder));
+                if (moves && changed < oldLevels &&
+                    (expectedLevel == -1 || expectedLevel >= changed))
                     expectedLevel = changed;
             } else if (kind == 3) {
-                const int32_t count = any(4);
-                ASSERT_EQ(store.SetGroupLevelCount(count), count != oldLevels);
-                if (count == oldLevels)
-                    continue;
+                const int32_t count = any(8) - 1; // -1 and 6 are out of range
+                const bool changes = count >= 0 && count <= 5 && count != oldLevels;
+                ASSERT_EQ(store.SetGroupLevelCount(count), changes);
                 // A record row added levels shows the new first level; removed levels drop out.
-                expectedLevel = count > oldLevels ? (expectedLevel < 0 ? oldLevels : expectedLevel)
-                                                  : std::min(expectedLevel, count - 1);
+                if (changes)
+                    expectedLevel = count > oldLevels
+                                        ? (expectedLevel < 0 ? oldLevels : expectedLevel)
+                                        : std::min(expectedLevel, count - 1);
             } else { // expand or collapse a header, as the engine does
                 if (current < 0 || store.cursor.RowGroupLevel() < 0)
                     continue;
