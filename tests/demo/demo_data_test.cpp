@@ -175,8 +175,7 @@ TEST(CsvGrid, LongFileTellsItsProgressAndLoads) {
     EXPECT_EQ(told[1], everyPercent);
 }
 
-// The demo aims its scripted clicks with its own reckoning of the control's layout; it must
-// agree with the metrics the control draws and hit-tests with.
+// The demo aims its scripted clicks by its own reckoning of the control's metrics.
 TEST(ViewGeometry, AgreesWithTheControlsMetrics) {
     const DrawResources c;
     const ViewGeometry d = ViewGeometry::FromSystem();

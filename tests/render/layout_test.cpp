@@ -47,8 +47,7 @@ protected:
         return hits;
     }
 
-    // The runs of hits along a line: "x kind index+offset" where one starts; an out-parameter
-    // the hit leaves alone (at -99) is not written.
+    // Hit runs along a line, "x kind index+offset"; an out-parameter left at -99 is not written.
     std::string Along(int32_t y, int32_t from, int32_t to) {
         const char* const names[] = {"none",   "button", "splitter", "header", "edge",
                                      "hidden", "glyph",  "caption",  "record"};

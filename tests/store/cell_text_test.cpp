@@ -31,8 +31,7 @@ std::string Tag(double date, int32_t format, int32_t grouping) {
 constexpr double nineThirty = 45365.0 + 9.5 / 24; // Thursday, 14 March 2024, 9:30
 
 TEST(CellTexts, MarkersStringsTheStandardConversionAndCurrency) {
-    // A string up to its first NUL, a character outside the ANSI code page as "?", and a date by
-    // reference converted as any value: the date format does not apply.
+    // A string up to its NUL, "?" outside the code page, a date by reference as any value.
     double byReference = 45365.0;
     std::string shown;
     for (const V& value :
@@ -142,8 +141,7 @@ bool SameValue(const VARIANT& a, const VARIANT& b) {
     return bytes == SysStringByteLen(b.bstrVal) && memcmp(a.bstrVal, b.bstrVal, bytes) == 0;
 }
 
-// A load shares the texts and strings of repeated values; each must read as the value formatted
-// alone, for every date format and grouping unit, whatever kinds share a column.
+// Shared texts and strings read as each value formatted alone, in every format and unit.
 TEST(SharedTexts, ReadAsEachValueFormattedAlone) {
     HostObject object([] {});
     std::vector<V> values; // two days of one month among the dates

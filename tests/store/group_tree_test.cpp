@@ -4,8 +4,7 @@
 
 namespace {
 
-// Row counts through repeated and nested expand and collapse; the spans of the groups meet
-// their model in the ordering properties.
+// Row counts through expand and collapse; the groups' spans are the ordering property's.
 TEST(GroupTree, WorkedExampleCountsRowsThroughExpandAndCollapse) {
     RecordStore store;
     LoadStrings(store, {{L"B", L"x"}, {L"A", L"y"}, {L"A", L"x"}, {L"A", L"x"}});

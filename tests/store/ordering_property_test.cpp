@@ -2,8 +2,7 @@
 
 namespace {
 
-// Mixed kinds in columns 1 and 4; texts equal for the locale only when their bytes are, so that
-// the test tells groups apart by bytes.
+// Mixed kinds in columns 1 and 4; texts equal for the locale only when their bytes are.
 std::vector<std::vector<V>> RandomTable(std::mt19937& random, int32_t records) {
     const wchar_t* colours[] = {L"red", L"green", L"blue", L"Blue"};
     const wchar_t* names[] = {L"ann", L"Ann", L"bob", L"cy", L"dee", L"eve"};
@@ -53,8 +52,7 @@ void CheckGroups(const RecordStore& store) {
         ASSERT_EQ(node->firstChild, nullptr);
 }
 
-// rowCount matches the model; stepping and Seek(i) from anywhere meet its rows. A header
-// reads the texts of its first record.
+// rowCount, stepping and Seek(i) meet the model; a header reads its first record's texts.
 void CheckRows(RecordStore& store, std::mt19937& random) {
     const std::vector<ModelRow> rows = ModelRows(store);
     ASSERT_EQ(store.rowCount, static_cast<int32_t>(rows.size()) + 1);

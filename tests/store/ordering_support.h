@@ -47,8 +47,7 @@ inline int PlainCompare(const RecordStore& store, int32_t a, int32_t b) {
     }
 }
 
-// What a stable exchange sort gives from `order`: it exchanges only on a strictly negative
-// comparison.
+// What a stable exchange sort (swapping only on a strict "less") gives from `order`.
 inline std::vector<int32_t> ExchangeSorted(const RecordStore& store, std::vector<int32_t> order) {
     for (size_t i = 0; i + 1 < order.size(); ++i)
         for (size_t j = order.size() - 1; j > i; --j)
@@ -63,8 +62,7 @@ template <typename F> void ExpectSameAsExchangeSort(RecordStore& store, F sort) 
     ASSERT_EQ(RecordOrder(store), ExchangeSorted(store, start));
 }
 
-// One displayed row: a record (level -1), or the header of a group of `level`, last or not
-// among its siblings as shown.
+// A record (level -1) or group header of `level`, last among its shown siblings or not.
 struct ModelRow {
     int32_t record, level;
     const GroupNode* node;

@@ -31,8 +31,7 @@ SafeArrayBuilder HandMadeArray(ULONG elementSize, ULONG count1, ULONG count2, bo
     return SafeArrayBuilder(array);
 }
 
-// Revert swaps what dimension 1 indexes; only spans count, an empty one from -2^31 too. Each
-// case reloads the store, whose views the one before disturbed.
+// Revert swaps what dimension 1 indexes; only spans count. Each case reloads a disturbed store.
 TEST(LoadShape, OrientationLowerBoundsEmptyRecordsAndReloads) {
     const std::tuple<VARTYPE, LONG, ULONG, LONG, ULONG, bool> cases[] = {
         {VT_VARIANT, 1, 3, 1, 5, false},   {VT_VARIANT, 1, 3, 1, 5, true},
@@ -69,8 +68,7 @@ TEST(LoadShape, OrientationLowerBoundsEmptyRecordsAndReloads) {
     }
 }
 
-// Each value reloads one store. The object's default property runs host code during the load:
-// a load from inside it is refused, and the store still shows the previous value whole.
+// Each value reloads one store; a load from host code run by the load is refused.
 TEST(LoadTyped, EveryAcceptedElementTypeLoadsItsValueAndText) {
     RecordStore store;
     std::string texts, shownDuringLoad;
@@ -125,8 +123,7 @@ private:
     std::vector<void*> reserved;
 };
 
-// Refused and unholdable loads keep the shown data and view, and give back references and
-// memory. Unholdable on 32 bits: 10^8 cells, or copies of values or texts in 64 MB left.
+// Refused and unholdable loads keep data and view, and give back references and memory.
 TEST(LoadFailure, RefusedOrUnholdableArraysChangeNothing) {
     SAFEARRAYBOUND one{3, 0}, three[3] = {{2, 0}, {2, 0}, {2, 0}}, large{1 << 20, 0};
     SafeArrayBuilder refused[] = {SafeArrayBuilder(SafeArrayCreate(VT_VARIANT, 1, &one)),
@@ -197,8 +194,7 @@ TEST(LoadFailure, RefusedOrUnholdableArraysChangeNothing) {
     refused[5].get()->cbElements = 4;
 }
 
-// By-reference elements, nested arrays and strings with a NUL are copied; null references load
-// empty.
+// By-reference elements, nested arrays and strings with a NUL are copied; null ones load empty.
 TEST(LoadValues, DeepCopiesAndReferencesToNothing) {
     LONG hostValue = 42;
     SAFEARRAYBOUND bound{2, 0};

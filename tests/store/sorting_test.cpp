@@ -26,9 +26,8 @@ V Make(VARTYPE type, const wchar_t* text) {
                               : V::As(type, text);
 }
 
-// Both ways. Texts first (equal or absent ones whatever the values); then numbers by value
-// exactly, but 64-bit integers by text; currency and dates by value only among their own kind;
-// different kinds by type code.
+// Both ways. Texts first; then numbers by value exactly (64-bit integers by text), currency and
+// dates by value only among their own kind, different kinds by type code.
 TEST(CompareOrder, EveryPairBothWays) {
     const std::tuple<VARTYPE, const wchar_t*, VARTYPE, const wchar_t*, int> cases[] = {
         {VT_BSTR, L"10", VT_BSTR, L"9", -1},
@@ -132,8 +131,7 @@ TEST(GermanSortKeys, RanksFollowTheUserLocale) {
 
 } // namespace
 
-// Each case breaks once what ranking a one-kind column by value assumes: texts follow values.
-// Planted texts, in the later half, stand for a locale; 8 and 48 records take both rankings.
+// Each case breaks once what ranking by value assumes; planted texts stand for a locale.
 TEST(Sorting, ValueColumnsWhoseTextsDoNotFollowTheirValues) {
     const char* const absent = "";
     const char ignoredByte[] = {'\xad', '1', '\0'}; // a soft hyphen, then the text of 1
