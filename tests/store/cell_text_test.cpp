@@ -156,12 +156,10 @@ TEST(SharedTexts, ReadAsEachValueFormattedAlone) {
           V::Of(VT_DISPATCH, static_cast<IDispatch*>(&object)), V::Error(DISP_E_PARAMNOTFOUND), V(),
           V::Of(VT_NULL, 0)})
         values.push_back(value);
-    std::vector<std::vector<V>> rows;
-    for (int r = 0; r < 120; ++r) {
-        rows.emplace_back();
+    std::vector<std::vector<V>> rows(120);
+    for (int r = 0; r < 120; ++r)
         for (int c = 0; c < 3; ++c) // repeats in every column, kinds mixed
-            rows.back().push_back(values[(r * (c + 3) + c) % values.size()]);
-    }
+            rows[r].push_back(values[(r * (c + 3) + c) % values.size()]);
     SafeArrayBuilder data = MakeVariantTable(rows);
     auto shown = [](const char* text) { return std::string(text ? text : absent); };
     for (int32_t format = flShortDate; format <= flLongDateLongTime; ++format)

@@ -2,7 +2,6 @@
 #include "store/cell_text.h"
 
 #include <cstdlib>
-#include <optional>
 
 namespace {
 
@@ -101,28 +100,6 @@ TEST(LoadTyped, EveryAcceptedElementTypeLoadsItsValueAndText) {
     EXPECT_EQ(object.references, 1u); // each load let its reference go
 }
 
-// Takes a 32-bit process's free address space but `left` bytes (a 64-bit one is too large).
-class AddressSpaceShortage {
-public:
-    explicit AddressSpaceShortage(size_t left) {
-        void* spare = VirtualAlloc(nullptr, left, MEM_RESERVE, PAGE_NOACCESS);
-        for (size_t size = size_t(1) << 30; size >= 65536;) {
-            if (void* taken = VirtualAlloc(nullptr, size, MEM_RESERVE, PAGE_NOACCESS))
-                reserved.push_back(taken);
-            else
-                size /= 2;
-        }
-        VirtualFree(spare, 0, MEM_RELEASE);
-    }
-    ~AddressSpaceShortage() {
-        for (void* taken : reserved)
-            VirtualFree(taken, 0, MEM_RELEASE);
-    }
-
-private:
-    std::vector<void*> reserved;
-};
-
 // Refused and unholdable loads keep data and view, and give back references and memory.
 TEST(LoadFailure, RefusedOrUnholdableArraysChangeNothing) {
     SAFEARRAYBOUND one{3, 0}, three[3] = {{2, 0}, {2, 0}, {2, 0}}, large{1 << 20, 0};
@@ -168,6 +145,17 @@ TEST(LoadFailure, RefusedOrUnholdableArraysChangeNothing) {
         return same;
     };
     const ULONG references = object.references;
+    // Takes a 32-bit process's free address space but 64 MB (a 64-bit one is too large).
+    std::vector<void*> taken;
+    auto takeAddressSpace = [&taken] {
+        void* spare = VirtualAlloc(nullptr, 64 << 20, MEM_RESERVE, PAGE_NOACCESS);
+        for (size_t size = size_t(1) << 30; size >= 65536;)
+            if (void* block = VirtualAlloc(nullptr, size, MEM_RESERVE, PAGE_NOACCESS))
+                taken.push_back(block);
+            else
+                size /= 2;
+        VirtualFree(spare, 0, MEM_RELEASE);
+    };
     for (size_t i = 0; i < cases.size(); ++i)
         for (bool revert : {false, true}) {
             const auto [data, expected] = cases[i];
@@ -176,15 +164,15 @@ TEST(LoadFailure, RefusedOrUnholdableArraysChangeNothing) {
             store.groupLevelCount = 1;
             std::swap(store.columnOrder[0], store.columnOrder[1]);
             const CellEntry* cells = store.cells;
-            std::optional<AddressSpaceShortage> shortage;
             if (shortOfMemory)
-                shortage.emplace(64 << 20);
+                takeAddressSpace();
             const bool loaded = store.SetData(data, 0, 0, revert);
             const HRESULT failure = store.LoadFailure();
             const bool unchanged = intact(cells);
             // Unless the failed load gave its memory back, 48 MB of copies do not fit in 64.
             const bool loadedAfter = !shortOfMemory || store.SetData(again.get(), 0, 0, false);
-            shortage.reset();
+            for (void* block : std::exchange(taken, {}))
+                VirtualFree(block, 0, MEM_RELEASE);
             SCOPED_TRACE(testing::Message() << "case " << i << (revert ? ", reverted" : ""));
             EXPECT_EQ(std::make_tuple(loaded, failure, unchanged, loadedAfter),
                       std::make_tuple(false, expected, true, true));

@@ -40,7 +40,6 @@ public:
         VariantChangeTypeEx(&t.v, &t.v, MAKELCID(0x409, SORT_DEFAULT), 0, type);
         return t;
     }
-    // A calendar moment as an automation date.
     static double DateOf(int year, int month, int day, int hour = 0, int minute = 0,
                          int second = 0) {
         SYSTEMTIME st{WORD(year),   WORD(month),  0, WORD(day), WORD(hour),
@@ -104,7 +103,6 @@ inline SafeArrayBuilder UnholdableArray() {
     return SafeArrayBuilder(array);
 }
 
-// One column of values, one record each.
 inline SafeArrayBuilder MakeColumn(const std::vector<TestVariant>& values) {
     std::vector<std::vector<TestVariant>> rows;
     for (const TestVariant& v : values)
