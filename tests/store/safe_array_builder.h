@@ -34,8 +34,11 @@ public:
     static TestVariant Cy(LONGLONG tenThousandths) { return Of(VT_CY, tenThousandths); }
     static TestVariant Bool(bool x) { return Of(VT_BOOL, VARIANT_BOOL(x ? -1 : 0)); }
     static TestVariant Error(SCODE x) { return Of(VT_ERROR, x); }
-    // Any type converted from its English (United States) text; the string when that fails.
+    // Any type converted from its English (United States) text, the string when that fails; a
+    // null, or an error of the code the text gives.
     static TestVariant As(VARTYPE type, const wchar_t* text) {
+        if (type == VT_NULL || type == VT_ERROR)
+            return Of(type, SCODE(_wtoi(text)));
         TestVariant t = Str(text);
         VariantChangeTypeEx(&t.v, &t.v, MAKELCID(0x409, SORT_DEFAULT), 0, type);
         return t;

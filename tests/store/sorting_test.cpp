@@ -18,12 +18,6 @@ struct Pair {
     RecordStore store;
 };
 
-V Make(VARTYPE type, const wchar_t* text) {
-    return type == VT_NULL    ? V::Of(VT_NULL, 0)
-           : type == VT_ERROR ? V::Error(_wtoi(text))
-                              : V::As(type, text);
-}
-
 // Both ways. Texts first; then numbers by value exactly (64-bit integers by text), currency and
 // dates by value only among their own kind, different kinds by type code.
 TEST(CompareOrder, EveryPairBothWays) {
@@ -52,7 +46,7 @@ TEST(CompareOrder, EveryPairBothWays) {
         {VT_BSTR, L"s", VT_UI1, L"3", -1},
         {VT_UI1, L"3", VT_I4, L"5", -1}};
     for (auto [typeA, textA, typeB, textB, sort] : cases) {
-        const V a = Make(typeA, textA), b = Make(typeB, textB);
+        const V a = V::As(typeA, textA), b = V::As(typeB, textB);
         SCOPED_TRACE(testing::Message() << textA << " / " << textB);
         ASSERT_EQ(std::pair((*a).vt, (*b).vt), std::pair(typeA, typeB));
         const Pair forward(a, b), backward(b, a);
