@@ -144,17 +144,6 @@ TEST(LoadFailure, RefusedOrUnholdableArraysChangeNothing) {
         return same;
     };
     const ULONG references = object.references;
-    // Takes a 32-bit process's free address space but 64 MB (a 64-bit one is too large).
-    std::vector<void*> taken;
-    auto takeAddressSpace = [&taken] {
-        void* spare = VirtualAlloc(nullptr, 64 << 20, MEM_RESERVE, PAGE_NOACCESS);
-        for (size_t size = size_t(1) << 30; size >= 65536;)
-            if (void* block = VirtualAlloc(nullptr, size, MEM_RESERVE, PAGE_NOACCESS))
-                taken.push_back(block);
-            else
-                size /= 2;
-        VirtualFree(spare, 0, MEM_RELEASE);
-    };
     for (size_t i = 0; i < cases.size(); ++i)
         for (bool revert : {false, true}) {
             const auto [data, expected] = cases[i];
@@ -163,14 +152,23 @@ TEST(LoadFailure, RefusedOrUnholdableArraysChangeNothing) {
             store.groupLevelCount = 1;
             std::swap(store.columnOrder[0], store.columnOrder[1]);
             const CellEntry* cells = store.cells;
-            if (shortOfMemory)
-                takeAddressSpace();
+            // Short of memory: a 32-bit process's free address space taken but 64 MB.
+            std::vector<void*> taken;
+            void* spare = shortOfMemory
+                              ? VirtualAlloc(nullptr, 64 << 20, MEM_RESERVE, PAGE_NOACCESS)
+                              : nullptr;
+            for (size_t size = size_t(1) << 30; spare && size >= 65536;)
+                if (void* block = VirtualAlloc(nullptr, size, MEM_RESERVE, PAGE_NOACCESS))
+                    taken.push_back(block);
+                else
+                    size /= 2;
+            VirtualFree(spare, 0, MEM_RELEASE);
             const bool loaded = store.SetData(data, 0, 0, revert);
             const HRESULT failure = store.LoadFailure();
             const bool unchanged = intact(cells);
             // Unless the failed load gave its memory back, 48 MB of copies do not fit in 64.
             const bool loadedAfter = !shortOfMemory || store.SetData(again.get(), 0, 0, false);
-            for (void* block : std::exchange(taken, {}))
+            for (void* block : taken)
                 VirtualFree(block, 0, MEM_RELEASE);
             SCOPED_TRACE(testing::Message() << "case " << i << (revert ? ", reverted" : ""));
             EXPECT_EQ(std::make_tuple(loaded, failure, unchanged, loadedAfter),
