@@ -54,7 +54,7 @@ void CheckGroups(const RecordStore& store) {
 
 // rowCount, stepping and Seek(i) meet the model; a header reads its first record's texts.
 void CheckRows(RecordStore& store, std::mt19937& random) {
-    const std::vector<ModelRow> rows = ModelRows(store);
+    const std::vector<ModelRow> rows = ModelRows(store, store.root);
     ASSERT_EQ(store.rowCount, static_cast<int32_t>(rows.size()) + 1);
     RowCursor& cursor = store.cursor;
     auto SameRow = [&store](const RowCursor& cursor, const ModelRow& row) {

@@ -69,31 +69,24 @@ struct ModelRow {
     bool last;
 };
 
-inline void ModelChildren(const RecordStore& store, const GroupNode* node, int32_t depth,
-                          std::vector<ModelRow>& rows) {
-    if (!node->expanded)
-        return;
-    if (depth == store.groupLevelCount) {
-        for (int32_t i = 0; i < node->count; ++i)
-            rows.push_back({store.recordOrder[node->first + i], -1, node, false});
-        return;
-    }
+// The displayed rows under `node`, top to bottom; under the root all but the root row.
+inline std::vector<ModelRow> ModelRows(const RecordStore& store, const GroupNode& node,
+                                       int32_t depth = 0) {
+    std::vector<ModelRow> rows;
+    if (!node.expanded)
+        return rows;
+    for (int32_t i = 0; depth == store.groupLevelCount && i < node.count; ++i)
+        rows.push_back({store.recordOrder[node.first + i], -1, &node, false});
     std::vector<const GroupNode*> children;
-    for (const GroupNode* child = node->firstChild; child; child = child->next)
+    for (const GroupNode* child = node.firstChild; child; child = child->next)
         children.push_back(child);
-    if (!store.groupAscending[store.columnOrder[depth]])
+    if (depth < store.groupLevelCount && !store.groupAscending[store.columnOrder[depth]])
         std::reverse(children.begin(), children.end());
     for (const GroupNode* child : children) {
         rows.push_back({-1, depth, child, child == children.back()});
-        ModelChildren(store, child, depth + 1, rows);
+        const std::vector<ModelRow> below = ModelRows(store, *child, depth + 1);
+        rows.insert(rows.end(), below.begin(), below.end());
     }
-}
-
-// The displayed rows, top to bottom, without the root row.
-inline std::vector<ModelRow> ModelRows(const RecordStore& store) {
-    std::vector<ModelRow> rows;
-    if (store.recordCount > 0)
-        ModelChildren(store, &store.root, 0, rows);
     return rows;
 }
 
