@@ -7,7 +7,7 @@ namespace {
 // Row counts through expand and collapse; the groups' spans are the ordering property's.
 TEST(GroupTree, WorkedExampleCountsRowsThroughExpandAndCollapse) {
     RecordStore store;
-    LoadStrings(store, {{L"B", L"x"}, {L"A", L"y"}, {L"A", L"x"}, {L"A", L"x"}});
+    Load(store, TableOf({{L"B", L"x"}, {L"A", L"y"}, {L"A", L"x"}, {L"A", L"x"}}));
     ASSERT_TRUE(store.SetGroupLevelCount(2));
     EXPECT_EQ(store.rowCount, 3); // the groups start closed
     // Closing A takes x's rows along; reopening it shows x closed.

@@ -99,7 +99,7 @@ TEST(OrderingProperties, RandomOperationSequencesKeepEveryInvariant) {
         SCOPED_TRACE(seed);
         std::mt19937 random(seed);
         RecordStore store;
-        LoadRows(store, RandomTable(random, seed == 1 ? 1 : 25 * static_cast<int32_t>(seed)));
+        Load(store, MakeVariantTable(RandomTable(random, seed == 1 ? 1 : 25 * int32_t(seed))));
         auto any = [&](int32_t below) { return static_cast<int32_t>(random() % below); };
         ASSERT_NO_FATAL_FAILURE(ExpectSameAsExchangeSort(store, [&] { store.SortByColumn(0); }));
         for (int step = 0; step < 80; ++step) {

@@ -17,13 +17,7 @@
 
 using V = TestVariant;
 
-inline void LoadRows(RecordStore& store, const std::vector<std::vector<TestVariant>>& rows) {
-    SafeArrayBuilder table = MakeVariantTable(rows);
-    ASSERT_TRUE(store.SetData(table.get(), 0, 2 /* group dates by month */, false));
-}
-
-inline void LoadStrings(RecordStore& store, const std::vector<std::vector<std::wstring>>& rows) {
-    SafeArrayBuilder table = TableOf(rows);
+inline void Load(RecordStore& store, const SafeArrayBuilder& table) {
     ASSERT_TRUE(store.SetData(table.get(), 0, 2 /* group dates by month */, false));
 }
 

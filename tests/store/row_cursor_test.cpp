@@ -4,7 +4,7 @@ namespace {
 
 TEST(RowCursor, UngroupedRowsAreTheRecordsAndSeekingPastTheEndFails) {
     RecordStore store;
-    LoadStrings(store, {{L"c"}, {L"a"}, {L"b"}});
+    Load(store, TableOf({{L"c"}, {L"a"}, {L"b"}}));
     RowCursor& cursor = store.cursor;
     ASSERT_TRUE(cursor.Seek(2));
     EXPECT_STREQ(cursor.CellText(0), "c");

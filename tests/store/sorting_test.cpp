@@ -90,7 +90,7 @@ std::vector<std::vector<V>> VariedTexts() {
 // Every pair compares as lstrcmpA says, by display and by key texts.
 void CheckAgainstPlatform() {
     RecordStore store;
-    LoadRows(store, VariedTexts());
+    Load(store, MakeVariantTable(VariedTexts()));
     int equalPairs = 0;
     for (int32_t a = 0; a < store.recordCount; ++a)
         for (int32_t b = 0; b < store.recordCount; ++b) {
@@ -152,7 +152,7 @@ TEST(Sorting, ValueColumnsWhoseTextsDoNotFollowTheirValues) {
             for (int32_t r = 0; r < records; ++r)
                 rows.push_back({V::I4(r), c.values[(r * 7 + r / 5) % c.values.size()]});
             RecordStore store;
-            LoadRows(store, rows);
+            Load(store, MakeVariantTable(rows));
             for (int32_t r = c.everywhere ? 0 : records / 2; c.text && r < records; ++r)
                 if ((r * 7 + r / 5) % c.values.size() == c.planted)
                     store.Cell(r, 1).text = c.text == absent ? nullptr : c.text;
