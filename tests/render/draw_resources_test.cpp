@@ -40,8 +40,7 @@ std::string CellPicture(const DrawResources& r, const char* parts) {
     return picture;
 }
 
-class Resources : public testing::Test {
-protected:
+struct Resources : testing::Test {
     DrawResources r;
 };
 

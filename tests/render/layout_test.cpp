@@ -10,8 +10,7 @@
 namespace {
 
 // Seven pixels a character; remembers what it was asked to measure.
-class FakeMeasurer final : public TextMeasurer {
-public:
+struct FakeMeasurer final : TextMeasurer {
     int32_t LineWidth(const char* text) override {
         asked = text ? text : "";
         return 7 * static_cast<int32_t>(asked.size());
@@ -19,8 +18,7 @@ public:
     std::string asked;
 };
 
-class LayoutTest : public testing::Test {
-protected:
+struct LayoutTest : testing::Test {
     void Load(const SafeArrayBuilder& data, int32_t levels = 0) {
         ASSERT_TRUE(store.SetData(data.get(), 0, 0, false));
         ASSERT_TRUE(!levels || store.SetGroupLevelCount(levels));

@@ -44,16 +44,15 @@ TEST(LoadShape, OrientationLowerBoundsEmptyRecordsAndReloads) {
         ASSERT_TRUE(store.SetData(data.get(), 0, 0, revert));
         ASSERT_EQ(store.columnCount, static_cast<int32_t>(revert ? count2 : count1));
         ASSERT_EQ(store.recordCount, static_cast<int32_t>(revert ? count1 : count2));
-        EXPECT_EQ(store.groupLevelCount + store.sortPosition, 0);
-        EXPECT_EQ(store.anchorRecord, -1);
+        EXPECT_EQ(std::tuple(store.groupLevelCount, store.sortPosition, store.anchorRecord),
+                  std::tuple(0, 0, -1));
         for (int32_t col = 0; col < store.columnCount; ++col)
             EXPECT_TRUE(store.columnOrder[col] == col && store.sortPriority[col] == col &&
                         store.sortAscending[col] && store.groupAscending[col]);
         for (int32_t r = 0; r < store.recordCount; ++r) {
             EXPECT_EQ(store.recordOrder[r], r);
             for (int32_t col = 0; col < store.columnCount; ++col) {
-                const LONG i = lower1 + (revert ? r : col);
-                const LONG j = lower2 + (revert ? col : r);
+                const LONG i = lower1 + (revert ? r : col), j = lower2 + (revert ? col : r);
                 EXPECT_EQ(store.Cell(r, col).value.vt, type == VT_I2 ? VT_I2 : VT_I4);
                 EXPECT_EQ(Text(store, r, col), std::to_string(10 * i + j)) << r << "," << col;
             }
@@ -183,9 +182,8 @@ TEST(LoadFailure, RefusedOrUnholdableArraysChangeNothing) {
 TEST(LoadValues, DeepCopiesAndReferencesToNothing) {
     LONG hostValue = 42;
     SAFEARRAYBOUND bound{2, 0};
-    VARIANT innerNothing;
+    VARIANT innerNothing{}; // a reference to a null string
     innerNothing.vt = VT_BYREF | VT_BSTR;
-    innerNothing.pbstrVal = nullptr;
     void* const nothing = nullptr;
     SafeArrayBuilder data = MakeColumn(
         {V::Of(VT_BYREF | VT_I4, &hostValue),
@@ -223,11 +221,10 @@ TEST(ColumnInfo, DefaultsCostNothingAndSettingsSurviveLoads) {
     store.columnInfo.SetAlign(1, 7);
     store.SetWidthAt(1, 250);
     store.SetWidthAt(2, 0);
-    SafeArrayBuilder header(VT_VARIANT, 0, 65536, 0, 0); // the widest header without records
-    ASSERT_TRUE(store.SetData(header.get(), 0, 0, false));
+    // The widest header without records, then a later load of more columns.
+    ASSERT_TRUE(store.SetData(SafeArrayBuilder(VT_VARIANT, 0, 65536, 0, 0).get(), 0, 0, false));
     EXPECT_EQ(std::pair(store.columnCount, store.recordCount), std::pair(65536, 0));
-    SafeArrayBuilder data(VT_VARIANT, 0, 20, 0, 1); // a later load of more columns
-    ASSERT_TRUE(store.SetData(data.get(), 0, 0, false));
+    ASSERT_TRUE(store.SetData(SafeArrayBuilder(VT_VARIANT, 0, 20, 0, 1).get(), 0, 0, false));
     EXPECT_EQ(store.columnInfo.EntryCount(), 2);
     EXPECT_EQ(std::make_tuple(at(1), at(2), at(19)),
               std::make_tuple(Info(L"Name", 250, 7), Info(L"", 0, 0), Info(L"COLUMN 19", 100, 0)));

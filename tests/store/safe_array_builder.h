@@ -66,7 +66,6 @@ public:
         SAFEARRAYBOUND bounds[2] = {{count1, lower1}, {count2, lower2}};
         array = SafeArrayCreate(type, 2, bounds);
     }
-    // Adopts an array built by hand; destroys it like the others.
     explicit SafeArrayBuilder(SAFEARRAY* adopted) : array(adopted) {}
     SafeArrayBuilder(SafeArrayBuilder&& other) noexcept
         : array(std::exchange(other.array, nullptr)) {}
@@ -130,8 +129,7 @@ inline SafeArrayBuilder TextTable(int records, int columns) {
 }
 
 // Counts its references (never frees itself); its default property runs host code.
-class HostObject : public IDispatch {
-public:
+struct HostObject : IDispatch {
     explicit HostObject(std::function<void()> onRead, std::wstring value = L"middle")
         : onRead(std::move(onRead)), value(std::move(value)) {}
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
@@ -156,7 +154,6 @@ public:
     }
     ULONG references = 1;
 
-private:
     std::function<void()> onRead;
     std::wstring value;
 };

@@ -11,7 +11,6 @@ struct Pair {
     }
     int Sort() const { return Sign(store.CompareSortCells(0, 1, 0)); }
     int Group(bool byValue) const { return Sign(store.CompareCells(0, 1, 0, byValue)); }
-    // What the locale's string comparison alone says about the two texts.
     int TextOnly() const {
         return Sign(lstrcmpA(DisplayText(store.Cell(0, 0)), DisplayText(store.Cell(1, 0))));
     }
