@@ -5,16 +5,14 @@
 #include <cstring>
 #include <string>
 
-// Every expectation follows the system metrics and the icon-title font of the prefix the test
-// runs in: no font size is assumed.
+// Expectations follow the prefix's system metrics and icon-title font.
 
 namespace {
 
 const COLORREF ground = RGB(1, 2, 3); // never drawn by the painters
 
-// A glyph cell as a picture drawn from the glyph geometry: '.' window colour, 'g' the line
-// colour, 'k' text colour. parts: 'u' line above, 'b' line below, 'p' the plus's upright, each
-// present or not in a box cell; null for the cell of the plain vertical line.
+// A glyph cell from its geometry ('.' window, 'g' line, 'k' text colour); parts of a box cell:
+// 'u' line above, 'b' below, 'p' the plus's upright; null: the plain vertical line.
 std::string CellPicture(const DrawResources& r, const char* parts) {
     const int w = r.indentWidth, h = r.rowHeight, cx = r.glyphX, cy = r.glyphY, half = r.boxHalf,
               m = r.strokeHalf, dot = r.dotSize, bx = r.lineWidth, by = r.lineHeight;
@@ -42,8 +40,7 @@ std::string CellPicture(const DrawResources& r, const char* parts) {
     return picture;
 }
 
-class Resources : public testing::Test {
-protected:
+struct Resources : testing::Test {
     DrawResources r;
 };
 

@@ -13,9 +13,8 @@ constexpr char absent[] = "(absent)";
 std::string Loaded(const V& value, int32_t format, int32_t grouping, bool caption) {
     SafeArrayBuilder data = MakeColumn({value});
     RecordStore store;
-    EXPECT_TRUE(store.SetData(data.get(), format, grouping, false));
-    if (store.recordCount != 1)
-        return "(no record)";
+    if (!store.SetData(data.get(), format, grouping, false) || store.recordCount != 1)
+        return "(not loaded)";
     const char* text = caption ? store.Cell(0, 0).tag : store.Cell(0, 0).text;
     return text ? text : absent;
 }
@@ -28,19 +27,14 @@ std::string Tag(double date, int32_t format, int32_t grouping) {
     return Loaded(V::Date(date), format, grouping, true);
 }
 
-double At(int year, int month, int day, int hour = 0, int minute = 0, int second = 0) {
-    return V::DateOf(year, month, day, hour, minute, second);
-}
-
 constexpr double nineThirty = 45365.0 + 9.5 / 24; // Thursday, 14 March 2024, 9:30
 
 TEST(CellTexts, MarkersStringsTheStandardConversionAndCurrency) {
-    // A string up to its first NUL, a character outside the ANSI code page as "?", and a date by
-    // reference converted as any value: the date format does not apply.
+    // A string up to its NUL, "?" outside the code page, a date by reference as any value.
     double byReference = 45365.0;
     std::string shown;
     for (const V& value :
-         {V::Empty(), V::Null(), V::Of(VT_BSTR, SysAllocStringLen(L"left\0right", 10)),
+         {V(), V::Of(VT_NULL, 0), V::Of(VT_BSTR, SysAllocStringLen(L"left\0right", 10)),
           V::Str(L"Gr\u00fc\u00dfe"), V::Str(L"\u4e2d"), V::Of(VT_I8, LLONG_MIN), V::R8(1.0 / 3),
           V::Of(VT_R4, 1.0f / 3), V::Error(DISP_E_PARAMNOTFOUND),
           V::Of(VT_BYREF | VT_DATE, &byReference)})
@@ -49,8 +43,7 @@ TEST(CellTexts, MarkersStringsTheStandardConversionAndCurrency) {
                      "0.3333333|(absent)|3/14/2024|");
     std::wstring wide(5000, L'x'); // long strings are not cut
     EXPECT_EQ(TextOf(V::Str((wide + L"y").c_str())), std::string(5000, 'x') + "y");
-    // Currency amounts are written exactly (the digit grouping removed here); the locale
-    // rounds and decorates them.
+    // Currency exactly (grouping removed here), rounded and decorated by the locale.
     std::string amounts;
     for (LONGLONG amount : {0LL, 12345LL, -50000LL, -1LL, 50LL, 49LL, 99999LL, 12345678900000LL,
                             LLONG_MAX, LLONG_MIN, LLONG_MIN + 1}) {
@@ -91,22 +84,22 @@ TEST(CellTexts, Dates) {
 TEST(DateCaptions, EveryGroupingUnit) {
     const std::tuple<double, int32_t, int32_t, const char*> cases[] = {
         // By hour: the date as the format has it (long or short) and the span of the hour.
-        {At(2024, 3, 14, 9, 30), flShortDate, flHour, "3/14/2024 9:00 AM - 9:59 AM"},
-        {At(2024, 3, 14, 15, 0), flLongDate, flHour, "Thursday, March 14, 2024 3:00 PM - 3:59 PM"},
-        {At(2024, 3, 14, 9, 59, 59), flShortDateLongTime, flHour,
+        {V::DateOf(2024, 3, 14, 9, 30), flShortDate, flHour, "3/14/2024 9:00 AM - 9:59 AM"},
+        {V::DateOf(2024, 3, 14, 15, 0), flLongDate, flHour,
+         "Thursday, March 14, 2024 3:00 PM - 3:59 PM"},
+        {V::DateOf(2024, 3, 14, 9, 59, 59), flShortDateLongTime, flHour,
          "3/14/2024 9:00:00 AM - 9:59:59 AM"},
-        {At(2024, 3, 14, 9, 12, 5), flLongDateLongTime, flHour,
-         "Thursday, March 14, 2024 9:00:00 AM - 9:59:59 AM"},
-        {At(2024, 3, 14) + 35999.7 / 86400, flShortDate, flHour, "3/14/2024 10:00 AM - 10:59 AM"},
-        {At(1850, 1, 1, 6, 30), flShortDate, flHour, "6:00 AM - 6:59 AM"}, // no date part
+        {V::DateOf(2024, 3, 14) + 35999.7 / 86400, flShortDate, flHour,
+         "3/14/2024 10:00 AM - 10:59 AM"},
+        {V::DateOf(1850, 1, 1, 6, 30), flShortDate, flHour, "6:00 AM - 6:59 AM"}, // no date part
         {2958465.5, flShortDate, flHour, "12:00 AM - 12:59 AM"},
         // By day, month, quarter and year.
-        {At(2024, 3, 14, 23, 59), flLongDateShortTime, flDay, "Thursday, March 14, 2024"},
-        {At(2024, 1, 31), flShortDate, flMonth, "2024 January"},
-        {At(2023, 12, 31, 23, 59), flShortDate, flQuarter, "2023 Q4"},
+        {V::DateOf(2024, 3, 14, 23, 59), flLongDateShortTime, flDay, "Thursday, March 14, 2024"},
+        {V::DateOf(2024, 1, 31), flShortDate, flMonth, "2024 January"},
+        {V::DateOf(2023, 12, 31, 23, 59), flShortDate, flQuarter, "2023 Q4"},
         {1.0, flShortDate, flYear, "1899"},
         {2958465.0, flShortDate, flYear, "9999"},
-        {At(100, 1, 2), flShortDate, flYear, "* * *"},
+        {V::DateOf(100, 1, 2), flShortDate, flYear, "* * *"},
     };
     for (auto [date, format, grouping, caption] : cases)
         EXPECT_EQ(Tag(date, format, grouping), caption) << date << " " << grouping;
@@ -115,7 +108,7 @@ TEST(DateCaptions, EveryGroupingUnit) {
         for (double date : {2958465.5, -657435.0, 0.75})
             EXPECT_EQ(Tag(date, flShortDateShortTime, grouping), "* * *") << grouping << date;
     for (int month = 1; month <= 12; ++month)
-        EXPECT_EQ(Tag(At(2024, month, 15), flShortDate, flQuarter),
+        EXPECT_EQ(Tag(V::DateOf(2024, month, 15), flShortDate, flQuarter),
                   "2024 Q" + std::to_string((month + 2) / 3))
             << month;
     for (const V& other : {V::I4(2024), V::Str(L"2024")})
@@ -128,12 +121,9 @@ TEST(GermanTexts, NumbersDatesCurrencyAndCaptionsFollowTheUserLocale) {
     EXPECT_EQ(TextOf(V::Date(nineThirty), flShortDateShortTime), "14.3.2024 09:30");
     EXPECT_EQ(TextOf(V::Date(nineThirty), flLongDateLongTime),
               "Donnerstag, 14. M\xe4rz 2024 09:30:00");
-    EXPECT_EQ(TextOf(V::Date(0.5), flShortDateShortTime), "12:00");
-    EXPECT_EQ(TextOf(V::Bool(true)), "-1");
-    EXPECT_EQ(Tag(At(2024, 3, 14, 9, 30), flShortDate, flHour), "14.3.2024 09:00 - 09:59");
-    EXPECT_EQ(Tag(At(2024, 3, 14), flShortDate, flMonth), "2024 M\xe4rz");
-    EXPECT_EQ(Tag(At(2024, 3, 14), flLongDate, flDay), "Donnerstag, 14. M\xe4rz 2024");
-    EXPECT_EQ(Tag(At(2024, 3, 14), flShortDate, flQuarter), "2024 Q1");
+    EXPECT_EQ(Tag(V::DateOf(2024, 3, 14, 9, 30), flShortDate, flHour), "14.3.2024 09:00 - 09:59");
+    EXPECT_EQ(Tag(V::DateOf(2024, 3, 14), flShortDate, flMonth), "2024 M\xe4rz");
+    EXPECT_EQ(Tag(V::DateOf(2024, 3, 14), flLongDate, flDay), "Donnerstag, 14. M\xe4rz 2024");
 }
 
 // Kind and every byte of the payload, a string's beyond a NUL too.
@@ -148,30 +138,25 @@ bool SameValue(const VARIANT& a, const VARIANT& b) {
     return bytes == SysStringByteLen(b.bstrVal) && memcmp(a.bstrVal, b.bstrVal, bytes) == 0;
 }
 
-// A load shares the texts and strings of repeated values; each must read as the value formatted
-// alone, for every date format and grouping unit, whatever kinds share a column.
-void ExpectSharedTextsAsFormattedAlone() {
+// Shared texts and strings read as each value formatted alone, in every format and unit.
+TEST(SharedTexts, ReadAsEachValueFormattedAlone) {
     HostObject object([] {});
     std::vector<V> values; // two days of one month among the dates
     for (double date : {nineThirty, nineThirty + 1.0 / 86400, 45365.0, 45366.0, 0.25, -1.25, 3e6})
         values.push_back(V::Date(date));
     for (LONGLONG amount : {12345, -1, 0})
         values.push_back(V::Cy(amount));
-    for (const wchar_t* text : {L"Alpha", L"", L"left"})
-        values.push_back(V::Str(text));
     for (const V& value :
-         {V::As(VT_DECIMAL, L"2.50"), V::R8(2.5), V::Of(VT_R4, 2.5f), V::I4(-1), V::Of(VT_UI4, ~0u),
-          V::Of(VT_I8, -1LL), V::I2(7), V::I4(0), V::R8(0), V::Bool(true), V::Bool(false),
-          V::Of(VT_BSTR, SysAllocStringLen(L"left\0x", 6)),
-          V::Of(VT_DISPATCH, static_cast<IDispatch*>(&object)), V::Error(DISP_E_PARAMNOTFOUND),
-          V::Empty(), V::Null()})
+         {V::Str(L"Alpha"), V::Str(L""), V::Str(L"left"), V::As(VT_DECIMAL, L"2.50"), V::R8(2.5),
+          V::Of(VT_R4, 2.5f), V::I4(-1), V::Of(VT_UI4, ~0u), V::Of(VT_I8, -1LL), V::I2(7), V::I4(0),
+          V::R8(0), V::Bool(true), V::Bool(false), V::Of(VT_BSTR, SysAllocStringLen(L"left\0x", 6)),
+          V::Of(VT_DISPATCH, static_cast<IDispatch*>(&object)), V::Error(DISP_E_PARAMNOTFOUND), V(),
+          V::Of(VT_NULL, 0)})
         values.push_back(value);
-    std::vector<std::vector<V>> rows;
-    for (int r = 0; r < 120; ++r) {
-        rows.emplace_back();
+    std::vector<std::vector<V>> rows(120);
+    for (int r = 0; r < 120; ++r)
         for (int c = 0; c < 3; ++c) // repeats in every column, kinds mixed
-            rows.back().push_back(values[(r * (c + 3) + c) % values.size()]);
-    }
+            rows[r].push_back(values[(r * (c + 3) + c) % values.size()]);
     SafeArrayBuilder data = MakeVariantTable(rows);
     auto shown = [](const char* text) { return std::string(text ? text : absent); };
     for (int32_t format = flShortDate; format <= flLongDateLongTime; ++format)
@@ -185,22 +170,14 @@ void ExpectSharedTextsAsFormattedAlone() {
                     CellEntry alone{};
                     FormatCellText(alone, element.Mutable(), format, grouping, arena);
                     const CellEntry& cell = store.Cell(r, c);
+                    SCOPED_TRACE(testing::Message()
+                                 << "record " << r << " column " << c << " format " << format
+                                 << " grouping " << grouping);
                     ASSERT_EQ(std::pair(shown(cell.text), shown(cell.tag)),
-                              std::pair(shown(alone.text), shown(alone.tag)))
-                        << "record " << r << " column " << c << " format " << format << " grouping "
-                        << grouping;
-                    ASSERT_TRUE(SameValue(cell.value, *element))
-                        << "record " << r << " column " << c;
+                              std::pair(shown(alone.text), shown(alone.tag)));
+                    ASSERT_TRUE(SameValue(cell.value, *element));
                 }
         }
-}
-
-TEST(SharedTexts, ReadAsEachValueFormattedAlone) {
-    ExpectSharedTextsAsFormattedAlone();
-}
-
-TEST(GermanSharedTexts, ReadAsEachValueFormattedAlone) {
-    ExpectSharedTextsAsFormattedAlone();
 }
 
 } // namespace

@@ -1,10 +1,10 @@
 #pragma once
 
-// Loading rows through the real SetData; an independent model of the displayed rows. The
-// includes serve the tests of the store.
+// Loading through the real SetData; independent models of the record order and displayed rows.
 
 #include "safe_array_builder.h"
 #include "store/record_store.h"
+#include "store/value_compare.h"
 
 #include <gtest/gtest.h>
 
@@ -17,13 +17,7 @@
 
 using V = TestVariant;
 
-inline void LoadRows(RecordStore& store, const std::vector<std::vector<TestVariant>>& rows) {
-    SafeArrayBuilder table = MakeVariantTable(rows);
-    ASSERT_TRUE(store.SetData(table.get(), 0, 2 /* group dates by month */, false));
-}
-
-inline void LoadStrings(RecordStore& store, const std::vector<std::vector<std::wstring>>& rows) {
-    SafeArrayBuilder table = TableOf(rows);
+inline void Load(RecordStore& store, const SafeArrayBuilder& table) {
     ASSERT_TRUE(store.SetData(table.get(), 0, 2 /* group dates by month */, false));
 }
 
@@ -31,37 +25,62 @@ inline std::vector<int32_t> RecordOrder(const RecordStore& store) {
     return std::vector<int32_t>(store.recordOrder, store.recordOrder + store.recordCount);
 }
 
-// One displayed row: a record (level -1), or the header of a group of `level`.
-struct ModelRow {
-    int32_t record, level;
-    const GroupNode* node;
-};
-
-inline void ModelChildren(const RecordStore& store, const GroupNode* node, int32_t depth,
-                          std::vector<ModelRow>& rows) {
-    if (!node->expanded)
-        return;
-    if (depth == store.groupLevelCount) {
-        for (int32_t i = 0; i < node->count; ++i)
-            rows.push_back({store.recordOrder[node->first + i], -1, node});
-        return;
-    }
-    std::vector<const GroupNode*> children;
-    for (const GroupNode* child = node->firstChild; child; child = child->next)
-        children.push_back(child);
-    if (!store.groupAscending[store.columnOrder[depth]])
-        std::reverse(children.begin(), children.end());
-    for (const GroupNode* child : children) {
-        rows.push_back({-1, depth, child});
-        ModelChildren(store, child, depth + 1, rows);
+// The order by definition: grouping levels, then lstrcmpA of the texts refined by value.
+inline int PlainCompare(const RecordStore& store, int32_t a, int32_t b) {
+    for (int32_t level = 0;; ++level) {
+        const bool sortLevel = level == store.groupLevelCount;
+        const int32_t column = sortLevel ? store.sortPriority[0] : store.columnOrder[level];
+        const CellEntry &cellA = store.Cell(a, column), &cellB = store.Cell(b, column);
+        const int text = sortLevel ? lstrcmpA(DisplayText(cellA), DisplayText(cellB))
+                                   : lstrcmpA(KeyText(cellA), KeyText(cellB));
+        const int result = text == 0 ? 0 : CompareValues(cellA.value, cellB.value, text);
+        if (sortLevel)
+            return store.sortAscending[column] ? result : -result;
+        if (text != 0)
+            return result;
     }
 }
 
-// The displayed rows, top to bottom, without the root row.
-inline std::vector<ModelRow> ModelRows(const RecordStore& store) {
+// What a stable exchange sort (swapping only on a strict "less") gives from `order`.
+inline std::vector<int32_t> ExchangeSorted(const RecordStore& store, std::vector<int32_t> order) {
+    for (size_t i = 0; i + 1 < order.size(); ++i)
+        for (size_t j = order.size() - 1; j > i; --j)
+            if (PlainCompare(store, order[j], order[j - 1]) < 0)
+                std::swap(order[j - 1], order[j]);
+    return order;
+}
+
+template <typename F> void ExpectSameAsExchangeSort(RecordStore& store, F sort) {
+    const auto start = RecordOrder(store);
+    sort();
+    ASSERT_EQ(RecordOrder(store), ExchangeSorted(store, start));
+}
+
+// A record (level -1) or group header of `level`, last among its shown siblings or not.
+struct ModelRow {
+    int32_t record, level;
+    const GroupNode* node;
+    bool last;
+};
+
+// The displayed rows under `node`, top to bottom; under the root all but the root row.
+inline std::vector<ModelRow> ModelRows(const RecordStore& store, const GroupNode& node,
+                                       int32_t depth = 0) {
     std::vector<ModelRow> rows;
-    if (store.recordCount > 0)
-        ModelChildren(store, &store.root, 0, rows);
+    if (!node.expanded)
+        return rows;
+    for (int32_t i = 0; depth == store.groupLevelCount && i < node.count; ++i)
+        rows.push_back({store.recordOrder[node.first + i], -1, &node, false});
+    std::vector<const GroupNode*> children;
+    for (const GroupNode* child = node.firstChild; child; child = child->next)
+        children.push_back(child);
+    if (depth < store.groupLevelCount && !store.groupAscending[store.columnOrder[depth]])
+        std::reverse(children.begin(), children.end());
+    for (const GroupNode* child : children) {
+        rows.push_back({-1, depth, child, child == children.back()});
+        const std::vector<ModelRow> below = ModelRows(store, *child, depth + 1);
+        rows.insert(rows.end(), below.begin(), below.end());
+    }
     return rows;
 }
 

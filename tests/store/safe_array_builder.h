@@ -1,7 +1,6 @@
 #pragma once
 
-// Real two-dimensional SAFEARRAYs built the way an automation host builds them, from
-// self-clearing VARIANTs; Put takes subscripts in dimension order, as Data(i, j) in a host.
+// Two-dimensional SAFEARRAYs as a host builds them; Put takes subscripts as Data(i, j) does.
 
 #include <windows.h>
 #include <oleauto.h>
@@ -27,8 +26,6 @@ public:
         t.v.vt = type;
         return t;
     }
-    static TestVariant Empty() { return TestVariant(); }
-    static TestVariant Null() { return Of(VT_NULL, 0); }
     static TestVariant Str(const wchar_t* text) { return Of(VT_BSTR, SysAllocString(text)); }
     static TestVariant I2(SHORT x) { return Of(VT_I2, x); }
     static TestVariant I4(LONG x) { return Of(VT_I4, x); }
@@ -37,13 +34,15 @@ public:
     static TestVariant Cy(LONGLONG tenThousandths) { return Of(VT_CY, tenThousandths); }
     static TestVariant Bool(bool x) { return Of(VT_BOOL, VARIANT_BOOL(x ? -1 : 0)); }
     static TestVariant Error(SCODE x) { return Of(VT_ERROR, x); }
-    // Any type converted from its English (United States) text; the string when that fails.
+    // Any type converted from its English (United States) text, the string when that fails; a
+    // null, or an error of the code the text gives.
     static TestVariant As(VARTYPE type, const wchar_t* text) {
+        if (type == VT_NULL || type == VT_ERROR)
+            return Of(type, SCODE(_wtoi(text)));
         TestVariant t = Str(text);
         VariantChangeTypeEx(&t.v, &t.v, MAKELCID(0x409, SORT_DEFAULT), 0, type);
         return t;
     }
-    // A calendar moment as an automation date.
     static double DateOf(int year, int month, int day, int hour = 0, int minute = 0,
                          int second = 0) {
         SYSTEMTIME st{WORD(year),   WORD(month),  0, WORD(day), WORD(hour),
@@ -67,14 +66,12 @@ public:
         SAFEARRAYBOUND bounds[2] = {{count1, lower1}, {count2, lower2}};
         array = SafeArrayCreate(type, 2, bounds);
     }
-    // Adopts an array built by hand; destroys it like the others.
     explicit SafeArrayBuilder(SAFEARRAY* adopted) : array(adopted) {}
     SafeArrayBuilder(SafeArrayBuilder&& other) noexcept
         : array(std::exchange(other.array, nullptr)) {}
     ~SafeArrayBuilder() { SafeArrayDestroy(array); }
 
-    // Stores the value as an element of the array's type: a VARIANT array takes the variant,
-    // string and object arrays the pointer, every other array the payload.
+    // As an element of the array's type: the variant, the pointer or the payload.
     HRESULT Put(LONG index1, LONG index2, const TestVariant& value) {
         LONG indices[2] = {index1, index2};
         VARTYPE type = VT_EMPTY;
@@ -100,8 +97,7 @@ inline SafeArrayBuilder MakeVariantTable(const std::vector<std::vector<TestVaria
     return b;
 }
 
-// 65536 x 65536 variants, the descriptor alone: more cells than 32 bits count, which no memory
-// holds.
+// 65536 x 65536 variants, the descriptor alone: more cells than 32 bits count.
 inline SafeArrayBuilder UnholdableArray() {
     SAFEARRAY* array = nullptr;
     SafeArrayAllocDescriptorEx(VT_VARIANT, 2, &array);
@@ -109,7 +105,6 @@ inline SafeArrayBuilder UnholdableArray() {
     return SafeArrayBuilder(array);
 }
 
-// One column of values, one record each.
 inline SafeArrayBuilder MakeColumn(const std::vector<TestVariant>& values) {
     std::vector<std::vector<TestVariant>> rows;
     for (const TestVariant& v : values)
@@ -133,10 +128,8 @@ inline SafeArrayBuilder TextTable(int records, int columns) {
     return TableOf(texts);
 }
 
-// A host object that counts its references (and never frees itself) and whose default
-// property runs host code, as a script object's getter may, answering "middle" or its value.
-class HostObject : public IDispatch {
-public:
+// Counts its references (never frees itself); its default property runs host code.
+struct HostObject : IDispatch {
     explicit HostObject(std::function<void()> onRead, std::wstring value = L"middle")
         : onRead(std::move(onRead)), value(std::move(value)) {}
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
@@ -161,7 +154,6 @@ public:
     }
     ULONG references = 1;
 
-private:
     std::function<void()> onRead;
     std::wstring value;
 };

@@ -1,99 +1,128 @@
 #include "ordering_support.h"
-#include "store/value_compare.h"
+#include "store/cell_text.h"
 
 namespace {
 
-// The record order straight from its definition: lstrcmpA of the texts, refined by value,
-// grouping levels first, with no cached keys or ranks.
-int PlainCompare(const RecordStore& store, int32_t a, int32_t b) {
-    for (int32_t level = 0;; ++level) {
-        const bool sortLevel = level == store.groupLevelCount;
-        const int32_t column = sortLevel ? store.sortPriority[0] : store.columnOrder[level];
-        const CellEntry &cellA = store.Cell(a, column), &cellB = store.Cell(b, column);
-        const int text = sortLevel ? lstrcmpA(DisplayText(cellA), DisplayText(cellB))
-                                   : lstrcmpA(KeyText(cellA), KeyText(cellB));
-        const int result = text == 0 ? 0 : CompareValues(cellA.value, cellB.value, text);
-        if (sortLevel)
-            return store.sortAscending[column] ? result : -result;
-        if (text != 0)
-            return result;
+// Two values loaded as records 0 and 1 of one column, compared as the sort column compares.
+struct Pair {
+    Pair(const V& a, const V& b) {
+        SafeArrayBuilder data = MakeColumn({a, b});
+        EXPECT_TRUE(store.SetData(data.get(), datetime::flShortDate, datetime::flDay, false));
+    }
+    int Sort() const { return Sign(store.CompareSortCells(0, 1, 0)); }
+    int Group(bool byValue) const { return Sign(store.CompareCells(0, 1, 0, byValue)); }
+    int TextOnly() const {
+        return Sign(lstrcmpA(DisplayText(store.Cell(0, 0)), DisplayText(store.Cell(1, 0))));
+    }
+    RecordStore store;
+};
+
+// Both ways. Texts first; then numbers by value exactly (64-bit integers by text), currency and
+// dates by value only among their own kind, different kinds by type code.
+TEST(CompareOrder, EveryPairBothWays) {
+    const std::tuple<VARTYPE, const wchar_t*, VARTYPE, const wchar_t*, int> cases[] = {
+        {VT_BSTR, L"10", VT_BSTR, L"9", -1},
+        {VT_DECIMAL, L"10", VT_DECIMAL, L"9", -1},
+        {VT_DATE, L"3/14/2024 6:00", VT_DATE, L"3/14/2024 18:00", 0},
+        {VT_BOOL, L"-1", VT_I2, L"-1", 0},
+        {VT_ERROR, L"5", VT_ERROR, L"7", 0},
+        {VT_ERROR, L"5", VT_BSTR, L"", 0},
+        {VT_I4, L"10", VT_R8, L"9.5", 1},
+        {VT_UI4, L"4294967295", VT_I4, L"-1", 1},
+        {VT_I1, L"-1", VT_UI1, L"255", -1},
+        {VT_UINT, L"3000000000", VT_INT, L"-3", 1},
+        {VT_I4, L"16777217", VT_R4, L"16777216", 1},
+        {VT_R4, L"0.3", VT_R8, L"0.30000001", 1},
+        {VT_I8, L"10", VT_I8, L"9", -1}, // outside the family: by text
+        {VT_CY, L"10", VT_CY, L"5", 1},
+        {VT_DATE, L"10/1/2024", VT_DATE, L"9/30/2024", 1},
+        {VT_CY, L"1", VT_R8, L"1000", 1},
+        {VT_DATE, L"3/14/2024", VT_CY, L"99999.9999", 1},
+        {VT_EMPTY, L"", VT_NULL, L"", -1},
+        {VT_EMPTY, L"", VT_BSTR, L"", -1},
+        {VT_BOOL, L"0", VT_BSTR, L"zzz", 1},
+        {VT_I4, L"5", VT_BSTR, L"s", -1},
+        {VT_BSTR, L"s", VT_UI1, L"3", -1},
+        {VT_UI1, L"3", VT_I4, L"5", -1}};
+    for (auto [typeA, textA, typeB, textB, sort] : cases) {
+        const V a = V::As(typeA, textA), b = V::As(typeB, textB);
+        SCOPED_TRACE(testing::Message() << textA << " / " << textB);
+        ASSERT_EQ(std::pair((*a).vt, (*b).vt), std::pair(typeA, typeB));
+        const Pair forward(a, b), backward(b, a);
+        EXPECT_EQ(std::pair(forward.Sort(), backward.Sort()), std::pair(sort, -sort));
+        // Grouping agrees by value, and by text alone when not asked for the values.
+        EXPECT_EQ(std::pair(forward.Group(true), forward.Group(false)),
+                  std::pair(sort, forward.TextOnly()));
+    }
+    // Without a value order the text result stands; equal numbers with other texts are equal.
+    const std::pair<V, V> pairs[] = {{V::Bool(true), V::Bool(false)},
+                                     {V::R8(std::nan("")), V::R8(1)},
+                                     {V::Of(VT_R4, 0.1f), V::R8(static_cast<double>(0.1f))}};
+    for (const auto& [a, b] : pairs) {
+        Pair p(a, b);
+        ASSERT_NE(p.TextOnly(), 0);
+        EXPECT_EQ(p.Sort(), (*a).vt == VT_R4 ? 0 : p.TextOnly());
     }
 }
 
-// The exchange sort the merge sort must agree with: every pass to the end, exchanging only on
-// a strictly negative comparison.
-void ExchangeSort(RecordStore& store) {
-    int32_t* order = store.recordOrder;
-    for (int32_t i = 0; i + 1 < store.recordCount; ++i)
-        for (int32_t j = store.recordCount - 1; j > i; --j)
-            if (PlainCompare(store, order[j], order[j - 1]) < 0)
-                std::swap(order[j - 1], order[j]);
-}
-
-const wchar_t* const words[] = {L"apple", L"Apple", L"banana", L"b\u00e4r",  L"cherry", L"Zebra",
-                                L"zebra", L"co-op", L"coop",   L"\u00e6sop", L"aesop",  L""};
-
-// Words, numbers of three kinds, dates, currency and empties in one column; strings never
-// read like numbers, so the comparison stays a consistent ordering.
-V MixedValue(std::mt19937& random) {
-    const int n = static_cast<int>(random() % 12), m = static_cast<int>(random() % 12);
-    const V choices[] = {V::Str(words[n]),
-                         V::R8(n * 0.5 - 2),
-                         V::I4(n - 3),
-                         V::Date(V::DateOf(2020 + m % 3, 1 + n, 1 + m % 2, m)),
-                         V::Cy((n - 4) * 2500),
-                         V::Str(words[n % 4]),
-                         V::Empty()};
-    return choices[random() % 7];
-}
-
-// Sorts from the order at hand with `sort`, then again from the same order by exchange sort.
-template <typename F> void ExpectSameAsExchangeSort(RecordStore& store, F sort) {
-    const auto start = RecordOrder(store);
-    sort();
-    const auto merged = RecordOrder(store);
-    std::copy(start.begin(), start.end(), store.recordOrder);
-    ExchangeSort(store);
-    ASSERT_EQ(merged, RecordOrder(store));
-}
-
-TEST(Sorting, MergeSortEqualsExchangeSortOnRandomData) {
-    std::mt19937 random(20240314);
-    for (int trial = 0; trial < 12; ++trial) {
-        SCOPED_TRACE(trial);
-        const int32_t records = trial < 2 ? trial : 40 + trial * 20;
-        std::vector<std::vector<V>> rows(records);
-        for (auto& row : rows) {
-            for (int c = 0; c < 3; ++c)
-                row.push_back(MixedValue(random));
-            row.push_back(trial % 2 ? V::Str(words[random() % 12])
-                                    : V::Date(40000 + random() % 90 + (random() % 4) / 4.0));
-        }
-        RecordStore store;
-        LoadRows(store, rows);
-        // User actions, each compared on the same starting order: columns dragged into a new
-        // order and grouped by the first ones, header clicks sorting inside the groups of the
-        // tree. A fourth column of one kind is compared without visiting the cells.
-        for (int action = 0; action < 12; ++action) {
-            const int32_t position = static_cast<int32_t>(random() % 4);
-            if (action % 4 == 0) {
-                store.MoveColumn(position, static_cast<int32_t>(random() % 5));
-                ASSERT_NO_FATAL_FAILURE(ExpectSameAsExchangeSort(
-                    store, [&] { store.SetGroupLevelCount((trial + action / 4) % 3); }));
-            } else {
-                ASSERT_NO_FATAL_FAILURE(
-                    ExpectSameAsExchangeSort(store, [&] { store.SortByColumn(position); }));
-            }
-        }
+// Texts of pieces the locale treats specially: case, accents, ligatures, punctuation, digits.
+std::vector<std::vector<V>> VariedTexts() {
+    const wchar_t* pieces[] = {L"a",      L"A",      L"ae", L"\u00e6", L"AE", L"\u00c6", L"e",
+                               L"\u00e9", L"E",      L"-",  L"'",      L" ",  L".",      L"1",
+                               L"10",     L"9",      L"0",  L"z",      L"Z",  L"ss",     L"\u00df",
+                               L"o",      L"\u00f6", L"_",  L"!",      L"co", L"op"};
+    std::vector<std::vector<V>> rows;
+    for (const wchar_t* text :
+         {L"", L"ae", L"\u00e6", L"co-op", L"coop", L"co op", L"O'Neil", L"oneil", L"10", L"9",
+          L"1.5", L"Apple", L"apple", L"APPLE", L"\u00e4pple"})
+        rows.push_back({V::Str(text)});
+    std::mt19937 random(7);
+    while (rows.size() < 260) {
+        std::wstring text;
+        for (int i = 1 + static_cast<int>(random() % 5); i > 0; --i)
+            text += pieces[random() % std::size(pieces)];
+        rows.push_back({V::Str(text.c_str())});
     }
+    return rows;
+}
+
+// Every pair compares as lstrcmpA says, by display and by key texts.
+void CheckAgainstPlatform() {
+    RecordStore store;
+    Load(store, MakeVariantTable(VariedTexts()));
+    int equalPairs = 0;
+    for (int32_t a = 0; a < store.recordCount; ++a)
+        for (int32_t b = 0; b < store.recordCount; ++b) {
+            const char *textA = DisplayText(store.Cell(a, 0)),
+                       *textB = DisplayText(store.Cell(b, 0));
+            const int expected = Sign(lstrcmpA(textA, textB));
+            equalPairs += expected == 0 && strcmp(textA, textB) != 0;
+            ASSERT_EQ(std::pair(Sign(store.CompareSortCells(a, b, 0)),
+                                Sign(store.CompareCells(a, b, 0, false))),
+                      std::pair(expected, expected))
+                << textA << " / " << textB;
+        }
+    EXPECT_GT(equalPairs, 0); // the set holds texts that differ in bytes yet compare equal
+}
+
+// Texts are in the system code page: a thread locale of another one must not reorder them.
+TEST(SortKeys, RanksOrderTextsAsThePlatformDoesInEveryThreadLocale) {
+    const LCID original = GetThreadLocale();
+    for (LCID locale : {original, MAKELCID(0x419, SORT_DEFAULT), MAKELCID(0x411, SORT_DEFAULT)}) {
+        SCOPED_TRACE(locale);
+        ASSERT_TRUE(SetThreadLocale(locale));
+        CheckAgainstPlatform();
+    }
+    SetThreadLocale(original);
+}
+
+TEST(GermanSortKeys, RanksFollowTheUserLocale) {
+    CheckAgainstPlatform();
 }
 
 } // namespace
 
-// A column of one kind of value ranks by value only when every text covers one stretch of
-// values and no two values share a text; each case breaks that once. Few records of its values
-// rank by their distinct texts, many records by sorting the values. Planted texts, in the later
-// half of the records, stand for a locale that renders them.
+// Each case breaks once what ranking by value assumes; planted texts stand for a locale.
 TEST(Sorting, ValueColumnsWhoseTextsDoNotFollowTheirValues) {
     const char* const absent = "";
     const char ignoredByte[] = {'\xad', '1', '\0'}; // a soft hyphen, then the text of 1
@@ -122,7 +151,7 @@ TEST(Sorting, ValueColumnsWhoseTextsDoNotFollowTheirValues) {
             for (int32_t r = 0; r < records; ++r)
                 rows.push_back({V::I4(r), c.values[(r * 7 + r / 5) % c.values.size()]});
             RecordStore store;
-            LoadRows(store, rows);
+            Load(store, MakeVariantTable(rows));
             for (int32_t r = c.everywhere ? 0 : records / 2; c.text && r < records; ++r)
                 if ((r * 7 + r / 5) % c.values.size() == c.planted)
                     store.Cell(r, 1).text = c.text == absent ? nullptr : c.text;
