@@ -1,6 +1,5 @@
-// Hostile calls on _View and Cell through Invoke and the vtables, between valid loads whose
-// values call back. After every call: the counts are the last load's, a refusal changes nothing,
-// memory stays near the start; after every case every reference has come back.
+// Hostile calls on _View and Cell through Invoke and the vtables, between loads whose values call
+// back: counts, refusals and memory hold after every call, references after every case.
 
 #include "control/com_test_support.h"
 #include "fuzz/fuzz_support.h"
@@ -8,14 +7,16 @@
 
 #include <algorithm>
 #include <deque>
+#include <functional>
 #include <string_view>
+#include <utility>
 
 namespace {
 
 // Builds the hostile values of one step and releases everything they hold afterwards.
 class Values {
 public:
-    Values(FuzzRandom& random, IDispatch* host) : host(host), random(random) {}
+    explicit Values(IDispatch* host) : host(host) {}
     ~Values() { Clear(); }
     IDispatch* host; // the object that the values made from now on refer to
 
@@ -60,9 +61,7 @@ public:
         return v;
     }
 
-    // 1 to 4 dimensions, odd bounds, any element type, labelled as it or not. With `bare`, a third
-    // are descriptors without data (never copied) of 0 to 4 dimensions and of an element kind and
-    // size the store must refuse or bound: records, interfaces, odd sizes, counts up to 2^31 - 1.
+    // Labelled as its element type or not; with `bare`, a third are descriptors without data.
     VARIANT& MakeArray(int depth, bool bare = false) {
         VARIANT& v = Own();
         SAFEARRAY* array = bare && random.OneIn(3) ? Descriptor() : Filled(depth);
@@ -95,11 +94,10 @@ public:
                                                   L"1", L"True", {L"a\0b", 3}};
         const std::wstring_view text = random.Pick(texts);
         const uint32_t kind = random.Below(8);
-        BSTR made = kind == 0
-                        ? nullptr
-                        : SysAllocStringLen(kind == 1 ? nullptr : text.data(),
-                                            kind == 1 ? random.Below(5000) : UINT(text.size()));
-        for (UINT i = 0; kind == 1 && made && i < SysStringLen(made); ++i)
+        if (kind > 1)
+            return SysAllocStringLen(text.data(), UINT(text.size()));
+        BSTR made = kind ? SysAllocStringLen(nullptr, random.Below(5000)) : nullptr;
+        for (UINT i = 0; made && i < SysStringLen(made); ++i)
             made[i] = static_cast<wchar_t>(random.Next());
         return made;
     }
@@ -107,6 +105,7 @@ public:
 private:
     VARIANT& Own() { return owned.emplace_back(VARIANT{}); }
     IDispatch* Object() { return random.OneIn(4) ? nullptr : (host->AddRef(), host); }
+    // Of an element kind and size the store must refuse or bound, counts up to 2^31 - 1.
     SAFEARRAY* Descriptor() {
         static const VARTYPE types[] = {VT_RECORD, VT_UNKNOWN, VT_DISPATCH, VT_VARIANT, VT_I4};
         static const ULONG counts[] = {0, 1, 3, 65536, 65537, 0x7FFFFFFF};
@@ -152,32 +151,27 @@ private:
         return array;
     }
 
-    FuzzRandom& random;
     std::deque<VARIANT> owned; // stable addresses: by-reference values point into it
     std::vector<SAFEARRAY*> descriptors;
 };
 
 struct Shape {
+    explicit Shape(_View* view) {
+        view->get_RecordCount(&records);
+        view->get_ColumnCount(&columns);
+        view->get_SelectedRecord(&selected);
+    }
+    Shape(LONG records, LONG columns) : records(records), columns(columns) {}
     LONG records = 0, columns = 0, selected = -1;
 };
 
-Shape ShapeOf(_View* view) {
-    Shape shape;
-    view->get_RecordCount(&shape.records);
-    view->get_ColumnCount(&shape.columns);
-    view->get_SelectedRecord(&shape.selected);
-    return shape;
-}
-
 struct AutomationCase {
-    explicit AutomationCase(uint64_t seed) : random(seed), values(random, &host) {}
-
     void Run(int steps) {
         if (!fuzz.Check((view = NewView()) != nullptr, "create"))
             return;
         const SIZE_T start = PrivateBytes();
         for (int i = 0; i < steps; ++i) {
-            const Shape before = ShapeOf(view);
+            const Shape before(view);
             HRESULT hr = S_OK;
             loaded = false;
             fuzz.Measured([&] { hr = OneCall(); });
@@ -201,7 +195,7 @@ struct AutomationCase {
 
     void CheckAfter(HRESULT hr, const Shape& before, SIZE_T grown) {
         // A refusal changes nothing, another call no count; a valid load gives its own.
-        const Shape after = ShapeOf(view), want = expected.records >= 0 ? expected : before;
+        const Shape after(view), want = expected.records >= 0 ? expected : before;
         if (FAILED(hr) || !loaded || expected.records >= 0)
             fuzz.Check(after.records == want.records && after.columns == want.columns &&
                            (SUCCEEDED(hr) || after.selected == before.selected),
@@ -229,25 +223,43 @@ struct AutomationCase {
 
     // A vtable member with two random indices; what it hands out is released after it.
     HRESULT CallMember() {
-        const Member& member = random.Pick(members);
         const LONG a = random.Index(), b = random.Index();
-        fuzz.Step("%s(%ld, %ld)", member.name, a, b);
-        const HRESULT hr = member.call(*this, a, b);
+        Cell* const kept = cells[a & 3];
+        Cell* cell = nullptr;
+        VARIANT value = {};
+        BSTR text = nullptr;
+        LONG number = 0;
+        ::ColumnAlign align;
+        const std::pair<const char*, std::function<HRESULT()>> members[] = {
+            {"SetData",
+             [&] {
+                 loaded = true;
+                 const VARIANT data = random.OneIn(2) ? values.MakeArray(0, true) : values.Make();
+                 return view->SetData(data, DateTimeFormat(a % 7), DateTimeGrouping(b % 6),
+                                      VARIANT_BOOL(random.Between(-1, 1)));
+             }},
+            {"get_Cell", [&] { return view->get_Cell(a, b, random.OneIn(20) ? nullptr : &cell); }},
+            {"get_ColumnLabel", [&] { return view->get_ColumnLabel(a, &text); }},
+            {"put_ColumnLabel", [&] { return view->put_ColumnLabel(a, text = values.Text()); }},
+            {"get_ColumnWidth", [&] { return view->get_ColumnWidth(a, &number); }},
+            {"put_ColumnWidth", [&] { return view->put_ColumnWidth(a, b); }},
+            {"get_ColumnAlign", [&] { return view->get_ColumnAlign(a, &align); }},
+            {"put_ColumnAlign", [&] { return view->put_ColumnAlign(a, ::ColumnAlign(b)); }},
+            {"put_Enabled", [&] { return view->put_Enabled(VARIANT_BOOL(a)); }},
+            {"Cell.get_Value", [&] { return kept ? kept->get_Value(&value) : S_FALSE; }},
+            {"Cell.get_Tag", [&] { return kept ? kept->get_Tag(&text) : S_FALSE; }},
+        };
+        const auto& [name, call] = random.Pick(members);
+        fuzz.Step("%s(%ld, %ld)", name, a, b);
+        const HRESULT hr = call();
         fuzz.Check(FAILED(hr) || number >= 0, "width %ld", number);
         VariantClear(&value);
         SysFreeString(text);
         Keep(cell);
-        text = nullptr, cell = nullptr, number = 0;
         return hr;
     }
-    struct Member {
-        const char* name;
-        HRESULT (*call)(AutomationCase&, LONG, LONG);
-    };
-    static const Member members[11];
 
-    // Arguments of an Invoke: random count and kinds, sometimes a named put value, sometimes
-    // a block that does not hold together.
+    // Sometimes a named put value, sometimes a block that does not hold together.
     HRESULT Invoke(IDispatch* target, DISPID id) {
         // Method, get, put, method and get, put by reference, none.
         static const WORD flagSets[] = {1, 2, 4, 3, 8, 0};
@@ -308,14 +320,14 @@ struct AutomationCase {
         const HRESULT hr = view->SetData(grid.AsVariant(), flShortDate, flMonth,
                                          revert ? VARIANT_TRUE : VARIANT_FALSE);
         fuzz.Check(hr == S_OK, "a valid load answered 0x%08lx", hr);
-        expected = Shape{records, columns, 0};
+        expected = Shape(records, columns);
         loaded = true;
         return hr;
     }
 
     // Host code run by a value in the middle of a load.
     void CallBack() {
-        const LONG during = ShapeOf(view).records;
+        const LONG during = Shape(view).records;
         const uint32_t kind = random.Below(4);
         Cell* cell = nullptr;
         VARIANT read = {};
@@ -329,54 +341,16 @@ struct AutomationCase {
             VariantClear(&read);
             cell->Release();
         }
-        fuzz.Check(ShapeOf(view).records == during, "a call back changed the load");
+        fuzz.Check(Shape(view).records == during, "a call back changed the load");
     }
 
-    FuzzRandom random;
     HostObject host{[] {}}, invokeHost{[] {}};
     HostObject caller{[this] { CallBack(); }};
-    Values values;
+    Values values{&host};
     _View* view = nullptr;
     Cell* cells[4] = {};
-    VARIANT value{}; // what the members write
-    BSTR text = nullptr;
-    LONG number = 0;
-    ::ColumnAlign align = flLeft;
-    Cell* cell = nullptr;
-    Shape expected{-1, -1, -1};
+    Shape expected{-1, -1};
     bool loaded = false;
-};
-
-using C = AutomationCase;
-const C::Member C::members[11] = {
-    {"SetData",
-     [](C& c, LONG a, LONG b) {
-         c.loaded = true;
-         const VARIANT data = c.random.OneIn(2) ? c.values.MakeArray(0, true) : c.values.Make();
-         return c.view->SetData(data, DateTimeFormat(a % 7), DateTimeGrouping(b % 6),
-                                VARIANT_BOOL(c.random.Between(-1, 1)));
-     }},
-    {"get_Cell",
-     [](C& c, LONG a, LONG b) {
-         return c.view->get_Cell(a, b, c.random.OneIn(20) ? nullptr : &c.cell);
-     }},
-    {"get_ColumnLabel", [](C& c, LONG a, LONG) { return c.view->get_ColumnLabel(a, &c.text); }},
-    {"put_ColumnLabel",
-     [](C& c, LONG a, LONG) { return c.view->put_ColumnLabel(a, c.text = c.values.Text()); }},
-    {"get_ColumnWidth", [](C& c, LONG a, LONG) { return c.view->get_ColumnWidth(a, &c.number); }},
-    {"put_ColumnWidth", [](C& c, LONG a, LONG b) { return c.view->put_ColumnWidth(a, b); }},
-    {"get_ColumnAlign", [](C& c, LONG a, LONG) { return c.view->get_ColumnAlign(a, &c.align); }},
-    {"put_ColumnAlign",
-     [](C& c, LONG a, LONG b) { return c.view->put_ColumnAlign(a, ::ColumnAlign(b)); }},
-    {"put_Enabled", [](C& c, LONG a, LONG) { return c.view->put_Enabled(VARIANT_BOOL(a)); }},
-    {"Cell.get_Value",
-     [](C& c, LONG a, LONG) {
-         return c.cells[a & 3] ? c.cells[a & 3]->get_Value(&c.value) : S_FALSE;
-     }},
-    {"Cell.get_Tag",
-     [](C& c, LONG a, LONG) {
-         return c.cells[a & 3] ? c.cells[a & 3]->get_Tag(&c.text) : S_FALSE;
-     }},
 };
 
 } // namespace

@@ -1,7 +1,6 @@
 #pragma once
 
-// The fuzzers' driver: a pass is a run of cases, each with a seed of its own that a failure
-// prints and that, as the program's one argument, replays the case step by step.
+// The fuzzers' driver: every case has a seed that a failure prints and that replays it.
 
 #include <windows.h>
 #include <ole2.h>
@@ -64,13 +63,6 @@ inline DWORD ThreadWindowCount() {
     return count;
 }
 
-inline void Drain() {
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
-        DispatchMessageA(&message);
-}
-
-// One pass: its counters, the step under way, and the checks.
 struct Fuzz {
     uint64_t seed = 0;    // of the case under way
     bool verbose = false; // replaying one case: print every step
@@ -81,7 +73,6 @@ struct Fuzz {
     char step[200] = "", biggestStep[200] = "";
     const char* program = "";
 
-    // Names the step about to run (printf-style); printed when replaying.
     void Step(const char* format, ...) {
         va_list args;
         va_start(args, format);
@@ -100,7 +91,7 @@ struct Fuzz {
         printf("FAILED: ");
         vprintf(format, args);
         va_end(args);
-        printf("\n  after: %s\n  replay: %s %llu\n", step, program, (unsigned long long)seed);
+        printf("\n  after: %s\n  replay: %s %llu\n", step, program, seed);
         fflush(stdout);
         return false;
     }
@@ -117,9 +108,10 @@ struct Fuzz {
 };
 
 inline Fuzz fuzz;
+inline FuzzRandom random{0}; // of the case under way, seeded with it
 
 // A step of the fuzzers with a window: the focus moves into it, or out of it to another.
-inline void MoveFocus(FuzzRandom& random, HWND inside, HWND outside) {
+inline void MoveFocus(HWND inside, HWND outside) {
     const bool in = random.OneIn(2);
     fuzz.Step("focus %s", in ? "in" : "out");
     SetFocus(in && inside ? inside : outside);
@@ -136,14 +128,13 @@ inline LONG WINAPI ReportCrash(EXCEPTION_POINTERS* exception) {
     printf("CRASH 0x%08lx at %s+0x%llx\n  during: %s\n  replay: %s %llu\n",
            exception->ExceptionRecord->ExceptionCode, name,
            (unsigned long long)(static_cast<char*>(address) - reinterpret_cast<char*>(module)),
-           fuzz.step, fuzz.program, (unsigned long long)fuzz.seed);
+           fuzz.step, fuzz.program, fuzz.seed);
     fflush(stdout);
     ExitProcess(3);
 }
 
-// No argument runs `shortCases` cases of `steps` steps, --long `longCases`, a number replays that
-// case; both passes begin with the seeds of cases that once failed. Exits with the number of
-// failed invariants (capped), 3 after a crash.
+// Both passes begin with the cases that once failed. Exits with the failures (capped), 3 on a
+// crash.
 template <typename Case>
 int RunFuzz(int argc, char** argv, const char* name, uint64_t shortCases, uint64_t longCases,
             int steps, std::initializer_list<uint64_t> onceFailed = {}) {
@@ -152,23 +143,24 @@ int RunFuzz(int argc, char** argv, const char* name, uint64_t shortCases, uint64
     OleInitialize(nullptr);
     const bool replay = argc > 1 && strcmp(argv[1], "--long") != 0;
     const uint64_t passSeed = 20261206, cases = replay ? 1 : argc > 1 ? longCases : shortCases;
-    printf("%s: pass seed %llu, %llu cases of %d steps\n", name, (unsigned long long)passSeed,
-           (unsigned long long)cases, steps);
+    printf("%s: pass seed %llu, %llu cases of %d steps\n", name, passSeed, cases, steps);
     fflush(stdout);
+    const auto run = [steps](uint64_t seed) {
+        random = FuzzRandom(fuzz.seed = seed);
+        Case().Run(steps);
+    };
     for (uint64_t seed : onceFailed)
         if (!replay)
-            Case(fuzz.seed = seed).Run(steps);
+            run(seed);
     fuzz.verbose = replay;
     for (uint64_t i = 0; i < cases; ++i)
-        Case(fuzz.seed = replay ? strtoull(argv[1], nullptr, 10) : passSeed * 1000003 + i)
-            .Run(steps);
+        run(replay ? strtoull(argv[1], nullptr, 10) : passSeed * 1000003 + i);
     printf("%s: %llu cases, %llu steps, 0 crashes, %llu invariant failures; biggest commit of "
            "one step %zu KiB (%s)\n",
-           name, (unsigned long long)(cases + (replay ? 0 : onceFailed.size())),
-           (unsigned long long)fuzz.steps, (unsigned long long)fuzz.failures,
+           name, cases + (replay ? 0 : onceFailed.size()), fuzz.steps, fuzz.failures,
            static_cast<size_t>(fuzz.biggestCommit / 1024), fuzz.biggestStep);
     if (fuzz.tallied)
-        printf("%s: %s: %llu\n", name, fuzz.tallied, (unsigned long long)fuzz.tally);
+        printf("%s: %s: %llu\n", name, fuzz.tallied, fuzz.tally);
     OleUninitialize();
     return fuzz.failures > 100 ? 100 : static_cast<int>(fuzz.failures);
 }

@@ -1,8 +1,5 @@
-// A container at random: mouse and keys over every zone, loads, properties, verbs, deactivation,
-// rectangles, Close and destroyed windows, with handlers that call back up to letting go of the
-// control. After every step: no capture or focus on a dead window, a window exactly while in
-// place, the frame holding the control exactly while it is active, a drag holding the capture;
-// after every case nothing is left.
+// A container at random whose handlers call back, up to letting go of the control. After every
+// step capture, focus, window and frame agree with the control; after a case nothing is left.
 
 #include "engine/module_lock.h"
 #include "control/view_control.h"
@@ -12,8 +9,6 @@
 namespace {
 
 struct HostCase {
-    explicit HostCase(uint64_t seed) : random(seed) {}
-
     void Run(int steps) {
         frame = TestHost(260, 200);
         const DWORD windows = ThreadWindowCount();
@@ -33,7 +28,7 @@ struct HostCase {
             if (!host->Control())
                 NewForm();
             actions[random.Pick(deck)](*this);
-            Drain();
+            Pump();
             Check();
         }
         quiet = true;
@@ -44,7 +39,7 @@ struct HostCase {
         const ULONG siteReferences = site->Release() - 1;
         delete host;
         DestroyWindow(container);
-        Drain();
+        Pump();
         fuzz.tally +=
             !(fuzz.Check(ModuleLockCount() == 0, "%ld objects left", ModuleLockCount()) &
               fuzz.Check(siteReferences == 0, "%lu site references left", siteReferences) &
@@ -55,7 +50,6 @@ struct HostCase {
         container = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE, 10, 10, 240, 180, frame,
                                     nullptr, nullptr, nullptr);
     }
-    // A form loaded anew: a new control with data, in place.
     void NewForm() {
         host->LetGo(); // what its frame was handed by a control the host let go of
         _View* view = control = ViewControl::Create();
@@ -70,7 +64,6 @@ struct HostCase {
         if (host->Control())
             LoadTable(host->Control(), records, columns);
     }
-    // The control the host holds, while it holds one.
     ViewControl* Control() const { return host->Control() ? control : nullptr; }
     HWND Window() const { return Control() ? Control()->hwnd : nullptr; }
     template <typename T> T* Ask(REFIID riid) {
@@ -144,7 +137,6 @@ struct HostCase {
     static const Action actions[];
     static const uint32_t handlerActions = 9; // the first ones, which handlers call back with
 
-    FuzzRandom random;
     HWND frame = nullptr, container = nullptr;
     ControlHost* host = nullptr;
     ViewControl* control = nullptr; // the last one embedded
@@ -165,12 +157,12 @@ const HostCase::Action HostCase::actions[] = {
     [](HostCase& c) {
         fuzz.Step("sort: click on a header");
         const int32_t x = c.Window() ? c.Control()->layout.ColumnsLeft(true) -
-                                           c.Control()->view.scrollX + c.random.Between(10, 40)
+                                           c.Control()->view.scrollX + random.Between(10, 40)
                                      : 0;
         c.Mouse(WM_LBUTTONDOWN, x, 2), c.Mouse(WM_LBUTTONUP, x, 2);
     },
     [](HostCase& c) {
-        const bool enabled = !c.random.OneIn(3);
+        const bool enabled = !random.OneIn(3);
         fuzz.Step("enabled %d", enabled);
         if (_View* view = c.Ask<_View>(IID__View))
             view->put_Enabled(enabled ? VARIANT_TRUE : VARIANT_FALSE), view->Release();
@@ -182,7 +174,7 @@ const HostCase::Action HostCase::actions[] = {
             object->Close(OLECLOSE_NOSAVE), object->Release();
     },
     [](HostCase& c) {
-        const bool ui = c.random.OneIn(2);
+        const bool ui = random.OneIn(2);
         fuzz.Step(ui ? "user-interface deactivate" : "in-place deactivate");
         if (auto* inPlace = c.Ask<IOleInPlaceObject>(IID_IOleInPlaceObject))
             (ui ? inPlace->UIDeactivate() : inPlace->InPlaceDeactivate()), inPlace->Release();
@@ -192,7 +184,7 @@ const HostCase::Action HostCase::actions[] = {
         DestroyWindow(c.Window());
     },
     [](HostCase& c) {
-        const bool close = c.random.OneIn(2), held = c.host->Control();
+        const bool close = random.OneIn(2), held = c.host->Control();
         fuzz.Step(close ? "close and let go" : "let go");
         c.lettingGo = !close;
         close ? c.host->Close() : c.host->LetGo();
@@ -205,7 +197,7 @@ const HostCase::Action HostCase::actions[] = {
         static const UINT messages[] = {WM_LBUTTONDOWN,  WM_MOUSEMOVE,     WM_MOUSEMOVE,
                                         WM_LBUTTONUP,    WM_LBUTTONDBLCLK, WM_RBUTTONDOWN,
                                         WM_MOUSEACTIVATE};
-        const UINT message = c.random.Pick(messages);
+        const UINT message = random.Pick(messages);
         if (!c.Window())
             return c.Verb();
         const POINT at = c.Target();
@@ -215,8 +207,8 @@ const HostCase::Action HostCase::actions[] = {
     [](HostCase& c) {
         static const WPARAM keys[] = {VK_DOWN,  VK_UP,  VK_NEXT, VK_END, VK_LEFT,
                                       VK_RIGHT, VK_ADD, VK_F2,   'A',    VK_RETURN};
-        const WPARAM key = c.random.Pick(keys);
-        const bool translated = c.random.OneIn(2);
+        const WPARAM key = random.Pick(keys);
+        const bool translated = random.OneIn(2);
         fuzz.Step("key 0x%x%s", unsigned(key), translated ? " through the accelerators" : "");
         for (UINT message : {WM_KEYDOWN, WM_CHAR, WM_KEYUP}) {
             const LPARAM flags = message == WM_KEYUP ? LPARAM(0xC0000001) : 1;
@@ -225,10 +217,10 @@ const HostCase::Action HostCase::actions[] = {
                 DispatchMessageA(&msg);
         }
     },
-    [](HostCase& c) { MoveFocus(c.random, c.Window(), c.container); },
+    [](HostCase& c) { MoveFocus(c.Window(), c.container); },
     [](HostCase& c) {
         static const LONG widths[] = {-5, 0, 1, 40, 300, 5000, 100000000};
-        const LONG column = c.random.Between(-1, 6), width = c.random.Pick(widths);
+        const LONG column = random.Between(-1, 6), width = random.Pick(widths);
         fuzz.Step("column %ld: width %ld and a label", column, width);
         if (_View* view = c.Ask<_View>(IID__View)) {
             BSTR label = SysAllocString(L"Label");
@@ -239,14 +231,13 @@ const HostCase::Action HostCase::actions[] = {
     [](HostCase& c) {
         static const RECT rects[] = {
             {0, 0, 1, 1}, {-32000, -32000, 32000, 32000}, {300, 200, 10, 10}, {-50, -20, 200, 150}};
-        const RECT r = c.random.OneIn(2)
-                           ? c.random.Pick(rects)
-                           : RECT{0, 0, c.random.Between(0, 240), c.random.Between(0, 180)};
+        const RECT r = random.OneIn(2) ? random.Pick(rects)
+                                       : RECT{0, 0, random.Between(0, 240), random.Between(0, 180)};
         fuzz.Step("rectangles %ld,%ld %ld,%ld", r.left, r.top, r.right, r.bottom);
         c.host->Move(r);
     },
     [](HostCase& c) {
-        const bool none = c.random.OneIn(2);
+        const bool none = random.OneIn(2);
         fuzz.Step("client site %s", none ? "none" : "again");
         if (auto* object = c.Ask<IOleObject>(IID_IOleObject))
             object->SetClientSite(none ? nullptr : c.host->Site()), object->Release();

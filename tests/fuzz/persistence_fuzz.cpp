@@ -14,7 +14,7 @@ void Put(Bytes& bytes, size_t at, uint64_t value, int size) {
 }
 
 // A stream as the control writes it (or with Enabled of another type), then mutated.
-Bytes MakeStream(FuzzRandom& random) {
+Bytes MakeStream() {
     // 0x2003: an array of I4; 0x400B: a Boolean by reference.
     static const VARTYPE types[] = {VT_BOOL, VT_BOOL, VT_I2,      VT_I4,       VT_UI1,
                                     VT_R8,   VT_BSTR, VT_EMPTY,   VT_NULL,     VT_ERROR,
@@ -44,31 +44,28 @@ Bytes MakeStream(FuzzRandom& random) {
 }
 
 // The stream inside a storage, as a container keeps it; sometimes not there at all.
-HRESULT LoadThroughStorage(IPersistStorage* persist, const Bytes& bytes, FuzzRandom& random) {
+HRESULT LoadThroughStorage(IPersistStorage* persist, const Bytes& bytes) {
     ILockBytes* lockBytes = nullptr;
     IStorage* storage = nullptr;
     IStream* contents = nullptr;
-    HRESULT hr = CreateILockBytesOnHGlobal(nullptr, TRUE, &lockBytes);
-    if (SUCCEEDED(hr))
-        hr = StgCreateDocfileOnILockBytes(
-            lockBytes, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0, &storage);
-    if (SUCCEEDED(hr)) {
-        if (SUCCEEDED(storage->CreateStream(random.OneIn(8) ? L"Other" : L"Contents",
-                                            STGM_WRITE | STGM_SHARE_EXCLUSIVE, 0, 0, &contents))) {
-            contents->Write(bytes.data(), static_cast<ULONG>(bytes.size()), nullptr);
-            contents->Release();
-        }
-        hr = persist->Load(storage);
-        storage->Release();
+    if (FAILED(CreateILockBytesOnHGlobal(nullptr, TRUE, &lockBytes)))
+        return E_OUTOFMEMORY;
+    HRESULT hr = StgCreateDocfileOnILockBytes(
+        lockBytes, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0, &storage);
+    lockBytes->Release(); // the storage holds it
+    if (FAILED(hr))
+        return hr;
+    if (SUCCEEDED(storage->CreateStream(random.OneIn(8) ? L"Other" : L"Contents",
+                                        STGM_WRITE | STGM_SHARE_EXCLUSIVE, 0, 0, &contents))) {
+        contents->Write(bytes.data(), static_cast<ULONG>(bytes.size()), nullptr);
+        contents->Release();
     }
-    if (lockBytes)
-        lockBytes->Release();
+    hr = persist->Load(storage);
+    storage->Release();
     return hr;
 }
 
 struct PersistenceCase {
-    explicit PersistenceCase(uint64_t seed) : random(seed) {}
-
     void Run(int steps) { // the View lives for the steps only
         Steps(Persisted(), steps);
         fuzz.Check(CallEntry("DllCanUnloadNow") == S_OK, "the View outlived its last release");
@@ -78,15 +75,14 @@ struct PersistenceCase {
         for (int i = 0; i < steps; ++i) {
             if (random.OneIn(10))
                 control.view->put_Enabled(static_cast<VARIANT_BOOL>(random.Between(-1, 1)));
-            const Bytes before = control.Saved(FALSE), input = MakeStream(random);
+            const Bytes before = control.Saved(FALSE), input = MakeStream();
             const bool inStorage = random.OneIn(4);
             fuzz.Step("Load(%zu bytes%s, type 0x%x)", input.size(),
                       inStorage ? " in a storage" : "",
                       input.size() >= 14 ? input[12] | input[13] << 8 : 0);
             HRESULT hr = E_FAIL;
             fuzz.Measured([&] {
-                hr = inStorage ? LoadThroughStorage(control.storage, input, random)
-                               : control.Load(input);
+                hr = inStorage ? LoadThroughStorage(control.storage, input) : control.Load(input);
             });
             const Bytes after = control.Saved(FALSE);
             if (!fuzz.Check(SUCCEEDED(hr) || after == before,
@@ -100,8 +96,6 @@ struct PersistenceCase {
             fuzz.Check(control.stream->IsDirty() == S_FALSE, "dirty after a load");
         }
     }
-
-    FuzzRandom random;
 };
 
 } // namespace

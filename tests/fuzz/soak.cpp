@@ -1,10 +1,9 @@
 // Cycles of create, load, paint and destroy (300, --long 10,000): from cycle 100 on, neither the
 // GDI and USER handles nor the private bytes may grow.
 
-#include "control/com_test_support.h"
 #include "control/view_control.h"
-#include "engine/engine_test_support.h"
 #include "fuzz/fuzz_support.h"
+#include "host/host_test_support.h"
 
 #include <winternl.h>
 
@@ -40,21 +39,18 @@ Counters Now() {
     return {gdi ? gdi : GdiHandleTableCount(), user ? user : ThreadWindowCount(), PrivateBytes()};
 }
 
-// One cycle: a table of a size that varies with the cycle, grouped on every other cycle.
 bool Cycle(HWND host, int cycle) {
     ViewControl* control = ViewControl::Create();
     if (!control || !control->CreateEngineWindow(host, ControlBounds(300, 200)))
         return false;
-    SafeArrayBuilder table = TextTable(10 + cycle % 40, 1 + cycle % 5);
-    VARIANT data = {};
-    V_VT(&data) = VT_ARRAY | VT_VARIANT, V_ARRAY(&data) = table.get();
-    const bool loaded = control->SetData(data, flLongDateLongTime, flMonth, VARIANT_FALSE) == S_OK;
+    const bool loaded =
+        LoadTable(static_cast<_View*>(control), 10 + cycle % 40, 1 + cycle % 5) == S_OK;
     if (cycle % 2)
         control->SetGroupLevelsKeepingRow(1);
     RedrawWindow(control->hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
     control->DestroyEngineWindow();
     static_cast<_View*>(control)->Release();
-    Drain();
+    Pump();
     return loaded;
 }
 

@@ -1,7 +1,8 @@
 // Random messages to the engine's window between loads, levels, moves, widths and accessible
-// calls. After every step: positions in range and on both bars, row and selection agreeing, the
-// caret at the current row, accessible calls answering as their child exists or its window went.
+// calls; after every step positions, bars, row, selection and caret agree.
 
+#include "control/com_ref.h"
+#include "control/com_test_support.h"
 #include "engine/engine_test_support.h"
 #include "fuzz/fuzz_support.h"
 
@@ -14,39 +15,29 @@
 namespace {
 
 struct WindowCase {
-    explicit WindowCase(uint64_t seed) : random(seed) {}
-
     void Run(int steps) {
         host = TestHost(600, 500);
         if (!fuzz.Check(engine.CreateEngineWindow(host, ControlBounds(300, 200)) != nullptr,
                         "window"))
             return;
         for (int i = 0; i < steps; ++i) {
-            fuzz.Measured([this] { OneStep(); });
-            Drain();
+            // Scrolls, keys and mouse messages twice as often, accessible calls three times.
+            const uint32_t pick = random.Below(17);
+            fuzz.Measured([&] { actions[pick < 12 ? pick : pick < 15 ? pick - 12 : 10](*this); });
+            Pump();
             CheckView();
         }
         engine.DestroyEngineWindow();
-        ReleaseAccessible();
-    }
-    void ReleaseAccessible() {
-        if (held)
-            held->Release();
-        held = nullptr;
     }
 
-    // An accessible call on a child that may not exist: one that exists answers (actions and
-    // moves may refuse), another is refused.
+    // On a child that may not exist: one that does answers (actions and moves may refuse).
     void AccessibleCall() {
-        if (!held && FAILED(AccessibleObjectFromWindow(
-                         engine.hwnd, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
-                         reinterpret_cast<void**>(&held))))
+        if (!held && FAILED(AccessibleObjectFromWindow(engine.hwnd, DWORD(OBJID_CLIENT),
+                                                       IID_IAccessible, held.ReceiveVoid())))
             return;
         LONG count = 0, x, y, w, h;
         held->get_accChildCount(&count);
-        VARIANT id, out;
-        V_VT(&id) = VT_I4;
-        V_I4(&id) = random.Between(-1, count + 1);
+        VARIANT id = I4(random.Between(-1, count + 1)), out;
         BSTR text = nullptr;
         const LONG flags = random.Between(0, 3), direction = random.Between(0, 10);
         const std::function<HRESULT()> calls[] = {
@@ -77,34 +68,24 @@ struct WindowCase {
     int32_t Coordinate(int32_t size) {
         return random.OneIn(8) ? random.Between(-32768, 32767) : random.Between(-20, size + 20);
     }
-    int32_t Row() { return random.Between(-2, engine.DisplayedRows() + 1); }
     int32_t Column() { return random.Between(-1, engine.store.columnCount + 1); }
 
-    // Scrolls, keys and mouse messages twice as often, accessible calls three times.
-    void OneStep() {
-        const uint32_t pick = random.Below(17);
-        actions[pick < 12 ? pick : pick < 15 ? pick - 12 : 10](*this);
-    }
     static void (*const actions[])(WindowCase&);
 
     void CheckView() {
         const ViewState& view = engine.view;
         const int32_t rows = engine.DisplayedRows();
-        // The last row at least stays in view, and a pixel of the content.
-        const int32_t lastTop = std::max(0, rows - std::max(1, view.pageRows));
-        const int32_t lastX = std::max(0, view.contentWidth - std::max(1, view.clientWidth));
-        fuzz.Check(view.topRow >= 0 && view.topRow <= lastTop, "top row %d of %d rows, %d fit",
-                   view.topRow, rows, view.pageRows);
-        fuzz.Check(view.scrollX >= 0 && view.scrollX <= lastX, "x %d of %d in %d", view.scrollX,
-                   view.contentWidth, view.clientWidth);
-        for (const auto& [bar, at, size] : {std::tuple{SB_VERT, view.topRow, rows},
-                                            std::tuple{SB_HORZ, view.scrollX, view.contentWidth}}) {
+        // The last row at least stays in view, and a pixel of the content; a bar's range cannot
+        // end below its start: an empty one reads 0 .. 0.
+        for (const auto& [bar, at, size, page] :
+             {std::tuple{SB_VERT, view.topRow, rows, view.pageRows},
+              std::tuple{SB_HORZ, view.scrollX, view.contentWidth, view.clientWidth}}) {
             SCROLLINFO info = {sizeof info, SIF_ALL, 0, 0, 0, 0, 0};
             GetScrollInfo(engine.hwnd, bar, &info);
-            // A bar's range cannot end below its start: an empty one reads 0 .. 0.
-            fuzz.Check(info.nPos == at && info.nMax == (size > 0 ? size - 1 : 0),
-                       "bar %d at %d of 0..%d, view at %d of %d", bar, info.nPos, info.nMax, at,
-                       size);
+            fuzz.Check(at >= 0 && at <= std::max(0, size - std::max(1, page)) && info.nPos == at &&
+                           info.nMax == (size > 0 ? size - 1 : 0),
+                       "bar %d at %d of 0..%d, view at %d of %d, %d fit", bar, info.nPos, info.nMax,
+                       at, size, page);
         }
         fuzz.Check(view.currentRow >= -1 && view.currentRow < rows, "current row %d of %d",
                    view.currentRow, rows);
@@ -126,17 +107,16 @@ struct WindowCase {
         }
     }
 
-    FuzzRandom random;
     RecordingEngine engine;
     HWND host = nullptr;
-    IAccessible* held = nullptr;
+    ComRef<IAccessible> held;
 };
 
 using C = WindowCase;
 void (*const C::actions[])(C&) = {
     [](C& c) {
-        const UINT message = c.random.OneIn(2) ? WM_VSCROLL : WM_HSCROLL;
-        const WPARAM request = MAKEWPARAM(c.random.Below(10), c.random.Below(65536));
+        const UINT message = random.OneIn(2) ? WM_VSCROLL : WM_HSCROLL;
+        const WPARAM request = MAKEWPARAM(random.Below(10), random.Below(65536));
         fuzz.Step("scroll 0x%x request %u at %u", message, LOWORD(request), HIWORD(request));
         SendMessageA(c.engine.hwnd, message, request, 0);
     },
@@ -144,7 +124,7 @@ void (*const C::actions[])(C&) = {
         static const UINT keys[] = {VK_UP,  VK_DOWN,  VK_PRIOR,    VK_NEXT,   VK_HOME,
                                     VK_END, VK_LEFT,  VK_RIGHT,    VK_ADD,    VK_SUBTRACT,
                                     'A',    VK_SPACE, VK_MULTIPLY, VK_RETURN, VK_TAB};
-        const UINT key = c.random.Pick(keys);
+        const UINT key = random.Pick(keys);
         fuzz.Step("key 0x%x", key);
         SendMessageA(c.engine.hwnd, WM_KEYDOWN, key, 1);
         SendMessageA(c.engine.hwnd, WM_KEYUP, key, 0xC0000001);
@@ -153,38 +133,38 @@ void (*const C::actions[])(C&) = {
         static const UINT messages[] = {WM_LBUTTONDOWN, WM_LBUTTONUP,     WM_LBUTTONDBLCLK,
                                         WM_MOUSEMOVE,   WM_RBUTTONDOWN,   WM_RBUTTONUP,
                                         WM_MOUSEWHEEL,  WM_CAPTURECHANGED};
-        const UINT message = c.random.Pick(messages);
+        const UINT message = random.Pick(messages);
         const int32_t x = c.Coordinate(c.engine.view.clientWidth);
         const int32_t y = c.Coordinate(c.engine.view.clientHeight);
         fuzz.Step("mouse 0x%x at %d, %d", message, x, y);
-        SendMessageA(c.engine.hwnd, message, c.random.OneIn(2) ? MK_LBUTTON : 0,
+        SendMessageA(c.engine.hwnd, message, random.OneIn(2) ? MK_LBUTTON : 0,
                      MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y)));
     },
     [](C& c) {
         static const int sizes[] = {0, 1, 17, 40, 200, 1000, 32767};
-        const int width = c.random.OneIn(2) ? c.random.Pick(sizes) : c.random.Between(0, 900);
-        const int height = c.random.OneIn(2) ? c.random.Pick(sizes) : c.random.Between(0, 700);
+        const int width = random.OneIn(2) ? random.Pick(sizes) : random.Between(0, 900);
+        const int height = random.OneIn(2) ? random.Pick(sizes) : random.Between(0, 700);
         fuzz.Step("size %d x %d", width, height);
         SetWindowPos(c.engine.hwnd, nullptr, 0, 0, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
     },
-    [](C& c) { MoveFocus(c.random, c.engine.hwnd, c.host); },
+    [](C& c) { MoveFocus(c.engine.hwnd, c.host); },
     [](C& c) {
         fuzz.Step("system colours changed");
         SendMessageA(c.engine.hwnd, WM_SYSCOLORCHANGE, 0, 0);
     },
     [](C& c) {
-        const int records = c.random.OneIn(4) ? 0 : c.random.Between(1, 300);
-        const int columns = c.random.Below(7);
+        const int records = random.OneIn(4) ? 0 : random.Between(1, 300);
+        const int columns = random.Below(7);
         fuzz.Step("load %d x %d", records, columns);
         SafeArrayBuilder table = TextTable(records, columns);
-        fuzz.Check(c.engine.SetData(table.get(), 0, 0, c.random.OneIn(5)), "load refused");
+        fuzz.Check(c.engine.SetData(table.get(), 0, 0, random.OneIn(5)), "load refused");
     },
     [](C& c) {
         const int32_t levels = c.Column();
         fuzz.Step("group levels %d", levels);
         c.engine.SetGroupLevelsKeepingRow(levels);
         c.FollowCurrentRow();
-        if (c.random.OneIn(2))
+        if (random.OneIn(2))
             ExpandAll(c.engine);
     },
     [](C& c) {
@@ -195,23 +175,23 @@ void (*const C::actions[])(C&) = {
     },
     [](C& c) {
         static const int32_t widths[] = {0, 1, 60, 300, 5000, 1000000, INT32_MAX};
-        const int32_t column = c.Column(), width = c.random.Pick(widths);
+        const int32_t column = c.Column(), width = random.Pick(widths);
         fuzz.Step("width of column %d: %d", column, width);
         c.engine.PutColumnWidth(column, width);
     },
     [](C& c) {
-        if (!c.random.OneIn(8))
+        if (!random.OneIn(8))
             return c.AccessibleCall();
         fuzz.Step("window made anew"); // slow: now and then only
         c.engine.DestroyEngineWindow();
         LONG count;
         fuzz.Check(!c.held || c.held->get_accChildCount(&count) == RPC_E_DISCONNECTED,
                    "an object of a gone window still answers");
-        c.ReleaseAccessible();
+        c.held.Reset();
         c.engine.CreateEngineWindow(c.host, ControlBounds(300, 200));
     },
     [](C& c) {
-        const int32_t row = c.Row();
+        const int32_t row = random.Between(-2, c.engine.DisplayedRows() + 1);
         fuzz.Step("select row %d and paint", row);
         c.engine.SelectRow(row);
         InvalidateRect(c.engine.hwnd, nullptr, FALSE);
