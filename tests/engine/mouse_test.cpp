@@ -14,9 +14,6 @@ class Mouse : public EngineWindowTest {
 protected:
     void DoubleClick(int x, int y = 8) { Click(x, y), Send(WM_LBUTTONDBLCLK, x, y), Up(x, y); }
     void Drag(int fromX, int toX) { Down(fromX), Move(toX), Up(toX); }
-    int RowY(int row) const {
-        return engine.headerHeight + (row - engine.view.topRow) * engine.rowHeight + 5;
-    }
     std::vector<int32_t> Order() const {
         return {engine.store.columnOrder, engine.store.columnOrder + engine.store.columnCount};
     }
@@ -84,7 +81,7 @@ TEST_F(Mouse, RowsSelectToggleAndReportDoubleClicksAndContextMenus) {
         {'K', 0, 0, 1, 2, 3, "beep"}, // the keys pass the same gate
     };
     for (const auto& s : steps) {
-        const int y = RowY(s.row);
+        const int y = RowTop(s.row) + 5;
         engine.frozen = s.frozen;
         s.action == 'L'   ? Click(s.x, y)
         : s.action == 'D' ? DoubleClick(s.x, y)
@@ -137,7 +134,7 @@ TEST_F(Mouse, HeaderClicksSortLevelButtonsReverseAndThePointerShowsWhatLiesUnder
         EXPECT_EQ(engine.store.groupAscending[engine.store.columnOrder[0]] != before, on == 1);
     }
     // Grouping area 0..55 with its button at 18..37, splitter zone 50..61, columns at 62, 162.
-    const int row = RowY(0);
+    const int row = RowTop(0) + 5;
     const std::pair<POINT, HCURSOR> points[] = {
         {{27, 7}, nullptr},  {{50, 8}, engine.sizeCursor},    {{64, 8}, engine.sizeCursor},
         {{100, 8}, nullptr}, {{157, 8}, engine.resizeCursor}, {{4, row}, engine.handCursor},
