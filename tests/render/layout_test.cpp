@@ -171,8 +171,7 @@ TEST_F(LayoutTest, ScrollBarsAppearWhereTheContentDoesNotFit) {
 }
 
 TEST_F(LayoutTest, HeaderHitsOfTheWorkedExample) {
-    // One level; columns of 100 and 30: area 0-56, button 18-37, splitter zone 50-61, column 0
-    // at 62-161, column 1 at 162-191, then the edge strip 192-197.
+    // One level, columns of 100 and 30: the area ends at 56, the columns start at 62.
     Load(TextTable(3, 2), 1);
     Widths({100, 30});
     EXPECT_EQ(Along(8, 0, 200), "0 none, 18 button 0+0, 38 none, 50 splitter, 68 header 0+6, "
@@ -194,8 +193,7 @@ TEST_F(LayoutTest, HeaderHitsAtNarrowZeroWidthAndFirstColumns) {
     // Ungrouped: the splitter zone starts left of the content and the first column continues it.
     Load(TextTable(2, 5));
     Widths({100, 0, 2, 9, 0});
-    // Columns: 0 at 6-105, 1 empty at 106, 2 at 106-107 (too narrow for zones: all body), 3 at
-    // 108-116 (zones of 3 and 2), 4 empty at 117 with the strip after it.
+    // Column 2 is too narrow for edge zones, 3 has zones of 3 and 2 pixels.
     EXPECT_EQ(Along(8, -8, 125), "-8 none, -6 splitter, 12 header 0+6, 101 edge 0, 106 header 2+0, "
                                  "108 edge 2, 111 header 3+3, 115 edge 3, 117 hidden 4, 123 none");
     // The common edge of two columns around a hidden one, pointed at from the right.
@@ -217,7 +215,6 @@ TEST_F(LayoutTest, RowHitsSplitGroupRowsIntoGlyphCaptionAndNothing) {
     view.clientWidth = 300;
     view.clientHeight = 17 + 4 * 16 + 8; // four whole rows and half of a fifth
     view.pageRows = layout.PageRows();
-    view.contentWidth = layout.ContentWidth(false); // 82 + 300
     const int32_t y0 = 20, y1 = 36, y2 = 52;
     // Glyph and caption (of "x") at each level, tree lines, the part-visible fifth row.
     EXPECT_EQ(Along(y0, -1, 301), "-1 none, 0 glyph 0, 20 caption 0, 50 none");
