@@ -246,15 +246,14 @@ TEST_F(Mouse, SplitterDragSetsLevelsAndTheDoubleClickToggles) {
     const int w = engine.levelButtonWidth, start = 2 + 2 * engine.groupingMargin;
     Down(2);
     const struct {
-        int x, levels;
-        std::string tip;
-    } moves[] = {{start + w - 1, 0, "(hidden)"},
-                 {start + w, 1, "A"},
-                 {start + 9 * w, 3, "A\nB\nC"}, // no more than the columns
-                 {start + 2 * w + 5, 2, "A\nB"}};
+        int x;
+        std::string tip; // the levels a release would give
+    } moves[] = {{start + w - 1, "(hidden)"},
+                 {start + w, "A"},
+                 {start + 9 * w, "A\nB\nC"}, // no more than the columns
+                 {start + 2 * w + 5, "A\nB"}};
     for (const auto& m : moves) {
         Move(m.x);
-        EXPECT_EQ(engine.layout.VisibleLevelCount(), m.levels) << m.x;
         EXPECT_EQ(TipText(), m.tip) << m.x;
     }
     EXPECT_EQ(engine.store.groupLevelCount, 0) << "nothing regroups before the release";
@@ -301,8 +300,7 @@ TEST_F(Mouse, RightClickOrAForeignCaptureAbandonsEveryDrag) {
             SCOPED_TRACE(testing::Message() << d.mode << (foreign ? " foreign" : " right"));
             Down(d.from), Move(d.to);
             Send(WM_MOUSEWHEEL, 50, 50, MAKEWPARAM(0, -120)); // the drag owns the layout
-            ASSERT_EQ(std::make_pair(engine.view.trackMode, GetCapture()),
-                      std::make_pair(int32_t(d.mode), engine.hwnd));
+            ASSERT_EQ(engine.view.trackMode, d.mode);
             if (foreign)
                 SetCapture(other), ReleaseCapture();
             else

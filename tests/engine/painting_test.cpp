@@ -7,7 +7,7 @@ namespace {
 const COLORREF face = GetSysColor(COLOR_BTNFACE), window = GetSysColor(COLOR_WINDOW),
                highlight = GetSysColor(COLOR_BTNHIGHLIGHT), dark = GetSysColor(COLOR_3DDKSHADOW),
                selection = GetSysColor(COLOR_HIGHLIGHT), grey = GetSysColor(COLOR_GRAYTEXT),
-               text = GetSysColor(COLOR_WINDOWTEXT);
+               text = GetSysColor(COLOR_BTNTEXT);
 
 // The smaller side of the box holding what is drawn on a button inside its edges.
 int MarkSize(const Pixels& p, RECT button, int edge) {
@@ -60,7 +60,6 @@ TEST_F(Painting, PlaceholderWithoutColumnsAndTheHeaderWithAndWithoutGrouping) {
               ey = engine.edgeY;
     ExpectAt(p, highlight, {{0, mid}, {s, mid}, {s + w, mid}, {s + 3 * w, mid}});
     ExpectAt(p, dark, {{s - 1, mid}, {s + w - 1, mid}});
-    const COLORREF text = GetSysColor(COLOR_BTNTEXT);
     for (int left : {s, s + w, s + 2 * w})
         EXPECT_GT(p.Count(RECT{left + engine.textMargin, ey, left + w / 2, h - ey}, text), 10)
             << "label " << left;
@@ -116,7 +115,7 @@ TEST_F(Painting, SelectedRecordRowWithAndWithoutFocus) {
     p = Pixels::OfWindow(engine.hwnd);
     EXPECT_EQ(p.Count(row, selection), 0);
     EXPECT_GT(p.Count(row, face), cells * 8 / 10);
-    EXPECT_GT(p.Count(row, GetSysColor(COLOR_BTNTEXT)), 20);
+    EXPECT_GT(p.Count(row, text), 20);
     EXPECT_EQ(p.Ink(topEdge, face), 0) << "no focus rectangle";
 }
 

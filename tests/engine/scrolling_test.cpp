@@ -25,10 +25,10 @@ TEST_F(Scrolling, RequestsShrinkingContentAndKeepingRowsInView) {
     const int width = engine.view.clientWidth, page = engine.view.pageRows;
     EXPECT_EQ(std::make_pair(width, page),
               std::make_pair(200 - bar, (200 - bar - engine.headerHeight) / engine.rowHeight));
-    for (auto [bar, size] : {std::pair{SB_HORZ, width}, {SB_VERT, page}}) {
+    for (auto [which, size] : {std::pair{SB_HORZ, width}, {SB_VERT, page}}) {
         SCROLLINFO info = {sizeof info, SIF_PAGE, 0, 0, 0, 0, 0};
-        GetScrollInfo(engine.hwnd, bar, &info);
-        EXPECT_EQ(info.nPage, UINT(size)) << bar;
+        GetScrollInfo(engine.hwnd, which, &info);
+        EXPECT_EQ(info.nPage, UINT(size)) << which;
     }
     const WPARAM track = MAKEWPARAM(SB_THUMBTRACK, 42), end = MAKEWPARAM(SB_ENDSCROLL, 7),
                  thumb = MAKEWPARAM(SB_THUMBPOSITION, 700);

@@ -170,7 +170,7 @@ TEST_F(LayoutTest, ScrollBarsAppearWhereTheContentDoesNotFit) {
     }
 }
 
-TEST_F(LayoutTest, HeaderHitsOfTheWorkedExample) {
+TEST_F(LayoutTest, HeaderHitsOfTheWorkedExampleAndAtNarrowZeroWidthAndFirstColumns) {
     // One level, columns of 100 and 30: the area ends at 56, the columns start at 62.
     Load(TextTable(3, 2), 1);
     Widths({100, 30});
@@ -187,9 +187,8 @@ TEST_F(LayoutTest, HeaderHitsOfTheWorkedExample) {
     view.pressIndex = 0;
     view.liveSize = 50;
     EXPECT_EQ(At({{110, 8}, {118, 8}}), "110 edge 0, 118 header 1+6");
-}
+    view.trackMode = TrackNone;
 
-TEST_F(LayoutTest, HeaderHitsAtNarrowZeroWidthAndFirstColumns) {
     // Ungrouped: the splitter zone starts left of the content and the first column continues it.
     Load(TextTable(2, 5));
     Widths({100, 0, 2, 9, 0});
