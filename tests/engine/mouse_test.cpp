@@ -284,7 +284,6 @@ TEST_F(Mouse, RightClickOrAForeignCaptureAbandonsEveryDrag) {
     ASSERT_TRUE(engine.SetGroupLevelsKeepingRow(1));
     ExpandAll(engine);
     const Pixels before = Pixels::OfWindow(engine.hwnd, true);
-    const int32_t rows = engine.DisplayedRows();
     const int splitter = engine.layout.SplitterRect().left + 2, header = EdgeX(1) + 40;
     const struct {
         int from, to;
@@ -310,11 +309,8 @@ TEST_F(Mouse, RightClickOrAForeignCaptureAbandonsEveryDrag) {
             Up(d.to);
             EXPECT_EQ(engine.view.dragImage, nullptr);
             EXPECT_EQ(TipText(), "(hidden)");
-            EXPECT_EQ(Order(), (std::vector<int32_t>{0, 1, 2}));
-            EXPECT_EQ(std::make_pair(engine.store.groupLevelCount, engine.DisplayedRows()),
-                      std::make_pair(1, rows));
             EXPECT_TRUE(Pixels::OfWindow(engine.hwnd, true).data == before.data)
-                << "the old layout, widths and scroll bar, whose thumb shows its range, again";
+                << "the old order, grouping, widths and scroll bar, whose thumb shows the rows";
         }
     DestroyWindow(other);
 }

@@ -194,9 +194,8 @@ TEST_F(Painting, ScaledGlyphsInTheGroupedScrolledView) {
         if (engine.store.cursor.RowGroupLevel() != -1)
             continue;
         const int lineX = engine.indentWidth + engine.glyphX, top = RowTop(v);
-        EXPECT_EQ(p.Count(RECT{lineX, top, lineX + 1, top + 4}, grey) > 0,
-                  engine.store.cursor.HasFollowingSibling(2))
-            << v;
+        const bool sibling = engine.store.cursor.HasFollowingSibling(2);
+        EXPECT_EQ(p.Count(RECT{lineX, top, lineX + 1, top + 4}, grey) > 0, sibling) << v;
         ++records;
     }
     EXPECT_GE(records, 2);
