@@ -109,15 +109,12 @@ TEST_F(LayoutTest, HeaderStripFollowsLevelsWidthsAndLiveOperations) {
     view.trackMode = TrackNone;
     Widths({INT32_MAX, INT32_MAX, 5}); // the widest columns there are: no wrap to negative
     EXPECT_EQ(view.contentWidth, INT32_MAX);
-
-    Load(SafeArrayBuilder(nullptr));
-    EXPECT_EQ(layout.MaxGroupingAreaWidth(), 0);
 }
 
 TEST_F(LayoutTest, RowsAndPageFollowTheClientAndTheList) {
     Load(TextTable(3, 1));
     view.clientWidth = 150;
-    RECT rect{}; // a row's rectangle is the repainting test's
+    RECT rect{};              // a row's rectangle is the repainting test's
     for (int32_t v : {-1, 3}) // before the first and past the last row
         EXPECT_FALSE(layout.RowRect(v, &rect)) << v;
     ASSERT_TRUE(layout.RowRect(2, &rect));
@@ -201,6 +198,7 @@ TEST_F(LayoutTest, HeaderHitsOfTheWorkedExampleAndAtNarrowZeroWidthAndFirstColum
 
     Load(SafeArrayBuilder(nullptr));
     EXPECT_EQ(At({{0, 8}, {10, 30}}), "0 none, 10 none");
+    EXPECT_EQ(layout.MaxGroupingAreaWidth(), 0);
 }
 
 TEST_F(LayoutTest, RowHitsSplitGroupRowsIntoGlyphCaptionAndNothing) {
