@@ -103,8 +103,7 @@ public:
         DeleteDC(memory);
         DeleteObject(bitmap);
     }
-    // The client area of a window, or the whole window with its frame and scroll bars, after
-    // painting what is pending.
+    // The client area, or the whole window with frame and bars, once pending paints are done.
     static Pixels OfWindow(HWND window, bool whole = false) {
         UpdateWindow(window);
         RECT r;
@@ -124,6 +123,10 @@ public:
             for (int x = area.left; x < area.right; ++x)
                 n += At(x, y) == colour;
         return n;
+    }
+    // Pixels of the area that are not of the ground colour.
+    int Ink(const RECT& area, COLORREF ground) const {
+        return (area.right - area.left) * (area.bottom - area.top) - Count(area, ground);
     }
 
     int width, height;
@@ -203,6 +206,7 @@ protected:
         OffsetRect(&r, -engine.view.scrollX, 0);
         return Sides(r);
     }
+    int RowTop(int visible) const { return engine.headerHeight + visible * engine.rowHeight; }
     // Window x of the left edge of a display position.
     int EdgeX(int position) {
         int x = engine.layout.ColumnsLeft(true) - engine.view.scrollX;

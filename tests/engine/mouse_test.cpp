@@ -14,9 +14,6 @@ class Mouse : public EngineWindowTest {
 protected:
     void DoubleClick(int x, int y = 8) { Click(x, y), Send(WM_LBUTTONDBLCLK, x, y), Up(x, y); }
     void Drag(int fromX, int toX) { Down(fromX), Move(toX), Up(toX); }
-    int RowY(int row) const {
-        return engine.headerHeight + (row - engine.view.topRow) * engine.rowHeight + 5;
-    }
     std::vector<int32_t> Order() const {
         return {engine.store.columnOrder, engine.store.columnOrder + engine.store.columnCount};
     }
@@ -84,7 +81,7 @@ TEST_F(Mouse, RowsSelectToggleAndReportDoubleClicksAndContextMenus) {
         {'K', 0, 0, 1, 2, 3, "beep"}, // the keys pass the same gate
     };
     for (const auto& s : steps) {
-        const int y = RowY(s.row);
+        const int y = RowTop(s.row) + 5;
         engine.frozen = s.frozen;
         s.action == 'L'   ? Click(s.x, y)
         : s.action == 'D' ? DoubleClick(s.x, y)
@@ -137,7 +134,7 @@ TEST_F(Mouse, HeaderClicksSortLevelButtonsReverseAndThePointerShowsWhatLiesUnder
         EXPECT_EQ(engine.store.groupAscending[engine.store.columnOrder[0]] != before, on == 1);
     }
     // Grouping area 0..55 with its button at 18..37, splitter zone 50..61, columns at 62, 162.
-    const int row = RowY(0);
+    const int row = RowTop(0) + 5;
     const std::pair<POINT, HCURSOR> points[] = {
         {{27, 7}, nullptr},  {{50, 8}, engine.sizeCursor},    {{64, 8}, engine.sizeCursor},
         {{100, 8}, nullptr}, {{157, 8}, engine.resizeCursor}, {{4, row}, engine.handCursor},
@@ -249,15 +246,14 @@ TEST_F(Mouse, SplitterDragSetsLevelsAndTheDoubleClickToggles) {
     const int w = engine.levelButtonWidth, start = 2 + 2 * engine.groupingMargin;
     Down(2);
     const struct {
-        int x, levels;
-        std::string tip;
-    } moves[] = {{start + w - 1, 0, "(hidden)"},
-                 {start + w, 1, "A"},
-                 {start + 9 * w, 3, "A\nB\nC"}, // no more than the columns
-                 {start + 2 * w + 5, 2, "A\nB"}};
+        int x;
+        std::string tip; // the levels a release would give
+    } moves[] = {{start + w - 1, "(hidden)"},
+                 {start + w, "A"},
+                 {start + 9 * w, "A\nB\nC"}, // no more than the columns
+                 {start + 2 * w + 5, "A\nB"}};
     for (const auto& m : moves) {
         Move(m.x);
-        EXPECT_EQ(engine.layout.VisibleLevelCount(), m.levels) << m.x;
         EXPECT_EQ(TipText(), m.tip) << m.x;
     }
     EXPECT_EQ(engine.store.groupLevelCount, 0) << "nothing regroups before the release";
@@ -288,7 +284,6 @@ TEST_F(Mouse, RightClickOrAForeignCaptureAbandonsEveryDrag) {
     ASSERT_TRUE(engine.SetGroupLevelsKeepingRow(1));
     ExpandAll(engine);
     const Pixels before = Pixels::OfWindow(engine.hwnd, true);
-    const int32_t rows = engine.DisplayedRows();
     const int splitter = engine.layout.SplitterRect().left + 2, header = EdgeX(1) + 40;
     const struct {
         int from, to;
@@ -304,8 +299,7 @@ TEST_F(Mouse, RightClickOrAForeignCaptureAbandonsEveryDrag) {
             SCOPED_TRACE(testing::Message() << d.mode << (foreign ? " foreign" : " right"));
             Down(d.from), Move(d.to);
             Send(WM_MOUSEWHEEL, 50, 50, MAKEWPARAM(0, -120)); // the drag owns the layout
-            ASSERT_EQ(std::make_pair(engine.view.trackMode, GetCapture()),
-                      std::make_pair(int32_t(d.mode), engine.hwnd));
+            ASSERT_EQ(engine.view.trackMode, d.mode);
             if (foreign)
                 SetCapture(other), ReleaseCapture();
             else
@@ -315,11 +309,8 @@ TEST_F(Mouse, RightClickOrAForeignCaptureAbandonsEveryDrag) {
             Up(d.to);
             EXPECT_EQ(engine.view.dragImage, nullptr);
             EXPECT_EQ(TipText(), "(hidden)");
-            EXPECT_EQ(Order(), (std::vector<int32_t>{0, 1, 2}));
-            EXPECT_EQ(std::make_pair(engine.store.groupLevelCount, engine.DisplayedRows()),
-                      std::make_pair(1, rows));
             EXPECT_TRUE(Pixels::OfWindow(engine.hwnd, true).data == before.data)
-                << "the old layout, widths and scroll bar, whose thumb shows its range, again";
+                << "the old order, grouping, widths and scroll bar, whose thumb shows the rows";
         }
     DestroyWindow(other);
 }

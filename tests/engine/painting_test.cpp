@@ -7,7 +7,7 @@ namespace {
 const COLORREF face = GetSysColor(COLOR_BTNFACE), window = GetSysColor(COLOR_WINDOW),
                highlight = GetSysColor(COLOR_BTNHIGHLIGHT), dark = GetSysColor(COLOR_3DDKSHADOW),
                selection = GetSysColor(COLOR_HIGHLIGHT), grey = GetSysColor(COLOR_GRAYTEXT),
-               text = GetSysColor(COLOR_WINDOWTEXT);
+               text = GetSysColor(COLOR_BTNTEXT);
 
 // The smaller side of the box holding what is drawn on a button inside its edges.
 int MarkSize(const Pixels& p, RECT button, int edge) {
@@ -22,7 +22,6 @@ int MarkSize(const Pixels& p, RECT button, int edge) {
 
 class Painting : public EngineWindowTest {
 protected:
-    int RowTop(int visible) const { return engine.headerHeight + visible * engine.rowHeight; }
     RECT RowSpan(int visible, int left, int right) const {
         return RECT{left, RowTop(visible), right, RowTop(visible) + engine.rowHeight};
     }
@@ -32,10 +31,6 @@ protected:
             for (int x = left; x < left + engine.indentWidth; ++x)
                 cell.push_back(p.At(x, y));
         return cell;
-    }
-    // Pixels in the area that are not of the colour.
-    static int Ink(const Pixels& p, const RECT& r, COLORREF ground) {
-        return (r.right - r.left) * (r.bottom - r.top) - p.Count(r, ground);
     }
     static void ExpectAt(const Pixels& p, COLORREF colour, std::initializer_list<POINT> points) {
         for (POINT at : points)
@@ -53,7 +48,7 @@ TEST_F(Painting, PlaceholderWithoutColumnsAndTheHeaderWithAndWithoutGrouping) {
     Open(500, 120);
     for (int records : {0, 5}) { // no data, then records without columns
         ASSERT_TRUE(records == 0 || Load(TextTable(records, 0)));
-        EXPECT_EQ(Pixels::OfWindow(engine.hwnd).Count(RECT{0, 0, 500, 120}, face), 500 * 120);
+        EXPECT_EQ(Pixels::OfWindow(engine.hwnd).Ink(RECT{0, 0, 500, 120}, face), 0);
     }
     const int w = 150; // room for a label and the sort mark in any font
     for (int column = 0; column < 3; ++column)
@@ -65,15 +60,14 @@ TEST_F(Painting, PlaceholderWithoutColumnsAndTheHeaderWithAndWithoutGrouping) {
               ey = engine.edgeY;
     ExpectAt(p, highlight, {{0, mid}, {s, mid}, {s + w, mid}, {s + 3 * w, mid}});
     ExpectAt(p, dark, {{s - 1, mid}, {s + w - 1, mid}});
-    const COLORREF text = GetSysColor(COLOR_BTNTEXT);
     for (int left : {s, s + w, s + 2 * w})
         EXPECT_GT(p.Count(RECT{left + engine.textMargin, ey, left + w / 2, h - ey}, text), 10)
             << "label " << left;
     EXPECT_EQ(p.Count(RECT{ex, ey, s - ex, h - ey}, text), 0) << "no label in the splitter";
     // The sort mark of column 0 at the right end of its button; column 1 has none.
     const RECT mark = SortMarkSquare(engine, RECT{s, 0, s + w, h});
-    EXPECT_GE(Ink(p, mark, face), mark.right - mark.left);
-    EXPECT_EQ(Ink(p, SortMarkSquare(engine, RECT{s + w, 0, s + 2 * w, h}), face), 0);
+    EXPECT_GE(p.Ink(mark, face), mark.right - mark.left);
+    EXPECT_EQ(p.Ink(SortMarkSquare(engine, RECT{s + w, 0, s + 2 * w, h}), face), 0);
 
     // One level: its button with a mark, the chevron, the splitter after the grouping area.
     ASSERT_TRUE(engine.SetGroupLevelsKeepingRow(1));
@@ -83,17 +77,17 @@ TEST_F(Painting, PlaceholderWithoutColumnsAndTheHeaderWithAndWithoutGrouping) {
               bx = (b.left + b.right) / 2;
     ExpectAt(p, highlight, {{b.left, by}, {bx, b.top}, {g, mid}, {g + s, mid}});
     ExpectAt(p, dark, {{b.right - 1, by}, {bx, b.bottom - 1}, {g + s - 1, mid}});
-    EXPECT_GT(Ink(p, RECT{b.left + ex, b.top + ey, b.right - ex, b.bottom - ey}, face), 6)
+    EXPECT_GT(p.Ink(RECT{b.left + ex, b.top + ey, b.right - ex, b.bottom - ey}, face), 6)
         << "the level's sort mark";
-    EXPECT_EQ(Ink(p, RECT{0, 0, b.left - 1, h - ey}, face), 0);
+    EXPECT_EQ(p.Ink(RECT{0, 0, b.left - 1, h - ey}, face), 0);
     // The chevron: four strokes of three pixels each way, edgeX left of the area's right end.
     auto chevron = [&](int right) {
         return RECT{right - ex - 7 * engine.borderX, ey, right - ex, ey + 6 * engine.borderY};
     };
-    EXPECT_GT(Ink(p, chevron(g), face), 8) << "the chevron";
+    EXPECT_GT(p.Ink(chevron(g), face), 8) << "the chevron";
     // Every column grouped: the area reaches its maximum and the chevron goes.
     ASSERT_TRUE(engine.SetGroupLevelsKeepingRow(3));
-    EXPECT_EQ(Ink(Header(engine), chevron(engine.layout.GroupingAreaWidth(true)), face), 0);
+    EXPECT_EQ(Header(engine).Ink(chevron(engine.layout.GroupingAreaWidth(true)), face), 0);
 }
 
 TEST_F(Painting, SelectedRecordRowWithAndWithoutFocus) {
@@ -108,8 +102,8 @@ TEST_F(Painting, SelectedRecordRowWithAndWithoutFocus) {
     Pixels p = Pixels::OfWindow(engine.hwnd);
     EXPECT_GT(p.Count(row, selection), cells * 8 / 10);
     EXPECT_GT(p.Count(row, GetSysColor(COLOR_HIGHLIGHTTEXT)), 20);
-    EXPECT_EQ(Ink(p, RowSpan(1, 0, x0), window) + Ink(p, RowSpan(1, right, 400), window), 0);
-    EXPECT_GT(Ink(p, topEdge, selection), (right - x0) / 3) << "dotted focus rectangle";
+    EXPECT_EQ(p.Ink(RowSpan(1, 0, x0), window) + p.Ink(RowSpan(1, right, 400), window), 0);
+    EXPECT_GT(p.Ink(topEdge, selection), (right - x0) / 3) << "dotted focus rectangle";
     EXPECT_EQ(p.Count(RowSpan(2, x0, right), selection), 0);
     // A load that no memory holds changes nothing shown and reports nothing.
     const size_t reports = engine.reported.size();
@@ -121,8 +115,8 @@ TEST_F(Painting, SelectedRecordRowWithAndWithoutFocus) {
     p = Pixels::OfWindow(engine.hwnd);
     EXPECT_EQ(p.Count(row, selection), 0);
     EXPECT_GT(p.Count(row, face), cells * 8 / 10);
-    EXPECT_GT(p.Count(row, GetSysColor(COLOR_BTNTEXT)), 20);
-    EXPECT_EQ(Ink(p, topEdge, face), 0) << "no focus rectangle";
+    EXPECT_GT(p.Count(row, text), 20);
+    EXPECT_EQ(p.Ink(topEdge, face), 0) << "no focus rectangle";
 }
 
 TEST_F(Painting, SelectedGroupRowShowsTheOpenFolderAndFramesItsCaption) {
@@ -143,14 +137,14 @@ TEST_F(Painting, SelectedGroupRowShowsTheOpenFolderAndFramesItsCaption) {
     EXPECT_TRUE(Cell(p, w, RowTop(1)) == Cell(glyphs, w, 0)) << "closed folder";
     // No selection fill on a group row; the caption, then the grey count after it.
     EXPECT_EQ(p.Count(RowSpan(0, 0, 400), selection), 0);
-    EXPECT_GT(Ink(p, RowSpan(0, captionLeft, captionLeft + 40), window), 10);
+    EXPECT_GT(p.Ink(RowSpan(0, captionLeft, captionLeft + 40), window), 10);
     EXPECT_GT(p.Count(RowSpan(0, captionLeft + 30, 200), grey), 4);
     // With the focus, a focus rectangle starts edgeX left of the caption, and only there.
     const RECT frameEdge{frameX, RowTop(0), frameX + 1, RowTop(1)};
-    EXPECT_EQ(Ink(p, frameEdge, window), 0);
+    EXPECT_EQ(p.Ink(frameEdge, window), 0);
     SetFocus(engine.hwnd);
     const Pixels focused = Pixels::OfWindow(engine.hwnd);
-    EXPECT_GT(Ink(focused, frameEdge, window), 0);
+    EXPECT_GT(focused.Ink(frameEdge, window), 0);
     EXPECT_TRUE(Cell(focused, 0, RowTop(0)) == Cell(glyphs, 2 * w, 0)) << "plus box";
     // The caption is hit up to its drawn end, measured with the list font.
     const int end = captionLeft + engine.edgeX + TextWidth(engine.listFont, "alpha");
@@ -158,7 +152,7 @@ TEST_F(Painting, SelectedGroupRowShowsTheOpenFolderAndFramesItsCaption) {
     EXPECT_EQ(engine.HitTest(end + 1, RowTop(0) + 2), HitNone);
 }
 
-// At the window's DPI (pictured in dpi_<dpi>.png) glyphs and edge zones are 96 DPI's scaled.
+// At the window's DPI (pictured in dpi_<dpi>.png) the glyphs are 96 DPI's scaled.
 TEST_F(Painting, ScaledGlyphsInTheGroupedScrolledView) {
     const int dpi = engine.dpi;
     Open(MulDiv(420, dpi, 96), MulDiv(160, dpi, 96));
@@ -181,8 +175,7 @@ TEST_F(Painting, ScaledGlyphsInTheGroupedScrolledView) {
     const Pixels p = Pixels::OfWindow(engine.hwnd);
     EXPECT_TRUE(SavePng(p, "dpi_" + std::to_string(dpi) + ".png"));
 
-    // Within a pixel of 96 DPI's times the DPI over 96; lines and strokes a dot wide, so that the
-    // box, its strokes and the line share one centre (the resources test draws each cell).
+    // Within a pixel of 96 DPI's, scaled; lines a dot wide, so that box, strokes and line align.
     DrawResources base;
     base.Build(96);
     auto scaled = [dpi](LONG size, LONG at96) { return std::abs(size * 96 - at96 * dpi) < dpi; };
@@ -194,27 +187,18 @@ TEST_F(Painting, ScaledGlyphsInTheGroupedScrolledView) {
               std::make_tuple(base.lineWidth * dpi / 96, engine.lineWidth, engine.lineWidth));
     EXPECT_TRUE(engine.glyphY >= engine.boxHalf &&
                 engine.glyphY - engine.boxHalf + box <= engine.rowHeight);
-    // The line of a group with a sibling after it carries on through its records; a click at the
-    // centre of the group's box closes it, another opens it.
-    int boxes = 0;
+    // A group's line runs on through its records when a sibling group follows it.
+    int records = 0;
     for (int v = 0; v < engine.view.pageRows; ++v) {
         engine.store.cursor.Seek(engine.view.topRow + v);
-        const int level = engine.store.cursor.RowGroupLevel(), left = level * engine.indentWidth;
-        const bool sibling = engine.store.cursor.HasFollowingSibling(2);
-        const int lineX = engine.indentWidth + engine.glyphX, top = RowTop(v);
-        if (level == -1) {
-            EXPECT_EQ(p.Count(RECT{lineX, top, lineX + 1, top + 4}, grey) > 0, sibling) << v;
-        }
-        if (level < 1 || !sibling)
+        if (engine.store.cursor.RowGroupLevel() != -1)
             continue;
-        const int32_t rows = engine.DisplayedRows();
-        for (int32_t expected : {rows - 1, rows}) {
-            Click(left + engine.glyphX, top + engine.glyphY);
-            EXPECT_EQ(engine.DisplayedRows(), expected);
-        }
-        ++boxes;
+        const int lineX = engine.indentWidth + engine.glyphX, top = RowTop(v);
+        const bool sibling = engine.store.cursor.HasFollowingSibling(2);
+        EXPECT_EQ(p.Count(RECT{lineX, top, lineX + 1, top + 4}, grey) > 0, sibling) << v;
+        ++records;
     }
-    EXPECT_EQ(boxes, 1);
+    EXPECT_GE(records, 2);
 
     // The level button's mark at least as large as at 96 DPI, scaled.
     const RECT button96{0, 0, base.levelButtonWidth, base.levelButtonHeight};
@@ -222,18 +206,6 @@ TEST_F(Painting, ScaledGlyphsInTheGroupedScrolledView) {
                                  [&](HDC dc) { base.DrawSortMark(dc, button96, true, false); });
     EXPECT_GE(MarkSize(p, engine.layout.LevelButtonRect(0), engine.edgeX) * 96,
               MarkSize(level96, button96, base.edgeX) * dpi);
-
-    // A press within the scaled edge zone of a column starts a resize, one beside it does not.
-    const int edge = engine.layout.ColumnsLeft(true) + engine.store.WidthAt(0);
-    const int zone = GetSystemMetrics(SM_CXFRAME) + GetSystemMetrics(SM_CXEDGE);
-    for (const auto& [x, mode] : {std::pair{edge - zone + 1, TrackResize},
-                                  {edge + zone - 1, TrackResize},
-                                  {edge - zone, TrackPress},
-                                  {edge + zone, TrackPress}}) {
-        Down(x, 2);
-        EXPECT_EQ(engine.view.trackMode, mode) << x - edge;
-        RightClick(x, 2); // abandons it
-    }
 }
 
 TEST_F(Painting, PressedButtonShiftsItsLabelAndDragMarksTheDropEdge) {

@@ -6,12 +6,6 @@
 
 namespace {
 
-SCROLLINFO BarInfo(HWND window, int bar) {
-    SCROLLINFO info = {sizeof info, SIF_ALL, 0, 0, 0, 0, 0};
-    GetScrollInfo(window, bar, &info);
-    return info;
-}
-
 // The area waiting to be painted; nothing when none is.
 std::vector<LONG> Pending(HWND window) {
     RECT r{};
@@ -19,7 +13,6 @@ std::vector<LONG> Pending(HWND window) {
 }
 
 using Scrolling = EngineWindowTest;
-using Repainting = EngineWindowTest;
 
 } // namespace
 
@@ -32,8 +25,11 @@ TEST_F(Scrolling, RequestsShrinkingContentAndKeepingRowsInView) {
     const int width = engine.view.clientWidth, page = engine.view.pageRows;
     EXPECT_EQ(std::make_pair(width, page),
               std::make_pair(200 - bar, (200 - bar - engine.headerHeight) / engine.rowHeight));
-    const UINT pages[] = {BarInfo(engine.hwnd, SB_HORZ).nPage, BarInfo(engine.hwnd, SB_VERT).nPage};
-    EXPECT_EQ(std::make_pair(pages[0], pages[1]), std::make_pair(UINT(width), UINT(page)));
+    for (auto [which, size] : {std::pair{SB_HORZ, width}, {SB_VERT, page}}) {
+        SCROLLINFO info = {sizeof info, SIF_PAGE, 0, 0, 0, 0, 0};
+        GetScrollInfo(engine.hwnd, which, &info);
+        EXPECT_EQ(info.nPage, UINT(size)) << which;
+    }
     const WPARAM track = MAKEWPARAM(SB_THUMBTRACK, 42), end = MAKEWPARAM(SB_ENDSCROLL, 7),
                  thumb = MAKEWPARAM(SB_THUMBPOSITION, 700);
     const WPARAM vertical[] = {SB_PAGEDOWN, SB_LINEDOWN, SB_LINEUP, SB_PAGEUP,
@@ -124,7 +120,7 @@ TEST_F(Scrolling, DisplayChangesKeepTheRowsTheColumnsLookAndTheSidewaysPlace) {
         << "the resize ended at the new DPI";
 }
 
-TEST_F(Repainting, EraseReflectedMessagesAndFocusRepaintingOnlyTheCurrentRow) {
+TEST_F(Scrolling, RepaintingEraseReflectedMessagesAndFocusRepaintingOnlyTheCurrentRow) {
     Open(200, 200);
     ASSERT_TRUE(Load(TextTable(30, 1)));
     engine.SelectRow(3);
