@@ -53,11 +53,8 @@ TEST_F(PersistenceTest, StreamAndStorageRoundTripsCarryExtentAndEnabled) {
     EXPECT_EQ(S_FALSE, loaded.stream->IsDirty());
 
     // A storage holds the same stream as "Contents".
-    IStorage* storage = nullptr;
-    ASSERT_EQ(S_OK, StgCreateDocfile(nullptr,
-                                     STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE |
-                                         STGM_DELETEONRELEASE,
-                                     0, &storage));
+    IStorage* storage = TemporaryStorage();
+    ASSERT_NE(nullptr, storage);
     ASSERT_EQ(S_OK, saved.storage->Save(storage, TRUE));
     ASSERT_EQ(S_OK, saved.storage->SaveCompleted(nullptr));
     IStream* contents = nullptr;
