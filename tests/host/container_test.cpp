@@ -140,7 +140,6 @@ TEST_F(Container, QuickActivationAdvisesChangesAndDrawingGivesTheFramedPlacehold
     ASSERT_EQ(S_OK, SetExtent({2540, 1270}));
     const COLORREF ground = RGB(0, 128, 0);
     const RECT area{10, 8, 106, 56};
-    const RECTL bounds{area.left, area.top, area.right, area.bottom};
     // The data object's rendering of a format, played into the area.
     auto play = [&](CLIPFORMAT cf, DWORD medium, const std::function<void(HANDLE)>& into) {
         FORMATETC format{cf, nullptr, DVASPECT_CONTENT, -1, medium};
@@ -151,11 +150,6 @@ TEST_F(Container, QuickActivationAdvisesChangesAndDrawingGivesTheFramedPlacehold
     };
     using Painter = std::function<void(HDC)>;
     const std::pair<const char*, Painter> painters[] = {
-        {"memory context",
-         [&](HDC dc) {
-             EXPECT_EQ(S_OK, view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, dc,
-                                        &bounds, nullptr, nullptr, 0));
-         }},
         {"data object's enhanced metafile",
          [&](HDC dc) {
              play(CF_ENHMETAFILE, TYMED_ENHMF,
