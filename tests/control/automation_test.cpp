@@ -2,7 +2,6 @@
 // do (late binding, both orientations, refusals) is driven by a real host in automation.vbs.
 
 #include "com_test_support.h"
-#include "store/safe_array_builder.h"
 
 #include <utility>
 
@@ -119,11 +118,10 @@ TEST_F(AutomationTest, ArgumentChecksRunInTheirOrder) {
 TEST_F(AutomationTest, RefusedAndUnholdableLoadsKeepTheDataAndLeaveNoStaleError) {
     NumberGrid grid(2, 2);
     ASSERT_EQ(S_OK, Load(grid.AsVariant()));
-    VARIANT dangling = {}, unholdable = {};
+    VARIANT dangling = {};
     V_VT(&dangling) = VT_BYREF | VT_VARIANT; // a reference to nothing
     SafeArrayBuilder huge = UnholdableArray();
-    V_VT(&unholdable) = VT_ARRAY | VT_VARIANT;
-    V_ARRAY(&unholdable) = huge.get();
+    const VARIANT unholdable = ArrayOf(huge.get());
     for (auto [data, expected] : {std::pair{dangling, E_INVALIDARG}, {unholdable, E_OUTOFMEMORY}}) {
         EXPECT_EQ(expected, OverAnEarlierError([&, data = data] { return Load(data); }));
         EXPECT_EQ(std::make_pair(2L, 2L), Shape());

@@ -3,6 +3,7 @@
 // Helpers of the control's COM tests: the built module and real safe arrays.
 
 #include "norv_h.h"
+#include "store/safe_array_builder.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -92,6 +93,13 @@ inline std::vector<BYTE> BytesOf(IStream* stream) {
     return bytes;
 }
 
+// A compound file that goes with its last reference, as a document's object storage.
+inline IStorage* TemporaryStorage() {
+    IStorage* storage = nullptr;
+    const DWORD mode = STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE | STGM_DELETEONRELEASE;
+    return SUCCEEDED(StgCreateDocfile(nullptr, mode, 0, &storage)) ? storage : nullptr;
+}
+
 // A new View and its persistence interfaces; Saved is empty when Save fails.
 struct Persisted {
     Persisted() : view(NewView()) {
@@ -129,25 +137,23 @@ protected:
     void TearDown() override { OleUninitialize(); }
 };
 
+// An array handed over in a variant, as hosts pass it.
+inline VARIANT ArrayOf(SAFEARRAY* array) {
+    VARIANT v = {};
+    V_VT(&v) = VT_ARRAY | VT_VARIANT;
+    V_ARRAY(&v) = array;
+    return v;
+}
+
 // A two-dimensional array of variants, indexed (first, second), lower bounds 0 unless given.
-struct VariantGrid {
-    VariantGrid(LONG first, LONG second, LONG firstLower = 0, LONG secondLower = 0) {
-        SAFEARRAYBOUND bounds[2] = {{static_cast<ULONG>(first), firstLower},
-                                    {static_cast<ULONG>(second), secondLower}};
-        array = SafeArrayCreate(VT_VARIANT, 2, bounds);
-    }
-    ~VariantGrid() { SafeArrayDestroy(array); }
+struct VariantGrid : SafeArrayBuilder {
+    VariantGrid(LONG first, LONG second, LONG firstLower = 0, LONG secondLower = 0)
+        : SafeArrayBuilder(VT_VARIANT, firstLower, ULONG(first), secondLower, ULONG(second)) {}
     void Set(LONG i, LONG j, VARIANT value) {
         LONG indices[2] = {i, j};
-        SafeArrayPutElement(array, indices, &value);
+        SafeArrayPutElement(get(), indices, &value);
     }
-    VARIANT AsVariant() const {
-        VARIANT v = {};
-        V_VT(&v) = VT_ARRAY | VT_VARIANT;
-        V_ARRAY(&v) = array;
-        return v;
-    }
-    SAFEARRAY* array = nullptr;
+    VARIANT AsVariant() const { return ArrayOf(get()); }
 };
 
 // `records` records of `columns` columns in the usual Data(column, record) orientation,

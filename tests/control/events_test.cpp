@@ -2,6 +2,7 @@
 // so that its engine-side calls can be driven directly.
 
 #include "com_test_support.h"
+#include "control/com_ref.h"
 #include "control/view_control.h"
 
 #include <functional>
@@ -11,9 +12,8 @@ namespace {
 
 using Log = std::vector<std::string>;
 
-// A host's sink logging "name:id arguments" per event ("name:?" when not raised as events are),
-// "name asks id" (refused while veto) and "name changed id"; onEvent runs after an event or a
-// request. A script engine's sink answers IDispatch alone.
+// Logs "name:id arguments" per event ("name:?" when not raised as events are), "name asks id"
+// (refused while veto), "name changed id". A script engine's sink answers IDispatch alone.
 class Sink : public IDispatch, public IPropertyNotifySink {
 public:
     Sink(int name, Log& log) : name(std::to_string(name)), log(log) {}
@@ -73,13 +73,13 @@ protected:
         ComTest::SetUp();
         view = control = ViewControl::Create();
         ASSERT_NE(nullptr, control);
-        auto* container = Query<IConnectionPointContainer>(view, IID_IConnectionPointContainer);
-        ASSERT_NE(nullptr, container);
-        container->FindConnectionPoint(DIID___View, &events);
-        container->FindConnectionPoint(IID_IPropertyNotifySink, &notify);
+        ComRef<IConnectionPointContainer> points(
+            Query<IConnectionPointContainer>(view, IID_IConnectionPointContainer));
+        ASSERT_TRUE(points);
+        points->FindConnectionPoint(DIID___View, events.Receive());
+        points->FindConnectionPoint(IID_IPropertyNotifySink, notify.Receive());
         IConnectionPoint* none = nullptr;
-        EXPECT_EQ(CONNECT_E_NOCONNECTION, container->FindConnectionPoint(IID_IDispatch, &none));
-        container->Release();
+        EXPECT_EQ(CONNECT_E_NOCONNECTION, points->FindConnectionPoint(IID_IDispatch, &none));
         ASSERT_TRUE(events && notify);
         ASSERT_EQ(S_OK, events->Advise(sink, &cookie));
         host = CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 200, 200, nullptr,
@@ -97,14 +97,11 @@ protected:
         if (cookie)
             events->Unadvise(cookie);
         cookie = 0;
-        Drop(notify);
-        Drop(events);
-        Drop(view);
-    }
-    template <typename T> static void Drop(T*& held) {
-        if (held)
-            held->Release();
-        held = nullptr;
+        notify.Reset();
+        events.Reset();
+        if (view)
+            view->Release();
+        view = nullptr;
     }
 
     void Load(LONG records) {
@@ -115,7 +112,7 @@ protected:
 
     ViewControl* control = nullptr;
     _View* view = nullptr;
-    IConnectionPoint *events = nullptr, *notify = nullptr;
+    ComRef<IConnectionPoint> events, notify;
     Log log;
     Sink sink{1, log};
     DWORD cookie = 0;
@@ -156,8 +153,8 @@ TEST_F(EventsTest, FreezingEndsHeaderTrackingAndHoldsBackOneOnSelectUntilThawed)
     SetCapture(control->hwnd);
     control->view.trackMode = TrackColumnDrag;
     ASSERT_EQ(control->hwnd, GetCapture());
-    auto* ole = Query<IOleControl>(view, IID_IOleControl);
-    ASSERT_NE(nullptr, ole);
+    ComRef<IOleControl> ole(Query<IOleControl>(view, IID_IOleControl));
+    ASSERT_TRUE(ole);
     ASSERT_EQ(S_OK, ole->FreezeEvents(TRUE));
     EXPECT_NE(control->hwnd, GetCapture()) << "a drop would act while the host does not listen";
     ASSERT_EQ(S_OK, ole->FreezeEvents(TRUE));
@@ -177,7 +174,6 @@ TEST_F(EventsTest, FreezingEndsHeaderTrackingAndHoldsBackOneOnSelectUntilThawed)
     EXPECT_EQ(1u, log.size());
     ASSERT_EQ(S_OK, ole->FreezeEvents(TRUE));
     EXPECT_EQ(2u, log.size());
-    ole->Release();
 }
 
 TEST_F(EventsTest, PropertySinksObserveAndCanVetoEnabled) {

@@ -53,11 +53,8 @@ TEST_F(PersistenceTest, StreamAndStorageRoundTripsCarryExtentAndEnabled) {
     EXPECT_EQ(S_FALSE, loaded.stream->IsDirty());
 
     // A storage holds the same stream as "Contents".
-    IStorage* storage = nullptr;
-    ASSERT_EQ(S_OK, StgCreateDocfile(nullptr,
-                                     STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE |
-                                         STGM_DELETEONRELEASE,
-                                     0, &storage));
+    IStorage* storage = TemporaryStorage();
+    ASSERT_NE(nullptr, storage);
     ASSERT_EQ(S_OK, saved.storage->Save(storage, TRUE));
     ASSERT_EQ(S_OK, saved.storage->SaveCompleted(nullptr));
     IStream* contents = nullptr;
@@ -69,8 +66,7 @@ TEST_F(PersistenceTest, StreamAndStorageRoundTripsCarryExtentAndEnabled) {
     storage->Release();
 }
 
-// Enabled of another type is converted as when a host sets it; a newer, unknown or damaged
-// stream and what does not convert are refused, and then nothing changes.
+// Enabled of another type converts as when a host sets it; what does not is refused unchanged.
 TEST_F(PersistenceTest, LoadConvertsEnabledOrRefusesAndChangesNothing) {
     auto streamWith = [](VARTYPE type, std::vector<BYTE> value, uint32_t version = 768) {
         return Stream(version, 11, 22, type, value);
@@ -84,8 +80,6 @@ TEST_F(PersistenceTest, LoadConvertsEnabledOrRefusesAndChangesNothing) {
         value.insert(value.end(), {0, 0});
         return streamWith(VT_BSTR, value);
     };
-    std::vector<BYTE> shortExtent = Stream(768, 1, 2, VT_BOOL, {});
-    shortExtent.resize(10);
     const struct {
         std::vector<BYTE> bytes;
         HRESULT expected;
@@ -100,14 +94,10 @@ TEST_F(PersistenceTest, LoadConvertsEnabledOrRefusesAndChangesNothing) {
         {text(127, 'x'), DISP_E_TYPEMISMATCH, VARIANT_TRUE}, // the longest string: 256 bytes
         {text(1, '0', 1), E_FAIL, VARIANT_TRUE},             // half a character
         {streamWith(VT_ERROR, {5, 0, 0, 0}), DISP_E_TYPEMISMATCH, VARIANT_TRUE},
-        {streamWith(VT_I4, {0, 0}), E_FAIL, VARIANT_TRUE},         // cut short
         {streamWith(VT_BSTR, {0, 1, 0, 0}), E_FAIL, VARIANT_TRUE}, // 256 bytes promised
         {streamWith(VT_DISPATCH, {0, 0, 0, 0, 0, 0, 0, 0}), E_FAIL, VARIANT_TRUE},
-        {streamWith(VT_UNKNOWN, {0, 0, 0, 0, 0, 0, 0, 0}), E_FAIL, VARIANT_TRUE},
         {streamWith(VT_BOOL, {0, 0}, 769), E_FAIL, VARIANT_TRUE},
-        {streamWith(VT_BOOL, {0, 0}, 0xFFFFFFFF), E_FAIL, VARIANT_TRUE},
-        {shortExtent, E_FAIL, VARIANT_TRUE},
-        {{}, E_FAIL, VARIANT_TRUE}};
+        {streamWith(VT_I4, {0, 0}), E_FAIL, VARIANT_TRUE}}; // cut short
     for (const auto& c : cases) {
         Persisted control;
         const HRESULT hr = control.Load(c.bytes);

@@ -75,8 +75,7 @@ TEST_F(RegistrationTest, WritesAndRemovesTheClassKeys) {
 
     // Unregistering removes the keys but not CLSID itself, and twice is no error.
     ASSERT_EQ(S_OK, Register(true));
-    for (const std::wstring& key :
-         {std::wstring(L"Norv.View.1"), std::wstring(L"Norv.View"), classKey})
+    for (const wchar_t* key : {L"Norv.View.1", L"Norv.View", classKey.c_str()})
         EXPECT_EQ(L"<no key>", ValueOf(key)) << key;
     EXPECT_NE(L"<no key>", ValueOf(L"CLSID"));
     EXPECT_NE(S_OK, QueryPathOfRegTypeLib(LIBID_NORV, 1, 0, LOCALE_NEUTRAL, &libraryPath));

@@ -48,9 +48,7 @@ TEST_F(Container, ActivationCreatesTheWindowAtTheSiteRectangle) {
     EXPECT_FALSE(host->Record().uiActive) << "in-place activation alone";
 
     // The extent a container sets never sizes the window.
-    SIZEL tiny{100, 100};
-    EXPECT_EQ(S_OK, ComRef<IOleObject>(Query<IOleObject>(host->Control(), IID_IOleObject))
-                        ->SetExtent(DVASPECT_CONTENT, &tiny));
+    EXPECT_EQ(S_OK, SetExtent({100, 100}));
     EXPECT_EQ(PlaceInParent(control), (std::vector<LONG>{10, 20, 14, 24}))
         << "our site grants what the control asks through OnPosRectChange";
 
@@ -139,12 +137,9 @@ TEST_F(Container, QuickActivationAdvisesChangesAndDrawingGivesTheFramedPlacehold
     EXPECT_EQ(changes(), std::make_pair(3, 2)) << "the data sink no longer hears";
 
     // At 96 dots an inch the extent is 96 x 48 pixels, drawn at that size.
-    SIZEL extent{2540, 1270};
-    ASSERT_EQ(S_OK, ComRef<IOleObject>(Query<IOleObject>(host->Control(), IID_IOleObject))
-                        ->SetExtent(DVASPECT_CONTENT, &extent));
+    ASSERT_EQ(S_OK, SetExtent({2540, 1270}));
     const COLORREF ground = RGB(0, 128, 0);
     const RECT area{10, 8, 106, 56};
-    const RECTL bounds{area.left, area.top, area.right, area.bottom};
     // The data object's rendering of a format, played into the area.
     auto play = [&](CLIPFORMAT cf, DWORD medium, const std::function<void(HANDLE)>& into) {
         FORMATETC format{cf, nullptr, DVASPECT_CONTENT, -1, medium};
@@ -155,11 +150,6 @@ TEST_F(Container, QuickActivationAdvisesChangesAndDrawingGivesTheFramedPlacehold
     };
     using Painter = std::function<void(HDC)>;
     const std::pair<const char*, Painter> painters[] = {
-        {"memory context",
-         [&](HDC dc) {
-             EXPECT_EQ(S_OK, view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, dc,
-                                        &bounds, nullptr, nullptr, 0));
-         }},
         {"data object's enhanced metafile",
          [&](HDC dc) {
              play(CF_ENHMETAFILE, TYMED_ENHMF,

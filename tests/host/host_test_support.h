@@ -12,10 +12,8 @@
 // Loads a table through _View::SetData.
 inline HRESULT LoadArray(IUnknown* control, const SafeArrayBuilder& table) {
     ComRef<_View> view(Query<_View>(control, IID__View));
-    VARIANT data;
-    V_VT(&data) = VT_ARRAY | VT_VARIANT;
-    V_ARRAY(&data) = table.get();
-    return view ? view->SetData(data, flShortDate, flMonth, VARIANT_FALSE) : E_NOINTERFACE;
+    return view ? view->SetData(ArrayOf(table.get()), flShortDate, flMonth, VARIANT_FALSE)
+                : E_NOINTERFACE;
 }
 
 // Loads records of strings "r<record>c<column>".
@@ -60,6 +58,10 @@ protected:
     void TearDown() override {
         delete host;
         OleUninitialize();
+    }
+    HRESULT SetExtent(SIZEL extent) {
+        ComRef<IOleObject> object(Query<IOleObject>(host->Control(), IID_IOleObject));
+        return object ? object->SetExtent(DVASPECT_CONTENT, &extent) : E_NOINTERFACE;
     }
     HRESULT Create(const RECT& bounds, bool quick = false) {
         return host->CreateFromModule(ModuleWindowsPath().c_str(), CLSID_View, bounds, quick);

@@ -16,11 +16,7 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));
         window = TestHost(420, 320);
-        // A compound file that goes with its last reference, as a document's object storage.
-        StgCreateDocfile(nullptr,
-                         STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE | STGM_DELETEONRELEASE,
-                         0, &storage);
-        ASSERT_NE(storage, nullptr);
+        ASSERT_NE(storage = TemporaryStorage(), nullptr);
     }
     void TearDown() override {
         if (object)
@@ -83,15 +79,7 @@ TEST_F(WineContainers, AtlHostCreatesByProgIdPaintsAndResizes) {
     HWND control = GetWindow(ax, GW_CHILD);
     ASSERT_NE(control, nullptr) << "activated with its own window despite the windowless offer";
 
-    // Loaded the way a late-bound client calls SetData.
-    NumberGrid grid(40, 3);
-    VARIANT data = grid.AsVariant();
-    DISPPARAMS params = {&data, nullptr, 1, 0};
-    DISPID id = DISPID_UNKNOWN;
-    LPOLESTR name = const_cast<LPOLESTR>(L"SetData");
-    ASSERT_EQ(S_OK, dispatch->GetIDsOfNames(IID_NULL, &name, 1, LOCALE_USER_DEFAULT, &id));
-    ASSERT_EQ(S_OK, dispatch->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params,
-                                     nullptr, nullptr, nullptr));
+    ASSERT_EQ(S_OK, LoadTable(dispatch, 40, 3));
     const Pixels painted = Pixels::OfWindow(control);
     const RECT rows{0, 30, painted.width, painted.height};
     EXPECT_GT(painted.Count(rows, GetSysColor(COLOR_WINDOWTEXT)), 200) << "row texts";
