@@ -204,5 +204,5 @@ void (*const C::actions[])(C&) = {
 int main(int argc, char** argv) {
     // Bars reset by the WM_SIZE of a bar shown or hidden; a bar planned for but not shown.
     return RunFuzz<WindowCase>(argc, argv, "window", 10, 500, 200,
-                               {20261266783641, 20261266783657, 20261266783677});
+                               {20261266783635, 20261266783710, 20261266783739});
 }
