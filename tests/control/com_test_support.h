@@ -100,9 +100,12 @@ inline IStorage* TemporaryStorage() {
     return SUCCEEDED(StgCreateDocfile(nullptr, mode, 0, &storage)) ? storage : nullptr;
 }
 
-// A new View and its persistence interfaces; Saved is empty when Save fails.
+// A new View and its persistence interfaces (null when none was made); Saved is empty when Save
+// fails.
 struct Persisted {
     Persisted() : view(NewView()) {
+        if (!view)
+            return;
         stream = Query<IPersistStreamInit>(view, IID_IPersistStreamInit);
         storage = Query<IPersistStorage>(view, IID_IPersistStorage);
         object = Query<IOleObject>(view, IID_IOleObject);
@@ -110,7 +113,8 @@ struct Persisted {
     ~Persisted() {
         for (IUnknown* held : {static_cast<IUnknown*>(object), static_cast<IUnknown*>(storage),
                                static_cast<IUnknown*>(stream), static_cast<IUnknown*>(view)})
-            held->Release();
+            if (held)
+                held->Release();
     }
     std::vector<BYTE> Saved(BOOL clearDirty = TRUE) {
         IStream* saved = StreamOf({});

@@ -31,6 +31,7 @@ std::vector<BYTE> Stream(uint32_t version, uint32_t cx, uint32_t cy, VARTYPE typ
 
 TEST_F(PersistenceTest, StreamAndStorageRoundTripsCarryExtentAndEnabled) {
     Persisted saved, loaded, fromStorage;
+    ASSERT_TRUE(saved.object && loaded.object && fromStorage.storage);
     ASSERT_EQ(S_OK, saved.stream->InitNew());
     EXPECT_EQ(S_FALSE, saved.stream->IsDirty());
     EXPECT_EQ(Stream(768, 5080, 5080, VT_BOOL, {0xFF, 0xFF}), saved.Saved());

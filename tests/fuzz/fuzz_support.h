@@ -133,6 +133,7 @@ inline LONG WINAPI ReportCrash(EXCEPTION_POINTERS* exception) {
     ExitProcess(3);
 }
 
+// No argument runs the short pass, --long the long one, a seed replays its case step by step.
 // Both passes begin with the cases that once failed. Exits with the failures (capped), 3 on a
 // crash.
 template <typename Case>

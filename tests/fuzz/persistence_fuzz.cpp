@@ -71,6 +71,8 @@ struct PersistenceCase {
         fuzz.Check(CallEntry("DllCanUnloadNow") == S_OK, "the View outlived its last release");
     }
     void Steps(Persisted&& control, int steps) {
+        if (!fuzz.Check(control.stream && control.storage && control.object, "create"))
+            return;
         control.stream->InitNew();
         for (int i = 0; i < steps; ++i) {
             if (random.OneIn(10))
