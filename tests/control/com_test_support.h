@@ -100,10 +100,11 @@ inline IStorage* TemporaryStorage() {
     return SUCCEEDED(StgCreateDocfile(nullptr, mode, 0, &storage)) ? storage : nullptr;
 }
 
-// A new View and its persistence interfaces (null when none was made); Saved is empty when Save
+// A View and its persistence interfaces (null when none was made); Saved is empty when Save
 // fails.
 struct Persisted {
-    Persisted() : view(NewView()) {
+    // Holds the reference it is given: a new View's by default.
+    explicit Persisted(_View* held = NewView()) : view(held) {
         if (!view)
             return;
         stream = Query<IPersistStreamInit>(view, IID_IPersistStreamInit);
