@@ -36,10 +36,6 @@ protected:
         for (POINT at : points)
             EXPECT_EQ(p.At(at.x, at.y), colour) << at.x << ", " << at.y;
     }
-    static Pixels Header(ViewEngine& engine) {
-        engine.InvalidateHeader(false);
-        return Pixels::OfWindow(engine.hwnd);
-    }
 };
 
 } // namespace
@@ -87,7 +83,8 @@ TEST_F(Painting, PlaceholderWithoutColumnsAndTheHeaderWithAndWithoutGrouping) {
     EXPECT_GT(p.Ink(chevron(g), face), 8) << "the chevron";
     // Every column grouped: the area reaches its maximum and the chevron goes.
     ASSERT_TRUE(engine.SetGroupLevelsKeepingRow(3));
-    EXPECT_EQ(Header(engine).Ink(chevron(engine.layout.GroupingAreaWidth(true)), face), 0);
+    EXPECT_EQ(
+        Pixels::OfWindow(engine.hwnd).Ink(chevron(engine.layout.GroupingAreaWidth(true)), face), 0);
 }
 
 TEST_F(Painting, SelectedRecordRowWithAndWithoutFocus) {
@@ -211,14 +208,13 @@ TEST_F(Painting, ScaledGlyphsInTheGroupedScrolledView) {
 TEST_F(Painting, PressedButtonShiftsItsLabelAndDragMarksTheDropEdge) {
     Open(400, 120);
     ASSERT_TRUE(Load(TextTable(3, 3)));
-    const Pixels normal = Header(engine);
-    engine.view.trackMode = TrackPress, engine.view.pressHit = HitHeader;
-    engine.view.pressIndex = 1, engine.view.pressedLook = 1;
-    const Pixels pressed = Header(engine);
-    engine.view.pressedLook = 0;
-    EXPECT_TRUE(Header(engine).data == normal.data) << "the pointer left the button";
-    // Button 1: flat edge, label one pixel right and down, others untouched.
     const int s = engine.splitterWidth, h = engine.headerHeight, ey = engine.edgeY;
+    const Pixels normal = Pixels::OfWindow(engine.hwnd);
+    Down(s + 150);
+    const Pixels pressed = Pixels::OfWindow(engine.hwnd);
+    RightClick(s + 150); // abandoned: drawn as before
+    EXPECT_TRUE(Pixels::OfWindow(engine.hwnd).data == normal.data);
+    // Button 1: flat edge, label one pixel right and down.
     const int left = s + 100 + engine.textMargin, right = s + 200 - engine.textMargin - 1;
     EXPECT_EQ(normal.At(s + 100, h / 2), highlight);
     EXPECT_NE(pressed.At(s + 100, h / 2), highlight);
@@ -228,18 +224,17 @@ TEST_F(Painting, PressedButtonShiftsItsLabelAndDragMarksTheDropEdge) {
             shifted += pressed.At(x + 1, y + 1) == normal.At(x, y);
     EXPECT_EQ(shifted, (right - left) * (h - 2 * ey - 1));
 
-    engine.view.trackMode = TrackColumnDrag, engine.view.pressIndex = 0;
-    engine.view.pressedLook = 1;
     LOGBRUSH mark{};
     GetObjectA(engine.markBrush, sizeof mark, &mark);
-    for (int drop : {3, 1}) { // right of the last column; between 0 and 1
-        engine.view.dropIndex = drop;
-        const Pixels p = Header(engine);
+    Down(s + 50);
+    for (int drop : {3, 1}) {          // right of the last column; between 0 and 1
+        Move(s + 100 * drop + 3, 100); // the drag image follows, below the header
+        const Pixels p = Pixels::OfWindow(engine.hwnd);
         const int edge = s + 100 * drop;
         EXPECT_EQ(p.Count(RECT{edge - 1, 0, edge + 1, h}, mark.lbColor), 2 * h) << drop;
         EXPECT_EQ(p.Count(RECT{edge + 1, 0, edge + 3, h}, mark.lbColor), 0) << drop;
         EXPECT_NE(p.At(s, h / 2), highlight) << "the dragged button stays pressed";
     }
-    engine.view.trackMode = TrackNone;
-    EXPECT_EQ(Header(engine).Count(RECT{0, 0, 400, h}, mark.lbColor), 0);
+    RightClick(s + 103);
+    EXPECT_EQ(Pixels::OfWindow(engine.hwnd).Count(RECT{0, 0, 400, h}, mark.lbColor), 0);
 }
