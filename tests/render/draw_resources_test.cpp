@@ -5,8 +5,6 @@
 #include <cstring>
 #include <string>
 
-// Expectations follow the prefix's system metrics and icon-title font.
-
 namespace {
 
 const COLORREF ground = RGB(1, 2, 3); // never drawn by the painters
@@ -46,35 +44,14 @@ struct Resources : testing::Test {
 
 } // namespace
 
-TEST_F(Resources, MetricsFollowTheSystemAndTheIconTitleFont) {
+// The list is written in the user's icon-title font, also after a rebuild.
+TEST_F(Resources, ListFontIsTheIconTitleFontAlsoWhenRebuilt) {
     LOGFONTA iconTitle{}, list{};
     ASSERT_TRUE(SystemParametersInfoA(SPI_GETICONTITLELOGFONT, sizeof iconTitle, &iconTitle, 0));
+    r.Build();
     ASSERT_EQ(GetObjectA(r.listFont, sizeof list, &list), int(sizeof list));
     EXPECT_EQ(std::make_pair(std::string(list.lfFaceName), list.lfHeight),
               std::make_pair(std::string(iconTitle.lfFaceName), iconTitle.lfHeight));
-    HDC dc = GetDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, r.listFont);
-    TEXTMETRICA text{};
-    GetTextMetricsA(dc, &text);
-    SelectObject(dc, old);
-    // Rows and cells hold whole pairs of dots, a dot a pixel until the DPI doubles.
-    const int pair = 2 * std::max(1, GetDeviceCaps(dc, LOGPIXELSY) / 96);
-    ReleaseDC(nullptr, dc);
-    auto even = [pair](int v) { return (v + pair - 1) / pair * pair; };
-    const int edgeX = GetSystemMetrics(SM_CXEDGE), edgeY = GetSystemMetrics(SM_CYEDGE),
-              borderY = GetSystemMetrics(SM_CYBORDER), frame = GetSystemMetrics(SM_CXFRAME),
-              indent = even(GetSystemMetrics(SM_CXSMICON) + 2 * edgeX);
-    const int row =
-        even(std::max<int>(GetSystemMetrics(SM_CYSMICON), text.tmHeight + text.tmExternalLeading));
-    r.Build(); // a rebuild keeps them
-    EXPECT_EQ(
-        (std::vector<int>{r.dotSize, r.indentWidth, r.headerHeight, r.rowHeight, r.levelButtonWidth,
-                          r.levelButtonHeight, r.levelButtonTop, r.groupingMargin, r.splitterWidth,
-                          r.textMargin, r.sortMarkMargin, r.minEdgeWidth}),
-        (std::vector<int>{pair / 2, indent, int(text.tmHeight) + 2 * edgeY, row, indent,
-                          int(text.tmHeight) + edgeY - borderY, borderY, indent - edgeX,
-                          frame + edgeX, frame + edgeX, indent - edgeX, edgeX}));
-    EXPECT_EQ(ImageList_GetImageCount(r.glyphs), 9);
 }
 
 TEST_F(Resources, GlyphCellsMatchTheirPicturesPixelByPixel) {
