@@ -195,22 +195,16 @@ Bytes MakeStream() {
 
 // The stream inside a storage, as a container keeps it; sometimes not there at all.
 HRESULT LoadThroughStorage(IPersistStorage* persist, const Bytes& bytes) {
-    ILockBytes* lockBytes = nullptr;
-    IStorage* storage = nullptr;
+    IStorage* storage = TemporaryStorage();
     IStream* contents = nullptr;
-    if (FAILED(CreateILockBytesOnHGlobal(nullptr, TRUE, &lockBytes)))
+    if (!storage)
         return E_OUTOFMEMORY;
-    HRESULT hr = StgCreateDocfileOnILockBytes(
-        lockBytes, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0, &storage);
-    lockBytes->Release(); // the storage holds it
-    if (FAILED(hr))
-        return hr;
     if (SUCCEEDED(storage->CreateStream(random.OneIn(8) ? L"Other" : L"Contents",
                                         STGM_WRITE | STGM_SHARE_EXCLUSIVE, 0, 0, &contents))) {
         contents->Write(bytes.data(), static_cast<ULONG>(bytes.size()), nullptr);
         contents->Release();
     }
-    hr = persist->Load(storage);
+    const HRESULT hr = persist->Load(storage);
     storage->Release();
     return hr;
 }
