@@ -46,8 +46,7 @@ int Soak(int cycles) {
         ViewControl* control = ViewControl::Create();
         failures += !control->CreateEngineWindow(host, ControlBounds(300, 200)) ||
                     LoadTable(static_cast<_View*>(control), 10 + cycle % 40, 1 + cycle % 5);
-        if (cycle % 2)
-            control->SetGroupLevelsKeepingRow(1);
+        control->SetGroupLevelsKeepingRow(cycle % 2); // grouped every other cycle
         RedrawWindow(control->hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
         control->DestroyEngineWindow();
         static_cast<_View*>(control)->Release();
