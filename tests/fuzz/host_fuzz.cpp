@@ -85,9 +85,8 @@ struct HostCase {
             Pump();
             Check();
         }
-        quiet = true;
+        quiet = true, held.Reset();
         fuzz.Step("close and release");
-        held.Reset();
         host->Close(), host->LetGo();
         const ULONG siteReferences = (host->Site()->AddRef(), host->Site()->Release() - 1);
         delete host;
@@ -213,12 +212,12 @@ struct HostCase {
         const HWND capture = GetCapture(), focus = GetFocus();
         fuzz.Check(!capture || IsWindow(capture), "capture on a dead window");
         fuzz.Check(!focus || IsWindow(focus), "focus on a dead window");
-        LONG count;
-        if (held && heldWindow != Window())
+        if (LONG count; held && heldWindow != Window()) { // held past the window it was for
             fuzz.Check(IsWindow(heldWindow) ||
                            held->get_accChildCount(&count) == RPC_E_DISCONNECTED,
-                       "an object of a gone window still answers"),
-                held.Reset();
+                       "an object of a gone window still answers");
+            held.Reset();
+        }
         if (const ViewControl* c = Control()) {
             fuzz.Check(c->inPlaceActive == (c->hwnd && IsWindow(c->hwnd)),
                        "in place %d with window %p", c->inPlaceActive, (void*)c->hwnd);
