@@ -115,9 +115,9 @@ struct HostCase {
         const int columns = random.Between(0, 5), revert = random.OneIn(5);
         fuzz.Step("load %d x %d%s", records, columns, revert ? " reverted" : "");
         if (ComRef<_View> view{Ask<_View>(IID__View)}) {
-            SafeArrayBuilder table = TextTable(records, columns);
-            const HRESULT hr = view->SetData(ArrayOf(table.get()), flShortDate, flMonth,
-                                             revert ? VARIANT_TRUE : VARIANT_FALSE);
+            const HRESULT hr =
+                view->SetData(ArrayOf(TextTable(records, columns).get()), flShortDate, flMonth,
+                              revert ? VARIANT_TRUE : VARIANT_FALSE);
             fuzz.Check(SUCCEEDED(hr), "load refused: 0x%lx", static_cast<unsigned long>(hr));
         }
     }
@@ -380,8 +380,7 @@ const HostCase::Action HostCase::actions[] = {
         c.NewContainer(), c.host->SetWindow(c.container), DestroyWindow(old);
     },
     [](HostCase& c) { // scroll requests, and the system colours changed
-        static const UINT messages[] = {WM_VSCROLL, WM_HSCROLL, WM_VSCROLL, WM_HSCROLL,
-                                        WM_SYSCOLORCHANGE};
+        static const UINT messages[] = {WM_VSCROLL, WM_HSCROLL, WM_SYSCOLORCHANGE};
         const UINT message = random.Pick(messages);
         const WPARAM request = MAKEWPARAM(random.Below(10), random.Below(65536));
         fuzz.Step("message 0x%x request %u at %u", message, LOWORD(request), HIWORD(request));
