@@ -16,7 +16,7 @@ using Scrolling = EngineWindowTest;
 
 } // namespace
 
-// Both bars shown (the window fuzzer checks their ranges and positions after every step).
+// Both bars shown (the host fuzzer checks their ranges and positions after every step).
 TEST_F(Scrolling, RequestsShrinkingContentAndKeepingRowsInView) {
     const int bar = GetSystemMetrics(SM_CXVSCROLL); // Wine's classic bars are 17 wide
     Open(200, 200); // one column making the content 1000 wide, 100 records
@@ -54,6 +54,15 @@ TEST_F(Scrolling, RequestsShrinkingContentAndKeepingRowsInView) {
     EXPECT_EQ(engine.view.topRow, 20 - engine.view.pageRows);
     engine.EnsureRowVisible(2, true); // scrolls as little as possible
     EXPECT_EQ(engine.view.topRow, 2);
+
+    // With room for no bar, a load without records hides the vertical one inside its scroll.
+    SetWindowPos(engine.hwnd, nullptr, 0, 0, 0, 60, SWP_NOZORDER | SWP_NOACTIVATE);
+    ASSERT_TRUE(Load(TextTable(0, 1))); // the splitter alone is wider than no room
+    SendMessageA(engine.hwnd, WM_HSCROLL, SB_LINERIGHT, 0);
+    SCROLLINFO info = {sizeof info, SIF_POS, 0, 0, 0, 0, 0};
+    GetScrollInfo(engine.hwnd, SB_HORZ, &info);
+    const int last = engine.view.contentWidth - 1;
+    EXPECT_EQ(std::make_pair(engine.view.scrollX, info.nPos), std::make_pair(last, last));
 }
 
 TEST_F(Scrolling, ScrolledAndLiveResizedPixelsMatchAFreshPaint) {

@@ -11,7 +11,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <initializer_list>
 
 // splitmix64: small, and the same sequence on every build.
 class FuzzRandom {
@@ -110,13 +109,6 @@ struct Fuzz {
 inline Fuzz fuzz;
 inline FuzzRandom random{0}; // of the case under way, seeded with it
 
-// A step of the fuzzers with a window: the focus moves into it, or out of it to another.
-inline void MoveFocus(HWND inside, HWND outside) {
-    const bool in = random.OneIn(2);
-    fuzz.Step("focus %s", in ? "in" : "out");
-    SetFocus(in && inside ? inside : outside);
-}
-
 inline LONG WINAPI ReportCrash(EXCEPTION_POINTERS* exception) {
     void* address = exception->ExceptionRecord->ExceptionAddress;
     HMODULE module = nullptr;
@@ -134,11 +126,10 @@ inline LONG WINAPI ReportCrash(EXCEPTION_POINTERS* exception) {
 }
 
 // No argument runs the short pass, --long the long one, a seed replays its case step by step.
-// Both passes begin with the cases that once failed. Exits with the failures (capped), 3 on a
-// crash.
+// Exits with the failures (capped), 3 on a crash.
 template <typename Case>
 int RunFuzz(int argc, char** argv, const char* name, uint64_t shortCases, uint64_t longCases,
-            int steps, std::initializer_list<uint64_t> onceFailed = {}) {
+            int steps) {
     fuzz.program = argv[0];
     SetUnhandledExceptionFilter(ReportCrash);
     OleInitialize(nullptr);
@@ -146,20 +137,16 @@ int RunFuzz(int argc, char** argv, const char* name, uint64_t shortCases, uint64
     const uint64_t passSeed = 20261206, cases = replay ? 1 : argc > 1 ? longCases : shortCases;
     printf("%s: pass seed %llu, %llu cases of %d steps\n", name, passSeed, cases, steps);
     fflush(stdout);
-    const auto run = [steps](uint64_t seed) {
-        random = FuzzRandom(fuzz.seed = seed);
-        Case().Run(steps);
-    };
-    for (uint64_t seed : onceFailed)
-        if (!replay)
-            run(seed);
     fuzz.verbose = replay;
-    for (uint64_t i = 0; i < cases; ++i)
-        run(replay ? strtoull(argv[1], nullptr, 10) : passSeed * 1000003 + i);
+    for (uint64_t i = 0; i < cases; ++i) {
+        random = FuzzRandom(fuzz.seed =
+                                replay ? strtoull(argv[1], nullptr, 10) : passSeed * 1000003 + i);
+        Case().Run(steps);
+    }
     printf("%s: %llu cases, %llu steps, 0 crashes, %llu invariant failures; biggest commit of "
            "one step %zu KiB (%s)\n",
-           name, cases + (replay ? 0 : onceFailed.size()), fuzz.steps, fuzz.failures,
-           static_cast<size_t>(fuzz.biggestCommit / 1024), fuzz.biggestStep);
+           name, cases, fuzz.steps, fuzz.failures, static_cast<size_t>(fuzz.biggestCommit / 1024),
+           fuzz.biggestStep);
     if (fuzz.tallied)
         printf("%s: %s: %llu\n", name, fuzz.tallied, fuzz.tally);
     OleUninitialize();
