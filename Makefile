@@ -49,7 +49,8 @@ test: build
 # The long passes of the fuzzers and the soak, with their figures.
 fuzz: build-$(ARCH)
 	cd $(BUILD)/$(ARCH) && status=0; for f in tests/fuzz/*.exe; do \
-		../../scripts/wine-run.sh $$f --long || status=1; done; exit $$status
+		../../scripts/wine-run.sh $$f --long || status=1; done; \
+	../../scripts/wine-run.sh tests/fuzz/host_fuzz.exe --soak --long || status=1; exit $$status
 
 # One benchmark at a time, x64 then x86, their lines interleaved: each x64 line is followed by
 # the same line of the x86 run.

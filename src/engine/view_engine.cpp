@@ -130,7 +130,7 @@ LRESULT ViewEngine::Dispatch(UINT message, WPARAM wParam, LPARAM lParam, bool& h
         return 0;
     case WM_SIZE:
         handled = false;
-        OnSize(lParam);
+        OnSize();
         return 0;
     case WM_SYSCOLORCHANGE:
     case WM_THEMECHANGED:
@@ -258,9 +258,12 @@ void ViewEngine::OnDestroy() {
     headerTips.Destroy();
 }
 
-void ViewEngine::OnSize(LPARAM lParam) {
-    view.clientWidth = static_cast<int16_t>(LOWORD(lParam));
-    view.clientHeight = static_cast<int16_t>(HIWORD(lParam));
+void ViewEngine::OnSize() {
+    // Not WM_SIZE's 16-bit words: a host may make the window more than 32767 pixels wide.
+    RECT client = {};
+    GetClientRect(hwnd, &client);
+    view.clientWidth = client.right;
+    view.clientHeight = client.bottom;
     UpdatePageRows();
     if (store.columnCount == 0)
         InvalidateAll(false);

@@ -163,7 +163,7 @@ private:
 
     void OnCreate();
     void OnDestroy();
-    void OnSize(LPARAM lParam);
+    void OnSize();
     void OnSettingChange(WPARAM action, LPARAM area);
     // Drawing resources and layout for the window's DPI and the system's settings now.
     void ApplyDisplaySettings();
