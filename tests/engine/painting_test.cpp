@@ -9,17 +9,6 @@ const COLORREF face = GetSysColor(COLOR_BTNFACE), window = GetSysColor(COLOR_WIN
                selection = GetSysColor(COLOR_HIGHLIGHT), grey = GetSysColor(COLOR_GRAYTEXT),
                text = GetSysColor(COLOR_BTNTEXT);
 
-// The smaller side of the box holding what is drawn on a button inside its edges.
-int MarkSize(const Pixels& p, RECT button, int edge) {
-    RECT e{button.right, button.bottom, button.left, button.top};
-    for (int y = button.top + edge; y < button.bottom - edge; ++y)
-        for (int x = button.left + edge; x < button.right - edge; ++x)
-            if (p.At(x, y) != face)
-                e = RECT{std::min<LONG>(e.left, x), std::min<LONG>(e.top, y),
-                         std::max<LONG>(e.right, x + 1), std::max<LONG>(e.bottom, y + 1)};
-    return std::min(e.right - e.left, e.bottom - e.top);
-}
-
 class Painting : public EngineWindowTest {
 protected:
     RECT RowSpan(int visible, int left, int right) const {
@@ -196,13 +185,6 @@ TEST_F(Painting, ScaledGlyphsInTheGroupedScrolledView) {
         ++withSibling[sibling];
     }
     EXPECT_TRUE(withSibling[0] && withSibling[1]) << "both kinds of record row shown";
-
-    // The level button's mark at least as large as at 96 DPI, scaled.
-    const RECT button96{0, 0, base.levelButtonWidth, base.levelButtonHeight};
-    const Pixels level96 = Drawn(button96.right, button96.bottom, face,
-                                 [&](HDC dc) { base.DrawSortMark(dc, button96, true, false); });
-    EXPECT_GE(MarkSize(p, engine.layout.LevelButtonRect(0), engine.edgeX) * 96,
-              MarkSize(level96, button96, base.edgeX) * dpi);
 }
 
 TEST_F(Painting, PressedButtonShiftsItsLabelAndDragMarksTheDropEdge) {
