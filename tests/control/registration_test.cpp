@@ -1,7 +1,6 @@
 // Self-registration of the built module through its own entry points, as regsvr32 calls them.
 
 #include "com_test_support.h"
-#include "control/registry_script.h"
 
 namespace {
 
@@ -82,11 +81,4 @@ TEST_F(RegistrationTest, WritesAndRemovesTheClassKeys) {
     EXPECT_EQ(S_OK, Register(true));
 
     ASSERT_EQ(S_OK, Register()); // the script tests that follow need the control registered
-}
-
-TEST_F(RegistrationTest, MalformedScriptWritesNothing) {
-    const char script[] = "key Norv.Probe \"first\"\nkey Norv.Probe\\Sub \"unterminated\n";
-    EXPECT_TRUE(
-        FAILED(RunRegistryScript(script, sizeof script - 1, L"C:\\m.dll", ScriptAction::Register)));
-    EXPECT_EQ(L"<no key>", ValueOf(L"Norv.Probe")) << "checked whole before any key is written";
 }

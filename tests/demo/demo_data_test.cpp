@@ -1,7 +1,5 @@
 #include "csv_reader.h"
 #include "data_grid.h"
-#include "sample_sales.h"
-#include "session_plan.h"
 #include "value_recognition.h"
 
 #include "store/safe_array_builder.h"
@@ -40,13 +38,6 @@ TEST(CsvSplit, FieldsRecordsQuotesAndLineBreaks) {
         EXPECT_EQ(error.line, c.errorLine) << c.text;
         EXPECT_EQ(error.message.empty(), c.errorLine == 0) << c.text;
     }
-}
-
-TEST(CsvDecode, Utf8WithOrWithoutMarkElseAnsi) {
-    EXPECT_EQ(DecodeCsvBytes("\xEF\xBB\xBFZ\xC3\xBCrich,\xE2\x82\xAC"), L"Z\u00FCrich,\u20AC");
-    EXPECT_EQ(DecodeCsvBytes("Z\xC3\xBCrich"), L"Z\u00FCrich");
-    EXPECT_EQ(DecodeCsvBytes("Z\xFCrich"), L"Z\u00FCrich"); // code page 1252 under the test locale
-    EXPECT_EQ(DecodeCsvBytes("\xEF\xBB\xBF"), L"");
 }
 
 TEST(ValueRecognition, NumbersDatesEmptyAndText) {
@@ -117,31 +108,6 @@ TEST(CsvGrid, BytesBecomeLabelsAndTypedCells) {
     EXPECT_EQ(grid.KindOf(1), ColumnKind::Number);
     EXPECT_EQ(grid.KindOf(2), ColumnKind::Text);
     EXPECT_TRUE(grid.HasTimeOfDay());
-}
-
-TEST(SampleSales, SameRecordsEveryRunWithTypedColumns) {
-    DataGrid a, b;
-    ASSERT_TRUE(BuildSampleSales(a, 500) && BuildSampleSales(b, 500));
-    ASSERT_EQ(a.Records(), 500);
-    int empty = 0;
-    for (LONG cell = 0; cell < a.Records() * a.Columns(); ++cell) {
-        TestVariant x, y;
-        ASSERT_TRUE(a.Get(cell % a.Columns(), cell / a.Columns(), &x.Mutable()) &&
-                    b.Get(cell % a.Columns(), cell / a.Columns(), &y.Mutable()));
-        EXPECT_EQ(VarCmp(&x.Mutable(), &y.Mutable(), LOCALE_USER_DEFAULT, 0), VARCMP_EQ) << cell;
-        empty += (*x).vt == VT_EMPTY;
-    }
-    EXPECT_GT(empty, 0);
-    EXPECT_FALSE(a.HasTimeOfDay());
-    std::string kinds; // text, number or flag
-    for (LONG c = 0; c < a.Columns(); ++c)
-        kinds += "tnf"[static_cast<int>(a.KindOf(c))];
-    EXPECT_EQ(kinds, "tttttnnt");
-    EXPECT_EQ(a.DistinctValues(7, 10), 2) << "shipped: Yes or No, in words";
-    // Regions, then countries, then amounts.
-    const SessionPlan plan = PlanSession(a);
-    EXPECT_EQ(std::make_tuple(plan.groupColumns[0], plan.groupColumns[1], plan.sortColumn),
-              std::make_tuple(4, 3, 5));
 }
 
 // The file stays for the demo to load, which shows the progress of each stage (demo_large_csv).
