@@ -81,7 +81,7 @@ struct HostCase {
             moved = false;
             if (!host->Control())
                 NewForm();
-            actions[random.Pick(deck)](*this);
+            fuzz.Measured([&] { actions[random.Pick(deck)](*this); });
             Pump();
             Check();
         }
