@@ -382,7 +382,8 @@ struct AutomationCase {
     // Mutated property streams, alone or in storages: a refused one leaves Save as it was; an
     // accepted one saves the extent it read and a Boolean Enabled, and leaves it clean.
     HRESULT LoadProperties() {
-        Persisted control((view->AddRef(), view));
+        view->AddRef(); // the reference Persisted lets go of
+        Persisted control(view);
         const Bytes before = control.Saved(FALSE), input = MakeStream();
         const bool inStorage = random.OneIn(4);
         fuzz.Step("Load(%zu bytes%s, type 0x%x)", input.size(), inStorage ? " in a storage" : "",
