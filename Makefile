@@ -12,7 +12,10 @@ ARCHS := x64 x86
 ARCH ?= x64
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?= -G Ninja -DCMAKE_BUILD_TYPE=Release
-XVFB := xvfb-run -a -s "-screen 0 1280x1024x24"
+
+# $(call runs,ARCH,COMMAND): refuses COMMAND in one line where ARCH is x86 and the machine
+# runs no 32-bit programs.
+runs = [ "$(1)" != x86 ] || not_run=$$(scripts/runs-x86.sh) || { echo "$(2): not run: $$not_run"; exit 1; }
 
 .PHONY: all setup build build-x64 build-x86 test bench fuzz demo clean
 
@@ -32,37 +35,35 @@ build-x86: setup $(BUILD)/x86/build.ninja
 
 build: build-x64 build-x86
 
-# Each suite runs under a display of its own (started a moment apart, so that the two do not
-# pick the same free display number); the logs are printed once both have ended.
+# Both suites at once; the x86 one only where the machine runs 32-bit programs (its tree is
+# built in any case, so that x86-only code must compile).
 test: build
-	@echo "running the x64 and x86 suites (logs in $(BUILD)/<arch>/ctest.log)"; \
-	pids=(); for arch in $(ARCHS); do \
-		(cd $(BUILD)/$$arch && $(XVFB) ctest --output-on-failure -j $(JOBS) >ctest.log 2>&1) & \
-		pids+=($$!); sleep 2; \
-	done; \
-	status=0; for pid in $${pids[@]}; do wait $$pid || status=1; done; \
-	for arch in $(ARCHS); do echo "===== $$arch"; cat $(BUILD)/$$arch/ctest.log; done; \
-	for arch in $(ARCHS); do \
-		echo "$$arch: $$(grep -h 'tests passed' $(BUILD)/$$arch/ctest.log || echo 'no summary')"; \
-	done; exit $$status
+	@scripts/run-suites.sh
 
-# The long passes of the fuzzers and the soak, with their figures.
+# The long passes of the fuzzers and the soak, with their figures; freed memory is filled, as in
+# the short passes, so that a use of it faults. SEED=n replays a pass, STEPS=n sets its length.
+FUZZ_PASS = --long $(if $(SEED),--seed $(SEED)) $(if $(STEPS),--steps $(STEPS))
 fuzz: build-$(ARCH)
+	@$(call runs,$(ARCH),make fuzz ARCH=$(ARCH))
 	cd $(BUILD)/$(ARCH) && status=0; for f in tests/fuzz/*.exe; do \
-		../../scripts/wine-run.sh $$f --long || status=1; done; \
+		NORV_WINEDEBUG=warn+heap ../../scripts/wine-run.sh $$f $(FUZZ_PASS) || status=1; done; \
 	../../scripts/wine-run.sh tests/fuzz/host_fuzz.exe --soak --long || status=1; exit $$status
 
 # One benchmark at a time, x64 then x86, their lines interleaved: each x64 line is followed by
 # the same line of the x86 run.
 bench: build
-	@for b in $(BUILD)/x64/bench/bench_*.exe; do \
+	@archs="$(ARCHS)"; failed=""; if ! not_run=$$(scripts/runs-x86.sh); then \
+		archs=x64; echo "x86 benchmarks NOT RUN: $$not_run"; fi; \
+	for b in $(BUILD)/x64/bench/bench_*.exe; do \
 		name=$$(basename $$b .exe); echo "===== $$name"; \
-		for arch in $(ARCHS); do \
+		for arch in $$archs; do \
 			(cd $(BUILD)/$$arch && ../../scripts/wine-run.sh bench/$$name.exe) 2>&1 | \
 				sed "/^X connection to/d; s/^/$$arch  /" >$(BUILD)/$$arch/$$name.txt; \
+			[ $${PIPESTATUS[0]} -eq 0 ] || failed+=" $$arch/$$name"; \
 		done; \
-		paste -d '\n' $(patsubst %,$(BUILD)/%/$$name.txt,$(ARCHS)) | sed '/^$$/d'; \
-	done
+		paste -d '\n' $$(printf '$(BUILD)/%s/'"$$name"'.txt ' $$archs) | sed '/^$$/d'; \
+	done; \
+	[ -z "$$failed" ] || { echo "FAILED:$$failed"; exit 1; }
 
 DEMO_PICTURE := $(BUILD)/demo.png
 DEMO_RUN = NORV_WINEPREFIX=$(CURDIR)/$(BUILD)/$(ARCH)/wineprefix $(if $(DPI),NORV_DPI=$(DPI)) \
@@ -70,6 +71,7 @@ DEMO_RUN = NORV_WINEPREFIX=$(CURDIR)/$(BUILD)/$(ARCH)/wineprefix $(if $(DPI),NOR
 	$(BUILD)/$(ARCH)/demo/norv_demo.exe
 
 demo: setup $(BUILD)/$(ARCH)/build.ninja
+	@$(call runs,$(ARCH),make demo ARCH=$(ARCH))
 	cmake --build $(BUILD)/$(ARCH) -j $(JOBS) --target norv_demo
 	@if [ -n "$${DISPLAY:-}" ] && [ -z "$(SNAPSHOT)" ]; then \
 		$(DEMO_RUN) $(CSV); \
