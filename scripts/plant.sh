@@ -18,7 +18,11 @@ applied=""
 restore() {
     [ -n "$applied" ] && git apply -R "$applied" && applied=""
 }
-trap 'restore; exit 130' INT TERM
+# The source is restored however the script ends: done, failed, interrupted or hung up.
+trap restore EXIT
+trap 'exit 129' HUP
+trap 'exit 130' INT
+trap 'exit 143' TERM
 
 run_tests() { # [regex]
     (cd "$tree" && xvfb-run -a ctest -j "$jobs" --timeout 300 ${1:+-R "$1"} >ctest-plant.log 2>&1)

@@ -125,7 +125,44 @@ inline LONG WINAPI ReportCrash(EXCEPTION_POINTERS* exception) {
     ExitProcess(3);
 }
 
-// No argument runs the short pass, --long the long one, a seed replays its case step by step.
+// How a pass is run: no argument runs the short pass, which replays the same cases each time;
+// --long runs the long one from a seed of the clock, or of --seed N, for as many cases as
+// --steps N steps take; a case seed alone replays that case step by step.
+struct FuzzPass {
+    bool replay = false, isLong = false;
+    uint64_t seed = 20261206, cases = 0;
+
+    FuzzPass(int argc, char** argv, uint64_t shortCases, uint64_t longCases, int steps) {
+        cases = shortCases;
+        for (int i = 1; i < argc; ++i) {
+            const bool valued = i + 1 < argc;
+            if (strcmp(argv[i], "--long") == 0) {
+                isLong = true;
+                cases = longCases;
+                seed = ClockSeed();
+            } else if (valued && strcmp(argv[i], "--seed") == 0) {
+                seed = strtoull(argv[++i], nullptr, 10);
+            } else if (valued && strcmp(argv[i], "--steps") == 0) {
+                cases = (strtoull(argv[++i], nullptr, 10) + steps - 1) / steps;
+            } else {
+                replay = true;
+                cases = 1;
+                seed = strtoull(argv[i], nullptr, 10);
+            }
+        }
+    }
+    uint64_t CaseSeed(uint64_t i) const { return replay ? seed : seed * 1000003 + i; }
+
+private:
+    // Two passes a moment apart start far apart.
+    static uint64_t ClockSeed() {
+        FILETIME now;
+        GetSystemTimeAsFileTime(&now);
+        return FuzzRandom((uint64_t(now.dwHighDateTime) << 32) | now.dwLowDateTime).Next() %
+               1000000000000ull;
+    }
+};
+
 // Exits with the failures (capped), 3 on a crash.
 template <typename Case>
 int RunFuzz(int argc, char** argv, const char* name, uint64_t shortCases, uint64_t longCases,
@@ -133,14 +170,16 @@ int RunFuzz(int argc, char** argv, const char* name, uint64_t shortCases, uint64
     fuzz.program = argv[0];
     SetUnhandledExceptionFilter(ReportCrash);
     OleInitialize(nullptr);
-    const bool replay = argc > 1 && strcmp(argv[1], "--long") != 0;
-    const uint64_t passSeed = 20261206, cases = replay ? 1 : argc > 1 ? longCases : shortCases;
-    printf("%s: pass seed %llu, %llu cases of %d steps\n", name, passSeed, cases, steps);
+    const FuzzPass pass(argc, argv, shortCases, longCases, steps);
+    const bool replay = pass.replay;
+    const uint64_t cases = pass.cases;
+    if (!replay)
+        printf("%s: pass seed %llu (again: --long --seed %llu), %llu cases of %d steps\n", name,
+               pass.seed, pass.seed, cases, steps);
     fflush(stdout);
     fuzz.verbose = replay;
     for (uint64_t i = 0; i < cases; ++i) {
-        random = FuzzRandom(fuzz.seed =
-                                replay ? strtoull(argv[1], nullptr, 10) : passSeed * 1000003 + i);
+        random = FuzzRandom(fuzz.seed = pass.CaseSeed(i));
         Case().Run(steps);
     }
     printf("%s: %llu cases, %llu steps, 0 crashes, %llu invariant failures; biggest commit of "
