@@ -2,9 +2,6 @@
 
 namespace {
 
-constexpr DISPID ambientUserMode = -709;
-constexpr DISPID ambientUIDead = -710;
-
 template <typename Interface> HRESULT Hand(Interface* given, void** object) {
     *object = given;
     given->AddRef();
@@ -241,9 +238,10 @@ HRESULT STDMETHODCALLTYPE HostSite::Invoke(DISPID id, REFIID, LCID, WORD flags, 
         V_BSTR(result) = SysAllocString(displayName.c_str());
         return V_BSTR(result) ? S_OK : E_OUTOFMEMORY;
     }
-    if (id != ambientUserMode && id != ambientUIDead)
+    if (id != DISPID_AMBIENT_USERMODE && id != DISPID_AMBIENT_UIDEAD)
         return DISP_E_MEMBERNOTFOUND;
     V_VT(result) = VT_BOOL;
-    V_BOOL(result) = (id == ambientUserMode ? userMode : uiDead) ? VARIANT_TRUE : VARIANT_FALSE;
+    V_BOOL(result) =
+        (id == DISPID_AMBIENT_USERMODE ? userMode : uiDead) ? VARIANT_TRUE : VARIANT_FALSE;
     return S_OK;
 }

@@ -263,9 +263,12 @@ private:
     HRESULT SaveProperties(IStream* stream);
     HRESULT ApplyLoadedEnabled(VARIANT& value);
 
+    // Two inches square, in the HIMETRIC units of OLE extents, until the host sizes it.
+    static constexpr SIZEL defaultExtent = {5080, 5080};
+
     LONG references = 1;
-    SIZEL extent = {5080, 5080};
-    SIZEL naturalExtent = {5080, 5080};
+    SIZEL extent = defaultExtent;
+    SIZEL naturalExtent = defaultExtent;
     DWORD safetyOptions = 0;
     ComRef<IOleClientSite> clientSite;
     ComRef<IOleAdviseHolder> adviseHolder;

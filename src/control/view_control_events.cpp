@@ -14,9 +14,6 @@ enum EventId : DISPID {
     OnKeyPressId = 6
 };
 
-constexpr DISPID ambientUserMode = -709;
-constexpr DISPID ambientUIDead = -710;
-
 } // namespace
 
 void ViewControl::RaiseEvent(DISPID id, const int32_t* arguments, UINT count) {
@@ -108,11 +105,11 @@ BSTR ViewControl::DisplayName() {
 }
 
 bool ViewControl::DesignMode() {
-    return !GetAmbientBool(ambientUserMode, true);
+    return !GetAmbientBool(DISPID_AMBIENT_USERMODE, true);
 }
 
 bool ViewControl::DesignModeOrUIDead() {
-    return DesignMode() || GetAmbientBool(ambientUIDead, false);
+    return DesignMode() || GetAmbientBool(DISPID_AMBIENT_UIDEAD, false);
 }
 
 HRESULT STDMETHODCALLTYPE ViewControl::FreezeEvents(BOOL freeze) {

@@ -18,7 +18,7 @@ HRESULT STDMETHODCALLTYPE ViewControl::IsDirty() {
 }
 
 HRESULT STDMETHODCALLTYPE ViewControl::InitNew() {
-    extent = naturalExtent = SIZEL{5080, 5080};
+    extent = naturalExtent = defaultExtent;
     enabled = 1;
     ApplyEnabled();
     dirty = false;

@@ -3,6 +3,8 @@
 #include "render/gdi_handles.h"
 #include "store/module_instance.h"
 
+#include <olectl.h>
+
 #ifndef WM_DPICHANGED_AFTERPARENT
 #define WM_DPICHANGED_AFTERPARENT 0x02E3
 #endif
@@ -98,24 +100,24 @@ LRESULT ViewEngine::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 
 bool IsReflectedMessage(UINT message) {
     switch (message) {
-    case 0x202B:
-    case 0x202C:
-    case 0x202D:
-    case 0x202E:
-    case 0x202F: // owner draw, list keys
-    case 0x2039: // compare item
-    case 0x204E: // notify
-    case 0x2111:
-    case 0x2114:
-    case 0x2115: // command, scrolling
-    case 0x2132:
-    case 0x2133:
-    case 0x2134:
-    case 0x2135: // control colours
-    case 0x2136:
-    case 0x2137:
-    case 0x2138:
-    case 0x2210: // parent notify
+    case OCM_DRAWITEM:
+    case OCM_MEASUREITEM:
+    case OCM_DELETEITEM:
+    case OCM_VKEYTOITEM:
+    case OCM_CHARTOITEM:
+    case OCM_COMPAREITEM:
+    case OCM_NOTIFY:
+    case OCM_COMMAND:
+    case OCM_HSCROLL:
+    case OCM_VSCROLL:
+    case OCM_CTLCOLORMSGBOX:
+    case OCM_CTLCOLOREDIT:
+    case OCM_CTLCOLORLISTBOX:
+    case OCM_CTLCOLORBTN:
+    case OCM_CTLCOLORDLG:
+    case OCM_CTLCOLORSCROLLBAR:
+    case OCM_CTLCOLORSTATIC:
+    case OCM_PARENTNOTIFY:
         return true;
     default:
         return false;
@@ -221,7 +223,7 @@ LRESULT ViewEngine::Dispatch(UINT message, WPARAM wParam, LPARAM lParam, bool& h
         break;
     }
     if (IsReflectedMessage(message))
-        return DefWindowProcA(hwnd, message - ReflectedMessageOffset, wParam, lParam);
+        return DefWindowProcA(hwnd, message - OCM__BASE, wParam, lParam);
     handled = false;
     return 0;
 }

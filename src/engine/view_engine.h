@@ -216,6 +216,6 @@ private:
                        RECT* focusRect);
 };
 
-// Reflected notifications: a parent hands these back to the child, offset by this amount.
-constexpr UINT ReflectedMessageOffset = 0x2000;
+// Reflected notifications (OCM_*): a container hands these back to the child, which answers
+// them as it would the original message.
 bool IsReflectedMessage(UINT message);

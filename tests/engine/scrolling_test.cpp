@@ -1,5 +1,7 @@
 #include "engine/engine_test_support.h"
 
+#include <olectl.h>
+
 #include <tuple>
 
 // Scroll bars and positions, the pixels scrolling and a live resize move, what is repainted.
@@ -144,7 +146,7 @@ TEST_F(Scrolling, RepaintingEraseReflectedMessagesAndFocusRepaintingOnlyTheCurre
     for (UINT original : {WM_CTLCOLORSTATIC, WM_CTLCOLORBTN}) {
         const LRESULT expected = DefWindowProcA(engine.hwnd, original, w, l);
         ASSERT_NE(expected, 0) << "the default answer is a brush";
-        EXPECT_EQ(SendMessageA(engine.hwnd, original + 0x2000, w, l), expected);
+        EXPECT_EQ(SendMessageA(engine.hwnd, OCM__BASE + original, w, l), expected);
     }
     ReleaseDC(engine.hwnd, dc);
 

@@ -14,6 +14,13 @@ namespace {
 
 // Wine answers GetGuiResources with 0: then the used entries of its GDI handle table count, found
 // through the 64-bit process block (a 32-bit process has one too, its thread block tells where).
+// Offsets of the 64-bit layouts, as Wine keeps them.
+constexpr size_t wowTebOffsetField = 0xFDC;  // 32-bit thread block: where the 64-bit one is
+constexpr size_t processBlockField = 0x60;   // thread block: the process block
+constexpr size_t gdiHandleTableField = 0xF8; // process block: the shared GDI handle table
+constexpr size_t gdiEntrySize = 24, gdiEntryTypeField = 14; // an entry; its type, 0 when free
+constexpr size_t gdiTableEntries = 65536;
+
 DWORD GdiHandles() {
     if (const DWORD count = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS))
         return count;
@@ -21,13 +28,14 @@ DWORD GdiHandles() {
 #pragma GCC diagnostic ignored "-Warray-bounds" // the segment read of the thread block
     const BYTE* block = reinterpret_cast<const BYTE*>(NtCurrentTeb());
 #pragma GCC diagnostic pop
-    const LONG wow = sizeof(void*) == 4 ? *reinterpret_cast<const LONG*>(block + 0xFDC) : 0;
+    const LONG wow =
+        sizeof(void*) == 4 ? *reinterpret_cast<const LONG*>(block + wowTebOffsetField) : 0;
     block = sizeof(void*) == 4 && !wow ? nullptr : block + wow;
-    for (const size_t field : {0x60, 0xF8}) // the process block, its handle table
+    for (const size_t field : {processBlockField, gdiHandleTableField})
         block = block ? *reinterpret_cast<const BYTE* const*>(block + field) : nullptr;
     DWORD used = 0;
-    for (size_t i = 0; block && i < 65536; ++i)
-        used += block[i * 24 + 14] != 0;
+    for (size_t i = 0; block && i < gdiTableEntries; ++i)
+        used += block[i * gdiEntrySize + gdiEntryTypeField] != 0;
     return used;
 }
 
@@ -75,15 +83,11 @@ struct HostCase {
             fuzz.Check(!lettingGo, "a control called its site as the host let go of it");
             Answer();
         };
-        // Mostly mouse, keys and scrolls; what ends the control's place now and then.
-        static const uint8_t deck[] = {8, 8,  8,  8,  8,  8,  8,  8,  8,  8,  8,  8,  9,  9,  9,
-                                       9, 10, 10, 11, 11, 12, 13, 14, 0,  0,  1,  1,  2,  3,  3,
-                                       3, 4,  5,  6,  7,  15, 15, 15, 15, 16, 16, 16, 17, 17, 17};
         for (int i = 0; i < steps; ++i) {
             moved = false;
             if (!host->Control())
                 NewForm();
-            fuzz.Measured([&] { actions[random.Pick(deck)](*this); });
+            fuzz.Measured([&] { Draw(*this, MoveCount()); });
             Pump();
             Check();
         }
@@ -205,7 +209,7 @@ struct HostCase {
         if (fuzz.verbose)
             printf("%*sa handler calls back:\n", depth * 2, "");
         const std::string outer = fuzz.step; // the step the handler runs in
-        actions[random.Below(handlerActions)](*this);
+        Draw(*this, handlerMoves);
         snprintf(fuzz.step, sizeof fuzz.step, "%s", outer.c_str());
         --depth;
     }
@@ -271,9 +275,25 @@ struct HostCase {
                    view.currentRow, view.topRow);
     }
 
-    using Action = void (*)(HostCase&);
-    static const Action actions[];
-    static const uint32_t handlerActions = 8; // the first ones, which handlers call back with
+    // A step is one of these, drawn in proportion to its weight: mostly mouse, keys and scrolls,
+    // and now and then what ends the control's place. Handlers call back with the first ones.
+    struct Move {
+        uint32_t weight;
+        void (*act)(HostCase&);
+    };
+    static const Move moves[];
+    static const uint32_t handlerMoves = 8;
+    static uint32_t MoveCount();
+
+    static void Draw(HostCase& c, uint32_t from) {
+        uint32_t total = 0;
+        for (uint32_t i = 0; i < from; ++i)
+            total += moves[i].weight;
+        uint32_t drawn = random.Below(total);
+        for (uint32_t i = 0;; drawn -= moves[i++].weight)
+            if (drawn < moves[i].weight)
+                return moves[i].act(c);
+    }
 
     HWND frame = nullptr, container = nullptr, heldWindow = nullptr;
     ControlHost* host = nullptr;
@@ -285,136 +305,157 @@ struct HostCase {
     bool lettingGo = false;         // the host lets go of the control without closing it
 };
 
-const HostCase::Action HostCase::actions[] = {
-    [](HostCase& c) { c.Load(); },
-    [](HostCase& c) {
-        const bool group = random.OneIn(2);
-        fuzz.Step(group ? "group: double click on the splitter" : "sort: click on a header");
-        const ViewControl* v = c.Window() ? c.Control() : nullptr;
-        const int32_t x =
-            !v      ? 0
-            : group ? v->layout.SplitterRect().left - v->view.scrollX + 1
-                    : v->layout.ColumnsLeft(true) - v->view.scrollX + random.Between(10, 40);
-        for (UINT message : {group ? WM_LBUTTONDBLCLK : WM_LBUTTONDOWN, WM_LBUTTONUP})
-            c.Mouse(message, x, 2);
-    },
-    [](HostCase& c) {
-        const bool enabled = !random.OneIn(3);
-        fuzz.Step("enabled %d", enabled);
-        if (_View* view = c.Ask<_View>(IID__View))
-            view->put_Enabled(enabled ? VARIANT_TRUE : VARIANT_FALSE), view->Release();
-    },
-    [](HostCase& c) { c.Verb(); },
-    [](HostCase& c) {
-        fuzz.Step("close");
-        if (auto* object = c.Ask<IOleObject>(IID_IOleObject))
-            object->Close(OLECLOSE_NOSAVE), object->Release();
-    },
-    [](HostCase& c) {
-        const bool ui = random.OneIn(2);
-        fuzz.Step(ui ? "user-interface deactivate" : "in-place deactivate");
-        if (auto* inPlace = c.Ask<IOleInPlaceObject>(IID_IOleInPlaceObject))
-            (ui ? inPlace->UIDeactivate() : inPlace->InPlaceDeactivate()), inPlace->Release();
-    },
-    [](HostCase& c) { fuzz.Step("destroy the control's window"), DestroyWindow(c.Window()); },
-    [](HostCase& c) {
-        const bool close = random.OneIn(2), held = c.host->Control();
-        fuzz.Step(close ? "close and let go" : "let go");
-        c.lettingGo = !close;
-        close ? c.host->Close() : c.host->LetGo();
-        c.lettingGo = false;
-        // A handler runs inside a call out of the control, which holds itself across it.
-        fuzz.Check(!held || c.depth == 0 || ModuleLockCount() > 0, "freed in its own call out");
-    },
+const HostCase::Move HostCase::moves[] = {
+    {2, [](HostCase& c) { c.Load(); }},
+    {2,
+     [](HostCase& c) {
+         const bool group = random.OneIn(2);
+         fuzz.Step(group ? "group: double click on the splitter" : "sort: click on a header");
+         const ViewControl* v = c.Window() ? c.Control() : nullptr;
+         const int32_t x =
+             !v      ? 0
+             : group ? v->layout.SplitterRect().left - v->view.scrollX + 1
+                     : v->layout.ColumnsLeft(true) - v->view.scrollX + random.Between(10, 40);
+         for (UINT message : {group ? WM_LBUTTONDBLCLK : WM_LBUTTONDOWN, WM_LBUTTONUP})
+             c.Mouse(message, x, 2);
+     }},
+    {1,
+     [](HostCase& c) {
+         const bool enabled = !random.OneIn(3);
+         fuzz.Step("enabled %d", enabled);
+         if (_View* view = c.Ask<_View>(IID__View))
+             view->put_Enabled(enabled ? VARIANT_TRUE : VARIANT_FALSE), view->Release();
+     }},
+    {3, [](HostCase& c) { c.Verb(); }},
+    {1,
+     [](HostCase& c) {
+         fuzz.Step("close");
+         if (auto* object = c.Ask<IOleObject>(IID_IOleObject))
+             object->Close(OLECLOSE_NOSAVE), object->Release();
+     }},
+    {1,
+     [](HostCase& c) {
+         const bool ui = random.OneIn(2);
+         fuzz.Step(ui ? "user-interface deactivate" : "in-place deactivate");
+         if (auto* inPlace = c.Ask<IOleInPlaceObject>(IID_IOleInPlaceObject))
+             (ui ? inPlace->UIDeactivate() : inPlace->InPlaceDeactivate()), inPlace->Release();
+     }},
+    {1, [](HostCase& c) { fuzz.Step("destroy the control's window"), DestroyWindow(c.Window()); }},
+    {1,
+     [](HostCase& c) {
+         const bool close = random.OneIn(2), held = c.host->Control();
+         fuzz.Step(close ? "close and let go" : "let go");
+         c.lettingGo = !close;
+         close ? c.host->Close() : c.host->LetGo();
+         c.lettingGo = false;
+         // A handler runs inside a call out of the control, which holds itself across it.
+         fuzz.Check(!held || c.depth == 0 || ModuleLockCount() > 0, "freed in its own call out");
+     }},
     // Only as steps of their own from here on.
-    [](HostCase& c) {
-        static const UINT messages[] = {
-            WM_LBUTTONDOWN, WM_MOUSEMOVE, WM_MOUSEMOVE,  WM_LBUTTONUP,      WM_LBUTTONDBLCLK,
-            WM_RBUTTONDOWN, WM_RBUTTONUP, WM_MOUSEWHEEL, WM_CAPTURECHANGED, WM_MOUSEACTIVATE};
-        const UINT message = random.Pick(messages);
-        if (!c.Window())
-            return c.Verb();
-        const POINT at = c.Target();
-        fuzz.Step("mouse 0x%x at %ld, %ld", message, at.x, at.y);
-        c.Mouse(message, at.x, at.y);
-    },
-    [](HostCase& c) {
-        static const WPARAM keys[] = {
-            VK_DOWN, VK_UP,       VK_PRIOR, VK_NEXT, VK_HOME,  VK_END,      VK_LEFT,   VK_RIGHT,
-            VK_ADD,  VK_SUBTRACT, VK_F2,    'A',     VK_SPACE, VK_MULTIPLY, VK_RETURN, VK_TAB};
-        const WPARAM key = random.Pick(keys);
-        const bool translated = random.OneIn(2);
-        fuzz.Step("key 0x%x%s", unsigned(key), translated ? " through the accelerators" : "");
-        for (UINT message : {WM_KEYDOWN, WM_CHAR, WM_KEYUP}) {
-            const LPARAM flags = message == WM_KEYUP ? LPARAM(0xC0000001) : 1;
-            MSG msg = {c.Window(), message, message == WM_CHAR ? key | 0x20 : key, flags, 0, {}};
-            if (!(translated && c.host->TranslateAccelerator(msg)))
-                DispatchMessageA(&msg);
-        }
-    },
-    [](HostCase& c) {
-        const bool in = random.OneIn(2);
-        fuzz.Step("focus %s", in ? "in" : "out");
-        SetFocus(in && c.Window() ? c.Window() : c.container);
-    },
-    [](HostCase& c) {
-        static const LONG widths[] = {-5, 0, 1, 40, 300, 5000, 100000000, INT32_MAX};
-        const LONG column = random.Between(-1, 6), width = random.Pick(widths);
-        fuzz.Step("column %ld: width %ld and a label", column, width);
-        if (_View* view = c.Ask<_View>(IID__View)) {
-            BSTR label = SysAllocString(L"Label");
-            view->put_ColumnWidth(column, width), view->put_ColumnLabel(column, label);
-            SysFreeString(label), view->Release();
-        }
-    },
-    [](HostCase& c) {
-        static const RECT rects[] = {
-            {0, 0, 1, 1}, {-32000, -32000, 32000, 32000}, {300, 200, 10, 10}, {-50, -20, 200, 150}};
-        const RECT r = random.OneIn(2) ? random.Pick(rects)
-                                       : RECT{0, 0, random.Between(0, 240), random.Between(0, 180)};
-        fuzz.Step("rectangles %ld,%ld %ld,%ld", r.left, r.top, r.right, r.bottom);
-        c.host->Move(r);
-    },
-    [](HostCase& c) {
-        const bool none = random.OneIn(2);
-        fuzz.Step("client site %s", none ? "none" : "again");
-        if (auto* object = c.Ask<IOleObject>(IID_IOleObject))
-            object->SetClientSite(none ? nullptr : c.host->Site()), object->Release();
-    },
-    [](HostCase& c) {
-        fuzz.Step("destroy the container's window, make another");
-        const HWND old = c.container;
-        c.NewContainer(), c.host->SetWindow(c.container), DestroyWindow(old);
-    },
-    [](HostCase& c) { // scroll requests, and the system colours changed
-        static const UINT messages[] = {WM_VSCROLL, WM_HSCROLL, WM_SYSCOLORCHANGE};
-        const UINT message = random.Pick(messages);
-        const WPARAM request = MAKEWPARAM(random.Below(10), random.Below(65536));
-        fuzz.Step("message 0x%x request %u at %u", message, LOWORD(request), HIWORD(request));
-        SendMessageA(c.Window(), message, request, 0);
-    },
-    [](HostCase& c) { // as the header handlers group, move or select, then paint
-        const int32_t what = random.Below(3), rows = c.Window() ? c.Control()->DisplayedRows() : 0;
-        const int32_t from = random.Between(-2, what == 2 ? rows + 1 : 6),
-                      to = random.Between(-1, 6);
-        static const char* const kinds[] = {"group levels", "move column", "select row"};
-        fuzz.Step("%s %d (%d), then paint", kinds[what], from, to); // to, or expand if over 2
-        if (!c.Window())
-            return;
-        ViewControl& v = *c.control; // held as a caller holds it, and followed as handlers do
-        static_cast<_View*>(&v)->AddRef();
-        what == 0   ? v.SetGroupLevelsKeepingRow(from)
-        : what == 1 ? v.MoveColumnKeepingRow(from, to)
-                    : v.SelectRow(from);
-        v.EnsureRowVisible(v.view.currentRow, false);
-        v.SyncSelection();
-        if (what == 0 && to > 2)
-            ExpandAll(v);
-        RedrawWindow(v.hwnd ? v.hwnd : c.frame, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-        static_cast<_View*>(&v)->Release();
-    },
-    [](HostCase& c) { c.AccessibleCall(); },
+    {12,
+     [](HostCase& c) {
+         static const UINT messages[] = {
+             WM_LBUTTONDOWN, WM_MOUSEMOVE, WM_MOUSEMOVE,  WM_LBUTTONUP,      WM_LBUTTONDBLCLK,
+             WM_RBUTTONDOWN, WM_RBUTTONUP, WM_MOUSEWHEEL, WM_CAPTURECHANGED, WM_MOUSEACTIVATE};
+         const UINT message = random.Pick(messages);
+         if (!c.Window())
+             return c.Verb();
+         const POINT at = c.Target();
+         fuzz.Step("mouse 0x%x at %ld, %ld", message, at.x, at.y);
+         c.Mouse(message, at.x, at.y);
+     }},
+    {4,
+     [](HostCase& c) {
+         static const WPARAM keys[] = {
+             VK_DOWN, VK_UP,       VK_PRIOR, VK_NEXT, VK_HOME,  VK_END,      VK_LEFT,   VK_RIGHT,
+             VK_ADD,  VK_SUBTRACT, VK_F2,    'A',     VK_SPACE, VK_MULTIPLY, VK_RETURN, VK_TAB};
+         const WPARAM key = random.Pick(keys);
+         const bool translated = random.OneIn(2);
+         fuzz.Step("key 0x%x%s", unsigned(key), translated ? " through the accelerators" : "");
+         for (UINT message : {WM_KEYDOWN, WM_CHAR, WM_KEYUP}) {
+             const LPARAM flags = message == WM_KEYUP ? LPARAM(0xC0000001) : 1;
+             MSG msg = {c.Window(), message, message == WM_CHAR ? key | 0x20 : key, flags, 0, {}};
+             if (!(translated && c.host->TranslateAccelerator(msg)))
+                 DispatchMessageA(&msg);
+         }
+     }},
+    {2,
+     [](HostCase& c) {
+         const bool in = random.OneIn(2);
+         fuzz.Step("focus %s", in ? "in" : "out");
+         SetFocus(in && c.Window() ? c.Window() : c.container);
+     }},
+    {2,
+     [](HostCase& c) {
+         static const LONG widths[] = {-5, 0, 1, 40, 300, 5000, 100000000, INT32_MAX};
+         const LONG column = random.Between(-1, 6), width = random.Pick(widths);
+         fuzz.Step("column %ld: width %ld and a label", column, width);
+         if (_View* view = c.Ask<_View>(IID__View)) {
+             BSTR label = SysAllocString(L"Label");
+             view->put_ColumnWidth(column, width), view->put_ColumnLabel(column, label);
+             SysFreeString(label), view->Release();
+         }
+     }},
+    {1,
+     [](HostCase& c) {
+         static const RECT rects[] = {{0, 0, 1, 1},
+                                      {-32000, -32000, 32000, 32000},
+                                      {300, 200, 10, 10},
+                                      {-50, -20, 200, 150}};
+         const RECT r = random.OneIn(2)
+                            ? random.Pick(rects)
+                            : RECT{0, 0, random.Between(0, 240), random.Between(0, 180)};
+         fuzz.Step("rectangles %ld,%ld %ld,%ld", r.left, r.top, r.right, r.bottom);
+         c.host->Move(r);
+     }},
+    {1,
+     [](HostCase& c) {
+         const bool none = random.OneIn(2);
+         fuzz.Step("client site %s", none ? "none" : "again");
+         if (auto* object = c.Ask<IOleObject>(IID_IOleObject))
+             object->SetClientSite(none ? nullptr : c.host->Site()), object->Release();
+     }},
+    {1,
+     [](HostCase& c) {
+         fuzz.Step("destroy the container's window, make another");
+         const HWND old = c.container;
+         c.NewContainer(), c.host->SetWindow(c.container), DestroyWindow(old);
+     }},
+    {4,
+     [](HostCase& c) { // scroll requests, and the system colours changed
+         static const UINT messages[] = {WM_VSCROLL, WM_HSCROLL, WM_SYSCOLORCHANGE};
+         const UINT message = random.Pick(messages);
+         const WPARAM request = MAKEWPARAM(random.Below(10), random.Below(65536));
+         fuzz.Step("message 0x%x request %u at %u", message, LOWORD(request), HIWORD(request));
+         SendMessageA(c.Window(), message, request, 0);
+     }},
+    {3,
+     [](HostCase& c) { // as the header handlers group, move or select, then paint
+         const int32_t what = random.Below(3), rows = c.Window() ? c.Control()->DisplayedRows() : 0;
+         const int32_t from = random.Between(-2, what == 2 ? rows + 1 : 6),
+                       to = random.Between(-1, 6);
+         static const char* const kinds[] = {"group levels", "move column", "select row"};
+         fuzz.Step("%s %d (%d), then paint", kinds[what], from, to); // to, or expand if over 2
+         if (!c.Window())
+             return;
+         ViewControl& v = *c.control; // held as a caller holds it, and followed as handlers do
+         static_cast<_View*>(&v)->AddRef();
+         what == 0   ? v.SetGroupLevelsKeepingRow(from)
+         : what == 1 ? v.MoveColumnKeepingRow(from, to)
+                     : v.SelectRow(from);
+         v.EnsureRowVisible(v.view.currentRow, false);
+         v.SyncSelection();
+         if (what == 0 && to > 2)
+             ExpandAll(v);
+         RedrawWindow(v.hwnd ? v.hwnd : c.frame, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+         static_cast<_View*>(&v)->Release();
+     }},
+    {3, [](HostCase& c) { c.AccessibleCall(); }},
 };
+
+uint32_t HostCase::MoveCount() {
+    return std::size(moves);
+}
 
 } // namespace
 
