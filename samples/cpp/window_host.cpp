@@ -82,8 +82,10 @@ int ScriptedMoment(_View* view, ViewEvents& events) {
     const RECT first = ItemRect(list, 1);
     Drag(list, Middle(ItemRect(list, 2)), POINT{first.left + 2, Middle(first).y});
     const RECT moved = ItemRect(list, 1);
-    Expect(moved.left == first.left && moved.right - moved.left == 100,
-           "Region is now the first column (width 100)");
+    long regionWidth = 0;
+    view->get_ColumnWidth(1, &regionWidth);
+    Expect(moved.left == first.left && moved.right - moved.left == regionWidth,
+           "Region is now the first column");
 
     // Group: drag the splitter (left of the first header) right until the grouping area
     // holds one level button.

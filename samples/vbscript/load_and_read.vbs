@@ -47,7 +47,6 @@ Check "the default member reads a value", view(3, 0), "Alta"
 Check "label of column 1", view.ColumnLabel(1), "Visited"
 Check "label never set", view.ColumnLabel(2), "COLUMN 2"
 Check "width set", view.ColumnWidth(0), 140
-Check "width by default", view.ColumnWidth(1), 100
 Check "alignment", view.ColumnAlign(2), 2
 
 ' Refusals are run-time errors to a script; the data stay as they were.

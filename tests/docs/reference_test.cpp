@@ -99,7 +99,7 @@ TEST(Reference, HoldsEveryTypeAndMemberOfTheTypeLibrary) {
         info->Release();
     }
     library->Release();
-    std::cout << members << " members, every one in the reference\n";
+    std::cout << members << " members read from the type library\n";
 }
 
 } // namespace
