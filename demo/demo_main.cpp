@@ -2,6 +2,7 @@
 // Shows the control with sample sales records, or with the records of a CSV file. With
 // --snapshot it works through a short scripted session, writes a picture of the window and ends.
 
+#include "csv_reader.h"
 #include "demo_session.h"
 #include "demo_window.h"
 #include "sample_sales.h"
@@ -67,39 +68,50 @@ std::wstring ModuleBesideProgram() {
     return module + L"norv.dll";
 }
 
-// How the read of a long file goes, on the status line; in a snapshot, each stage's end also on
-// standard output.
+// How the read of a long file goes, on the status line; in a snapshot, its end also on standard
+// output.
 CsvProgress ShowProgress(DemoWindow& demo, const Options& options) {
-    return [&demo, &options](CsvStage stage, int percent) {
+    return [&demo, &options](int percent) {
         const std::wstring text =
-            (stage == CsvStage::Splitting ? L"Reading " : L"Recognising the values of ") +
-            options.csv + L": " + std::to_wstring(percent) + L"%";
+            L"Reading " + options.csv + L": " + std::to_wstring(percent) + L"%";
         demo.ShowStatus(text);
         if (options.snapshot && percent == 100)
             PrintLine(L"  " + text);
     };
 }
 
-bool LoadRecords(const Options& options, DataGrid& grid, const CsvProgress& progress,
-                 std::wstring& error) {
+// What the status line keeps saying about records whose fields do not match the header's.
+std::wstring FieldCountNote(const CsvReport& report) {
+    auto records = [](LONG count) {
+        return std::to_wstring(count) + (count == 1 ? L" record has " : L" records have ");
+    };
+    std::wstring note;
+    if (report.shorterRecords > 0)
+        note = records(report.shorterRecords) + L"fewer fields than the header";
+    if (report.longerRecords > 0)
+        note += (note.empty() ? L"" : L", ") + records(report.longerRecords) +
+                L"more fields than the header";
+    return note;
+}
+
+bool LoadRecords(const Options& options, DataGrid& grid, DemoWindow& demo, std::wstring& error) {
     if (options.csv.empty()) {
         if (BuildSampleSales(grid))
             return true;
         error = L"not enough memory for the sample records";
         return false;
     }
-    std::vector<CsvRecord> records;
-    CsvError csvError;
-    if (!ReadCsvFile(options.csv, records, csvError, progress)) {
-        error = options.csv + L": " + csvError.message;
-        if (csvError.line > 0)
-            error += L" (line " + std::to_wstring(csvError.line) + L")";
+    CsvReport report;
+    if (!ReadCsvFile(options.csv, grid, report, ShowProgress(demo, options))) {
+        error = options.csv + L": " + report.error;
+        if (report.line > 0)
+            error += L" (line " + std::to_wstring(report.line) + L")";
         return false;
     }
-    if (!BuildCsvGrid(records, grid, progress)) {
-        error = options.csv + L": not enough memory for the records";
-        return false;
-    }
+    const std::wstring note = FieldCountNote(report);
+    demo.SetNote(note);
+    if (options.snapshot && !note.empty())
+        PrintLine(L"  " + note);
     return true;
 }
 
@@ -164,7 +176,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
         // The window first, so that its status line can show how a long read goes.
         if (!demo.Create(title, options.snapshot))
             result = Fail(L"the window could not be created", options.snapshot);
-        else if (!LoadRecords(options, grid, ShowProgress(demo, options), error))
+        else if (!LoadRecords(options, grid, demo, error))
             result = Fail(error, options.snapshot);
         else if (FAILED(hr = demo.EmbedControl(ModuleBesideProgram())))
             result = Fail(L"the control could not be created from " + ModuleBesideProgram() +
