@@ -95,6 +95,11 @@ bool Widen(const char* bytes, size_t size, BSTR& text) {
     return true;
 }
 
+void SetText(VARIANT& cell, BSTR text) {
+    V_VT(&cell) = VT_BSTR;
+    V_BSTR(&cell) = text;
+}
+
 class CsvBuilder {
 public:
     CsvBuilder(DataGrid& grid, CsvReport& report, const CsvProgress& progress)
@@ -177,8 +182,7 @@ bool CsvBuilder::StoreText(VARIANT& cell, size_t column, std::string_view field,
         if (!quoted)
             columnTexts[column].Add(field, text, arena);
     }
-    V_VT(&cell) = VT_BSTR;
-    V_BSTR(&cell) = text;
+    SetText(cell, text);
     return true;
 }
 
@@ -195,9 +199,13 @@ bool CsvBuilder::Store(size_t column, std::string_view field, bool quoted) {
         return Fail(L"not enough memory for the records", line);
     // A record longer than any before widens the grid, this record's first fields kept.
     if (column >= static_cast<size_t>(grid.Columns())) {
+        const LONG before = grid.Columns();
         if (!grid.Widen(static_cast<LONG>(column + 1), record + 1))
             return Fail(L"not enough memory for the records", line);
         columnTexts.resize(column + 1);
+        for (LONG r = 0; r < record; ++r) // blank in the records before, as missing fields are
+            for (LONG c = before; c < grid.Columns(); ++c)
+                SetText(grid.Cells()[static_cast<size_t>(r) * grid.Columns() + c], empty);
     }
     VARIANT& cell = grid.Cells()[static_cast<size_t>(record) * grid.Columns() + column];
     return RecognizeField(field.data(), field.size(), &cell) ||
@@ -216,10 +224,8 @@ bool CsvBuilder::EndRecord(size_t fields) {
     report.longerRecords += fields > headerFields;
     // Missing fields show blank, as empty ones do.
     VARIANT* cells = grid.Cells() + static_cast<size_t>(record) * grid.Columns();
-    for (size_t c = fields; c < static_cast<size_t>(grid.Columns()); ++c) {
-        V_VT(&cells[c]) = VT_BSTR;
-        V_BSTR(&cells[c]) = empty;
-    }
+    for (size_t c = fields; c < static_cast<size_t>(grid.Columns()); ++c)
+        SetText(cells[c], empty);
     ++record;
     return true;
 }

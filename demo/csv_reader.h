@@ -11,7 +11,7 @@
 // How far a long read has come: the percentage, told each time it grows, 100 at the end. Files
 // smaller than csvProgressBytes tell nothing.
 using CsvProgress = std::function<void(int percent)>;
-constexpr size_t csvProgressBytes = 4 << 20;
+constexpr size_t csvProgressBytes = 1 << 20;
 
 // What a read found: an error (empty when the records were read) with its line (1-based, 0 for
 // the whole file), and the records whose number of fields differs from the header's.
