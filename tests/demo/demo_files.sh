@@ -21,7 +21,7 @@ gen far_number.csv 'h = ""; for (k = 0; k < 10; k++) h = h "Description " k ",";
 # Dates with times, blanks in a grouped column, negative decimals.
 gen "weather data.csv" 'print "Date/Time,Station,Temp (C),Weather"; split("|Rain|Snow|Fog", w, "|");
   for (i = 0; i < 500; i++) printf "2010-11-%02d %02d:00,%s,%.1f,%s\n", 1 + i % 28, i % 24, \
-    '"$(pick "OTTTORMTLVAN" 4 3)"', rand() * 40 - 20, w[1 + int(rand() * 4)]''
+    '"$(pick "OTTTORMTLVAN" 4 3)"', rand() * 40 - 20, w[1 + int(rand() * 4)]'
 # UTF-16 with a byte-order mark, names in other scripts, a record short of a field.
 printf 'Country,Native name,Continent,Population\nRussia,Россия,Europe,144\nGreece,Ελλάδα,Europe,10.4\nEgypt,مصر,Africa,109\nIsrael,ישראל,Asia,9.5\nChina,中国,Asia,1412\nKenya,Kenya,Africa\n' |
   iconv -f UTF-8 -t UTF-16BE | { printf '\xFE\xFF'; cat; } >"$dir/countries.csv"
