@@ -1,4 +1,4 @@
-// norv_demo [--snapshot [png path]] [records.csv]
+// norv_demo [--snapshot [png path] | --time] [records.csv]
 // Shows the control with sample sales records, or with the records of a CSV file. With
 // --snapshot it works through a short scripted session, writes a picture of the window and ends.
 
@@ -18,6 +18,7 @@ namespace {
 
 struct Options {
     bool snapshot = false;
+    bool time = false; // how long reading and showing took, then end
     std::wstring picture = L"demo.png";
     std::wstring csv;
 };
@@ -37,7 +38,9 @@ bool ParseOptions(Options& options, std::wstring& error) {
     LocalFree(args);
     for (size_t i = 1; i < list.size(); ++i) {
         const std::wstring& arg = list[i];
-        if (arg == L"--snapshot") {
+        if (arg == L"--time") {
+            options.time = options.snapshot = true; // quiet, too
+        } else if (arg == L"--snapshot") {
             options.snapshot = true;
             if (i + 1 < list.size() && EndsWith(list[i + 1], L".png"))
                 options.picture = list[++i];
@@ -45,7 +48,7 @@ bool ParseOptions(Options& options, std::wstring& error) {
             options.csv = arg;
         } else {
             error = L"unknown argument: " + arg +
-                    L"\nusage: norv_demo [--snapshot [picture.png]] [records.csv]";
+                    L"\nusage: norv_demo [--snapshot [picture.png] | --time] [records.csv]";
             return false;
         }
     }
@@ -115,6 +118,26 @@ bool LoadRecords(const Options& options, DataGrid& grid, DemoWindow& demo, std::
     return true;
 }
 
+double Seconds() {
+    LARGE_INTEGER counter, frequency;
+    QueryPerformanceCounter(&counter);
+    QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+// The records painted, then the times so far.
+int ShowTimes(DemoWindow& demo, double read, double start) {
+    demo.Pump();
+    RedrawWindow(demo.Handle(), nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
+    GdiFlush();
+    wchar_t text[120];
+    swprintf(text, 120, L"read and recognised in %.2f s; on screen in %.2f s", read,
+             Seconds() - start);
+    PrintLine(text);
+    return 0;
+}
+
 std::wstring ErrorCode(HRESULT hr) {
     wchar_t text[16];
     swprintf(text, 16, L"0x%08lX", static_cast<unsigned long>(hr));
@@ -129,7 +152,25 @@ int Fail(const std::wstring& message, bool quiet) {
     return 1;
 }
 
-int RunSnapshot(DemoWindow& demo, const SessionPlan& plan, const std::wstring& picture) {
+std::wstring Labelled(const DataGrid& grid, LONG column) {
+    const size_t c = static_cast<size_t>(column);
+    return c < grid.labels.size() && !grid.labels[c].empty() ? grid.labels[c]
+                                                             : L"column " + std::to_wstring(c + 1);
+}
+
+// What the session will do, in words.
+std::wstring PlanText(const SessionPlan& plan, const DataGrid& grid) {
+    std::wstring text = L"plan: ";
+    if (plan.groupColumns[0] >= 0)
+        text += L"group by " + Labelled(grid, plan.groupColumns[0]) + L", then " +
+                Labelled(grid, plan.groupColumns[1]) + L"; ";
+    return text + (plan.sortColumn >= 0 ? L"sort by " + Labelled(grid, plan.sortColumn)
+                                        : std::wstring(L"no sort"));
+}
+
+int RunSnapshot(DemoWindow& demo, const DataGrid& grid, const std::wstring& picture) {
+    const SessionPlan plan = PlanSession(grid);
+    PrintLine(PlanText(plan, grid));
     demo.Focus();
     demo.Pump();
     DemoSession session(
@@ -167,6 +208,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
     if (FAILED(OleInitialize(nullptr)))
         return Fail(L"OLE could not be initialised", options.snapshot);
     int result = 0;
+    const double start = Seconds();
+    double read = 0;
     {
         DataGrid grid;
         DemoWindow demo;
@@ -178,14 +221,18 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
             result = Fail(L"the window could not be created", options.snapshot);
         else if (!LoadRecords(options, grid, demo, error))
             result = Fail(error, options.snapshot);
+        else if ((read = Seconds() - start) < 0)
+            result = 1;
         else if (FAILED(hr = demo.EmbedControl(ModuleBesideProgram())))
             result = Fail(L"the control could not be created from " + ModuleBesideProgram() +
                               L" (error " + ErrorCode(hr) + L")",
                           options.snapshot);
         else if (FAILED(demo.Load(grid)))
             result = Fail(L"the control refused the records", options.snapshot);
+        else if (options.time)
+            result = ShowTimes(demo, read, start);
         else if (options.snapshot)
-            result = RunSnapshot(demo, PlanSession(grid), options.picture);
+            result = RunSnapshot(demo, grid, options.picture);
         else {
             demo.Focus();
             result = demo.RunMessageLoop();
