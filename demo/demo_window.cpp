@@ -70,23 +70,17 @@ bool DemoWindow::Create(const std::wstring& title, bool quietMode) {
     quiet = quietMode;
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_BAR_CLASSES};
     InitCommonControlsEx(&controls);
-    WNDCLASSEXW cls = {};
-    cls.cbSize = sizeof cls;
-    cls.lpfnWndProc = Procedure;
-    cls.hInstance = GetModuleHandleW(nullptr);
-    cls.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    cls.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    cls.hIcon = LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION));
-    cls.lpszClassName = windowClass;
-    RegisterClassExW(&cls);
+    RegisterFaceClass(windowClass, Procedure,
+                      LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION)));
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
     const RECT bounds = InitialBounds();
     window = CreateWindowExW(0, windowClass, title.c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
                              bounds.left, bounds.top, bounds.right - bounds.left,
-                             bounds.bottom - bounds.top, nullptr, nullptr, cls.hInstance, this);
+                             bounds.bottom - bounds.top, nullptr, nullptr, instance, this);
     if (!window)
         return false;
     status = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0,
-                             0, 0, window, nullptr, cls.hInstance, nullptr);
+                             0, 0, window, nullptr, instance, nullptr);
     ShowWindow(window, SW_SHOWNORMAL);
     UpdateWindow(window);
     return true;

@@ -27,6 +27,18 @@ RECT WorkArea() {
 
 } // namespace
 
+void RegisterFaceClass(const wchar_t* name, WNDPROC procedure, HICON icon) {
+    WNDCLASSEXW cls = {};
+    cls.cbSize = sizeof cls;
+    cls.lpfnWndProc = procedure;
+    cls.hInstance = GetModuleHandleW(nullptr);
+    cls.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    cls.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    cls.hIcon = icon;
+    cls.lpszClassName = name;
+    RegisterClassExW(&cls);
+}
+
 std::wstring RecordText(const std::vector<RecordField>& fields) {
     std::wstring text;
     for (const RecordField& field : fields) {
@@ -45,26 +57,20 @@ std::wstring RecordText(const std::vector<RecordField>& fields) {
 RecordWindow::RecordWindow(HWND ownerWindow, const std::wstring& title,
                            const std::vector<RecordField>& fields)
     : owner(ownerWindow), text(RecordText(fields)) {
-    WNDCLASSEXW cls = {};
-    cls.cbSize = sizeof cls;
-    cls.lpfnWndProc = Procedure;
-    cls.hInstance = GetModuleHandleW(nullptr);
-    cls.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    cls.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    cls.lpszClassName = recordClass;
-    RegisterClassExW(&cls);
+    RegisterFaceClass(recordClass, Procedure);
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
     window = CreateWindowExW(WS_EX_DLGMODALFRAME, recordClass, title.c_str(),
                              WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME, 0, 0, 0, 0, owner,
-                             nullptr, cls.hInstance, this);
+                             nullptr, instance, this);
     if (!window)
         return;
     font = CreateListFont();
     edit = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", WithCrLf(text).c_str(),
                            WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | ES_MULTILINE |
                                ES_READONLY | ES_AUTOVSCROLL,
-                           0, 0, 0, 0, window, nullptr, cls.hInstance, nullptr);
+                           0, 0, 0, 0, window, nullptr, instance, nullptr);
     ok = CreateWindowExW(0, L"BUTTON", L"OK", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON,
-                         0, 0, 0, 0, window, reinterpret_cast<HMENU>(IDOK), cls.hInstance, nullptr);
+                         0, 0, 0, 0, window, reinterpret_cast<HMENU>(IDOK), instance, nullptr);
     for (HWND child : {edit, ok})
         SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     Place();

@@ -15,6 +15,9 @@ struct RecordField {
 
 constexpr size_t longestShownCell = 500; // characters
 
+// Registers a window class of the program's with an arrow cursor on the face colour.
+void RegisterFaceClass(const wchar_t* name, WNDPROC procedure, HICON icon = nullptr);
+
 // "Label: text" a line, each cell cut to longestShownCell characters with a note of its length.
 std::wstring RecordText(const std::vector<RecordField>& fields);
 
