@@ -66,6 +66,8 @@ bench: build
 	[ -z "$$failed" ] || { echo "FAILED:$$failed"; exit 1; }
 
 DEMO_PICTURE := $(BUILD)/demo.png
+# The file name as one word of the shell, whatever it holds (spaces, quotes, dollars).
+DEMO_CSV = $(if $(CSV),'$(subst ','\'',$(CSV))')
 DEMO_RUN = NORV_WINEPREFIX=$(CURDIR)/$(BUILD)/$(ARCH)/wineprefix $(if $(DPI),NORV_DPI=$(DPI)) \
 	scripts/wine-run.sh \
 	$(BUILD)/$(ARCH)/demo/norv_demo.exe
@@ -74,9 +76,9 @@ demo: setup $(BUILD)/$(ARCH)/build.ninja
 	@$(call runs,$(ARCH),make demo ARCH=$(ARCH))
 	cmake --build $(BUILD)/$(ARCH) -j $(JOBS) --target norv_demo
 	@if [ -n "$${DISPLAY:-}" ] && [ -z "$(SNAPSHOT)" ]; then \
-		$(DEMO_RUN) $(CSV); \
+		$(DEMO_RUN) $(DEMO_CSV); \
 	else \
-		$(DEMO_RUN) --snapshot $(DEMO_PICTURE) $(CSV) && \
+		$(DEMO_RUN) --snapshot $(DEMO_PICTURE) $(DEMO_CSV) && \
 		echo "picture: $(CURDIR)/$(DEMO_PICTURE)"; \
 	fi
 

@@ -1,18 +1,33 @@
 #include "data_grid.h"
 
-#include "value_recognition.h"
+#include <cstring>
+#include <string_view>
+#include <unordered_set>
 
-#include <algorithm>
-#include <set>
+bool IsBlankCell(const VARIANT& cell) {
+    return V_VT(&cell) == VT_EMPTY || V_VT(&cell) == VT_NULL ||
+           (V_VT(&cell) == VT_BSTR && SysStringLen(V_BSTR(&cell)) == 0);
+}
 
 DataGrid::~DataGrid() {
-    if (array)
+    Release();
+}
+
+// The texts belong to the grid, not to the array, which may hold one of them many times.
+void DataGrid::Release() {
+    if (array) {
+        std::memset(Cells(), 0, sizeof(VARIANT) * static_cast<size_t>(columns) * records);
         SafeArrayDestroy(array);
+    }
+    for (BSTR text : texts)
+        SysFreeString(text);
+    texts.clear();
+    array = nullptr;
+    columns = records = 0;
 }
 
 bool DataGrid::Create(LONG columnCount, LONG recordCount) {
-    if (array)
-        SafeArrayDestroy(array);
+    Release();
     SAFEARRAYBOUND bounds[2] = {{static_cast<ULONG>(columnCount), 0},
                                 {static_cast<ULONG>(recordCount), 0}};
     array = SafeArrayCreate(VT_VARIANT, 2, bounds);
@@ -21,27 +36,68 @@ bool DataGrid::Create(LONG columnCount, LONG recordCount) {
     return array != nullptr;
 }
 
+VARIANT* DataGrid::Cells() const {
+    return array ? static_cast<VARIANT*>(array->pvData) : nullptr;
+}
+
 bool DataGrid::Put(LONG column, LONG record, const VARIANT& value) {
-    LONG index[2] = {column, record};
-    return array && SUCCEEDED(SafeArrayPutElement(array, index, const_cast<VARIANT*>(&value)));
+    if (!array || column < 0 || column >= columns || record < 0 || record >= records)
+        return false;
+    VARIANT& cell = Cells()[static_cast<size_t>(record) * columns + column];
+    VARIANT copy;
+    VariantInit(&copy);
+    if (FAILED(VariantCopy(&copy, const_cast<VARIANT*>(&value))))
+        return false;
+    if (V_VT(&copy) == VT_BSTR)
+        texts.push_back(V_BSTR(&copy));
+    cell = copy; // a text it held stays in the list until the grid goes
+    return true;
 }
 
 bool DataGrid::Get(LONG column, LONG record, VARIANT* value) const {
-    LONG index[2] = {column, record};
-    return array && SUCCEEDED(SafeArrayGetElement(array, index, value));
+    if (!array || column < 0 || column >= columns || record < 0 || record >= records)
+        return false;
+    return SUCCEEDED(VariantCopy(value, const_cast<VARIANT*>(&At(column, record))));
+}
+
+bool DataGrid::Widen(LONG columnCount, LONG keep) {
+    SAFEARRAYBOUND bounds[2] = {{static_cast<ULONG>(columnCount), 0},
+                                {static_cast<ULONG>(records), 0}};
+    SAFEARRAY* wider = SafeArrayCreate(VT_VARIANT, 2, bounds);
+    if (!wider)
+        return false;
+    VARIANT* to = static_cast<VARIANT*>(wider->pvData);
+    for (LONG r = 0; r < keep; ++r)
+        std::memcpy(to + static_cast<size_t>(r) * columnCount,
+                    Cells() + static_cast<size_t>(r) * columns, sizeof(VARIANT) * columns);
+    std::memset(Cells(), 0, sizeof(VARIANT) * static_cast<size_t>(columns) * records);
+    SafeArrayDestroy(array);
+    array = wider;
+    columns = columnCount;
+    return true;
+}
+
+bool DataGrid::Resize(LONG recordCount) {
+    if (!array)
+        return false;
+    // Redim would free the texts of the cells it drops, which the grid owns.
+    if (recordCount < records)
+        std::memset(Cells() + static_cast<size_t>(recordCount) * columns, 0,
+                    sizeof(VARIANT) * static_cast<size_t>(columns) * (records - recordCount));
+    SAFEARRAYBOUND last = {static_cast<ULONG>(recordCount), 0};
+    if (FAILED(SafeArrayRedim(array, &last)))
+        return false;
+    records = recordCount;
+    return true;
 }
 
 ColumnKind DataGrid::KindOf(LONG column) const {
     bool numbers = false, flags = false, others = false;
-    for (LONG r = 0; r < records; ++r) {
-        LONG index[2] = {column, r};
-        void* cell = nullptr;
-        if (!array || FAILED(SafeArrayPtrOfIndex(array, index, &cell)))
+    for (LONG r = 0; r < records && !others; ++r) {
+        const VARIANT& cell = At(column, r);
+        if (IsBlankCell(cell))
             continue;
-        switch (V_VT(static_cast<const VARIANT*>(cell))) {
-        case VT_EMPTY:
-        case VT_NULL:
-            break;
+        switch (V_VT(&cell)) {
         case VT_I2:
         case VT_I4:
         case VT_R4:
@@ -63,58 +119,22 @@ ColumnKind DataGrid::KindOf(LONG column) const {
 }
 
 LONG DataGrid::DistinctValues(LONG column, LONG limit) const {
-    std::set<std::wstring> seen;
+    // Equal texts of a file mostly share one string: its address answers before its characters.
+    std::unordered_set<const void*> addresses;
+    std::unordered_set<std::wstring_view> seen;
     for (LONG r = 0; r < records && static_cast<LONG>(seen.size()) < limit; ++r) {
-        VARIANT v;
-        VariantInit(&v);
-        if (!Get(column, r, &v) || V_VT(&v) == VT_EMPTY || V_VT(&v) == VT_NULL)
-            continue;
-        if (V_VT(&v) != VT_BSTR)
-            VariantChangeTypeEx(&v, &v, LOCALE_INVARIANT, 0, VT_BSTR);
-        // The type keeps a value apart from a text that reads the same.
-        seen.insert(std::to_wstring(V_VT(&v)) + L":" +
-                    (V_VT(&v) == VT_BSTR && V_BSTR(&v) ? V_BSTR(&v) : L""));
-        VariantClear(&v);
+        const VARIANT& cell = At(column, r);
+        if (V_VT(&cell) == VT_BSTR && !IsBlankCell(cell) && addresses.insert(V_BSTR(&cell)).second)
+            seen.emplace(V_BSTR(&cell), SysStringLen(V_BSTR(&cell)));
     }
     return static_cast<LONG>(seen.size());
 }
 
 bool DataGrid::HasTimeOfDay() const {
-    VARIANT* cells = nullptr;
-    if (!array || FAILED(SafeArrayAccessData(array, reinterpret_cast<void**>(&cells))))
-        return false;
-    bool found = false;
-    for (size_t i = 0, n = static_cast<size_t>(columns) * records; i < n && !found; ++i)
-        found = V_VT(&cells[i]) == VT_DATE &&
-                V_DATE(&cells[i]) != static_cast<LONGLONG>(V_DATE(&cells[i]));
-    SafeArrayUnaccessData(array);
-    return found;
-}
-
-bool BuildCsvGrid(const std::vector<CsvRecord>& csv, DataGrid& grid, const CsvProgress& progress) {
-    if (csv.empty())
-        return grid.Create(0, 0);
-    size_t width = 0;
-    for (const CsvRecord& record : csv)
-        width = std::max(width, record.size());
-    if (!grid.Create(static_cast<LONG>(width), static_cast<LONG>(csv.size() - 1)))
-        return false;
-    grid.labels = csv[0];
-    const size_t records = csv.size() - 1;
-    ProgressSteps steps(records >= csvProgressRecords ? progress : nullptr, CsvStage::Recognising,
-                        records);
-    for (size_t r = 1; r < csv.size(); ++r) {
-        steps.Reach(r - 1);
-        for (size_t c = 0; c < csv[r].size(); ++c) {
-            VARIANT v;
-            VariantInit(&v);
-            const bool ok = RecognizeValue(csv[r][c], &v) &&
-                            grid.Put(static_cast<LONG>(c), static_cast<LONG>(r - 1), v);
-            VariantClear(&v);
-            if (!ok)
-                return false;
-        }
-    }
-    steps.Reach(records);
-    return true;
+    const VARIANT* cells = Cells();
+    for (size_t i = 0, n = static_cast<size_t>(columns) * records; i < n; ++i)
+        if (V_VT(&cells[i]) == VT_DATE &&
+            V_DATE(&cells[i]) != static_cast<LONGLONG>(V_DATE(&cells[i])))
+            return true;
+    return false;
 }

@@ -9,8 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "csv_reader.h"
-
 enum class ColumnKind { Text, Number, Flag };
 
 class DataGrid {
@@ -27,15 +25,26 @@ public:
     // A copy of the stored cell into an initialised variant.
     bool Get(LONG column, LONG record, VARIANT* value) const;
 
+    // Building in place: the cells record by record, each record Columns() wide. A text put
+    // there directly is handed over with AdoptText, and one text may stand in many cells.
+    VARIANT* Cells() const;
+    void AdoptText(BSTR text) { texts.push_back(text); }
+    // More columns, the cells of the first keep records kept.
+    bool Widen(LONG columns, LONG keep);
+    // More records (empty) or fewer (the rest dropped).
+    bool Resize(LONG records);
+
     SAFEARRAY* Array() const { return array; }
     LONG Columns() const { return columns; }
     LONG Records() const { return records; }
+    const VARIANT& At(LONG column, LONG record) const {
+        return Cells()[static_cast<size_t>(record) * columns + column];
+    }
 
     // Numbers and currency align right, flags centre, the rest left: decided by the values a
-    // column holds, empty cells aside.
+    // column holds, empty cells and texts aside.
     ColumnKind KindOf(LONG column) const;
-    // How many different values the column holds, empty cells aside, counting no further than
-    // limit.
+    // How many different non-empty texts the column holds, counting no further than limit.
     LONG DistinctValues(LONG column, LONG limit) const;
     // Whether some date carries a time of day, so that the times are worth showing.
     bool HasTimeOfDay() const;
@@ -43,12 +52,12 @@ public:
     std::vector<std::wstring> labels;
 
 private:
+    void Release();
     SAFEARRAY* array = nullptr;
     LONG columns = 0;
     LONG records = 0;
+    std::vector<BSTR> texts; // every text of the cells, each once
 };
 
-// The first record gives the labels, the others the cells, each field's value recognised; a
-// record shorter than the widest leaves its last cells empty.
-bool BuildCsvGrid(const std::vector<CsvRecord>& csv, DataGrid& grid,
-                  const CsvProgress& progress = nullptr);
+// Whether a cell shows nothing: empty, null or an empty text.
+bool IsBlankCell(const VARIANT& cell);

@@ -1,7 +1,8 @@
-// norv_demo [--snapshot [png path]] [records.csv]
+// norv_demo [--snapshot [png path] | --time] [records.csv]
 // Shows the control with sample sales records, or with the records of a CSV file. With
 // --snapshot it works through a short scripted session, writes a picture of the window and ends.
 
+#include "csv_reader.h"
 #include "demo_session.h"
 #include "demo_window.h"
 #include "sample_sales.h"
@@ -17,6 +18,7 @@ namespace {
 
 struct Options {
     bool snapshot = false;
+    bool time = false; // how long reading and showing took, then end
     std::wstring picture = L"demo.png";
     std::wstring csv;
 };
@@ -36,7 +38,9 @@ bool ParseOptions(Options& options, std::wstring& error) {
     LocalFree(args);
     for (size_t i = 1; i < list.size(); ++i) {
         const std::wstring& arg = list[i];
-        if (arg == L"--snapshot") {
+        if (arg == L"--time") {
+            options.time = options.snapshot = true; // quiet, too
+        } else if (arg == L"--snapshot") {
             options.snapshot = true;
             if (i + 1 < list.size() && EndsWith(list[i + 1], L".png"))
                 options.picture = list[++i];
@@ -44,7 +48,7 @@ bool ParseOptions(Options& options, std::wstring& error) {
             options.csv = arg;
         } else {
             error = L"unknown argument: " + arg +
-                    L"\nusage: norv_demo [--snapshot [picture.png]] [records.csv]";
+                    L"\nusage: norv_demo [--snapshot [picture.png] | --time] [records.csv]";
             return false;
         }
     }
@@ -67,40 +71,71 @@ std::wstring ModuleBesideProgram() {
     return module + L"norv.dll";
 }
 
-// How the read of a long file goes, on the status line; in a snapshot, each stage's end also on
-// standard output.
+// How the read of a long file goes, on the status line; in a snapshot, its end also on standard
+// output.
 CsvProgress ShowProgress(DemoWindow& demo, const Options& options) {
-    return [&demo, &options](CsvStage stage, int percent) {
+    return [&demo, &options](int percent) {
         const std::wstring text =
-            (stage == CsvStage::Splitting ? L"Reading " : L"Recognising the values of ") +
-            options.csv + L": " + std::to_wstring(percent) + L"%";
+            L"Reading " + options.csv + L": " + std::to_wstring(percent) + L"%";
         demo.ShowStatus(text);
         if (options.snapshot && percent == 100)
             PrintLine(L"  " + text);
     };
 }
 
-bool LoadRecords(const Options& options, DataGrid& grid, const CsvProgress& progress,
-                 std::wstring& error) {
+// What the status line keeps saying about records whose fields do not match the header's.
+std::wstring FieldCountNote(const CsvReport& report) {
+    auto records = [](LONG count) {
+        return std::to_wstring(count) + (count == 1 ? L" record has " : L" records have ");
+    };
+    std::wstring note;
+    if (report.shorterRecords > 0)
+        note = records(report.shorterRecords) + L"fewer fields than the header";
+    if (report.longerRecords > 0)
+        note += (note.empty() ? L"" : L", ") + records(report.longerRecords) +
+                L"more fields than the header";
+    return note;
+}
+
+bool LoadRecords(const Options& options, DataGrid& grid, DemoWindow& demo, std::wstring& error) {
     if (options.csv.empty()) {
         if (BuildSampleSales(grid))
             return true;
         error = L"not enough memory for the sample records";
         return false;
     }
-    std::vector<CsvRecord> records;
-    CsvError csvError;
-    if (!ReadCsvFile(options.csv, records, csvError, progress)) {
-        error = options.csv + L": " + csvError.message;
-        if (csvError.line > 0)
-            error += L" (line " + std::to_wstring(csvError.line) + L")";
+    CsvReport report;
+    if (!ReadCsvFile(options.csv, grid, report, ShowProgress(demo, options))) {
+        error = options.csv + L": " + report.error;
+        if (report.line > 0)
+            error += L" (line " + std::to_wstring(report.line) + L")";
         return false;
     }
-    if (!BuildCsvGrid(records, grid, progress)) {
-        error = options.csv + L": not enough memory for the records";
-        return false;
-    }
+    const std::wstring note = FieldCountNote(report);
+    demo.SetNote(note);
+    if (options.snapshot && !note.empty())
+        PrintLine(L"  " + note);
     return true;
+}
+
+double Seconds() {
+    LARGE_INTEGER counter, frequency;
+    QueryPerformanceCounter(&counter);
+    QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+// The records painted, then the times so far.
+int ShowTimes(DemoWindow& demo, double read, double start) {
+    demo.Pump();
+    RedrawWindow(demo.Handle(), nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
+    GdiFlush();
+    wchar_t text[120];
+    swprintf(text, 120, L"read and recognised in %.2f s; on screen in %.2f s", read,
+             Seconds() - start);
+    PrintLine(text);
+    return 0;
 }
 
 std::wstring ErrorCode(HRESULT hr) {
@@ -117,7 +152,25 @@ int Fail(const std::wstring& message, bool quiet) {
     return 1;
 }
 
-int RunSnapshot(DemoWindow& demo, const SessionPlan& plan, const std::wstring& picture) {
+std::wstring Labelled(const DataGrid& grid, LONG column) {
+    const size_t c = static_cast<size_t>(column);
+    return c < grid.labels.size() && !grid.labels[c].empty() ? grid.labels[c]
+                                                             : L"column " + std::to_wstring(c + 1);
+}
+
+// What the session will do, in words.
+std::wstring PlanText(const SessionPlan& plan, const DataGrid& grid) {
+    std::wstring text = L"plan: ";
+    if (plan.groupColumns[0] >= 0)
+        text += L"group by " + Labelled(grid, plan.groupColumns[0]) + L", then " +
+                Labelled(grid, plan.groupColumns[1]) + L"; ";
+    return text + (plan.sortColumn >= 0 ? L"sort by " + Labelled(grid, plan.sortColumn)
+                                        : std::wstring(L"no sort"));
+}
+
+int RunSnapshot(DemoWindow& demo, const DataGrid& grid, const std::wstring& picture) {
+    const SessionPlan plan = PlanSession(grid);
+    PrintLine(PlanText(plan, grid));
     demo.Focus();
     demo.Pump();
     DemoSession session(
@@ -155,6 +208,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
     if (FAILED(OleInitialize(nullptr)))
         return Fail(L"OLE could not be initialised", options.snapshot);
     int result = 0;
+    const double start = Seconds();
+    double read = 0;
     {
         DataGrid grid;
         DemoWindow demo;
@@ -164,16 +219,20 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
         // The window first, so that its status line can show how a long read goes.
         if (!demo.Create(title, options.snapshot))
             result = Fail(L"the window could not be created", options.snapshot);
-        else if (!LoadRecords(options, grid, ShowProgress(demo, options), error))
+        else if (!LoadRecords(options, grid, demo, error))
             result = Fail(error, options.snapshot);
+        else if ((read = Seconds() - start) < 0)
+            result = 1;
         else if (FAILED(hr = demo.EmbedControl(ModuleBesideProgram())))
             result = Fail(L"the control could not be created from " + ModuleBesideProgram() +
                               L" (error " + ErrorCode(hr) + L")",
                           options.snapshot);
         else if (FAILED(demo.Load(grid)))
             result = Fail(L"the control refused the records", options.snapshot);
+        else if (options.time)
+            result = ShowTimes(demo, read, start);
         else if (options.snapshot)
-            result = RunSnapshot(demo, PlanSession(grid), options.picture);
+            result = RunSnapshot(demo, grid, options.picture);
         else {
             demo.Focus();
             result = demo.RunMessageLoop();

@@ -2,6 +2,10 @@
 
 #include "window_capture.h"
 
+#include <oleacc.h>
+
+#include <algorithm>
+
 namespace {
 LPARAM Point(int x, int y) {
     return MAKELPARAM(static_cast<WORD>(static_cast<SHORT>(x)),
@@ -32,22 +36,21 @@ std::vector<StepOutcome> DemoSession::Run(const SessionPlan& plan) {
         step("drag another column header onto the grouping edge", MoveToGroupingEdge(outer));
     }
     if (plan.sortColumn >= 0) {
-        step("sort: click a column header", ClickHeader(plan.sortColumn));
-        step("sort the other way: click it again", ClickHeader(plan.sortColumn));
+        step("sort: click a column header", SortBy(plan.sortColumn, true));
+        step("sort largest first: click it again", SortBy(plan.sortColumn, false));
     }
+    ScrollToShow(0, 0); // the rows' clicks aim at the tree and the first column
     // The tree, when grouped: row 0 is the first outer group, row 1 its first inner group.
     if (levels >= 2) {
         step("open a group: click its glyph", ClickGlyph(0, 0));
         step("select the group inside: click its caption", ClickCaption(1, 1));
         step("open it: Right arrow", PressKey(VK_RIGHT));
         step("select its first record: Down arrow", PressKey(VK_DOWN));
-        step("select the next record: Down arrow", PressKey(VK_DOWN));
     } else {
         step("select a record: click it", ClickRecord(2));
         step("select the next record: Down arrow", PressKey(VK_DOWN));
     }
-    // Both roads end on the fourth row shown.
-    step("show the record's cells: double-click it", DoubleClickRecord(3));
+    step("show the record's cells: double-click it", DoubleClickSelected());
     return steps;
 }
 
@@ -70,34 +73,52 @@ bool DemoSession::GroupLevels(int count) {
 }
 
 bool DemoSession::MoveToGroupingEdge(LONG column) {
-    const int position = DisplayPosition(column);
-    if (position < 0)
-        return false;
-    const int x = HeaderLeft(position) + Width(column) / 2;
-    const int y = geometry.HeaderMiddle();
-    // Edge 0, the left edge of the first column, is the nearest edge to a point just right of it.
-    const int edge = geometry.ColumnsLeft(levels) + 1;
-    const int threshold = GetSystemMetrics(SM_CXDRAG) + 1;
-    const bool changed = Changes([&] {
-        Press(x, y);
-        MoveTo(x - threshold, y);
-        MoveTo((x + edge) / 2, y);
-        MoveTo(edge, y);
-        Release(edge, y);
-    });
-    if (changed && position > 0) {
+    // A column beyond the window's edge goes left in steps: each drop lands on the leftmost
+    // column edge in sight, until the first edge is in sight.
+    for (int position = DisplayPosition(column); position > 0;) {
+        const int left = HeaderLeft(position);
+        const int width = Width(column);
+        const int client = ClientWidth();
+        const int scroll = ScrollTo(width < client ? std::max(0, left + width - client) : left);
+        int target = 0;
+        while (target < position && HeaderLeft(target) < scroll)
+            ++target;
+        if (target == position)
+            return false;
+        const int x = left + width / 2 - scroll;
+        const int y = geometry.HeaderMiddle();
+        const int edge = HeaderLeft(target) - scroll + 1; // nearest to its own edge
+        const int threshold = GetSystemMetrics(SM_CXDRAG) + 1;
+        const bool changed = Changes([&] {
+            Press(x, y);
+            MoveTo(x - threshold, y);
+            MoveTo((x + edge) / 2, y);
+            MoveTo(edge, y);
+            Release(edge, y);
+        });
+        if (!changed)
+            return false;
         order.erase(order.begin() + position);
-        order.insert(order.begin(), column);
+        order.insert(order.begin() + target, column);
+        position = target;
     }
-    return changed;
+    return true;
 }
 
-bool DemoSession::ClickHeader(LONG column) {
+bool DemoSession::SortBy(LONG column, bool ascending) {
     const int position = DisplayPosition(column);
     if (position < 0)
         return false;
-    const int x = HeaderLeft(position) + Width(column) / 2;
-    return Changes([&] { Click(x, geometry.HeaderMiddle()); });
+    const int left = HeaderLeft(position);
+    const int right = left + Width(column);
+    const int scroll = ScrollToShow(left, right);
+    const int x = (left + std::min(right, scroll + ClientWidth())) / 2 - scroll;
+    const wchar_t* wanted = ascending ? L"sorted ascending" : L"sorted descending";
+    // A column sorted the other way already turns round on the second click.
+    bool changed = Changes([&] { Click(x, geometry.HeaderMiddle()); });
+    if (changed && HeaderDescription(position) != wanted)
+        changed = Changes([&] { Click(x, geometry.HeaderMiddle()); });
+    return changed && HeaderDescription(position) == wanted;
 }
 
 bool DemoSession::ClickGlyph(int row, int level) {
@@ -106,8 +127,8 @@ bool DemoSession::ClickGlyph(int row, int level) {
 }
 
 bool DemoSession::ClickCaption(int row, int level) {
-    // Just inside the caption text, right of the folder glyph.
-    const int x = (level + 2) * geometry.indentWidth + geometry.textMargin;
+    // On the folder glyph, which belongs to the caption even when its text is empty.
+    const int x = (level + 1) * geometry.indentWidth + geometry.indentWidth / 2;
     return Changes([&] { Click(x, geometry.RowMiddle(row)); });
 }
 
@@ -116,9 +137,22 @@ bool DemoSession::ClickRecord(int row) {
     return Changes([&] { Click(x, geometry.RowMiddle(row)); });
 }
 
-bool DemoSession::DoubleClickRecord(int row) {
+bool DemoSession::DoubleClickSelected() {
+    // Where the selected row lies, as a screen reader learns it.
+    IAccessible* accessible = Accessible();
+    VARIANT selected;
+    VariantInit(&selected);
+    LONG left = 0, top = 0, width = 0, height = 0;
+    const bool found = accessible && SUCCEEDED(accessible->get_accSelection(&selected)) &&
+                       V_VT(&selected) == VT_I4 &&
+                       SUCCEEDED(accessible->accLocation(&left, &top, &width, &height, selected));
+    if (accessible)
+        accessible->Release();
+    POINT middle = {left, top + height / 2};
+    if (!found || !ScreenToClient(control, &middle))
+        return false;
     const int x = geometry.ColumnsLeft(levels) + geometry.textMargin * 2;
-    const int y = geometry.RowMiddle(row);
+    const int y = middle.y;
     const int before = doubleClicks();
     Changes([&] {
         Click(x, y);
@@ -152,6 +186,53 @@ int DemoSession::HeaderLeft(int position) const {
     for (int p = 0; p < position; ++p)
         x += Width(order[static_cast<size_t>(p)]);
     return x;
+}
+
+int DemoSession::ClientWidth() const {
+    RECT client = {};
+    GetClientRect(control, &client);
+    return client.right;
+}
+
+int DemoSession::ScrollToShow(int left, int right) {
+    const int scroll = GetScrollPos(control, SB_HORZ);
+    const int wanted = right - scroll > ClientWidth() ? right - ClientWidth() : scroll;
+    return ScrollTo(std::min(left, wanted));
+}
+
+int DemoSession::ScrollTo(int x) {
+    if (x != GetScrollPos(control, SB_HORZ)) {
+        SendMessageW(control, WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, std::max(x, 0)), 0);
+        Settle();
+    }
+    return GetScrollPos(control, SB_HORZ);
+}
+
+IAccessible* DemoSession::Accessible() const {
+    IAccessible* accessible = nullptr;
+    // __uuidof: the import library's IID_IAccessible is not the interface the control answers.
+    if (FAILED(AccessibleObjectFromWindow(control, static_cast<DWORD>(OBJID_CLIENT),
+                                          __uuidof(IAccessible),
+                                          reinterpret_cast<void**>(&accessible))))
+        return nullptr;
+    return accessible;
+}
+
+std::wstring DemoSession::HeaderDescription(int position) const {
+    IAccessible* accessible = Accessible();
+    std::wstring text;
+    if (!accessible)
+        return text;
+    VARIANT child;
+    VariantInit(&child);
+    V_VT(&child) = VT_I4;
+    V_I4(&child) = position + 1; // the headers come first, in display order
+    BSTR description = nullptr;
+    if (SUCCEEDED(accessible->get_accDescription(child, &description)) && description)
+        text.assign(description, SysStringLen(description));
+    SysFreeString(description);
+    accessible->Release();
+    return text;
 }
 
 int DemoSession::Width(LONG column) const {

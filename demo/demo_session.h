@@ -5,6 +5,8 @@
 // double-click it.
 
 #include "norv_h.h"
+
+#include <oleacc.h>
 #include "session_plan.h"
 #include "view_geometry.h"
 
@@ -29,17 +31,26 @@ public:
 private:
     bool GroupLevels(int levels);
     bool MoveToGroupingEdge(LONG column);
-    bool ClickHeader(LONG column);
+    // Clicks the header and asks the accessible object that the column is sorted that way.
+    bool SortBy(LONG column, bool ascending);
     bool ClickGlyph(int row, int level);
     bool ClickCaption(int row, int level);
     bool ClickRecord(int row);
-    bool DoubleClickRecord(int row);
+    bool DoubleClickSelected();
     bool PressKey(UINT key);
 
-    // Header geometry from the session's own record of the column order.
+    // Header geometry from the session's own record of the column order, in content x.
     int DisplayPosition(LONG column) const;
     int HeaderLeft(int position) const;
     int Width(LONG column) const;
+    // Scrolls sideways, as the scroll bar does, so that content x lies in the window; returns
+    // the scroll position now.
+    int ScrollToShow(int left, int right);
+    int ScrollTo(int x);
+    int ClientWidth() const;
+    // The control's accessible object (the caller releases it) and a header's description.
+    IAccessible* Accessible() const;
+    std::wstring HeaderDescription(int position) const;
 
     void Press(int x, int y);
     void MoveTo(int x, int y);

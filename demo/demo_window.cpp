@@ -1,5 +1,7 @@
 #include "demo_window.h"
 
+#include "column_widths.h"
+#include "record_window.h"
 #include "view_geometry.h"
 
 #include <commctrl.h>
@@ -9,9 +11,23 @@
 namespace {
 
 const wchar_t windowClass[] = L"NorvDemoWindow";
-constexpr LONG sampledRecords = 200; // rows measured to fit a column
-constexpr LONG widestColumn = 280;
-constexpr LONG statusCells = 5; // cells of the selected record on the status line
+constexpr LONG statusCells = 5;          // cells of the selected record on the status line
+constexpr SIZE windowSize = {1000, 640}; // at 96 DPI
+
+// The window's bounds for the display's DPI, inside the work area.
+RECT InitialBounds() {
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+    ReleaseDC(nullptr, screen);
+    RECT work = {0, 0, 1024, 768};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    const LONG margin = MulDiv(40, dpi, 96);
+    const LONG width = std::min<LONG>(MulDiv(windowSize.cx, dpi, 96), work.right - work.left);
+    const LONG height = std::min<LONG>(MulDiv(windowSize.cy, dpi, 96), work.bottom - work.top);
+    const LONG left = work.left + std::min(margin, work.right - work.left - width);
+    const LONG top = work.top + std::min(margin, work.bottom - work.top - height);
+    return {left, top, left + width, top + height};
+}
 
 class Bstr {
 public:
@@ -54,21 +70,17 @@ bool DemoWindow::Create(const std::wstring& title, bool quietMode) {
     quiet = quietMode;
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_BAR_CLASSES};
     InitCommonControlsEx(&controls);
-    WNDCLASSEXW cls = {};
-    cls.cbSize = sizeof cls;
-    cls.lpfnWndProc = Procedure;
-    cls.hInstance = GetModuleHandleW(nullptr);
-    cls.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    cls.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    cls.hIcon = LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION));
-    cls.lpszClassName = windowClass;
-    RegisterClassExW(&cls);
+    RegisterFaceClass(windowClass, Procedure,
+                      LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION)));
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    const RECT bounds = InitialBounds();
     window = CreateWindowExW(0, windowClass, title.c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
-                             40, 40, 1000, 640, nullptr, nullptr, cls.hInstance, this);
+                             bounds.left, bounds.top, bounds.right - bounds.left,
+                             bounds.bottom - bounds.top, nullptr, nullptr, instance, this);
     if (!window)
         return false;
     status = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0,
-                             0, 0, window, nullptr, cls.hInstance, nullptr);
+                             0, 0, window, nullptr, instance, nullptr);
     ShowWindow(window, SW_SHOWNORMAL);
     UpdateWindow(window);
     return true;
@@ -104,37 +116,37 @@ HRESULT DemoWindow::Load(const DataGrid& grid) {
     VariantInit(&data);
     V_VT(&data) = VT_ARRAY | VT_VARIANT;
     V_ARRAY(&data) = grid.Array();
-    if (static_cast<size_t>(grid.Records()) >= csvProgressRecords)
+    if (grid.Records() >= 100000)
         ShowStatus(L"Loading " + std::to_wstring(grid.Records()) + L" records into the list");
     // Copied by the control; the grid keeps its array.
     const DateTimeFormat format = grid.HasTimeOfDay() ? flShortDateShortTime : flShortDate;
     const HRESULT hr = view->SetData(data, format, flMonth, VARIANT_FALSE);
     if (SUCCEEDED(hr))
-        for (LONG c = 0; c < grid.Columns(); ++c)
-            FitColumn(c, std::min(grid.Records(), sampledRecords));
+        FitColumns(grid);
     ShowSelection();
     return hr;
 }
 
-void DemoWindow::FitColumn(LONG column, LONG sampleRecords) {
+void DemoWindow::FitColumns(const DataGrid& grid) {
     const ViewGeometry geometry = ViewGeometry::FromSystem();
+    RECT client = {};
+    GetClientRect(ControlWindow(), &client);
+    const int cap = client.right / 2 - 2 * geometry.textMargin;
     HDC dc = GetDC(window);
     HFONT font = CreateListFont();
     HGDIOBJ old = SelectObject(dc, font ? font : GetStockObject(DEFAULT_GUI_FONT));
-    auto widthOf = [dc](const std::wstring& text) {
-        SIZE size = {};
-        GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
-        return static_cast<LONG>(size.cx);
-    };
-    // The header also shows the sort mark beside the label.
-    LONG widest = widthOf(Label(column)) + geometry.indentWidth;
-    for (LONG r = 0; r < sampleRecords; ++r)
-        widest = std::max(widest, widthOf(CellText(r, column)));
+    TextWidths widths(dc);
+    for (LONG c = 0; c < grid.Columns(); ++c) {
+        // The header also shows the sort mark beside the label.
+        const int label = widths.Of(Label(c)) + geometry.indentWidth;
+        const int texts = WidestText(grid, c, widths, cap,
+                                     [this, c](LONG record) { return CellText(record, c); });
+        view->put_ColumnWidth(c, std::min(std::max(label, texts), cap) + 2 * geometry.textMargin);
+    }
     SelectObject(dc, old);
     if (font)
         DeleteObject(font);
     ReleaseDC(window, dc);
-    view->put_ColumnWidth(column, std::min(widest + 2 * geometry.textMargin, widestColumn));
 }
 
 void DemoWindow::Focus() {
@@ -266,7 +278,8 @@ void DemoWindow::ShowSelection() {
 void DemoWindow::ShowStatus(const std::wstring& text) {
     if (!status)
         return;
-    SendMessageW(status, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    const std::wstring line = note.empty() ? text : text + L"  (" + note + L")";
+    SendMessageW(status, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(line.c_str()));
     UpdateWindow(status);
 }
 
@@ -275,12 +288,18 @@ void DemoWindow::ShowRecord(LONG record) {
     view->get_ColumnCount(&columns);
     if (record < 0 || columns == 0)
         return;
-    std::wstring text;
+    std::vector<RecordField> fields;
     for (LONG c = 0; c < columns; ++c)
-        text += Label(c) + L": " + CellText(record, c) + L"\n";
+        fields.push_back({Label(c), CellText(record, c)});
     const std::wstring title = L"Record " + std::to_wstring(record + 1);
-    if (quiet)
-        PrintLine(title + L" (double-clicked)\n" + text.substr(0, text.size() - 1));
-    else
-        MessageBoxW(window, text.c_str(), title.c_str(), MB_OK | MB_ICONINFORMATION);
+    RecordWindow shown(window, title, fields);
+    if (!quiet) {
+        shown.RunModal();
+        return;
+    }
+    const RECT bounds = shown.Bounds();
+    PrintLine(title + L" (double-clicked), shown in " +
+              std::to_wstring(bounds.right - bounds.left) + L" x " +
+              std::to_wstring(bounds.bottom - bounds.top) + L" pixels\n" +
+              shown.Text().substr(0, shown.Text().size() - 1));
 }

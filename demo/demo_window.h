@@ -21,12 +21,14 @@ public:
     bool Create(const std::wstring& title, bool quiet);
     // The control from the module, through its class factory, active in place.
     HRESULT EmbedControl(const std::wstring& modulePath);
-    // Labels, widths fitted to the first records, alignments by the values, then the records.
+    // Labels, alignments by the values, the records, then widths fitted to every record's text.
     HRESULT Load(const DataGrid& grid);
     // The control takes the keyboard as if the user had clicked into it.
     void Focus();
     // A text on the status line, shown at once.
     void ShowStatus(const std::wstring& text);
+    // A note the status line keeps after whatever it shows.
+    void SetNote(const std::wstring& text) { note = text; }
 
     int RunMessageLoop();
     // Handles every message waiting, keys through the control's accelerator translation.
@@ -47,11 +49,12 @@ private:
     void ShowRecord(LONG record);
     std::wstring CellText(LONG record, LONG column) const;
     std::wstring Label(LONG column) const;
-    void FitColumn(LONG column, LONG sampleRecords);
+    void FitColumns(const DataGrid& grid);
 
     HWND window = nullptr;
     HWND status = nullptr;
     bool quiet = false;
+    std::wstring note;
     int doubleClicks = 0;
     std::unique_ptr<ControlHost> host;
     _View* view = nullptr;

@@ -35,6 +35,16 @@ const Place places[] = {
     {L"Dunedin", L"New Zealand", L"Asia Pacific"},
 };
 
+// Places written in their own scripts, for a few records.
+const Place nativePlaces[] = {
+    {L"\u041c\u043e\u0441\u043a\u0432\u0430", L"\u0420\u043e\u0441\u0441\u0438\u044f", L"Europe"},
+    {L"\u0391\u03b8\u03ae\u03bd\u03b1", L"\u0395\u03bb\u03bb\u03ac\u03b4\u03b1", L"Europe"},
+    {L"\u0627\u0644\u0642\u0627\u0647\u0631\u0629", L"\u0645\u0635\u0631", L"Middle East"},
+    {L"\u05ea\u05dc \u05d0\u05d1\u05d9\u05d1", L"\u05d9\u05e9\u05e8\u05d0\u05dc", L"Middle East"},
+    {L"\u6771\u4eac", L"\u65e5\u672c", L"Asia Pacific"},
+    {L"\u4e0a\u6d77", L"\u4e2d\u56fd", L"Asia Pacific"},
+};
+
 const wchar_t* const customers[] = {
     L"Alder & Finch",      L"Bluewater Supply", L"Cobalt Works",       L"Dunmore Trading",
     L"Elmstead Foods",     L"Fairlight Optics", L"Granite Peak Tools", L"Harbor Lane Books",
@@ -73,13 +83,16 @@ bool BuildSampleSales(DataGrid& grid, LONG records) {
                    L"Region",     L"Amount",   L"Quantity", L"Shipped"};
     Sequence next;
     const UINT placeCount = sizeof places / sizeof places[0];
+    const UINT nativeCount = sizeof nativePlaces / sizeof nativePlaces[0];
     const UINT customerCount = sizeof customers / sizeof customers[0];
     SYSTEMTIME first = {2023, 1, 0, 2, 0, 0, 0, 0};
     double firstDay = 0;
     SystemTimeToVariantTime(&first, &firstDay);
     bool ok = true;
     for (LONG r = 0; r < records && ok; ++r) {
-        const Place& place = places[next.Next(placeCount)];
+        const UINT pick = next.Next(placeCount * 12);
+        const Place& place =
+            pick < placeCount * 11 ? places[pick % placeCount] : nativePlaces[pick % nativeCount];
         const LONG quantity = 1 + static_cast<LONG>(next.Next(40));
         const LONGLONG unitCents = 250 + next.Next(25000);
         VARIANT cells[8];
@@ -97,10 +110,14 @@ bool BuildSampleSales(DataGrid& grid, LONG records) {
         V_I4(&cells[6]) = quantity;
         // Words rather than a Boolean, which the control shows as a number (-1 or 0).
         cells[7] = Text(next.Next(5) ? L"Yes" : L"No");
-        // Orders still being priced or entered: no amount, no customer, no shipping state.
+        // Orders still being priced or entered: no amount, no customer, no shipping state,
+        // blank as in a spreadsheet.
         const UINT gap = next.Next(40);
-        if (gap < 3)
-            VariantClear(&cells[gap == 0 ? 5 : gap == 1 ? 1 : 7]);
+        if (gap < 3) {
+            VARIANT& blank = cells[gap == 0 ? 5 : gap == 1 ? 1 : 7];
+            VariantClear(&blank);
+            blank = Text(L"");
+        }
         for (LONG c = 0; c < 8; ++c) {
             ok = ok && grid.Put(c, r, cells[c]);
             VariantClear(&cells[c]);

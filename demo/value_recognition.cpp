@@ -1,75 +1,94 @@
 #include "value_recognition.h"
 
-#include <cerrno>
-#include <cwchar>
-#include <cwctype>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
 
 namespace {
 
-bool IsDigit(wchar_t c) {
-    return c >= L'0' && c <= L'9';
-}
-
-std::wstring Trimmed(const std::wstring& text) {
-    size_t first = 0;
-    size_t last = text.size();
-    while (first < last && std::iswspace(text[first]))
-        ++first;
-    while (last > first && std::iswspace(text[last - 1]))
-        --last;
-    return text.substr(first, last - first);
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
 }
 
 // Sign, digits, optional dot and digits, optional exponent; at least one digit before the
 // exponent, and no leading zero before another digit.
-bool IsNumberText(const std::wstring& t, bool& whole) {
-    size_t i = (!t.empty() && (t[0] == L'-' || t[0] == L'+')) ? 1 : 0;
+bool IsNumberText(const char* t, size_t n, bool& whole) {
+    size_t i = (n > 0 && (t[0] == '-' || t[0] == '+')) ? 1 : 0;
     const size_t intStart = i;
-    while (i < t.size() && IsDigit(t[i]))
+    while (i < n && IsDigit(t[i]))
         ++i;
     size_t digits = i - intStart;
-    if (digits > 1 && t[intStart] == L'0')
+    if (digits > 1 && t[intStart] == '0')
         return false;
     whole = true;
-    if (i < t.size() && t[i] == L'.') {
+    if (i < n && t[i] == '.') {
         whole = false;
         const size_t fracStart = ++i;
-        while (i < t.size() && IsDigit(t[i]))
+        while (i < n && IsDigit(t[i]))
             ++i;
         digits += i - fracStart;
     }
     if (digits == 0)
         return false;
-    if (i < t.size() && (t[i] == L'e' || t[i] == L'E')) {
+    if (i < n && (t[i] == 'e' || t[i] == 'E')) {
         whole = false;
         ++i;
-        if (i < t.size() && (t[i] == L'-' || t[i] == L'+'))
+        if (i < n && (t[i] == '-' || t[i] == '+'))
             ++i;
         const size_t expStart = i;
-        while (i < t.size() && IsDigit(t[i]))
+        while (i < n && IsDigit(t[i]))
             ++i;
         if (i == expStart)
             return false;
     }
-    return i == t.size();
+    return i == n;
 }
 
-bool ReadNumber(const std::wstring& t, VARIANT* value) {
+// Up to 15 significant digits and 22 decimals, no exponent: the digits as a whole number divided
+// by an exact power of ten, which rounds correctly. Otherwise the C library reads it.
+double DecimalValue(const char* t, size_t n) {
+    static const double powers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                    1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                    1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    uint64_t mantissa = 0;
+    int digits = 0, decimals = 0;
+    bool fraction = false, simple = true;
+    for (size_t i = (t[0] == '-' || t[0] == '+') ? 1 : 0; i < n && simple; ++i) {
+        if (t[i] == '.') {
+            fraction = true;
+        } else if (IsDigit(t[i])) {
+            mantissa = mantissa * 10 + static_cast<uint64_t>(t[i] - '0');
+            digits += mantissa != 0;
+            decimals += fraction;
+        } else {
+            simple = false;
+        }
+    }
+    if (simple && digits <= 15 && decimals <= 22) {
+        const double value = static_cast<double>(mantissa) / powers[decimals];
+        return t[0] == '-' ? -value : value;
+    }
+    return std::strtod(std::string(t, n).c_str(), nullptr);
+}
+
+bool ReadNumber(const char* t, size_t n, VARIANT* value) {
     bool whole = false;
-    if (!IsNumberText(t, whole))
+    if (!IsNumberText(t, n, whole))
         return false;
-    errno = 0;
-    if (whole) {
-        const long long n = std::wcstoll(t.c_str(), nullptr, 10);
-        if (errno == 0 && n >= -2147483647LL - 1 && n <= 2147483647LL) {
+    if (whole && n <= 11) {
+        int64_t number = 0;
+        for (size_t i = (t[0] == '-' || t[0] == '+') ? 1 : 0; i < n; ++i)
+            number = number * 10 + (t[i] - '0');
+        number = t[0] == '-' ? -number : number;
+        if (number >= INT32_MIN && number <= INT32_MAX) {
             V_VT(value) = VT_I4;
-            V_I4(value) = static_cast<LONG>(n);
+            V_I4(value) = static_cast<LONG>(number);
             return true;
         }
-        errno = 0;
     }
-    const double d = std::wcstod(t.c_str(), nullptr);
-    if (errno == ERANGE)
+    const double d = DecimalValue(t, n);
+    if (!std::isfinite(d))
         return false;
     V_VT(value) = VT_R8;
     V_R8(value) = d;
@@ -77,14 +96,12 @@ bool ReadNumber(const std::wstring& t, VARIANT* value) {
 }
 
 // Reads a fixed number of digits at position i.
-bool ReadDigits(const std::wstring& t, size_t i, size_t count, int& out) {
-    if (i + count > t.size())
-        return false;
+bool ReadDigits(const char* t, size_t i, size_t count, int& out) {
     out = 0;
     for (size_t k = i; k < i + count; ++k) {
         if (!IsDigit(t[k]))
             return false;
-        out = out * 10 + (t[k] - L'0');
+        out = out * 10 + (t[k] - '0');
     }
     return true;
 }
@@ -95,48 +112,51 @@ int DaysInMonth(int year, int month) {
     return month == 2 && leap ? 29 : days[month - 1];
 }
 
+// Days from 1899-12-30, the automation date's day 0, to a day of the proleptic Gregorian calendar.
+long AutomationDay(int year, int month, int day) {
+    const int y = year - (month <= 2);
+    const int era = (y >= 0 ? y : y - 399) / 400;
+    const int yearOfEra = y - era * 400;
+    const int dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+    const int dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+    return era * 146097L + dayOfEra - 719468L + 25569L;
+}
+
 // The year first: yyyy-mm-dd or yyyy/mm/dd, one separator throughout. Day and month in either
 // order before the year (03/04/2024) could be read two ways and stay text.
-bool ReadDate(const std::wstring& t, VARIANT* value) {
-    SYSTEMTIME st = {};
+bool ReadDate(const char* t, size_t n, VARIANT* value) {
     int year, month, day, hour = 0, minute = 0, second = 0;
-    if (t.size() < 10 || (t[4] != L'-' && t[4] != L'/') || t[7] != t[4] ||
-        !ReadDigits(t, 0, 4, year) || !ReadDigits(t, 5, 2, month) || !ReadDigits(t, 8, 2, day))
+    if (n < 10 || (t[4] != '-' && t[4] != '/') || t[7] != t[4] || !ReadDigits(t, 0, 4, year) ||
+        !ReadDigits(t, 5, 2, month) || !ReadDigits(t, 8, 2, day))
         return false;
-    if (t.size() > 10) {
-        const bool separator = t[10] == L' ' || t[10] == L'T';
-        const bool minutes = t.size() == 16 || (t.size() == 19 && t[16] == L':');
-        if (!separator || !minutes || t[13] != L':' || !ReadDigits(t, 11, 2, hour) ||
-            !ReadDigits(t, 14, 2, minute) || (t.size() == 19 && !ReadDigits(t, 17, 2, second)))
+    if (n > 10) {
+        const bool separator = t[10] == ' ' || t[10] == 'T';
+        const bool minutes = n == 16 || (n == 19 && t[16] == ':');
+        if (!separator || !minutes || t[13] != ':' || !ReadDigits(t, 11, 2, hour) ||
+            !ReadDigits(t, 14, 2, minute) || (n == 19 && !ReadDigits(t, 17, 2, second)))
             return false;
     }
     if (year < 100 || month < 1 || month > 12 || day < 1 || day > DaysInMonth(year, month) ||
         hour > 23 || minute > 59 || second > 59)
         return false;
-    st.wYear = static_cast<WORD>(year);
-    st.wMonth = static_cast<WORD>(month);
-    st.wDay = static_cast<WORD>(day);
-    st.wHour = static_cast<WORD>(hour);
-    st.wMinute = static_cast<WORD>(minute);
-    st.wSecond = static_cast<WORD>(second);
-    double date = 0;
-    if (!SystemTimeToVariantTime(&st, &date))
-        return false;
+    const long days = AutomationDay(year, month, day);
+    const double time = (hour * 3600 + minute * 60 + second) / 86400.0;
+    // Before day 0 the time of day still counts away from it.
     V_VT(value) = VT_DATE;
-    V_DATE(value) = date;
+    V_DATE(value) = days >= 0 ? days + time : days - time;
     return true;
 }
 
 } // namespace
 
-bool RecognizeValue(const std::wstring& text, VARIANT* value) {
-    const std::wstring t = Trimmed(text);
-    if (t.empty() || ReadNumber(t, value) || ReadDate(t, value))
-        return true;
-    BSTR copy = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
-    if (!copy)
+bool RecognizeField(const char* bytes, size_t size, VARIANT* value) {
+    while (size > 0 && (*bytes == ' ' || *bytes == '\t'))
+        ++bytes, --size;
+    while (size > 0 && (bytes[size - 1] == ' ' || bytes[size - 1] == '\t'))
+        --size;
+    if (size == 0 || size > 64)
         return false;
-    V_VT(value) = VT_BSTR;
-    V_BSTR(value) = copy;
-    return true;
+    return IsDigit(bytes[0]) || bytes[0] == '-' || bytes[0] == '+' || bytes[0] == '.'
+               ? ReadNumber(bytes, size, value) || ReadDate(bytes, size, value)
+               : false;
 }

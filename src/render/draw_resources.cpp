@@ -1,6 +1,7 @@
 #include "draw_resources.h"
 
 #include "gdi_handles.h"
+#include "stroke_contrast.h"
 #include "store/module_instance.h"
 
 #include "../../res/resource.h"
@@ -160,16 +161,9 @@ void DrawResources::Build(int32_t forDpi) {
     BuildGlyphStrip();
 }
 
-void DrawResources::DrawSortMark(HDC dc, const RECT& textRect, bool ascending, bool mono) const {
-    const int32_t w = textRect.right - textRect.left;
-    const int32_t b = indentWidth < w ? indentWidth : w;
-    const int32_t byWidth = (b - markInset) / 2;
-    const int32_t h = byWidth < markHalf ? byWidth : markHalf;
-    if (w < 1 || h < 1)
-        return;
-    const int32_t cx = textRect.right - b / 2;
-    const int32_t cy = (textRect.top + textRect.bottom) / 2;
-    const UINT monoFlag = (mono || highContrast) ? BF_MONO : 0;
+namespace {
+// The triangle's three sunken strokes in the square of half size h around (cx, cy).
+void DrawSortMarkEdges(HDC dc, int32_t cx, int32_t cy, int32_t h, bool ascending, UINT monoFlag) {
     RECT square{cx - h, cy - h, cx + h, cy + h};
     RECT leftHalf{cx - h, cy - h, cx, cy + h};
     RECT rightHalf{cx, cy - h, cx + h, cy + h};
@@ -182,6 +176,63 @@ void DrawResources::DrawSortMark(HDC dc, const RECT& textRect, bool ascending, b
         DrawEdge(dc, &leftHalf, BDR_SUNKENOUTER, BF_DIAGONAL_ENDTOPRIGHT | monoFlag);
         DrawEdge(dc, &rightHalf, BDR_SUNKENOUTER, BF_DIAGONAL_ENDBOTTOMRIGHT | monoFlag);
     }
+}
+
+// The strokes drawn aside on a ground of neither stroke colour, then copied pixel by pixel with
+// the highlight's pixels in the colour given: the same shape, a visible colour.
+void DrawSortMarkRecoloured(HDC dc, int32_t cx, int32_t cy, int32_t h, bool ascending,
+                            COLORREF highlight, COLORREF stroke) {
+    const int32_t side = 2 * h + 1;
+    const COLORREF shadow = GetSysColor(COLOR_BTNSHADOW);
+    COLORREF ground = RGB(1, 2, 3);
+    while (ground == highlight || ground == shadow)
+        ground += RGB(1, 1, 1);
+    BITMAPINFO info = {};
+    info.bmiHeader = {sizeof info.bmiHeader, side, -side, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    GdiObject bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    OwnedDc memory(CreateCompatibleDC(dc));
+    if (!bitmap.Get() || !memory)
+        return;
+    memory.SelectBitmap(bitmap.Get());
+    SetDCBrushColor(memory.Get(), ground);
+    const RECT all{0, 0, side, side};
+    FillRect(memory.Get(), &all, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+    DrawSortMarkEdges(memory.Get(), h, h, h, ascending, 0);
+    GdiFlush();
+    const auto* pixels = static_cast<const DWORD*>(bits);
+    for (int32_t y = 0; y < side; ++y)
+        for (int32_t x = 0; x < side; ++x) {
+            const DWORD p = pixels[y * side + x];
+            const COLORREF colour = RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
+            if (colour != ground)
+                SetPixelV(dc, cx - h + x, cy - h + y, colour == highlight ? stroke : colour);
+        }
+}
+} // namespace
+
+void DrawResources::DrawSortMark(HDC dc, const RECT& textRect, bool ascending, bool mono) const {
+    const int32_t w = textRect.right - textRect.left;
+    const int32_t b = indentWidth < w ? indentWidth : w;
+    const int32_t byWidth = (b - markInset) / 2;
+    const int32_t h = byWidth < markHalf ? byWidth : markHalf;
+    if (w < 1 || h < 1)
+        return;
+    const int32_t cx = textRect.right - b / 2;
+    const int32_t cy = (textRect.top + textRect.bottom) / 2;
+    if (mono || highContrast) {
+        DrawSortMarkEdges(dc, cx, cy, h, ascending, BF_MONO);
+        return;
+    }
+    // The lit strokes vanish where the highlight is as light as the face (white on near-white).
+    const COLORREF highlight = GetSysColor(COLOR_BTNHIGHLIGHT);
+    const COLORREF stroke =
+        VisibleStroke(highlight, GetSysColor(COLOR_BTNFACE),
+                      {GetSysColor(COLOR_3DDKSHADOW), GetSysColor(COLOR_BTNTEXT)});
+    if (stroke == highlight)
+        DrawSortMarkEdges(dc, cx, cy, h, ascending, 0);
+    else
+        DrawSortMarkRecoloured(dc, cx, cy, h, ascending, highlight, stroke);
 }
 
 void DrawResources::DrawMoreLevelsMark(HDC dc, const RECT& area) const {

@@ -1,5 +1,4 @@
 #include "csv_reader.h"
-#include "data_grid.h"
 #include "value_recognition.h"
 
 #include "store/safe_array_builder.h"
@@ -10,108 +9,149 @@
 
 namespace {
 
-using Records = std::vector<CsvRecord>;
-
-// Input to records; an unclosed quote is refused with its line and leaves the old records.
-TEST(CsvSplit, FieldsRecordsQuotesAndLineBreaks) {
-    const struct {
-        const wchar_t* text;
-        Records expected;
-        int errorLine = 0;
-    } cases[] = {
-        {L"a,b,c\n1,2,3\n", {{L"a", L"b", L"c"}, {L"1", L"2", L"3"}}},
-        {L"a,b\r\n1,2", {{L"a", L"b"}, {L"1", L"2"}}},
-        {L"x\r\ry\r", {{L"x"}, {L"y"}}},
-        {L"\"q,1\",\"say \"\"hi\"\"\"\n", {{L"q,1", L"say \"hi\""}}},
-        {L"\"two\r\nlines\",z\n", {{L"two\r\nlines", L"z"}}},
-        {L"a,,\n\n\nb", {{L"a", L"", L""}, {L"b"}}},
-        {L"\"\",x", {{L"", L"x"}}},
-        {L"", {}},
-        {L"\n\r\n", {}},
-        {L"a,b\n1,\"open\n2,3\n", {{L"old"}}, 2},
-    };
-    for (const auto& c : cases) {
-        Records records{{L"old"}};
-        CsvError error;
-        EXPECT_EQ(SplitCsv(c.text, records, error), c.errorLine == 0) << c.text;
-        EXPECT_EQ(records, c.expected) << c.text;
-        EXPECT_EQ(error.line, c.errorLine) << c.text;
-        EXPECT_EQ(error.message.empty(), c.errorLine == 0) << c.text;
+// A cell as a short text: its type's letter and its value ("T:text", "I:7", "R:1.5", "D:45365").
+std::wstring Described(const VARIANT& v) {
+    switch (V_VT(&v)) {
+    case VT_BSTR:
+        return L"T:" + std::wstring(V_BSTR(&v), SysStringLen(V_BSTR(&v)));
+    case VT_I4:
+        return L"I:" + std::to_wstring(V_I4(&v));
+    case VT_R8:
+        return L"R:" + std::to_wstring(V_R8(&v));
+    case VT_DATE:
+        return L"D:" + std::to_wstring(V_DATE(&v));
+    default:
+        return L"?" + std::to_wstring(V_VT(&v));
     }
 }
 
-TEST(ValueRecognition, NumbersDatesEmptyAndText) {
+std::vector<std::wstring> Read(const std::string& bytes, CsvReport& report) {
+    DataGrid grid;
+    std::vector<std::wstring> cells;
+    if (!ReadCsvBytes(bytes.data(), bytes.size(), grid, report))
+        return cells;
+    for (const std::wstring& label : grid.labels)
+        cells.push_back(L"L:" + label);
+    for (LONG r = 0; r < grid.Records(); ++r)
+        for (LONG c = 0; c < grid.Columns(); ++c)
+            cells.push_back(Described(grid.At(c, r)));
+    return cells;
+}
+
+std::string Utf16(const std::wstring& text, bool bigEndian) {
+    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (wchar_t c : text) {
+        const char high = static_cast<char>(c >> 8), low = static_cast<char>(c & 0xFF);
+        bytes += bigEndian ? high : low;
+        bytes += bigEndian ? low : high;
+    }
+    return bytes;
+}
+
+// Bytes to labels and typed cells; what is not a readable table is refused with its reason.
+TEST(CsvRead, BytesBecomeLabelsAndTypedCellsOrAReason) {
+    const std::wstring countries = L"Name,Native\r\nGreece,\u0395\u03bb\u03bb\u03ac\u03b4\u03b1\r\n"
+                                   L"Japan,\u65e5\u672c\r\n";
+    const std::vector<std::wstring> countryCells = {
+        L"L:Name",  L"L:Native",      L"T:Greece", L"T:\u0395\u03bb\u03bb\u03ac\u03b4\u03b1",
+        L"T:Japan", L"T:\u65e5\u672c"};
+    const struct {
+        std::string bytes;
+        std::vector<std::wstring> cells; // labels, then the cells record by record
+        std::wstring error;
+        int line = 0;
+        LONG shorter = 0, longer = 0;
+    } cases[] = {
+        {"a,b,c\n1,2.5,2024-03-14\n",
+         {L"L:a", L"L:b", L"L:c", L"I:1", L"R:2.500000", L"D:45365.000000"},
+         L"",
+         0,
+         0,
+         0},
+        {"\xEF\xBB\xBFq,r\r\n\"x,\"\"y\"\"\",\"two\r\nlines\"\r\r\n\n",
+         {L"L:q", L"L:r", L"T:x,\"y\"", L"T:two\r\nlines"},
+         L"",
+         0,
+         0,
+         0},
+        {"a,b\r,x\r007,\"\"\r", {L"L:a", L"L:b", L"T:", L"T:x", L"T:007", L"T:"}, L"", 0, 0, 0},
+        {"a,b\n1\n2,3,4\n",
+         {L"L:a", L"L:b", L"", L"I:1", L"T:", L"T:", L"I:2", L"I:3", L"I:4"},
+         L"",
+         0,
+         1,
+         1},
+        {"h\n\xC3\xA9t\xC3\xA9\n", {L"L:h", L"T:\u00e9t\u00e9"}, L"", 0, 0, 0},
+        {Utf16(countries, false), countryCells, L"", 0, 0, 0},
+        {Utf16(countries, true), countryCells, L"", 0, 0, 0},
+        {std::string("a,b\nx,\0y\n", 9), {}, L"not a text file", 2, 0, 0},
+        {"Name\nJos\xE9\n", {}, L"not a text file", 2, 0, 0},
+        {Utf16(std::wstring(L"a\nb\0c", 5), false), {}, L"not a text file", 0, 0, 0},
+        {"", {}, L"the file holds no records", 0, 0, 0},
+        {"a,b,c\n\n", {}, L"the file holds no records", 0, 0, 0},
+        {"a,b\n1,\"open\n2,3\n", {}, L"a quoted field is never closed", 2, 0, 0},
+    };
+    for (const auto& c : cases) {
+        CsvReport report;
+        const std::vector<std::wstring> cells = Read(c.bytes, report);
+        const std::string name = c.bytes.substr(0, 24);
+        if (c.cells.empty()) {
+            EXPECT_TRUE(cells.empty()) << name;
+        } else {
+            // The grid is as wide as the longest record; a label missing reads as "L:" nowhere.
+            std::vector<std::wstring> wanted;
+            for (const std::wstring& cell : c.cells)
+                if (!cell.empty())
+                    wanted.push_back(cell);
+            EXPECT_EQ(cells, wanted) << name;
+        }
+        EXPECT_EQ(report.error, c.error) << name;
+        EXPECT_EQ(report.line, c.line) << name;
+        EXPECT_EQ(std::make_pair(report.shorterRecords, report.longerRecords),
+                  std::make_pair(c.shorter, c.longer))
+            << name;
+    }
+}
+
+TEST(ValueRecognition, NumbersAndDatesOnTheBytes) {
     const double march14 = 45365; // 2024-03-14 as an automation date
     const struct {
-        const wchar_t* text;
-        VARTYPE type;
-        double number; // the I4, R8 or DATE value
-    } cases[] = {{L"", VT_EMPTY, 0},
-                 {L"  ", VT_EMPTY, 0},
-                 {L"42", VT_I4, 42},
-                 {L" -7 ", VT_I4, -7},
-                 {L"0", VT_I4, 0},
-                 {L"2147483648", VT_R8, 2147483648.0},
-                 {L"3.25", VT_R8, 3.25},
-                 {L"1e3", VT_R8, 1000},
-                 {L"2024-03-14", VT_DATE, march14},
-                 {L"2024-03-14 09:30", VT_DATE, march14 + 9.5 / 24},
-                 {L"2024-03-14T09:30:36", VT_DATE, march14 + (9.5 * 3600 + 36) / 86400},
-                 {L"2024-02-29", VT_DATE, march14 - 14},
-                 {L"2000-02-29", VT_DATE, 36585},
-                 {L"2024/03/14", VT_DATE, march14},
-                 {L"2024/03/14T09:30:36", VT_DATE, march14 + (9.5 * 3600 + 36) / 86400}};
+        const char* text;
+        VARTYPE type; // VT_EMPTY: stays text
+        double number;
+    } cases[] = {{" -7 ", VT_I4, -7},
+                 {"0", VT_I4, 0},
+                 {"2147483648", VT_R8, 2147483648.0},
+                 {"3.25", VT_R8, 3.25},
+                 {"0.1", VT_R8, 0.1},
+                 {"1234567.891234567891", VT_R8, 1234567.891234567891},
+                 {"1e3", VT_R8, 1000},
+                 {"2024-03-14 09:30", VT_DATE, march14 + 9.5 / 24},
+                 {"2024/03/14T09:30:36", VT_DATE, march14 + (9.5 * 3600 + 36) / 86400},
+                 {"2000-02-29", VT_DATE, 36585},
+                 {"1899-12-29 06:00", VT_DATE, -1.25},
+                 {"007", VT_EMPTY, 0},
+                 {"1.2.3", VT_EMPTY, 0},
+                 {"-", VT_EMPTY, 0},
+                 {"1e999", VT_EMPTY, 0},
+                 {"2023-02-29", VT_EMPTY, 0},
+                 {"2024-03-14 24:00", VT_EMPTY, 0},
+                 {"2024-03-14 9:30", VT_EMPTY, 0},
+                 {"2024/03-14", VT_EMPTY, 0},
+                 {"14/03/2024", VT_EMPTY, 0}};
     for (const auto& c : cases) {
         TestVariant value;
         const VARIANT& v = *value;
-        ASSERT_TRUE(RecognizeValue(c.text, &value.Mutable())) << c.text;
+        EXPECT_EQ(RecognizeField(c.text, std::strlen(c.text), &value.Mutable()), c.type != VT_EMPTY)
+            << c.text;
         EXPECT_EQ(v.vt, c.type) << c.text;
         const double number = v.vt == VT_I4 ? v.lVal : v.vt == VT_R8 ? v.dblVal : v.date;
-        EXPECT_NEAR(v.vt == VT_EMPTY ? 0 : number, c.number, 1e-9) << c.text;
-    }
-    // Almost numbers, days that do not exist and other date forms stay text.
-    for (const wchar_t* text :
-         {L"007", L"1.2.3", L"12 apples", L"-", L"1e", L"2023-02-29", L"1900-02-29", L"2024-13-01",
-          L"2024-03-14 24:00", L"2024-03-14 9:30", L"2024-03-14x", L"2024/03-14", L"2024/14/03",
-          L"14/03/2024"}) {
-        TestVariant value;
-        ASSERT_TRUE(RecognizeValue(text, &value.Mutable())) << text;
-        ASSERT_EQ((*value).vt, VT_BSTR) << text;
-        EXPECT_STREQ((*value).bstrVal, text);
+        EXPECT_DOUBLE_EQ(v.vt == VT_EMPTY ? 0 : number, c.number) << c.text;
     }
 }
 
-// The whole road of the bytes of a file: records, recognised cells and column kinds.
-TEST(CsvGrid, BytesBecomeLabelsAndTypedCells) {
-    std::vector<CsvRecord> csv;
-    CsvError error;
-    int reports = 0; // a short file tells no progress
-    const CsvProgress count = [&](CsvStage, int) { ++reports; };
-    ASSERT_TRUE(SplitCsv(DecodeCsvBytes("\xEF\xBB\xBFName,Amount,When\r\n"
-                                        "\"Smith, J.\",12.5,2024-03-14 08:00\r\n"
-                                        "\"two\nlines\"\r\n"
-                                        "Lee,7,soon,extra\r\n"),
-                         csv, error, count));
-    DataGrid grid;
-    ASSERT_TRUE(BuildCsvGrid(csv, grid, count));
-    EXPECT_EQ(reports, 0);
-    EXPECT_EQ(grid.labels, CsvRecord({L"Name", L"Amount", L"When"}));
-    EXPECT_EQ(std::make_pair(grid.Records(), grid.Columns()), std::make_pair(3L, 4L));
-    std::vector<VARTYPE> types; // record by record; short records read empty
-    for (LONG cell = 0; cell < 12; ++cell) {
-        TestVariant v;
-        ASSERT_TRUE(grid.Get(cell % 4, cell / 4, &v.Mutable()));
-        types.push_back((*v).vt);
-    }
-    EXPECT_EQ(types, (std::vector<VARTYPE>{VT_BSTR, VT_R8, VT_DATE, VT_EMPTY, VT_BSTR, VT_EMPTY,
-                                           VT_EMPTY, VT_EMPTY, VT_BSTR, VT_I4, VT_BSTR, VT_BSTR}));
-    EXPECT_EQ(grid.KindOf(1), ColumnKind::Number);
-    EXPECT_EQ(grid.KindOf(2), ColumnKind::Text);
-    EXPECT_TRUE(grid.HasTimeOfDay());
-}
-
-// The file stays for the demo to load, which shows the progress of each stage (demo_large_csv).
-TEST(CsvGrid, LongFileLoads) {
+// The file stays for the demo to load, which shows how far the read has come (demo_large_csv).
+TEST(CsvRead, LongFileLoads) {
     FILE* file = std::fopen("large.csv", "wb");
     ASSERT_TRUE(file);
     std::fputs("Region,Order date,Amount,Shipped\n", file);
@@ -119,12 +159,12 @@ TEST(CsvGrid, LongFileLoads) {
         std::fprintf(file, "Region %d,2024/%02d/%02d %02d:30,%d.25,%s\n", r % 5, 1 + r % 12,
                      1 + r % 28, r % 24, r % 997, r % 3 ? "Yes" : "No");
     ASSERT_EQ(std::fclose(file), 0);
-    std::vector<CsvRecord> csv;
-    CsvError error;
     DataGrid grid;
-    EXPECT_FALSE(ReadCsvFile(L"absent.csv", csv, error) || error.message.empty());
-    ASSERT_TRUE(ReadCsvFile(L"large.csv", csv, error));
-    ASSERT_TRUE(BuildCsvGrid(csv, grid));
+    CsvReport report;
+    EXPECT_FALSE(ReadCsvFile(L"absent.csv", grid, report) || report.error.empty());
+    int told = -1;
+    ASSERT_TRUE(ReadCsvFile(L"large.csv", grid, report, [&](int percent) { told = percent; }));
+    EXPECT_EQ(told, 100);
     EXPECT_EQ(std::make_pair(grid.Records(), grid.Columns()), std::make_pair(100000L, 4L));
     EXPECT_TRUE(grid.HasTimeOfDay()) << "the dates of the year-first form";
 }

@@ -1,6 +1,7 @@
 #include "engine/engine_test_support.h"
 
 #include "../../res/resource.h"
+#include "render/stroke_contrast.h"
 
 #include <cstring>
 #include <string>
@@ -118,4 +119,35 @@ TEST_F(Resources, SortMarkIsATriangleInASquareHalfAnIndentLeftOfTheRightEnd) {
     auto narrow = [&](HDC dc) { r.DrawSortMark(dc, RECT{10, 0, 16, height}, true, false); };
     EXPECT_EQ(Drawn(40, height, ground, narrow).Ink(RECT{0, 0, 40, height}, ground), 0)
         << "no room";
+}
+
+// The lit strokes take another colour where the highlight is as light as the face, so that the
+// whole mark shows: against classic colours, a near-white face, a dark one, and the platform's.
+TEST_F(Resources, SortMarkStandsOutFromTheHeaderFace) {
+    const struct {
+        COLORREF face, highlight, darkShadow, text;
+        bool keepsHighlight;
+    } schemes[] = {
+        {RGB(192, 192, 192), RGB(255, 255, 255), RGB(0, 0, 0), RGB(0, 0, 0), true},
+        {RGB(240, 240, 240), RGB(255, 255, 255), RGB(105, 105, 105), RGB(0, 0, 0), false},
+        {RGB(0, 0, 0), RGB(30, 30, 30), RGB(10, 10, 10), RGB(20, 20, 20), false},
+    };
+    for (const auto& s : schemes) {
+        const COLORREF stroke = VisibleStroke(s.highlight, s.face, {s.darkShadow, s.text});
+        EXPECT_GE(ContrastRatio(stroke, s.face), visibleStrokeContrast) << std::hex << s.face;
+        EXPECT_EQ(stroke == s.highlight, s.keepsHighlight) << std::hex << s.face;
+    }
+    const COLORREF face = GetSysColor(COLOR_BTNFACE);
+    const RECT all{0, 0, 100, r.headerHeight};
+    for (bool ascending : {true, false}) {
+        auto mark = [&](HDC dc) { r.DrawSortMark(dc, all, ascending, false); };
+        const Pixels onFace = Drawn(100, r.headerHeight, face, mark);
+        EXPECT_EQ(onFace.Ink(all, face), Drawn(100, r.headerHeight, ground, mark).Ink(all, ground))
+            << "every stroke shows on the face";
+        for (uint32_t p : onFace.data) {
+            const COLORREF colour = RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
+            EXPECT_TRUE(colour == face || ContrastRatio(colour, face) >= visibleStrokeContrast)
+                << std::hex << p;
+        }
+    }
 }
