@@ -27,6 +27,7 @@ struct HostRecord {
     int accelerators = 0;                 // calls of the control site's TranslateAccelerator
     DWORD lastModifiers = 0;              // their last modifier argument
     HRESULT acceleratorAnswer = S_FALSE;  // what the control site answers them
+    bool ambients = true;                 // whether the site answers ambient properties
 };
 
 // The site's calls that a host may answer with calls of its own.

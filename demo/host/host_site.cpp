@@ -230,7 +230,7 @@ void HostSite::Tell(SiteCall call) {
 
 HRESULT STDMETHODCALLTYPE HostSite::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS*,
                                            VARIANT* result, EXCEPINFO*, UINT*) {
-    if (!(flags & DISPATCH_PROPERTYGET) || !result)
+    if (!(flags & DISPATCH_PROPERTYGET) || !result || !record.ambients)
         return DISP_E_MEMBERNOTFOUND;
     VariantInit(result);
     if (id == DISPID_AMBIENT_DISPLAYNAME && !displayName.empty()) {

@@ -267,7 +267,9 @@ HRESULT STDMETHODCALLTYPE ViewControl::put_Enabled(VARIANT_BOOL value) {
     KeepAlive alive(*this);
     if (RequestEdit(DISPID_ENABLED) == S_FALSE)
         return S_FALSE;
-    dirty = true;
+    // Saved as true or false: only a change of that is a change of the saved state.
+    if ((enabled != 0) != (value != 0))
+        dirty = true;
     enabled = static_cast<int16_t>(value);
     ApplyEnabled();
     NotifyChanged(DISPID_ENABLED);

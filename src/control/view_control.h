@@ -228,6 +228,23 @@ public:
     bool placeChanging = false;
 
 private:
+    // No activation starts while one lives: a deactivation, an unsiting or a close is under
+    // way. Nested ones leave the flag as they found it.
+    class PlaceChange {
+    public:
+        explicit PlaceChange(ViewControl& control)
+            : control(control), before(control.placeChanging) {
+            control.placeChanging = true;
+        }
+        ~PlaceChange() { control.placeChanging = before; }
+        PlaceChange(const PlaceChange&) = delete;
+        PlaceChange& operator=(const PlaceChange&) = delete;
+
+    private:
+        ViewControl& control;
+        const bool before;
+    };
+
     HRESULT AnswerCount(HRESULT (ViewEngine::*get)(int32_t*), LONG* result);
     ViewControl();
     ~ViewControl() override;

@@ -205,9 +205,9 @@ HRESULT STDMETHODCALLTYPE ViewControl::InPlaceDeactivate() {
     if (!inPlaceActive)
         return S_OK;
     KeepAlive alive(*this);
-    // No activation until the site is let go; nested in an activation, none after either.
-    const bool changing = placeChanging;
-    placeChanging = true;
+    // No activation until the site has heard of the deactivation: a site that shows the
+    // control again from its handler would find it half gone.
+    PlaceChange change(*this);
     UIDeactivate();
     ComRef<IOleInPlaceSite> site;
     if (inPlaceActive) { // else the container deactivated the control meanwhile
@@ -218,7 +218,6 @@ HRESULT STDMETHODCALLTYPE ViewControl::InPlaceDeactivate() {
         inPlaceFrame.Reset();
         inPlaceDocument.Reset();
     }
-    placeChanging = changing;
     if (site)
         site->OnInPlaceDeactivate();
     return S_OK;

@@ -38,6 +38,7 @@ HRESULT STDMETHODCALLTYPE ViewControl::OnAmbientPropertyChange(DISPID id) {
 
 HRESULT STDMETHODCALLTYPE ViewControl::SetClientSite(IOleClientSite* site) {
     KeepAlive alive(*this);
+    PlaceChange change(*this); // not shown again in the old site before the new one is set
     // The window lives in the old site's window.
     if (site != clientSite.Get())
         InPlaceDeactivate();
@@ -61,6 +62,7 @@ HRESULT STDMETHODCALLTYPE ViewControl::SetHostNames(LPCOLESTR, LPCOLESTR) {
 
 HRESULT STDMETHODCALLTYPE ViewControl::Close(DWORD saveOption) {
     KeepAlive alive(*this);
+    PlaceChange change(*this); // closed means inactive, whatever the container does meanwhile
     if (saveOption != OLECLOSE_NOSAVE && dirty && clientSite) {
         HRESULT hr = clientSite->SaveObject();
         if (FAILED(hr) && saveOption == OLECLOSE_SAVEIFDIRTY)

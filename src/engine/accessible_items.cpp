@@ -267,8 +267,13 @@ LONG AccessibleItems::ChildAt(POINT screen) const {
     switch (engine.HitTest(point.x, point.y, &row, nullptr)) {
     case HitRecord:
     case HitGroupGlyph:
-    case HitGroupCaption:
-        return engine.RowChild(row);
+    case HitGroupCaption: {
+        // The mouse takes a row up to its right edge too; a reader is told of the row only
+        // inside the rectangle it reads for it.
+        const LONG child = engine.RowChild(row);
+        const RECT rect = ClientRect(Find(child));
+        return PtInRect(&rect, point) ? child : CHILDID_SELF;
+    }
     default:
         return CHILDID_SELF;
     }

@@ -23,11 +23,10 @@ inline std::wstring ReadChild(IAccessible* object, LONG child) {
         SysFreeString(text);
     }
     line += L"|";
-    const std::pair<LONG, const wchar_t*> states[] = {{STATE_SYSTEM_EXPANDED, L" expanded"},
-                                                      {STATE_SYSTEM_COLLAPSED, L" collapsed"},
-                                                      {STATE_SYSTEM_SELECTED, L" selected"},
-                                                      {STATE_SYSTEM_FOCUSED, L" focused"},
-                                                      {STATE_SYSTEM_OFFSCREEN, L" offscreen"}};
+    const std::pair<LONG, const wchar_t*> states[] = {
+        {STATE_SYSTEM_EXPANDED, L" expanded"},   {STATE_SYSTEM_COLLAPSED, L" collapsed"},
+        {STATE_SYSTEM_SELECTED, L" selected"},   {STATE_SYSTEM_FOCUSED, L" focused"},
+        {STATE_SYSTEM_OFFSCREEN, L" offscreen"}, {STATE_SYSTEM_UNAVAILABLE, L" unavailable"}};
     if (SUCCEEDED(object->get_accState(id, &state)) && V_VT(&state) == VT_I4)
         for (const auto& [bit, word] : states)
             line += V_I4(&state) & bit ? word : L"";

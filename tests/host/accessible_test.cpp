@@ -8,6 +8,7 @@
 
 #include <process.h>
 
+#include <algorithm>
 #include <functional>
 #include <tuple>
 
@@ -47,12 +48,17 @@ class Accessible : public HostTest {
 protected:
     void SetUp() override {
         HostTest::SetUp();
+        SetUpControl(TableOf({{L"A", L"x", L"a1", L"10"},
+                              {L"A", L"x", L"a2", L"20"},
+                              {L"A", L"y", L"a3", L"30"},
+                              {L"B", L"x", L"b1", L"40"}}));
+    }
+    // A new control of these records in place, active, and its accessible object.
+    void SetUpControl(const SafeArrayBuilder& table) {
+        object.Reset();
         control = ViewControl::Create();
         view = ComRef<_View>(control);
-        ASSERT_EQ(S_OK, LoadArray(view.Get(), TableOf({{L"A", L"x", L"a1", L"10"},
-                                                       {L"A", L"x", L"a2", L"20"},
-                                                       {L"A", L"y", L"a3", L"30"},
-                                                       {L"B", L"x", L"b1", L"40"}})));
+        ASSERT_EQ(S_OK, LoadArray(view.Get(), table));
         const wchar_t* labels[] = {L"Region", L"Country", L"Item", L"Amount"};
         for (LONG c = 0; c < 4; ++c)
             view->put_ColumnLabel(c, const_cast<BSTR>(labels[c])), view->put_ColumnWidth(c, 60);
@@ -251,4 +257,98 @@ TEST_F(Accessible, HeldObjectAnswersDisconnectedOnceTheControlIsGone) {
     children.Reset();
     object.Reset();
     EXPECT_EQ(ModuleLockCount(), locks - 2) << "the control and its object are gone";
+}
+
+// Every child in every combination of sorting, grouping, opening, focus and availability reads
+// as a model of the rows says, and the reader's hit test agrees with the place it reads.
+TEST_F(Accessible, EveryChildReadsAsTheModelInEveryCombinationOfStates) {
+    using Record = std::vector<std::wstring>;
+    const std::vector<Record> table = {
+        {L"B", L"x", L"b2", L"40"}, {L"A", L"y", L"a3", L"30"}, {L"A", L"x", L"a1", L"10"}};
+    const wchar_t* labels[] = {L"Region", L"Country", L"Item", L"Amount"};
+    host->SetDisplayName(L"Sales");
+    for (int combination = 0; combination < 48; ++combination) {
+        const int sort = combination % 3; // by Region as loaded, by Item either way
+        const bool grouped = combination / 3 % 2, expanded = combination / 6 % 2,
+                   focused = combination / 12 % 2, enabled = combination / 24 % 2;
+        SCOPED_TRACE(testing::Message()
+                     << "sort " << sort << " grouped " << grouped << " open " << expanded
+                     << " focused " << focused << " enabled " << enabled);
+        SetUpControl(TableOf(table));
+        ASSERT_FALSE(HasFatalFailure());
+        for (int click = 0; click < sort; ++click)
+            ASSERT_EQ(S_OK, object->accDoDefaultAction(I4(3)));
+        if (grouped)
+            Drag(1, control->headerHeight / 2,
+                 1 + control->levelButtonWidth + 2 * control->groupingMargin);
+        if (grouped && expanded) {
+            ASSERT_EQ(S_OK, object->accDoDefaultAction(I4(5)));
+        }
+        ASSERT_EQ(S_OK, object->accSelect(SELFLAG_TAKEFOCUS | SELFLAG_TAKESELECTION, I4(5)));
+        SetFocus(focused ? list : window);
+        view->put_Enabled(enabled ? VARIANT_TRUE : VARIANT_FALSE);
+
+        // The model: records by Item as sorted, under their regions in order when grouped.
+        std::vector<Record> records = table;
+        std::stable_sort(records.begin(), records.end(), [&](const Record& a, const Record& b) {
+            return sort == 0 ? a[0] < b[0] : sort == 1 ? a[2] < b[2] : a[2] > b[2];
+        });
+        const bool focus = focused && enabled; // a disabled window loses the focus
+        const std::wstring off = enabled ? L"" : L" unavailable";
+        std::vector<std::wstring> rows;
+        auto state = [&](bool current) {
+            return current ? (focus ? L" selected focused" : L" selected") : L"";
+        };
+        auto record = [&](const Record& r) {
+            const int first = grouped ? 1 : 0;
+            std::wstring description;
+            for (int c = first + 1; c < 4; ++c)
+                description +=
+                    (c > first + 1 ? L", " : L"") + std::wstring(labels[c]) + L": " + r[c];
+            return std::wstring(grouped ? L"outline item|" : L"list item|") + r[first] + L"|" +
+                   (grouped ? L"1" : L"") + L"|" + description + L"|Double Click|" +
+                   state(rows.empty()) + off;
+        };
+        for (const wchar_t* region : {L"A", L"B"}) {
+            if (!grouped) {
+                for (const Record& r : records)
+                    rows.push_back(record(r));
+                break;
+            }
+            const auto count = std::count_if(records.begin(), records.end(),
+                                             [&](const Record& r) { return r[0] == region; });
+            const bool open = expanded && region[0] == L'A';
+            rows.push_back(std::wstring(L"outline item|") + region + L"|0|Region, " +
+                           std::to_wstring(count) + (count > 1 ? L" records|" : L" record|") +
+                           (open ? L"Collapse| expanded" : L"Expand| collapsed") +
+                           state(rows.empty()) + off);
+            for (const Record& r : records)
+                if (r[0] == region && open)
+                    rows.push_back(record(r));
+        }
+        std::vector<std::wstring> expected = {std::wstring(grouped ? L"outline" : L"list") +
+                                              L"|Sales||||" + (focus ? L" focused" : L"") + off};
+        for (int c = 0; c < 4; ++c)
+            expected.push_back(
+                std::wstring(L"column header|") + labels[c] + L"||" +
+                (c == 2 * !!sort ? (sort != 2 ? L"sorted ascending" : L"sorted descending") : L"") +
+                L"|Click|" + off);
+        expected.insert(expected.end(), rows.begin(), rows.end());
+        EXPECT_EQ(ReadTree(object.Get()), expected);
+
+        for (LONG child = 5; child < 5 + LONG(rows.size()); ++child) {
+            const RECT place = Place(child);
+            const LONG middle = (place.top + place.bottom) / 2;
+            const std::pair<POINT, bool> probes[] = {
+                {{place.left, middle}, true},           {{place.right - 1, middle}, true},
+                {{place.right, middle}, false},         {{place.left, place.top}, true},
+                {{place.left, place.bottom - 1}, true}, {{place.left, place.bottom}, false}};
+            for (const auto& [at, inside] : probes) {
+                VARIANT hit;
+                object->accHitTest(at.x, at.y, &hit);
+                EXPECT_EQ(V_VT(&hit) == VT_I4 && V_I4(&hit) == child, inside)
+                    << "child " << child << " at " << at.x - place.left << ", " << at.y - place.top;
+            }
+        }
+    }
 }

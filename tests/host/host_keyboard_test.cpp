@@ -53,6 +53,21 @@ protected:
 
 } // namespace
 
+// A container that answers no ambient property: the control runs in user mode, keys and mouse
+// clicks are reported on either road.
+TEST_F(HostKeyboard, AContainerWithoutAmbientPropertiesHearsKeysAndClicks) {
+    host->Record().ambients = false;
+    host->SetAmbient(false, true); // what it would answer, were it asked
+    for (Road road : {Accelerators, Plain}) {
+        events.clear();
+        Stroke(road, VK_DOWN);
+        Stroke(road, 'A', 'a');
+        SendMessageA(control, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(60, 60));
+        EXPECT_EQ(Reports(), "Select() KeyUp(40,0) KeyDown(65,0) KeyPress(97) KeyUp(65,0) Select() "
+                             "(60,60,11) "); // the last: OnContextMenu
+    }
+}
+
 // Design mode or a dead UI report no keys but move; frozen, nothing moves or is reported.
 TEST_F(HostKeyboard, KeysOnEitherRoadRunningInDesignModeDeadAndFrozen) {
     const struct {

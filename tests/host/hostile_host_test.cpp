@@ -97,3 +97,49 @@ TEST_F(Hostile, LettingGoReenteringAndDestroyingWindowsFromEventsAndSiteCalls) {
             DestroyWindow(container);
         }
 }
+
+// The host shows or activates the control again from the site calls of its deactivation while
+// it unsites, resites, closes or deactivates it: the outer call still leaves the control
+// inactive, without a window in the old site and let go by the frame.
+TEST_F(Hostile, NoActivationStartsInsideADeactivation) {
+    ControlHost other(window); // the other site
+    const std::pair<const char*, SiteCall> hooks[] = {
+        {"OnInPlaceDeactivate", SiteCall::InPlaceDeactivate},
+        {"OnUIDeactivate", SiteCall::UIDeactivate}};
+    const std::pair<const char*, std::function<void()>> outers[] = {
+        {"unsite", [&] { engine->SetClientSite(nullptr); }},
+        {"other site", [&] { engine->SetClientSite(other.Site()); }},
+        {"close", [&] { engine->Close(OLECLOSE_NOSAVE); }},
+        {"InPlaceDeactivate", [&] { host->Deactivate(); }}};
+    const std::pair<const char*, LONG> verbs[] = {{"show", OLEIVERB_SHOW},
+                                                  {"UI-activate", OLEIVERB_UIACTIVATE},
+                                                  {"in-place-activate", OLEIVERB_INPLACEACTIVATE}};
+    for (const auto& [hookName, hook] : hooks)
+        for (const auto& [outerName, outer] : outers)
+            for (const auto& [verbName, verb] : verbs) {
+                SCOPED_TRACE(std::string(hookName) + " " + outerName + " " + verbName);
+                NewContainer();
+                _View* view = engine = ViewControl::Create();
+                LoadTable(view, 5, 2);
+                host->Embed(view, RECT{0, 0, 300, 200});
+                view->Release();
+                ASSERT_EQ(S_OK, host->DoVerb(OLEIVERB_UIACTIVATE));
+                int heard = 0;
+                HRESULT answered = S_OK;
+                host->onSiteCall = [&, hook = hook, verb = verb](SiteCall call) {
+                    if (call == hook && ++heard == 1)
+                        answered = host->DoVerb(verb);
+                };
+                outer();
+                host->onSiteCall = nullptr;
+                EXPECT_EQ(1, heard);
+                EXPECT_TRUE(FAILED(answered));
+                EXPECT_EQ(nullptr, host->ControlWindow());
+                EXPECT_EQ(nullptr, GetWindow(container, GW_CHILD)) << "a window in the old site";
+                EXPECT_EQ(nullptr, host->ActiveObject()) << "held by the frame";
+                EXPECT_FALSE(host->Record().inPlaceActive || host->Record().uiActive);
+                host->Close();
+                EXPECT_EQ(0, ModuleLockCount()) << "nothing of the control is left";
+                DestroyWindow(container);
+            }
+}
