@@ -26,12 +26,13 @@ bool CaptureWindowPixels(HWND window, std::vector<BYTE>& pixels, int& width, int
     RECT rect;
     if (!GetClientRect(window, &rect))
         return false;
-    MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&rect), 2);
     width = rect.right - rect.left;
     height = rect.bottom - rect.top;
     if (width <= 0 || height <= 0)
         return false;
-    HDC screen = GetDC(nullptr);
+    // The window's own surface, not the screen's: another program's window over this one, or a
+    // display not yet updated, must not change what is read.
+    HDC screen = GetDC(window);
     HDC memory = CreateCompatibleDC(screen);
     HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
     HGDIOBJ old = SelectObject(memory, bitmap);
@@ -48,7 +49,7 @@ bool CaptureWindowPixels(HWND window, std::vector<BYTE>& pixels, int& width, int
     ok = ok && GetDIBits(memory, bitmap, 0, height, pixels.data(), &info, DIB_RGB_COLORS) == height;
     DeleteObject(bitmap);
     DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
+    ReleaseDC(window, screen);
     return ok;
 }
 
