@@ -91,6 +91,43 @@ Function ChooseX86Folder
     ${EndIf}
 FunctionEnd
 
+; $R0: the outermost of a folder and its parents that does not exist yet ("" when it does):
+; the folder that uninstalling removes up to, if empty.
+Function OutermostMissing
+    Exch $R0
+    Push $R1
+    ${If} ${FileExists} "$R0\*.*"
+        StrCpy $R0 ""
+    ${EndIf}
+    ${Do}
+        ${GetParent} $R0 $R1
+        ${If} $R1 == ""
+        ${OrIf} ${FileExists} "$R1\*.*"
+            ${ExitDo}
+        ${EndIf}
+        StrCpy $R0 $R1
+    ${Loop}
+    Pop $R1
+    Exch $R0
+FunctionEnd
+
+; Removes a folder and its parents up to the one given, as far as they are empty.
+!macro RemoveFoldersUpTo folder outermost
+    Push $R0
+    Push $R1
+    StrCpy $R0 "${folder}"
+    StrCpy $R1 "${outermost}"
+    ${DoWhile} $R1 != ""
+        RMDir $R0
+        ${If} $R0 == $R1
+            ${ExitDo}
+        ${EndIf}
+        ${GetParent} $R0 $R0
+    ${Loop}
+    Pop $R1
+    Pop $R0
+!macroend
+
 ; regsvr32 of the given bitness (System32 or SysWOW64), for this install's mode.
 !macro Regsvr32 folder arguments dll
     ${If} $AllUsers == 1
@@ -102,6 +139,12 @@ FunctionEnd
 
 Section
     Call ChooseX86Folder
+    Push $INSTDIR
+    Call OutermostMissing
+    Pop $R7
+    Push $X86Dir
+    Call OutermostMissing
+    Pop $R8
     SetOutPath $INSTDIR
     !include "${LISTS}\install.nsh"
     WriteUninstaller "$INSTDIR\uninstall.exe"
@@ -129,6 +172,8 @@ Section
     WriteRegStr SHCTX "${UNINSTALL_KEY}" "Publisher" "Norvik"
     WriteRegStr SHCTX "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
     WriteRegStr SHCTX "${UNINSTALL_KEY}" "X86Location" "$X86Dir"
+    WriteRegStr SHCTX "${UNINSTALL_KEY}" "CreatedFolder" $R7
+    WriteRegStr SHCTX "${UNINSTALL_KEY}" "X86CreatedFolder" $R8
     WriteRegStr SHCTX "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\uninstall.exe"'
     WriteRegStr SHCTX "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'
     WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "NoModify" 1
@@ -170,9 +215,10 @@ Section "Uninstall"
     ${EndIf}
     ; The files and folders it made, each by name: anything else in them stays.
     !include "${LISTS}\uninstall.nsh"
-    ${GetParent} "$X86Dir" $0
-    RMDir "$0"
     Delete "$INSTDIR\uninstall.exe"
-    RMDir "$INSTDIR"
+    ReadRegStr $1 SHCTX "${UNINSTALL_KEY}" "X86CreatedFolder"
+    !insertmacro RemoveFoldersUpTo $X86Dir $1
+    ReadRegStr $1 SHCTX "${UNINSTALL_KEY}" "CreatedFolder"
+    !insertmacro RemoveFoldersUpTo $INSTDIR $1
     DeleteRegKey SHCTX "${UNINSTALL_KEY}"
 SectionEnd

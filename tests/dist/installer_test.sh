@@ -15,6 +15,7 @@ windows() { local path="Z:$1"; echo "${path//\//\\}"; }
 # Every program of the prefix ended and its registry written out.
 settle() { WINEPREFIX=$NORV_WINEPREFIX /usr/lib/wine/wineserver -w; }
 drive=$NORV_WINEPREFIX/drive_c
+clsid_key='CLSID\{0F6339AF-1306-4B37-A22A-7E55061277CD}'
 # The prefix's files, but for the temporary ones (an uninstaller runs from a copy there).
 files() { (cd "$drive" && find . -path ./users/*/Temp -prune -o -print | sort); }
 # Lines of the registry that name the control, its identifiers, the product or its folders.
@@ -39,10 +40,16 @@ check_install() {
     "$kit\\uninstall.exe" "$x86\\norv.dll"; do
     [ -f "$drive/$(tr '\\' / <<<"${file#C:\\}")" ] || fail "$mode: no $file"
   done
-  # Wine 8 creates controls from the machine's classes only, never the user's.
+  # Each build registered with its own bitness: a program of each kind finds its own and
+  # creates the control (Wine 8 creates controls from the machine's classes only, never the
+  # user's, and from the other bitness's in a surrogate process, hence the reading first).
   [ $classes = user.reg ] ||
-    for host in 'C:\windows\system32\cscript.exe' 'C:\windows\syswow64\cscript.exe'; do
-      run "$host" //nologo "$(windows "$script")" || fail "$mode: $host cannot create the control"
+    for host in "system32|$kit\\x64\\norv.dll" "syswow64|$x86\\norv.dll"; do
+      local folder=${host%%|*} dll=${host#*|}
+      run "C:\\windows\\$folder\\reg.exe" query "HKCR\\$clsid_key\\InprocServer32" /ve |
+        grep -qiF "$dll" || fail "$mode: the $folder programs do not find $dll"
+      run "C:\\windows\\$folder\\cscript.exe" //nologo "$(windows "$script")" ||
+        fail "$mode: $folder's script host cannot create the control"
     done
   grep -qi '0F6339AF-1306' "$NORV_WINEPREFIX/$classes" || fail "$mode: not registered in $classes"
   listed || fail "$mode: not in the list of installed programs"
