@@ -7,6 +7,7 @@
 ;
 ; Command line: /S silent; /D=folder the kit's folder (last); /AllUsers or /CurrentUser. Without
 ; either, all users when run as administrator, else the current user; all users needs one.
+; An install of the same mode elsewhere must be uninstalled first.
 Unicode true
 SetCompressor /SOLID lzma
 RequestExecutionLevel user
@@ -139,12 +140,25 @@ FunctionEnd
 
 Section
     Call ChooseX86Folder
-    Push $INSTDIR
-    Call OutermostMissing
-    Pop $R7
-    Push $X86Dir
-    Call OutermostMissing
-    Pop $R8
+    ; Installing again over an install keeps its record of the folders it made; an install
+    ; elsewhere must be uninstalled first.
+    ReadRegStr $0 SHCTX "${UNINSTALL_KEY}" "InstallLocation"
+    ${If} $0 == $INSTDIR
+        ReadRegStr $R7 SHCTX "${UNINSTALL_KEY}" "CreatedFolder"
+        ReadRegStr $R8 SHCTX "${UNINSTALL_KEY}" "X86CreatedFolder"
+    ${Else}
+        ${If} $0 != ""
+            MessageBox MB_ICONSTOP "${PRODUCT} is installed in $0; uninstall it first." /SD IDOK
+            SetErrorLevel 2
+            Quit
+        ${EndIf}
+        Push $INSTDIR
+        Call OutermostMissing
+        Pop $R7
+        Push $X86Dir
+        Call OutermostMissing
+        Pop $R8
+    ${EndIf}
     SetOutPath $INSTDIR
     !include "${LISTS}\install.nsh"
     WriteUninstaller "$INSTDIR\uninstall.exe"
