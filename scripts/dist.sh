@@ -45,7 +45,9 @@ if [ ${#folders[@]} -gt 0 ]; then
     cp "$root/$file" "$package/$file"
   done <<<"$files"
   for folder in "${folders[@]}"; do
-    documentation+=$(printf '%-30s%s' "$folder\\" "the control's $folder")$'\n'
+    about="the reference and the guides to hosting the control"
+    [ "$folder" = samples ] && about="sample hosts"
+    documentation+=$(printf '%-30s%s' "$folder\\" "$about")$'\n'
   done
 else
   cp "$root/README.md" "$package/"

@@ -31,7 +31,7 @@ HRESULT NameLibraryKeys(ITypeLib* library, LibraryKeys& keys) {
     const wchar_t* platform = attributes->syskind == SYS_WIN64   ? L"win64"
                               : attributes->syskind == SYS_WIN32 ? L"win32"
                                                                  : L"win16";
-    StringFromGUID2(attributes->guid, keys.guid, 40);
+    StringFromGUID2(attributes->guid, keys.guid, std::size(keys.guid));
     swprintf(keys.versionText, std::size(keys.versionText), L"%x.%x", attributes->wMajorVerNum,
              attributes->wMinorVerNum);
     swprintf(keys.version, std::size(keys.version), L"TypeLib\\%ls\\%ls", keys.guid,
@@ -127,20 +127,19 @@ HRESULT RegisterTypeLibUnder(HKEY classes, ITypeLib* library, const wchar_t* pat
     HRESULT hr = NameLibraryKeys(library, keys);
     if (FAILED(hr))
         return hr;
-    BSTR text = nullptr;
-    library->GetDocumentation(-1, nullptr, &text, nullptr, nullptr);
-    hr = WriteKey(classes, keys.version, text ? text : L"");
-    SysFreeString(text);
-    if (FAILED(hr))
-        return hr;
     // The help folder is the module's own, as RegisterTypeLib takes it when none is given.
     wchar_t folder[MAX_PATH];
     wcsncpy(folder, path, MAX_PATH - 1);
     folder[MAX_PATH - 1] = 0;
     if (wchar_t* slash = wcsrchr(folder, L'\\'))
         *slash = 0;
+    BSTR text = nullptr;
+    library->GetDocumentation(-1, nullptr, &text, nullptr, nullptr);
     RegistryKey version;
     hr = version.Create(classes, keys.version, KEY_ALL_ACCESS);
+    if (SUCCEEDED(hr))
+        hr = SetRegistryText(version.Get(), nullptr, text ? text : L"");
+    SysFreeString(text);
     if (SUCCEEDED(hr))
         hr = WriteKey(version.Get(), L"FLAGS", keys.flags);
     if (SUCCEEDED(hr))

@@ -115,8 +115,10 @@ TEST_F(UserClasses, RegistersForTheUserOnlyAndUnregistersWithoutATrace) {
         RegCloseKey(copy);
     }
     EXPECT_EQ(0u, RunToEnd(L"cscript.exe //nologo " + WindowsPath(NORV_CREATE_SCRIPT)));
-    for (const wchar_t* key : ourKeys)
-        RegDeleteTreeW(HKEY_CLASSES_ROOT, key), RegDeleteKeyW(HKEY_CLASSES_ROOT, key);
+    for (const wchar_t* key : ourKeys) {
+        RegDeleteTreeW(HKEY_CLASSES_ROOT, key);
+        RegDeleteKeyW(HKEY_CLASSES_ROOT, key);
+    }
 
     // The same keys as the machine's registration, which the user's unregistration leaves alone.
     ASSERT_EQ(0u, RunToEnd(L"regsvr32.exe /s" + module));
