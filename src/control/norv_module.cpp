@@ -11,6 +11,8 @@
 
 #include <windows.h>
 
+#include <initializer_list>
+
 namespace {
 
 // The machine's registration (HKEY_CLASSES_ROOT) or a user's (the user's classes key).
@@ -78,7 +80,13 @@ STDAPI DllInstall(BOOL install, LPCWSTR commandLine) {
     HRESULT hr = classes.Create(HKEY_CURRENT_USER, L"Software\\Classes", KEY_ALL_ACCESS);
     if (FAILED(hr))
         return hr;
-    return install ? Register(classes.Get()) : Unregister(classes.Get());
+    if (install)
+        return Register(classes.Get());
+    hr = Unregister(classes.Get());
+    // The folders of all classes that the registration may have made go too, once empty.
+    for (const wchar_t* folder : {L"CLSID", L"Interface", L"TypeLib"})
+        DeleteEmptyRegistryKey(classes.Get(), folder);
+    return hr;
 }
 
 } // extern "C"

@@ -24,3 +24,14 @@ HRESULT DeleteRegistryTree(HKEY parent, const wchar_t* path) {
         return S_OK;
     return FromRegistryStatus(status);
 }
+
+void DeleteEmptyRegistryKey(HKEY parent, const wchar_t* path) {
+    RegistryKey key;
+    DWORD keys = 0, values = 0;
+    if (FAILED(key.Open(parent, path, KEY_QUERY_VALUE)) ||
+        RegQueryInfoKeyW(key.Get(), nullptr, nullptr, nullptr, &keys, nullptr, nullptr, &values,
+                         nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS ||
+        keys || values)
+        return;
+    RegDeleteKeyW(parent, path);
+}

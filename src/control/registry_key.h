@@ -33,3 +33,5 @@ private:
 HRESULT SetRegistryText(HKEY key, const wchar_t* name, const wchar_t* text);
 // Removes parent\path with all it holds; a key that is not there is no error.
 HRESULT DeleteRegistryTree(HKEY parent, const wchar_t* path);
+// Removes parent\path when it holds neither keys nor values.
+void DeleteEmptyRegistryKey(HKEY parent, const wchar_t* path);
