@@ -23,7 +23,7 @@ for build in "x64 amd64" "x86 x86"; do
   read -r arch assembly <<<"$build"
   dll="$unpacked/$arch/norv.dll"
   # The version resource and the About box.
-  texts=$(strings -el "$dll")
+  texts=$(x86_64-w64-mingw32-strings -el "$dll")
   [ "$(grep -A1 -x FileVersion <<<"$texts" | tail -1)" = "$version" ] || fail "$dll: not $version"
   grep -qx "Version $version" <<<"$texts" || fail "$dll: its About box does not say $version"
   grep -q "name=\"Norv.Control\" version=\"$version.0\" *processorArchitecture=\"$assembly\"" \
