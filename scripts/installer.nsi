@@ -19,6 +19,7 @@ RequestExecutionLevel user
 
 !define PRODUCT "Norvik Control"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Norv"
+!define ADMINISTRATOR_NEEDED "Installing for all users needs an administrator: run this as administrator, or with /CurrentUser."
 
 Name "${PRODUCT} ${VERSION}"
 OutFile "${OUTFILE}"
@@ -37,8 +38,7 @@ Var X86Dir   ; the 32-bit build's folder
     UserInfo::GetAccountType
     Pop $0
     ${If} $0 != "Admin"
-        MessageBox MB_ICONSTOP "Installing for all users needs an administrator; run this as \
-            administrator, or with /CurrentUser." /SD IDOK
+        MessageBox MB_ICONSTOP "${ADMINISTRATOR_NEEDED}" /SD IDOK
         SetErrorLevel 740
         Quit
     ${EndIf}
