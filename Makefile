@@ -2,6 +2,8 @@
 #             64-bit Wine and x86 under 32-bit Wine, the two suites at once.
 # make bench: the benchmarks of both builds, the x86 figures beside the x64 ones.
 # make fuzz:  the long passes of the fuzzers and the soak (ARCH=x86 for the 32-bit build).
+# make dist:  the release from both builds: build/dist/norv-<version>.zip and its installer
+#             build/dist/norv-<version>-setup.exe.
 # make demo:  the control in a host window; without a display (or with SNAPSHOT=1) a scripted
 #             session under Xvfb that writes build/demo.png. CSV=file shows that file instead,
 #             ARCH=x86 runs the 32-bit demo, DPI=144 (or another) runs it on a display of that
@@ -17,7 +19,7 @@ CMAKE_FLAGS ?= -G Ninja -DCMAKE_BUILD_TYPE=Release
 # runs no 32-bit programs.
 runs = [ "$(1)" != x86 ] || not_run=$$(scripts/runs-x86.sh) || { echo "$(2): not run: $$not_run"; exit 1; }
 
-.PHONY: all setup build build-x64 build-x86 test bench fuzz demo clean
+.PHONY: all setup build build-x64 build-x86 test bench fuzz demo dist clean
 
 all: build
 
@@ -64,6 +66,11 @@ bench: build
 		paste -d '\n' $$(printf '$(BUILD)/%s/'"$$name"'.txt ' $$archs) | sed '/^$$/d'; \
 	done; \
 	[ -z "$$failed" ] || { echo "FAILED:$$failed"; exit 1; }
+
+# The module of each build, then the package of both.
+dist: setup $(BUILD)/x64/build.ninja $(BUILD)/x86/build.ninja
+	for arch in x64 x86; do cmake --build $(BUILD)/$$arch -j $(JOBS) --target norv || exit 1; done
+	scripts/dist.sh $(BUILD)/dist $(BUILD)/x64 $(BUILD)/x86
 
 DEMO_PICTURE := $(BUILD)/demo.png
 # The file name as one word of the shell, whatever it holds (spaces, quotes, dollars).

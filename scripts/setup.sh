@@ -7,6 +7,7 @@ packages=(
   cmake ninja-build make
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools
   libwine-dev wine64 wine32:i386 xvfb xauth imagemagick googletest python3
+  nsis zip unzip
 )
 
 missing=()

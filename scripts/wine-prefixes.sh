@@ -5,14 +5,22 @@
 # with the tree's prefix through hard links and has its own copy of everything else (the
 # registry, which Wine rewrites in place, the settings files and the user folders).
 # Run through the tree's emulator line, which passes the loader and the prefix.
+# With --anew PATH, makes only the prefix PATH anew from the tree's, which must exist.
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
-base="${NORV_WINEPREFIX:-${NORV_TREE_PREFIX:-$PWD/wineprefix}}"
-
-"$here/wine-run.sh" wineboot.exe --init
-# The registry is written when the server ends; the copies must see it whole. The server is
-# libwine's (wine64 brings it); /usr/bin/wineserver comes only with the optional wine package.
-WINEPREFIX="$base" /usr/lib/wine/wineserver -w
+base="${NORV_TREE_PREFIX:-$PWD/wineprefix}"
+anew=""
+if [ "${1:-}" = --anew ]; then
+    anew="$2"
+    shift 2
+else
+    base="${NORV_WINEPREFIX:-$base}"
+    "$here/wine-run.sh" wineboot.exe --init
+    # The registry is written when the server ends; the copies must see it whole. The server
+    # is libwine's (wine64 brings it); /usr/bin/wineserver comes only with the optional wine
+    # package.
+    WINEPREFIX="$base" /usr/lib/wine/wineserver -w
+fi
 
 share_prefix() {
     local from="$1" to="$2" part="$2.part"
@@ -31,6 +39,11 @@ share_prefix() {
     mv -T "$part" "$to"
 }
 
+if [ -n "$anew" ]; then
+    rm -rf "$anew"
+    share_prefix "$base" "$anew"
+    exit
+fi
 for variant in "$@"; do
     [ -e "$base-$variant" ] || share_prefix "$base" "$base-$variant"
 done

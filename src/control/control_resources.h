@@ -6,6 +6,5 @@
 #define IDD_ABOUT 401
 #define IDC_ABOUT_VERSION 402
 
-#define NORV_VERSION_NUMBERS 1, 0, 0, 0
-#define NORV_VERSION_TEXT "1.0.0.0"
-#define NORV_VERSION_CAPTION "Version 1.0.0.0"
+// NORV_VERSION_NUMBERS, NORV_VERSION_TEXT and NORV_VERSION_CAPTION, from the build's version.
+#include "norv_version.h"

@@ -1,6 +1,7 @@
 // The entry points of norv.dll.
 
 #include "control/class_factory.h"
+#include "control/registry_key.h"
 #include "control/registry_script.h"
 #include "control/type_library.h"
 #include "engine/view_engine.h"
@@ -9,6 +10,27 @@
 #include "engine/module_lock.h"
 
 #include <windows.h>
+
+#include <initializer_list>
+
+namespace {
+
+// The machine's registration (HKEY_CLASSES_ROOT) or a user's (the user's classes key).
+HRESULT Register(HKEY classes) {
+    HRESULT hr = RunModuleRegistryScript(ModuleInstance(), ScriptAction::Register, classes);
+    if (FAILED(hr))
+        return hr;
+    return RegisterModuleTypeLib(ModuleInstance(), classes);
+}
+
+HRESULT Unregister(HKEY classes) {
+    // Both steps run; the first failure is reported.
+    HRESULT keys = RunModuleRegistryScript(ModuleInstance(), ScriptAction::Unregister, classes);
+    HRESULT library = UnregisterModuleTypeLib(ModuleInstance(), classes);
+    return FAILED(keys) ? keys : library;
+}
+
+} // namespace
 
 extern "C" {
 
@@ -39,17 +61,32 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID riid, void** object) {
 }
 
 STDAPI DllRegisterServer() {
-    HRESULT hr = RunModuleRegistryScript(ModuleInstance(), ScriptAction::Register);
-    if (FAILED(hr))
-        return hr;
-    return RegisterModuleTypeLib(ModuleInstance());
+    return Register(HKEY_CLASSES_ROOT);
 }
 
 STDAPI DllUnregisterServer() {
-    // Both steps run; the first failure is reported.
-    HRESULT keys = RunModuleRegistryScript(ModuleInstance(), ScriptAction::Unregister);
-    HRESULT library = UnregisterModuleTypeLib(ModuleInstance());
-    return FAILED(keys) ? keys : library;
+    return Unregister(HKEY_CLASSES_ROOT);
+}
+
+// regsvr32 /n /i:user (and /u /n /i:user): the same registration for the current user only,
+// under HKEY_CURRENT_USER\Software\Classes, which needs no administrator. Without a command
+// line it is the machine's registration.
+STDAPI DllInstall(BOOL install, LPCWSTR commandLine) {
+    if (!commandLine || !*commandLine)
+        return install ? DllRegisterServer() : DllUnregisterServer();
+    if (_wcsicmp(commandLine, L"user") != 0)
+        return E_INVALIDARG;
+    RegistryKey classes;
+    HRESULT hr = classes.Create(HKEY_CURRENT_USER, L"Software\\Classes", KEY_ALL_ACCESS);
+    if (FAILED(hr))
+        return hr;
+    if (install)
+        return Register(classes.Get());
+    hr = Unregister(classes.Get());
+    // The folders of all classes that the registration may have made go too, once empty.
+    for (const wchar_t* folder : {L"CLSID", L"Interface", L"TypeLib"})
+        DeleteEmptyRegistryKey(classes.Get(), folder);
+    return hr;
 }
 
 } // extern "C"

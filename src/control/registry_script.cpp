@@ -1,6 +1,7 @@
 #include "control/registry_script.h"
 
 #include "control/module_path.h"
+#include "control/registry_key.h"
 
 #include <cwchar>
 #include <new>
@@ -129,50 +130,20 @@ bool ParseStatement(const wchar_t* line, const wchar_t* end, const wchar_t* modu
     return NextToken(line, end, modulePath, extra) == Token::None;
 }
 
-HRESULT FromStatus(LSTATUS status) {
-    return status == ERROR_SUCCESS ? S_OK : HRESULT_FROM_WIN32(static_cast<DWORD>(status));
-}
-
-HRESULT SetString(HKEY key, const wchar_t* name, const wchar_t* text) {
-    DWORD bytes = static_cast<DWORD>((wcslen(text) + 1) * sizeof(wchar_t));
-    return FromStatus(
-        RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), bytes));
-}
-
-HRESULT DeleteTree(const wchar_t* path) {
-    LSTATUS status = RegDeleteTreeW(HKEY_CLASSES_ROOT, path);
-    if (status == ERROR_FILE_NOT_FOUND || status == ERROR_PATH_NOT_FOUND)
-        return S_OK;
-    if (status != ERROR_SUCCESS)
-        return FromStatus(status);
-    // RegDeleteTree empties the key; the key itself goes here.
-    status = RegDeleteKeyW(HKEY_CLASSES_ROOT, path);
-    if (status == ERROR_FILE_NOT_FOUND)
-        return S_OK;
-    return FromStatus(status);
-}
-
-HRESULT WriteStatement(const Statement& statement) {
+HRESULT WriteStatement(HKEY classes, const Statement& statement) {
     if (statement.verb == Statement::Fresh) {
-        HRESULT hr = DeleteTree(statement.path);
+        HRESULT hr = DeleteRegistryTree(classes, statement.path);
         if (FAILED(hr))
             return hr;
     }
-    HKEY key = nullptr;
-    LSTATUS status;
-    if (statement.verb == Statement::Value)
-        status = RegOpenKeyExW(HKEY_CLASSES_ROOT, statement.path, 0, KEY_SET_VALUE, &key);
-    else
-        status = RegCreateKeyExW(HKEY_CLASSES_ROOT, statement.path, 0, nullptr, 0, KEY_SET_VALUE,
-                                 nullptr, &key, nullptr);
-    if (status != ERROR_SUCCESS)
-        return FromStatus(status);
-    HRESULT hr = S_OK;
-    if (statement.hasText)
-        hr = SetString(key, statement.verb == Statement::Value ? statement.name : nullptr,
-                       statement.text);
-    RegCloseKey(key);
-    return hr;
+    RegistryKey key;
+    HRESULT hr = statement.verb == Statement::Value
+                     ? key.Open(classes, statement.path, KEY_SET_VALUE)
+                     : key.Create(classes, statement.path, KEY_SET_VALUE);
+    if (FAILED(hr) || !statement.hasText)
+        return hr;
+    return SetRegistryText(key.Get(), statement.verb == Statement::Value ? statement.name : nullptr,
+                           statement.text);
 }
 
 // Visits the lines in script order or in reverse; stops at the first failure.
@@ -212,7 +183,7 @@ bool IsComment(const wchar_t* line, const wchar_t* end) {
 } // namespace
 
 HRESULT RunRegistryScript(const char* text, size_t length, const wchar_t* modulePath,
-                          ScriptAction action) {
+                          ScriptAction action, HKEY classes) {
     if (!text || !modulePath)
         return E_POINTER;
     WideScript script(text, length);
@@ -238,17 +209,17 @@ HRESULT RunRegistryScript(const char* text, size_t length, const wchar_t* module
             *statement = Statement();
             ParseStatement(line, end, modulePath, *statement);
             if (!unregister)
-                return WriteStatement(*statement);
+                return WriteStatement(classes, *statement);
             if (statement->verb == Statement::Value)
                 return S_OK;
-            return DeleteTree(statement->path);
+            return DeleteRegistryTree(classes, statement->path);
         });
     }
     delete statement;
     return hr;
 }
 
-HRESULT RunModuleRegistryScript(HINSTANCE module, ScriptAction action) {
+HRESULT RunModuleRegistryScript(HINSTANCE module, ScriptAction action, HKEY classes) {
     wchar_t path[MAX_PATH];
     if (!GetModulePath(module, path))
         return HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE);
@@ -260,5 +231,5 @@ HRESULT RunModuleRegistryScript(HINSTANCE module, ScriptAction action) {
     if (!data)
         return HRESULT_FROM_WIN32(GetLastError());
     return RunRegistryScript(static_cast<const char*>(data), SizeofResource(module, found), path,
-                             action);
+                             action, classes);
 }

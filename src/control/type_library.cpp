@@ -2,6 +2,7 @@
 
 #include "control/com_ref.h"
 #include "control/module_path.h"
+#include "control/user_type_library.h"
 
 HRESULT LoadModuleTypeLib(HINSTANCE module, ITypeLib** library) {
     if (!library)
@@ -13,7 +14,7 @@ HRESULT LoadModuleTypeLib(HINSTANCE module, ITypeLib** library) {
     return LoadTypeLibEx(path, REGKIND_NONE, library);
 }
 
-HRESULT RegisterModuleTypeLib(HINSTANCE module) {
+HRESULT RegisterModuleTypeLib(HINSTANCE module, HKEY classes) {
     wchar_t path[MAX_PATH];
     if (!GetModulePath(module, path))
         return HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE);
@@ -21,10 +22,17 @@ HRESULT RegisterModuleTypeLib(HINSTANCE module) {
     HRESULT hr = LoadTypeLibEx(path, REGKIND_NONE, library.Receive());
     if (FAILED(hr))
         return hr;
+    if (classes != HKEY_CLASSES_ROOT)
+        return RegisterTypeLibUnder(classes, library.Get(), path);
     return RegisterTypeLib(library.Get(), path, nullptr);
 }
 
-HRESULT UnregisterModuleTypeLib(HINSTANCE module) {
+HRESULT UnregisterModuleTypeLib(HINSTANCE module, HKEY classes) {
+    if (classes != HKEY_CLASSES_ROOT) {
+        ComRef<ITypeLib> library;
+        HRESULT hr = LoadModuleTypeLib(module, library.Receive());
+        return FAILED(hr) ? hr : UnregisterTypeLibUnder(classes, library.Get());
+    }
     using UnregisterFunction = HRESULT(WINAPI*)(REFGUID, WORD, WORD, LCID, SYSKIND);
     HMODULE automation = GetModuleHandleA("oleaut32.dll");
     if (!automation)

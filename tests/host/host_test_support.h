@@ -46,6 +46,25 @@ inline void ExpectFramedPlaceholder(const Pixels& pixels, const RECT& area, COLO
             << part.left << ", " << part.top;
 }
 
+// The control by its ProgID in an AtlAxWin window of atl.dll, made visible with more styles.
+inline IDispatch* AtlHosted(HWND parent, int top, DWORD style, HWND& ax) {
+    HMODULE atl = LoadLibraryA("atl.dll");
+    auto init = reinterpret_cast<BOOL(WINAPI*)()>(
+        reinterpret_cast<void*>(GetProcAddress(atl, "AtlAxWinInit")));
+    auto getControl = reinterpret_cast<HRESULT(WINAPI*)(HWND, IUnknown**)>(
+        reinterpret_cast<void*>(GetProcAddress(atl, "AtlAxGetControl")));
+    IUnknown* unknown = nullptr;
+    if (init)
+        init(); // false once the class is registered
+    ax = CreateWindowExA(0, "AtlAxWin", "Norv.View", WS_CHILD | WS_VISIBLE | style, 0, top, 300,
+                         200, parent, nullptr, nullptr, nullptr);
+    if (!getControl || FAILED(getControl(ax, &unknown)))
+        return nullptr;
+    auto* dispatch = Query<IDispatch>(unknown, IID_IDispatch);
+    unknown->Release();
+    return dispatch;
+}
+
 // A ControlHost in a shown top-level window; the control is created in SetUp by its test.
 class HostTest : public ::testing::Test {
 protected:

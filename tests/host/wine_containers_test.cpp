@@ -44,25 +44,6 @@ protected:
     IOleObject* object = nullptr;
 };
 
-// The control by its ProgID in an AtlAxWin window of atl.dll, made visible with more styles.
-IDispatch* AtlHosted(HWND parent, int top, DWORD style, HWND& ax) {
-    HMODULE atl = LoadLibraryA("atl.dll");
-    auto init = reinterpret_cast<BOOL(WINAPI*)()>(
-        reinterpret_cast<void*>(GetProcAddress(atl, "AtlAxWinInit")));
-    auto getControl = reinterpret_cast<HRESULT(WINAPI*)(HWND, IUnknown**)>(
-        reinterpret_cast<void*>(GetProcAddress(atl, "AtlAxGetControl")));
-    IUnknown* unknown = nullptr;
-    if (init)
-        init(); // false once the class is registered
-    ax = CreateWindowExA(0, "AtlAxWin", "Norv.View", WS_CHILD | WS_VISIBLE | style, 0, top, 300,
-                         200, parent, nullptr, nullptr, nullptr);
-    if (!getControl || FAILED(getControl(ax, &unknown)))
-        return nullptr;
-    auto* dispatch = Query<IDispatch>(unknown, IID_IDispatch);
-    unknown->Release();
-    return dispatch;
-}
-
 // ATL's host window hands its focus on to the control it hosts; Wine's keeps it.
 LRESULT CALLBACK HandFocusOn(HWND window, UINT message, WPARAM w, LPARAM l, UINT_PTR, DWORD_PTR) {
     if (message == WM_SETFOCUS)
