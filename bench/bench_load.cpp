@@ -1,5 +1,6 @@
 // Load benchmark: 200,000 records x 5 columns of mixed values through SetData, against the
-// platform's wide formatting calls alone for the same cells, and the memory the loaded store commits.
+// platform's wide formatting calls alone for the same cells, and the memory the loaded store
+// commits.
 
 #include "bench_clock.h"
 #include "store/cell_text.h"

@@ -251,7 +251,8 @@ SAFEARRAY* MakeScriptTable(int32_t records) {
     static const wchar_t* const other[] = {
         L"\u043a\u0430", L"\u041b\u043e", L"\u043c\u0438", L"\u043d\u0435",
         L"\u0441\u0430", L"\u0442\u043e", L"\u0440\u0438", L"\u0411\u0443",
-        L"\u7530", L"\u4e2d", L"\u5c71", L"\u6728", L"\u738b", L"\u674e", L"\u9ad8", L"\u6797"};
+        L"\u7530",       L"\u4e2d",       L"\u5c71",       L"\u6728",
+        L"\u738b",       L"\u674e",       L"\u9ad8",       L"\u6797"};
     uint32_t state = 12345;
     for (int32_t r = 0; r < records; ++r) {
         wchar_t ascii[16] = {}, names[16] = {};
@@ -303,8 +304,9 @@ void RunScripts(int32_t records) {
            asciiNames);
     printf("first sort, Cyrillic and CJK names: %.0f ms (cpu %.0f ms), %d distinct\n", other.wall,
            other.cpu, otherNames);
-    printf("goals (wall): other scripts %.0f ms < 500 and %.2fx the ASCII sort <= 1.3 (cpu %.2fx)\n",
-           other.wall, other.wall / ascii.wall, other.cpu / ascii.cpu);
+    printf(
+        "goals (wall): other scripts %.0f ms < 500 and %.2fx the ASCII sort <= 1.3 (cpu %.2fx)\n",
+        other.wall, other.wall / ascii.wall, other.cpu / ascii.cpu);
 }
 
 } // namespace

@@ -5,7 +5,8 @@
 
 #include <cstdint>
 
-// An automation string put together from texts and numbers. A failed allocation leaves nothing: Take then answers null.
+// An automation string put together from texts and numbers. A failed allocation leaves nothing:
+// Take then answers null.
 class AccessibleText {
 public:
     AccessibleText() = default;

@@ -2,7 +2,6 @@
 
 #include "store/module_instance.h"
 
-
 TipText::~TipText() {
     if (data)
         HeapFree(GetProcessHeap(), 0, data);

@@ -1,6 +1,5 @@
 #include "engine/view_engine.h"
 
-
 #include <cstdlib>
 
 // Operations on the header strip that follow the mouse while it holds the capture: a press on

@@ -48,7 +48,8 @@ const wchar_t* DateRenderings::Time(const SYSTEMTIME& time, DWORD flags, int& le
 }
 
 template <typename Render>
-const wchar_t* DateRenderings::Rendered(bool kept, uint64_t key, int& length, const Render& render) {
+const wchar_t* DateRenderings::Rendered(bool kept, uint64_t key, int& length,
+                                        const Render& render) {
     if (const Entry* entry = kept ? Find(key) : nullptr) {
         length = entry->length;
         return entry->text;

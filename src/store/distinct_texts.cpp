@@ -38,8 +38,7 @@ bool DistinctTexts::Grow() {
     const size_t textCount = slotCount ? slotCount : 512; // half the slots, grown alike
     if (2 * textCount > static_cast<size_t>(INT32_MAX))
         return false;
-    auto* grownTexts =
-        static_cast<const wchar_t**>(
+    auto* grownTexts = static_cast<const wchar_t**>(
         HeapAlloc(GetProcessHeap(), 0, textCount * sizeof(const wchar_t*)));
     auto home = [](const Slot& slot, size_t) { return static_cast<size_t>(slot.hash); };
     if (!grownTexts || !GrowTable(slots, slotCount, 1024, home)) {

@@ -23,8 +23,8 @@ public:
 
     // The sign of lstrcmpW of the two texts, which are the display texts (or, with keyTexts,
     // the key texts) of two records in one column.
-    int Compare(const RecordStore& store, const wchar_t* textA, const wchar_t* textB, int32_t recordA,
-                int32_t recordB, int32_t column, bool keyTexts);
+    int Compare(const RecordStore& store, const wchar_t* textA, const wchar_t* textB,
+                int32_t recordA, int32_t recordB, int32_t column, bool keyTexts);
 
     // The column's ranks, or null when they could not be made (the platform then compares).
     const int32_t* Ranks(const RecordStore& store, int32_t column, bool keyTexts);

@@ -5,7 +5,7 @@
 #include <cstddef>
 
 // Bump allocator for the texts of one load. A million cells would otherwise cost a
-// million heap blocks and their headers; here they cost one block per 512 KiB of text, and
+// million heap blocks and their headers; here they cost one block per 128 KiB of text, and
 // a reload drops them all at once.
 class TextArena {
 public:
@@ -39,7 +39,7 @@ private:
         size_t used;
         wchar_t data[1];
     };
-    static constexpr size_t blockSize = 256 * 1024;
+    static constexpr size_t blockSize = 64 * 1024;
     Block* head = nullptr;
     size_t reserved = 0;
     bool outOfMemory = false;

@@ -39,8 +39,9 @@ TEST(CellTexts, MarkersStringsTheStandardConversionAndCurrency) {
           V::Of(VT_R4, 1.0f / 3), V::Error(DISP_E_PARAMNOTFOUND),
           V::Of(VT_BYREF | VT_DATE, &byReference)})
         shown += TextOf(value, flLongDate) + "|";
-    EXPECT_EQ(shown, "<EMPTY>|<NULL>|left|Gr\u00fc\u00dfe|\u4e2d|-9223372036854775808|0.333333333333333|"
-                     "0.3333333|(absent)|3/14/2024|");
+    EXPECT_EQ(shown,
+              "<EMPTY>|<NULL>|left|Gr\u00fc\u00dfe|\u4e2d|-9223372036854775808|0.333333333333333|"
+              "0.3333333|(absent)|3/14/2024|");
     std::wstring wide(5000, L'x'); // long strings are not cut
     EXPECT_EQ(TextOf(V::Str((wide + L"y").c_str())), std::string(5000, 'x') + "y");
     // Currency exactly (grouping removed here), rounded and decorated by the locale.
