@@ -8,18 +8,10 @@
 
 namespace {
 
-// A narrow store text as an automation string; absent reads as empty.
-HRESULT ToBstr(const char* text, BSTR* result) {
-    *result = nullptr;
-    int length = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
-    if (length <= 0)
-        return E_FAIL;
-    BSTR converted = SysAllocStringLen(nullptr, static_cast<UINT>(length - 1));
-    if (!converted)
-        return E_OUTOFMEMORY;
-    MultiByteToWideChar(CP_ACP, 0, text, -1, converted, length);
-    *result = converted;
-    return S_OK;
+// A store text as an automation string.
+HRESULT ToBstr(const wchar_t* text, BSTR* result) {
+    *result = SysAllocString(text);
+    return *result ? S_OK : E_OUTOFMEMORY;
 }
 
 } // namespace
@@ -105,7 +97,7 @@ HRESULT STDMETHODCALLTYPE CellObject::get_Tag(BSTR* tag) {
     return ReadText(KeyText, tag);
 }
 
-HRESULT CellObject::ReadText(const char* (*textOf)(const CellEntry&), BSTR* result) const {
+HRESULT CellObject::ReadText(const wchar_t* (*textOf)(const CellEntry&), BSTR* result) const {
     if (!result)
         return Refuse(E_POINTER);
     *result = nullptr;

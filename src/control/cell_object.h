@@ -43,7 +43,7 @@ private:
     CellObject(ViewControl* control, int32_t record, int32_t column);
     ~CellObject();
     bool InsideData() const;
-    HRESULT ReadText(const char* (*textOf)(const CellEntry&), BSTR* result) const;
+    HRESULT ReadText(const wchar_t* (*textOf)(const CellEntry&), BSTR* result) const;
 
     LONG references = 1;
     ViewControl* control;

@@ -116,12 +116,12 @@ BSTR AccessibleItems::Name(const AccessibleItem& item) const {
     case AccessibleItem::GroupRow:
         if (!SeekRow(item))
             return nullptr;
-        name.AppendAnsi(engine.store.cursor.GroupCaption());
+        name.Append(engine.store.cursor.GroupCaption());
         break;
     case AccessibleItem::RecordRow:
         if (!SeekRow(item))
             return nullptr;
-        name.AppendAnsi(engine.store.cursor.CellText(NameColumn()));
+        name.Append(engine.store.cursor.CellText(NameColumn()));
         break;
     default:
         return nullptr;
@@ -151,7 +151,7 @@ BSTR AccessibleItems::Description(const AccessibleItem& item) const {
             const wchar_t* label = store.LabelAt(position);
             if (label && *label)
                 text.Append(label).Append(L": ");
-            text.AppendAnsi(store.cursor.CellText(position));
+            text.Append(store.cursor.CellText(position));
         }
         if (text.Empty())
             return nullptr;

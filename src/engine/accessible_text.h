@@ -5,8 +5,8 @@
 
 #include <cstdint>
 
-// An automation string put together from wide texts, the store's narrow texts (ANSI code page)
-// and numbers. A failed allocation leaves nothing: Take then answers null.
+// An automation string put together from texts and numbers. A failed allocation leaves nothing:
+// Take then answers null.
 class AccessibleText {
 public:
     AccessibleText() = default;
@@ -23,13 +23,6 @@ public:
             CopyMemory(text + length, wide, count * sizeof(wchar_t));
             length += count;
         }
-        return *this;
-    }
-    AccessibleText& AppendAnsi(const char* narrow) {
-        const int count =
-            narrow && *narrow ? MultiByteToWideChar(CP_ACP, 0, narrow, -1, nullptr, 0) : 0;
-        if (count > 1 && Reserve(count))
-            length += MultiByteToWideChar(CP_ACP, 0, narrow, -1, text + length, count) - 1;
         return *this;
     }
     AccessibleText& AppendNumber(int32_t value) {

@@ -1,7 +1,6 @@
 #include "engine/view_engine.h"
 
 #include "render/gdi_handles.h"
-#include "render/narrow_text.h"
 #include "render/text_alignment.h"
 
 // The header strip: grouping area with its level buttons, splitter, one button per column,
@@ -124,14 +123,14 @@ void ViewEngine::DrawHeaderButton(HDC dc, HDC mask, const RECT& rect, ButtonKind
 
     if (kind != ColumnButton || text.left >= text.right)
         return;
-    NarrowText label(store.LabelAt(index));
-    if (!*label.Get())
+    const wchar_t* label = store.LabelAt(index);
+    if (!*label)
         return;
     const UINT flags =
         AlignmentFlag(store.AlignAt(index)) | DT_END_ELLIPSIS | singleDataLine | DT_VCENTER;
-    DrawTextA(dc, label.Get(), -1, &text, flags);
+    DrawTextW(dc, label, -1, &text, flags);
     if (mask)
-        DrawTextA(mask, label.Get(), -1, &text, flags);
+        DrawTextW(mask, label, -1, &text, flags);
 }
 
 HIMAGELIST ViewEngine::CreateHeaderDragImage(int32_t& sliceLeft) {

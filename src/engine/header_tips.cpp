@@ -1,37 +1,35 @@
 #include "engine/header_tips.h"
 
-#include "render/narrow_text.h"
 #include "store/module_instance.h"
-
-#include <cstdio>
 
 TipText::~TipText() {
     if (data)
         HeapFree(GetProcessHeap(), 0, data);
 }
 
-void TipText::Append(const char* part) {
-    const size_t added = lstrlenA(part);
+void TipText::Append(const wchar_t* part) {
+    const size_t added = lstrlenW(part);
     if (failed)
         return;
     if (length + added + 1 > capacity) {
         const size_t wanted = (length + added + 1) * 2;
-        void* grown = data ? HeapReAlloc(GetProcessHeap(), 0, data, wanted)
-                           : HeapAlloc(GetProcessHeap(), 0, wanted);
+        const size_t bytes = wanted * sizeof(wchar_t);
+        void* grown = data ? HeapReAlloc(GetProcessHeap(), 0, data, bytes)
+                           : HeapAlloc(GetProcessHeap(), 0, bytes);
         if (!grown) {
             failed = true;
             return;
         }
-        data = static_cast<char*>(grown);
+        data = static_cast<wchar_t*>(grown);
         capacity = wanted;
     }
-    CopyMemory(data + length, part, added + 1);
+    CopyMemory(data + length, part, (added + 1) * sizeof(wchar_t));
     length += added;
 }
 
-TTTOOLINFOA HeaderTips::Tool(UINT_PTR id) const {
-    TTTOOLINFOA tool = {};
-    tool.cbSize = TTTOOLINFOA_V2_SIZE;
+TTTOOLINFOW HeaderTips::Tool(UINT_PTR id) const {
+    TTTOOLINFOW tool = {};
+    tool.cbSize = TTTOOLINFOW_V2_SIZE;
     tool.hwnd = owner;
     tool.uId = id;
     return tool;
@@ -44,17 +42,17 @@ bool HeaderTips::Create(HWND ownerWindow, const LevelToolMetrics& levelMetrics) 
     trackedLevels = -1;
     InitCommonControls();
     tipWindow =
-        CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr,
+        CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                         WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
                         CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, ModuleInstance(), nullptr);
     if (!tipWindow)
         return false;
-    TTTOOLINFOA tracking = Tool(groupingToolId);
+    TTTOOLINFOW tracking = Tool(groupingToolId);
     tracking.uFlags = TTF_TRACK | TTF_ABSOLUTE;
-    char empty[] = "";
+    wchar_t empty[] = L"";
     tracking.lpszText = empty;
-    SendMessageA(tipWindow, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tracking));
-    SendMessageA(tipWindow, TTM_SETMAXTIPWIDTH, 0, 1000);
+    SendMessageW(tipWindow, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tracking));
+    SendMessageW(tipWindow, TTM_SETMAXTIPWIDTH, 0, 1000);
     for (int32_t id = 0; id < levelToolCount; ++id)
         AddLevelTool(id);
     return true;
@@ -84,11 +82,11 @@ RECT HeaderTips::LevelToolRect(int32_t id) const {
 void HeaderTips::AddLevelTool(int32_t id) {
     if (!tipWindow)
         return;
-    TTTOOLINFOA tool = Tool(static_cast<UINT_PTR>(id));
+    TTTOOLINFOW tool = Tool(static_cast<UINT_PTR>(id));
     tool.uFlags = TTF_SUBCLASS;
     tool.rect = LevelToolRect(id);
-    tool.lpszText = LPSTR_TEXTCALLBACKA;
-    SendMessageA(tipWindow, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+    tool.lpszText = LPSTR_TEXTCALLBACKW;
+    SendMessageW(tipWindow, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
 void HeaderTips::SetLevelToolCount(int32_t count) {
@@ -99,9 +97,9 @@ void HeaderTips::SetLevelToolCount(int32_t count) {
     // registered anew.
     const int32_t kept = count < levelToolCount ? 0 : levelToolCount;
     for (int32_t id = levelToolCount - 1; id >= kept; --id) {
-        TTTOOLINFOA tool = Tool(static_cast<UINT_PTR>(id));
+        TTTOOLINFOW tool = Tool(static_cast<UINT_PTR>(id));
         if (tipWindow)
-            SendMessageA(tipWindow, TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+            SendMessageW(tipWindow, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
     }
     for (int32_t id = kept; id < count; ++id)
         AddLevelTool(id);
@@ -113,25 +111,29 @@ void HeaderTips::MoveLevelTools(int32_t scrollX) {
     if (!tipWindow)
         return;
     for (int32_t id = 0; id < levelToolCount; ++id) {
-        TTTOOLINFOA tool = Tool(static_cast<UINT_PTR>(id));
+        TTTOOLINFOW tool = Tool(static_cast<UINT_PTR>(id));
         tool.rect = LevelToolRect(id);
-        SendMessageA(tipWindow, TTM_NEWTOOLRECTA, 0, reinterpret_cast<LPARAM>(&tool));
+        SendMessageW(tipWindow, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&tool));
     }
 }
 
-void HeaderTips::WriteLevelTipText(NMTTDISPINFOA* request, const wchar_t* label) {
-    std::snprintf(request->szText, sizeof request->szText, "%1.79s", NarrowText(label).Get());
+void HeaderTips::WriteLevelTipText(NMTTDISPINFOW* request, const wchar_t* label) {
+    lstrcpynW(request->szText, label, ARRAYSIZE(request->szText));
+    // A character of two code units is not cut in half.
+    const int last = ARRAYSIZE(request->szText) - 2;
+    if (lstrlenW(label) > last + 1 && IS_HIGH_SURROGATE(request->szText[last]))
+        request->szText[last] = L'\0';
     request->lpszText = request->szText;
     request->hinst = nullptr;
 }
 
 void HeaderTips::SetTracking(bool active) {
-    TTTOOLINFOA tool = Tool(groupingToolId);
-    SendMessageA(tipWindow, TTM_TRACKACTIVATE, active ? TRUE : FALSE,
+    TTTOOLINFOW tool = Tool(groupingToolId);
+    SendMessageW(tipWindow, TTM_TRACKACTIVATE, active ? TRUE : FALSE,
                  reinterpret_cast<LPARAM>(&tool));
 }
 
-void HeaderTips::ShowGroupingTip(int32_t levels, const char* text) {
+void HeaderTips::ShowGroupingTip(int32_t levels, const wchar_t* text) {
     if (!tipWindow)
         return;
     if (trackedLevels == -1)
@@ -139,14 +141,14 @@ void HeaderTips::ShowGroupingTip(int32_t levels, const char* text) {
     if (levels == trackedLevels)
         return;
     SetTracking(false);
-    TTTOOLINFOA tool = Tool(groupingToolId);
-    tool.lpszText = const_cast<char*>(text ? text : "");
-    SendMessageA(tipWindow, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&tool));
+    TTTOOLINFOW tool = Tool(groupingToolId);
+    tool.lpszText = const_cast<wchar_t*>(text ? text : L"");
+    SendMessageW(tipWindow, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
     // Under the header at the grouping area's right end as it was when the tip first showed.
     POINT at{metrics.buttonWidth * anchorLevels + 2 * metrics.margin - toolScrollX,
              metrics.headerHeight};
     ClientToScreen(owner, &at);
-    SendMessageA(tipWindow, TTM_TRACKPOSITION, 0, MAKELPARAM(at.x, at.y));
+    SendMessageW(tipWindow, TTM_TRACKPOSITION, 0, MAKELPARAM(at.x, at.y));
     if (levels != 0)
         SetTracking(true);
     else

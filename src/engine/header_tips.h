@@ -15,18 +15,18 @@ struct LevelToolMetrics {
     int32_t headerHeight = 0;
 };
 
-// A narrow text built by appending, on the process heap; reads as "" when memory ran out.
+// A text built by appending, on the process heap; reads as "" when memory ran out.
 class TipText {
 public:
     TipText() = default;
     ~TipText();
     TipText(const TipText&) = delete;
     TipText& operator=(const TipText&) = delete;
-    void Append(const char* part);
-    const char* Get() const { return data && !failed ? data : ""; }
+    void Append(const wchar_t* part);
+    const wchar_t* Get() const { return data && !failed ? data : L""; }
 
 private:
-    char* data = nullptr;
+    wchar_t* data = nullptr;
     size_t length = 0, capacity = 0;
     bool failed = false;
 };
@@ -53,11 +53,11 @@ public:
     void MoveLevelTools(int32_t scrollX);
 
     // Answers a text request of a level tool: at most 79 characters of the label.
-    static void WriteLevelTipText(NMTTDISPINFOA* request, const wchar_t* label);
+    static void WriteLevelTipText(NMTTDISPINFOW* request, const wchar_t* label);
 
-    // The tracking tip for the level count a dragged splitter shows, with its text (narrow,
-    // one label a line); hidden while that count is 0.
-    void ShowGroupingTip(int32_t levels, const char* text);
+    // The tracking tip for the level count a dragged splitter shows, with its text (one label
+    // a line); hidden while that count is 0.
+    void ShowGroupingTip(int32_t levels, const wchar_t* text);
     void HideGroupingTip();
 
     static constexpr UINT_PTR groupingToolId = 100;
@@ -71,7 +71,7 @@ public:
 
 private:
     LevelToolMetrics metrics;
-    TTTOOLINFOA Tool(UINT_PTR id) const;
+    TTTOOLINFOW Tool(UINT_PTR id) const;
     void AddLevelTool(int32_t id);
     void SetTracking(bool active);
 };

@@ -1,7 +1,5 @@
 #include "engine/view_engine.h"
 
-#include "render/narrow_text.h"
-
 #include <cstdlib>
 
 // Operations on the header strip that follow the mouse while it holds the capture: a press on
@@ -83,8 +81,8 @@ void ViewEngine::GroupingColumnsText(TipText& text) {
     const int32_t levels = layout.VisibleLevelCount();
     for (int32_t p = 0; p < levels; ++p) {
         if (p > 0)
-            text.Append("\n");
-        text.Append(NarrowText(store.LabelAt(p)).Get());
+            text.Append(L"\n");
+        text.Append(store.LabelAt(p));
     }
 }
 

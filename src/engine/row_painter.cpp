@@ -8,19 +8,18 @@
 
 namespace {
 // "(count)" without the C runtime's formatting.
-const char* CountText(int32_t count, char (&buffer)[16]) {
-    char* end = buffer + sizeof buffer;
-    char* p = end;
-    *--p = '\0';
-    *--p = ')';
+const wchar_t* CountText(int32_t count, wchar_t (&buffer)[16]) {
+    wchar_t* p = buffer + 16;
+    *--p = L'\0';
+    *--p = L')';
     uint32_t value = count < 0 ? 0u - static_cast<uint32_t>(count) : static_cast<uint32_t>(count);
     do {
-        *--p = static_cast<char>('0' + value % 10);
+        *--p = static_cast<wchar_t>(L'0' + value % 10);
         value /= 10;
     } while (value);
     if (count < 0)
-        *--p = '-';
-    *--p = '(';
+        *--p = L'-';
+    *--p = L'(';
     return p;
 }
 
@@ -103,7 +102,7 @@ void ViewEngine::PaintRecordRow(HDC dc, int32_t visibleIndex, bool selected, boo
             continue;
         const UINT flags =
             AlignmentFlag(store.AlignAt(p)) | DT_END_ELLIPSIS | singleDataLine | DT_VCENTER;
-        DrawTextA(dc, cursor.CellText(p), -1, &cell, flags);
+        DrawTextW(dc, cursor.CellText(p), -1, &cell, flags);
     }
     if (selected)
         SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
@@ -120,10 +119,10 @@ void ViewEngine::PaintGroupRow(HDC dc, int32_t level, int32_t visibleIndex, bool
     DrawBoxGlyph(dc, level * indentWidth, 0, cursor.node->expanded != 0, level,
                  level != 0 && cursor.HasFollowingSibling(level + 1));
 
-    const char* caption = cursor.GroupCaption();
+    const wchar_t* caption = cursor.GroupCaption();
     RECT text{(level + 2) * indentWidth, 0, view.contentWidth, rowHeight};
-    DrawTextA(dc, caption, -1, &text, DT_NOCLIP | singleDataLine | DT_VCENTER);
-    DrawTextA(dc, caption, -1, &text, DT_NOCLIP | singleDataLine | DT_VCENTER | DT_CALCRECT);
+    DrawTextW(dc, caption, -1, &text, DT_NOCLIP | singleDataLine | DT_VCENTER);
+    DrawTextW(dc, caption, -1, &text, DT_NOCLIP | singleDataLine | DT_VCENTER | DT_CALCRECT);
     const int32_t captionWidth = text.right - text.left;
 
     if (focused) {
@@ -132,11 +131,11 @@ void ViewEngine::PaintGroupRow(HDC dc, int32_t level, int32_t visibleIndex, bool
         *focusRect = RECT{left, top, left + captionWidth + 2 * edgeX + 1, top + rowHeight};
     }
 
-    char buffer[16];
+    wchar_t buffer[16];
     const int32_t countX = text.right + 2 * edgeX;
     RECT count{countX, 0, countX, rowHeight};
     SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
-    DrawTextA(dc, CountText(cursor.node->count, buffer), -1, &count,
+    DrawTextW(dc, CountText(cursor.node->count, buffer), -1, &count,
               DT_NOCLIP | DT_SINGLELINE | DT_VCENTER);
     SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
 }

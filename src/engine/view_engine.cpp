@@ -208,9 +208,15 @@ LRESULT ViewEngine::Dispatch(UINT message, WPARAM wParam, LPARAM lParam, bool& h
         handled = false;
         OnCaptureChanged();
         return 0;
+    case WM_NOTIFYFORMAT:
+        // The window class stays narrow; the tips ask for their texts in wide characters.
+        if (lParam == NF_QUERY && reinterpret_cast<HWND>(wParam) == headerTips.tipWindow &&
+            headerTips.tipWindow)
+            return NFR_UNICODE;
+        break;
     case WM_NOTIFY:
-        if (lParam && reinterpret_cast<const NMHDR*>(lParam)->code == TTN_NEEDTEXTA) {
-            OnLevelTipText(static_cast<int32_t>(wParam), reinterpret_cast<NMTTDISPINFOA*>(lParam));
+        if (lParam && reinterpret_cast<const NMHDR*>(lParam)->code == TTN_NEEDTEXTW) {
+            OnLevelTipText(static_cast<int32_t>(wParam), reinterpret_cast<NMTTDISPINFOW*>(lParam));
             return 0;
         }
         break;
@@ -249,7 +255,7 @@ LevelToolMetrics ViewEngine::LevelTipMetrics() const {
 
 // A level tool asks for its label; tools left over from a grouping that a load removed stay
 // silent.
-void ViewEngine::OnLevelTipText(int32_t id, NMTTDISPINFOA* request) {
+void ViewEngine::OnLevelTipText(int32_t id, NMTTDISPINFOW* request) {
     if (id < 0 || id >= store.groupLevelCount)
         return;
     HeaderTips::WriteLevelTipText(request, store.LabelAt(id));

@@ -126,7 +126,7 @@ public:
     // What a click on the header button of a position applies.
     void ClickHeader(int32_t position);
     // Width of a text in the list font, as a row draws it.
-    int32_t LineWidth(const char* text) { return textMeasurer.LineWidth(text); }
+    int32_t LineWidth(const wchar_t* text) { return textMeasurer.LineWidth(text); }
 
     // --- mouse ---
     bool IsOverPressedItem(int32_t x, int32_t y);
@@ -195,7 +195,7 @@ private:
     void ShowCurrentRowAfterChange();
     void ShowGroupingTip();
     LevelToolMetrics LevelTipMetrics() const;
-    void OnLevelTipText(int32_t id, NMTTDISPINFOA* request);
+    void OnLevelTipText(int32_t id, NMTTDISPINFOW* request);
     // False when the list is at its end in the wheel's direction: the host may scroll.
     bool OnMouseWheel(WPARAM wParam, bool sideways);
     WheelSteps wheelRows, wheelColumns;

@@ -1,6 +1,5 @@
 #include "engine/view_engine.h"
 
-#include "render/narrow_text.h"
 #include "render/text_measurer.h"
 
 // The window's side of the layout: keeping the derived sizes in step, invalidating, setting
@@ -60,7 +59,7 @@ HitKind ViewEngine::HitTest(int32_t x, int32_t y, int32_t* index, int32_t* offse
 }
 
 int32_t ViewEngine::MeasureColumnTexts(int32_t position) {
-    int32_t widest = textMeasurer.LineWidth(NarrowText(store.LabelAt(position)).Get());
+    int32_t widest = textMeasurer.LineWidth(store.LabelAt(position));
     const int32_t rows = DisplayedRows();
     for (int32_t row = 0; row < rows; ++row) {
         if (!store.cursor.Seek(row))

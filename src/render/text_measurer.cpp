@@ -2,7 +2,7 @@
 
 #include "render/text_alignment.h"
 
-int32_t FontTextMeasurer::LineWidth(const char* text) {
+int32_t FontTextMeasurer::LineWidth(const wchar_t* text) {
     if (!text || !*text)
         return 0;
     if (!dc) {
@@ -12,6 +12,6 @@ int32_t FontTextMeasurer::LineWidth(const char* text) {
         dc.SelectFont(font);
     }
     RECT rect{0, 0, 0, 0};
-    DrawTextA(dc.Get(), text, -1, &rect, DT_CALCRECT | DT_NOCLIP | singleDataLine);
+    DrawTextW(dc.Get(), text, -1, &rect, DT_CALCRECT | DT_NOCLIP | singleDataLine);
     return rect.right - rect.left;
 }

@@ -9,7 +9,7 @@
 // Width of one line of text exactly as it is drawn: single line, ampersands as text.
 class TextMeasurer {
 public:
-    virtual int32_t LineWidth(const char* text) = 0;
+    virtual int32_t LineWidth(const wchar_t* text) = 0;
 
 protected:
     ~TextMeasurer() = default;
@@ -19,7 +19,7 @@ protected:
 class FontTextMeasurer final : public TextMeasurer {
 public:
     explicit FontTextMeasurer(HFONT font) : font(font) {}
-    int32_t LineWidth(const char* text) override;
+    int32_t LineWidth(const wchar_t* text) override;
     // Lets go of the old font, which may then be deleted; the context is made again later.
     void SetFont(HFONT newFont) {
         dc.Reset();

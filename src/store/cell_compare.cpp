@@ -1,8 +1,8 @@
 #include "record_store.h"
 #include "value_compare.h"
 
-// lstrcmpA's order, answered from the column's cached sort keys where it can be.
-int RecordStore::CompareTexts(const char* textA, const char* textB, int32_t recordA,
+// lstrcmpW's order, answered from the column's cached sort keys where it can be.
+int RecordStore::CompareTexts(const wchar_t* textA, const wchar_t* textB, int32_t recordA,
                               int32_t recordB, int32_t column, bool keyTexts) const {
     return sortKeys.Compare(*this, textA, textB, recordA, recordB, column, keyTexts);
 }

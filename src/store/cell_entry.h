@@ -6,11 +6,12 @@
 #include <cstdint>
 
 // One loaded cell: the host's value, deep-copied, and the texts computed once at load.
-// The texts are narrow strings in the ANSI code page owned by the store; null when absent.
+// The texts are wide strings, a string value's text its own characters up to the first NUL,
+// the others owned by the store; null when absent.
 struct CellEntry {
     VARIANT value;
-    const char* text;
-    const char* tag; // grouping caption, dates only
+    const wchar_t* text;
+    const wchar_t* tag; // grouping caption, dates only
 };
 
 // Marks a string value that shares the string of an earlier cell of the same load, which owns
@@ -38,12 +39,12 @@ inline HRESULT CopyValue(VARIANT& target, const VARIANT& value) {
 }
 
 // Grouping key of a cell: its caption when it has one, else its display text.
-inline const char* KeyText(const CellEntry& cell) {
+inline const wchar_t* KeyText(const CellEntry& cell) {
     if (cell.tag)
         return cell.tag;
-    return cell.text ? cell.text : "";
+    return cell.text ? cell.text : L"";
 }
 
-inline const char* DisplayText(const CellEntry& cell) {
-    return cell.text ? cell.text : "";
+inline const wchar_t* DisplayText(const CellEntry& cell) {
+    return cell.text ? cell.text : L"";
 }

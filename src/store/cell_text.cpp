@@ -6,9 +6,9 @@
 
 namespace {
 
-constexpr char emptyText[] = "<EMPTY>";
-constexpr char nullText[] = "<NULL>";
-constexpr char noDateText[] = "* * *";
+constexpr wchar_t emptyText[] = L"<EMPTY>";
+constexpr wchar_t nullText[] = L"<NULL>";
+constexpr wchar_t noDateText[] = L"* * *";
 
 constexpr double firstValidDate = -657434.0; // 1 January 100
 constexpr double lastValidDate = 2958465.0;  // 31 December 9999, midnight
@@ -44,43 +44,19 @@ bool IsSecondsFormat(int32_t format) {
     return format == datetime::flShortDateLongTime || format == datetime::flLongDateLongTime;
 }
 
-// Narrow text of a wide string up to its first NUL, in the ANSI code page.
-const char* StoreWideText(const wchar_t* text, UINT length, TextArena& arena) {
-    const int wideLength = static_cast<int>(wcsnlen(text, length));
-    if (wideLength == 0)
-        return arena.Add("", 0);
-    char local[512];
-    int bytes =
-        WideCharToMultiByte(CP_ACP, 0, text, wideLength, local, sizeof local, nullptr, nullptr);
-    if (bytes > 0)
-        return arena.Add(local, static_cast<size_t>(bytes));
-    bytes = WideCharToMultiByte(CP_ACP, 0, text, wideLength, nullptr, 0, nullptr, nullptr);
-    if (bytes <= 0)
-        return nullptr;
-    char* buffer = static_cast<char*>(HeapAlloc(GetProcessHeap(), 0, static_cast<size_t>(bytes)));
-    if (!buffer) {
-        arena.NoteOutOfMemory();
-        return nullptr;
-    }
-    const char* stored = nullptr;
-    if (WideCharToMultiByte(CP_ACP, 0, text, wideLength, buffer, bytes, nullptr, nullptr) == bytes)
-        stored = arena.Add(buffer, static_cast<size_t>(bytes));
-    HeapFree(GetProcessHeap(), 0, buffer);
-    return stored;
-}
-
-const char* StoreStringText(BSTR text, TextArena& arena) {
+// A copy of a string up to its first NUL.
+const wchar_t* StoreStringText(BSTR text, TextArena& arena) {
     if (!text)
         return nullptr;
-    return StoreWideText(text, SysStringLen(text), arena);
+    return arena.Add(text, wcsnlen(text, SysStringLen(text)));
 }
 
 // The runtime's standard coercion to a string. Converting into a variant of its own leaves
 // the element as it was and spares the runtime a copy of it.
-const char* StoreConvertedText(const VARIANT& element, TextArena& arena) {
+const wchar_t* StoreConvertedText(const VARIANT& element, TextArena& arena) {
     VARIANT converted;
     VariantInit(&converted);
-    const char* text = nullptr;
+    const wchar_t* text = nullptr;
     // The runtime only reads its source, whatever its declaration says.
     VARIANT* source = const_cast<VARIANT*>(&element);
     const HRESULT changed = VariantChangeType(&converted, source, 0, VT_BSTR);
@@ -118,36 +94,36 @@ CalendarDate DateToCalendar(double date) {
     return calendar;
 }
 
-void TextBuilder::Append(const char* piece) {
-    Append(piece, static_cast<int>(strlen(piece)));
+void TextBuilder::Append(const wchar_t* piece) {
+    Append(piece, static_cast<int>(wcslen(piece)));
 }
 
-void TextBuilder::Append(const char* piece, int pieceLength) {
+void TextBuilder::Append(const wchar_t* piece, int pieceLength) {
     if (failed)
         return;
     if (pieceLength >= capacity - length) {
         failed = true;
         return;
     }
-    memcpy(buffer + length, piece, static_cast<size_t>(pieceLength));
+    memcpy(buffer + length, piece, static_cast<size_t>(pieceLength) * sizeof(wchar_t));
     length += pieceLength;
-    buffer[length] = '\0';
+    buffer[length] = L'\0';
 }
 
-const char* TextBuilder::Store(TextArena& arena) const {
+const wchar_t* TextBuilder::Store(TextArena& arena) const {
     if (failed)
         return nullptr;
     return arena.Add(buffer, static_cast<size_t>(length));
 }
 
-void TextBuilder::AppendDate(const SYSTEMTIME& time, DWORD flags, const char* picture) {
+void TextBuilder::AppendDate(const SYSTEMTIME& time, DWORD flags, const wchar_t* picture) {
     if (renderings) {
         int rendered = 0;
-        const char* text = renderings->Date(time, flags, picture, rendered);
+        const wchar_t* text = renderings->Date(time, flags, picture, rendered);
         return text ? Append(text, rendered) : Fail();
     }
-    char local[100];
-    const int written = GetDateFormatA(LOCALE_USER_DEFAULT, flags, &time, picture, local, 100);
+    wchar_t local[100];
+    const int written = GetDateFormatW(LOCALE_USER_DEFAULT, flags, &time, picture, local, 100);
     if (written <= 0) {
         failed = true;
         return;
@@ -166,11 +142,11 @@ void TextBuilder::AppendTime(const SYSTEMTIME& time, DWORD flags) {
     }
     if (renderings) {
         int rendered = 0;
-        const char* text = renderings->Time(clock, flags, rendered);
+        const wchar_t* text = renderings->Time(clock, flags, rendered);
         return text ? Append(text, rendered) : Fail();
     }
-    char local[100];
-    const int written = GetTimeFormatA(LOCALE_USER_DEFAULT, flags, &clock, nullptr, local, 100);
+    wchar_t local[100];
+    const int written = GetTimeFormatW(LOCALE_USER_DEFAULT, flags, &clock, nullptr, local, 100);
     if (written <= 0) {
         failed = true;
         return;
@@ -183,29 +159,29 @@ void FormatCurrency(LONGLONG amount, TextBuilder& out) {
     const bool negative = amount < 0;
     const unsigned long long magnitude = negative ? 0ULL - static_cast<unsigned long long>(amount)
                                                   : static_cast<unsigned long long>(amount);
-    char digits[32];
+    wchar_t digits[32];
     int length = 0;
-    char reversed[24];
+    wchar_t reversed[24];
     int count = 0;
     unsigned long long whole = magnitude / 10000;
     do {
-        reversed[count++] = static_cast<char>('0' + whole % 10);
+        reversed[count++] = static_cast<wchar_t>(L'0' + whole % 10);
         whole /= 10;
     } while (whole);
     if (negative)
-        digits[length++] = '-';
+        digits[length++] = L'-';
     while (count)
         digits[length++] = reversed[--count];
-    digits[length++] = '.';
+    digits[length++] = L'.';
     const unsigned fraction = static_cast<unsigned>(magnitude % 10000);
-    digits[length++] = static_cast<char>('0' + fraction / 1000);
-    digits[length++] = static_cast<char>('0' + fraction / 100 % 10);
-    digits[length++] = static_cast<char>('0' + fraction / 10 % 10);
-    digits[length++] = static_cast<char>('0' + fraction % 10);
-    digits[length] = '\0';
+    digits[length++] = static_cast<wchar_t>(L'0' + fraction / 1000);
+    digits[length++] = static_cast<wchar_t>(L'0' + fraction / 100 % 10);
+    digits[length++] = static_cast<wchar_t>(L'0' + fraction / 10 % 10);
+    digits[length++] = static_cast<wchar_t>(L'0' + fraction % 10);
+    digits[length] = L'\0';
 
-    char local[32];
-    const int written = GetCurrencyFormatA(LOCALE_USER_DEFAULT, 0, digits, nullptr, local, 32);
+    wchar_t local[64];
+    const int written = GetCurrencyFormatW(LOCALE_USER_DEFAULT, 0, digits, nullptr, local, 64);
     if (written <= 0) {
         out.Fail();
         return;
@@ -238,7 +214,7 @@ void FormatDateTime(double date, int32_t format, int32_t grouping, TextBuilder& 
     if (hasDate)
         text.AppendDate(time, longDate ? DATE_LONGDATE : DATE_SHORTDATE, nullptr);
     if (hasDate && hasTime)
-        text.Append(" ");
+        text.Append(L" ");
     if (hasTime)
         text.AppendTime(time, withSeconds ? 0 : TIME_NOSECONDS);
     if (!hasDate && !hasTime)
@@ -289,12 +265,16 @@ void FormatCellText(CellEntry& cell, const VARIANT& element, int32_t format, int
         // A day caption often reads like the date itself; one copy serves both.
         const bool sameText =
             cell.text && !tag.Failed() && tag.Length() == text.Length() &&
-            memcmp(tag.Data(), text.Data(), static_cast<size_t>(text.Length())) == 0;
+            wmemcmp(tag.Data(), text.Data(), static_cast<size_t>(text.Length())) == 0;
         cell.tag = sameText ? cell.text : tag.Store(arena);
         break;
     }
     case VT_BSTR:
-        cell.text = StoreStringText(element.bstrVal, arena);
+        // The cell's own copy of the string serves as its text: read up to its first NUL, it
+        // is that text, and it lives as long as the cell.
+        cell.text = cell.value.vt == VT_BSTR && cell.value.bstrVal
+                        ? cell.value.bstrVal
+                        : StoreStringText(element.bstrVal, arena);
         break;
     default:
         cell.text = StoreConvertedText(element, arena);

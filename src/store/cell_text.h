@@ -42,7 +42,7 @@ struct CalendarDate {
 CalendarDate DateToCalendar(double date);
 SYSTEMTIME ToSystemTime(const CalendarDate& calendar);
 
-// A narrow text assembled from pieces in a fixed buffer. Any piece that does not exist
+// A text assembled from pieces in a fixed buffer. Any piece that does not exist
 // (a failed platform call) or does not fit marks the whole text as failed.
 class TextBuilder {
 public:
@@ -50,25 +50,25 @@ public:
 
     // With renderings, dates and times are asked of the platform once per load.
     explicit TextBuilder(DateRenderings* renderings = nullptr) : renderings(renderings) {
-        buffer[0] = '\0';
+        buffer[0] = L'\0';
     }
 
-    void Append(const char* piece);
-    void Append(const char* piece, int length);
+    void Append(const wchar_t* piece);
+    void Append(const wchar_t* piece, int length);
     void Fail() { failed = true; }
     bool Failed() const { return failed; }
     int Length() const { return length; }
-    const char* Data() const { return buffer; }
+    const wchar_t* Data() const { return buffer; }
     // The text copied into the arena, or null when it failed or no memory was left.
-    const char* Store(TextArena& arena) const;
+    const wchar_t* Store(TextArena& arena) const;
 
     // Locale renderings appended to the text; a failing call fails the text.
-    void AppendDate(const SYSTEMTIME& time, DWORD flags, const char* picture);
+    void AppendDate(const SYSTEMTIME& time, DWORD flags, const wchar_t* picture);
     void AppendTime(const SYSTEMTIME& time, DWORD flags);
 
 private:
     DateRenderings* renderings;
-    char buffer[capacity];
+    wchar_t buffer[capacity];
     int length = 0;
     bool failed = false;
 };

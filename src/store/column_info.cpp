@@ -65,13 +65,10 @@ const wchar_t* ColumnInfoTable::Label(int32_t column) {
     const ColumnInfo* info = Find(column);
     if (info && info->ownLabel)
         return info->label ? info->label : L"";
-    char format[50];
-    if (LoadStringA(ModuleInstance(), IDS_COLUMN_LABEL, format, sizeof format) <= 0)
+    wchar_t format[50];
+    if (LoadStringW(ModuleInstance(), IDS_COLUMN_LABEL, format, ARRAYSIZE(format)) <= 0)
         return L"";
-    char narrow[64];
-    wsprintfA(narrow, format, column);
-    if (MultiByteToWideChar(CP_ACP, 0, narrow, -1, defaultLabel, 64) <= 0)
-        return L"";
+    wsprintfW(defaultLabel, format, column);
     return defaultLabel;
 }
 

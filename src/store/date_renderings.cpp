@@ -2,17 +2,17 @@
 
 #include "open_table.h"
 
-#include <cstring>
+#include <cwchar>
 
 namespace {
 
 // The pictures a load asks for besides the locale's own formats.
-int PictureNumber(const char* picture) {
+int PictureNumber(const wchar_t* picture) {
     if (!picture)
         return 0;
-    if (strcmp(picture, "yyyy MMMM") == 0)
+    if (wcscmp(picture, L"yyyy MMMM") == 0)
         return 1;
-    if (strcmp(picture, "yyyy") == 0)
+    if (wcscmp(picture, L"yyyy") == 0)
         return 2;
     return -1;
 }
@@ -28,27 +28,28 @@ DateRenderings::~DateRenderings() {
         HeapFree(GetProcessHeap(), 0, entries);
 }
 
-const char* DateRenderings::Date(const SYSTEMTIME& time, DWORD flags, const char* picture,
-                                 int& length) {
+const wchar_t* DateRenderings::Date(const SYSTEMTIME& time, DWORD flags, const wchar_t* picture,
+                                    int& length) {
     const int number = PictureNumber(picture);
     const uint64_t key = (uint64_t{1} << 62) | (static_cast<uint64_t>(number) << 48) |
                          (static_cast<uint64_t>(flags) << 32) | (uint64_t{time.wYear} << 16) |
                          (uint64_t{time.wMonth} << 8) | time.wDay;
     return Rendered(number >= 0, key, length, [&] {
-        return GetDateFormatA(LOCALE_USER_DEFAULT, flags, &time, picture, last, sizeof last);
+        return GetDateFormatW(LOCALE_USER_DEFAULT, flags, &time, picture, last, ARRAYSIZE(last));
     });
 }
 
-const char* DateRenderings::Time(const SYSTEMTIME& time, DWORD flags, int& length) {
+const wchar_t* DateRenderings::Time(const SYSTEMTIME& time, DWORD flags, int& length) {
     const uint64_t key = (static_cast<uint64_t>(flags) << 32) | (uint64_t{time.wHour} << 16) |
                          (uint64_t{time.wMinute} << 8) | time.wSecond;
     return Rendered(true, key, length, [&] {
-        return GetTimeFormatA(LOCALE_USER_DEFAULT, flags, &time, nullptr, last, sizeof last);
+        return GetTimeFormatW(LOCALE_USER_DEFAULT, flags, &time, nullptr, last, ARRAYSIZE(last));
     });
 }
 
 template <typename Render>
-const char* DateRenderings::Rendered(bool kept, uint64_t key, int& length, const Render& render) {
+const wchar_t* DateRenderings::Rendered(bool kept, uint64_t key, int& length,
+                                        const Render& render) {
     if (const Entry* entry = kept ? Find(key) : nullptr) {
         length = entry->length;
         return entry->text;
@@ -73,10 +74,10 @@ const DateRenderings::Entry* DateRenderings::Find(uint64_t key) const {
 }
 
 // Without memory for a copy, the rendering is asked for again next time.
-void DateRenderings::Keep(uint64_t key, const char* rendered, int length) {
+void DateRenderings::Keep(uint64_t key, const wchar_t* rendered, int length) {
     if (2 * (used + 1) > slots && !Grow())
         return;
-    const char* text = texts.Add(rendered, static_cast<size_t>(length));
+    const wchar_t* text = texts.Add(rendered, static_cast<size_t>(length));
     if (!text)
         return;
     uint32_t slot = Slot(key, slots);

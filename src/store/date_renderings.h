@@ -16,26 +16,26 @@ public:
     DateRenderings(const DateRenderings&) = delete;
     DateRenderings& operator=(const DateRenderings&) = delete;
 
-    // GetDateFormatA and GetTimeFormatA for the user's locale, as a text and its length, valid
+    // GetDateFormatW and GetTimeFormatW for the user's locale, as a text and its length, valid
     // until the next call; null when the platform call fails.
-    const char* Date(const SYSTEMTIME& time, DWORD flags, const char* picture, int& length);
-    const char* Time(const SYSTEMTIME& time, DWORD flags, int& length);
+    const wchar_t* Date(const SYSTEMTIME& time, DWORD flags, const wchar_t* picture, int& length);
+    const wchar_t* Time(const SYSTEMTIME& time, DWORD flags, int& length);
 
 private:
     struct Entry {
         uint64_t key;
-        const char* text; // null in a free slot
+        const wchar_t* text; // null in a free slot
         int length;
     };
     // The rendering of key, kept or else made by render into last (kept when kept is set).
     template <typename Render>
-    const char* Rendered(bool kept, uint64_t key, int& length, const Render& render);
+    const wchar_t* Rendered(bool kept, uint64_t key, int& length, const Render& render);
     const Entry* Find(uint64_t key) const;
-    void Keep(uint64_t key, const char* rendered, int length);
+    void Keep(uint64_t key, const wchar_t* rendered, int length);
     bool Grow();
     Entry* entries = nullptr;
     uint32_t slots = 0; // a power of two, at least twice the count
     uint32_t used = 0;
     TextArena texts;
-    char last[100]; // the rendering just asked for
+    wchar_t last[100]; // the rendering just asked for
 };

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstring>
+#include <cwchar>
 
 DistinctTexts::~DistinctTexts() {
     Release();
@@ -17,14 +18,14 @@ void DistinctTexts::Release() {
         HeapFree(GetProcessHeap(), 0, texts);
 }
 
-int32_t DistinctTexts::Add(const char* text, uint32_t hash, bool& added) {
+int32_t DistinctTexts::Add(const wchar_t* text, uint32_t hash, bool& added) {
     added = false;
     if (2 * (static_cast<size_t>(count) + 1) > slotCount && !Grow())
         return -1;
     size_t slot = hash & (slotCount - 1);
     for (; slots[slot].text; slot = (slot + 1) & (slotCount - 1)) {
         const Slot& held = slots[slot];
-        if (held.text == text || (held.hash == hash && strcmp(held.text, text) == 0))
+        if (held.text == text || (held.hash == hash && wcscmp(held.text, text) == 0))
             return held.number;
     }
     slots[slot] = {text, hash, count};
@@ -37,8 +38,8 @@ bool DistinctTexts::Grow() {
     const size_t textCount = slotCount ? slotCount : 512; // half the slots, grown alike
     if (2 * textCount > static_cast<size_t>(INT32_MAX))
         return false;
-    auto* grownTexts =
-        static_cast<const char**>(HeapAlloc(GetProcessHeap(), 0, textCount * sizeof(const char*)));
+    auto* grownTexts = static_cast<const wchar_t**>(
+        HeapAlloc(GetProcessHeap(), 0, textCount * sizeof(const wchar_t*)));
     auto home = [](const Slot& slot, size_t) { return static_cast<size_t>(slot.hash); };
     if (!grownTexts || !GrowTable(slots, slotCount, 1024, home)) {
         if (grownTexts)
@@ -46,7 +47,7 @@ bool DistinctTexts::Grow() {
         return false;
     }
     if (count)
-        memcpy(grownTexts, texts, static_cast<size_t>(count) * sizeof(const char*));
+        memcpy(grownTexts, texts, static_cast<size_t>(count) * sizeof(const wchar_t*));
     if (texts)
         HeapFree(GetProcessHeap(), 0, texts);
     texts = grownTexts;

@@ -161,6 +161,6 @@ private:
     // Column index shown at a display position.
     int32_t ColumnAt(int32_t position) const;
     // The string step of every cell comparison.
-    int CompareTexts(const char* textA, const char* textB, int32_t recordA, int32_t recordB,
+    int CompareTexts(const wchar_t* textA, const wchar_t* textB, int32_t recordA, int32_t recordB,
                      int32_t column, bool keyTexts) const;
 };

@@ -165,17 +165,17 @@ bool RowCursor::HasFollowingSibling(int32_t atDepth) const {
     return (LevelAscending(atDepth) ? ancestor->next : ancestor->prev) != nullptr;
 }
 
-const char* RowCursor::CellText(int32_t position) const {
+const wchar_t* RowCursor::CellText(int32_t position) const {
     if (!node || position < 0 || position >= store->columnCount || node->count <= 0)
-        return "";
+        return L"";
     const int32_t record = store->recordOrder[node->first + (index >= 0 ? index : 0)];
     return DisplayText(store->Cell(record, store->columnOrder[position]));
 }
 
-const char* RowCursor::GroupCaption() const {
+const wchar_t* RowCursor::GroupCaption() const {
     const int32_t level = RowGroupLevel();
     if (level < 0 || node->count <= 0)
-        return "";
+        return L"";
     const int32_t record = store->recordOrder[node->first];
     return KeyText(store->Cell(record, store->columnOrder[level]));
 }

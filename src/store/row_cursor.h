@@ -26,8 +26,8 @@ public:
     int32_t RowGroupLevel() const;
     int32_t RecordAtCursor() const;
     bool HasFollowingSibling(int32_t atDepth) const;
-    const char* CellText(int32_t position) const;
-    const char* GroupCaption() const;
+    const wchar_t* CellText(int32_t position) const;
+    const wchar_t* GroupCaption() const;
 
     // From the root row, walks to the first row that shows the record at `position` of
     // recordOrder: its record row (level -1) or the header of its group of `level`.

@@ -46,7 +46,7 @@ uint64_t KeyPrefix(const char* key) {
     return prefix;
 }
 
-const char* TextOf(const RecordStore& store, int32_t record, int32_t column, bool keyTexts) {
+const wchar_t* TextOf(const RecordStore& store, int32_t record, int32_t column, bool keyTexts) {
     const CellEntry& cell = store.Cell(record, column);
     return keyTexts ? KeyText(cell) : DisplayText(cell);
 }
@@ -109,12 +109,12 @@ int32_t* SortKeyCache::BuildRanks(const RecordStore& store, int32_t column, bool
     uniform = true;
     // A text met before at the same address is known without reading it.
     struct Known {
-        const char* text;
+        const wchar_t* text;
         int32_t number;
     } known[256] = {};
     for (int32_t record = 0; record < records; ++record) {
         uniform = uniform && store.Cell(record, column).value.vt == first;
-        const char* text = TextOf(store, record, column, keyTexts);
+        const wchar_t* text = TextOf(store, record, column, keyTexts);
         Known& memo = known[(reinterpret_cast<uintptr_t>(text) >> 3) & 255];
         if (memo.text != text) {
             bool added;
@@ -131,19 +131,18 @@ int32_t* SortKeyCache::BuildRanks(const RecordStore& store, int32_t column, bool
     if (!entries.data || !rankOf.data)
         return nullptr;
     TextArena keys;
-    // lstrcmpA compares under the thread's locale but reads the texts in the system's ANSI
-    // code page, as they were stored; the keys must read them the same way, not in the
-    // locale's own code page.
+    // lstrcmpW compares under the thread's locale.
     const LCID locale = GetThreadLocale();
     char buffer[keyBufferSize];
     for (int32_t i = 0; i < distinct; ++i) {
-        const char* text = texts.Text(i);
-        const int length = LCMapStringA(locale, LCMAP_SORTKEY | LOCALE_USE_CP_ACP, text, -1, buffer,
-                                        keyBufferSize);
+        const wchar_t* text = texts.Text(i);
+        // The wide call writes its key in bytes, and counts them.
+        const int length = LCMapStringW(locale, LCMAP_SORTKEY, text, -1,
+                                        reinterpret_cast<wchar_t*>(buffer), keyBufferSize);
         // A key with a NUL before its end cannot be compared as a string.
         if (length <= 0 || strlen(buffer) + 1 != static_cast<size_t>(length))
             return nullptr;
-        const char* key = keys.Add(buffer, static_cast<size_t>(length - 1));
+        const char* key = keys.AddBytes(buffer, static_cast<size_t>(length));
         if (!key)
             return nullptr;
         entries.data[i] = {KeyPrefix(key), key, i};
@@ -151,13 +150,13 @@ int32_t* SortKeyCache::BuildRanks(const RecordStore& store, int32_t column, bool
     std::sort(entries.data, entries.data + distinct, KeyBefore);
 
     int32_t rank = -1;
-    const char* leader = nullptr;
+    const wchar_t* leader = nullptr;
     for (int32_t i = 0; i < distinct; ++i) {
-        const char* text = texts.Text(entries.data[i].distinct);
+        const wchar_t* text = texts.Text(entries.data[i].distinct);
         if (i == 0 || !SameKey(entries.data[i - 1], entries.data[i])) {
             ++rank;
             leader = text;
-        } else if (lstrcmpA(leader, text) != 0) {
+        } else if (lstrcmpW(leader, text) != 0) {
             return nullptr; // the keys do not tell these texts apart; the platform must
         }
         rankOf.data[entries.data[i].distinct] = rank;
@@ -246,7 +245,7 @@ bool SortKeyCache::UniformValues(const RecordStore& store, int32_t column, VARTY
     return entry.uniform && (entry.payloads || !OrderedByValue(entry.type));
 }
 
-int SortKeyCache::Compare(const RecordStore& store, const char* textA, const char* textB,
+int SortKeyCache::Compare(const RecordStore& store, const wchar_t* textA, const wchar_t* textB,
                           int32_t recordA, int32_t recordB, int32_t column, bool keyTexts) {
     const Slot* slot = BuiltSlot(store, column, keyTexts);
     if (slot && slot->ranks) {
@@ -256,7 +255,7 @@ int SortKeyCache::Compare(const RecordStore& store, const char* textA, const cha
         if (!slot->byValue)
             return (a > b) - (a < b);
     }
-    if (textA == textB || strcmp(textA, textB) == 0)
-        return 0; // the same bytes are the same text in every locale
-    return lstrcmpA(textA, textB);
+    if (textA == textB || wcscmp(textA, textB) == 0)
+        return 0; // the same characters are the same text in every locale
+    return lstrcmpW(textA, textB);
 }

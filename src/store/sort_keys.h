@@ -9,8 +9,8 @@ class RecordStore;
 
 // The order of a column's cells, worked out once per column and kind of text (display or key
 // text) when the column is first compared, and kept until the next load. Each record gets a
-// rank, equal exactly for texts that lstrcmpA finds equal. Text ranks follow lstrcmpA's order
-// and come from the locale's sort keys (LCMapStringA), made once per distinct text. A column of
+// rank, equal exactly for texts that lstrcmpW finds equal. Text ranks follow lstrcmpW's order
+// and come from the locale's sort keys (LCMapStringW), made once per distinct text. A column of
 // numbers, currency amounts or dates ranks by value instead, when that gives the same order as
 // the texts refined by the values (every text on one stretch of values); such ranks, and the
 // text ranks of a column whose values never refine, order the records on their own.
@@ -21,10 +21,10 @@ public:
     SortKeyCache(const SortKeyCache&) = delete;
     SortKeyCache& operator=(const SortKeyCache&) = delete;
 
-    // The sign of lstrcmpA of the two texts, which are the display texts (or, with keyTexts,
+    // The sign of lstrcmpW of the two texts, which are the display texts (or, with keyTexts,
     // the key texts) of two records in one column.
-    int Compare(const RecordStore& store, const char* textA, const char* textB, int32_t recordA,
-                int32_t recordB, int32_t column, bool keyTexts);
+    int Compare(const RecordStore& store, const wchar_t* textA, const wchar_t* textB,
+                int32_t recordA, int32_t recordB, int32_t column, bool keyTexts);
 
     // The column's ranks, or null when they could not be made (the platform then compares).
     const int32_t* Ranks(const RecordStore& store, int32_t column, bool keyTexts);

@@ -1,13 +1,13 @@
 #include "text_arena.h"
 
 #include <cstring>
+#include <cwchar>
 #include <utility>
 
-const char* TextArena::Add(const char* text, size_t length) {
-    const size_t needed = length + 1;
+wchar_t* TextArena::Reserve(size_t needed) {
     if (!head || head->size - head->used < needed) {
         const size_t payload = needed > blockSize ? needed : blockSize;
-        const size_t bytes = offsetof(Block, data) + payload;
+        const size_t bytes = offsetof(Block, data) + payload * sizeof(wchar_t);
         Block* block = static_cast<Block*>(HeapAlloc(GetProcessHeap(), 0, bytes));
         if (!block) {
             outOfMemory = true;
@@ -19,15 +19,29 @@ const char* TextArena::Add(const char* text, size_t length) {
         head = block;
         reserved += bytes;
     }
-    char* copy = head->data + head->used;
-    memcpy(copy, text, length);
-    copy[length] = '\0';
+    wchar_t* room = head->data + head->used;
     head->used += needed;
+    return room;
+}
+
+const wchar_t* TextArena::Add(const wchar_t* text, size_t length) {
+    wchar_t* copy = Reserve(length + 1);
+    if (copy) {
+        memcpy(copy, text, length * sizeof(wchar_t));
+        copy[length] = L'\0';
+    }
     return copy;
 }
 
-const char* TextArena::Add(const char* text) {
-    return Add(text, strlen(text));
+const char* TextArena::AddBytes(const char* bytes, size_t count) {
+    char* copy = reinterpret_cast<char*>(Reserve((count + 1) / sizeof(wchar_t)));
+    if (copy)
+        memcpy(copy, bytes, count);
+    return copy;
+}
+
+const wchar_t* TextArena::Add(const wchar_t* text) {
+    return Add(text, wcslen(text));
 }
 
 void TextArena::Release() {

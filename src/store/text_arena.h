@@ -4,8 +4,8 @@
 
 #include <cstddef>
 
-// Bump allocator for the narrow texts of one load. A million cells would otherwise cost a
-// million heap blocks and their headers; here they cost one block per 256 KiB of text, and
+// Bump allocator for the texts of one load. A million cells would otherwise cost a
+// million heap blocks and their headers; here they cost one block per 128 KiB of text, and
 // a reload drops them all at once.
 class TextArena {
 public:
@@ -15,8 +15,10 @@ public:
     TextArena& operator=(const TextArena&) = delete;
 
     // A NUL-terminated copy of text[0 .. length), or null when no memory could be had.
-    const char* Add(const char* text, size_t length);
-    const char* Add(const char* text);
+    const wchar_t* Add(const wchar_t* text, size_t length);
+    const wchar_t* Add(const wchar_t* text);
+    // A copy of count bytes (a sort key, its NUL included), or null without memory.
+    const char* AddBytes(const char* bytes, size_t count);
     // Frees every text handed out.
     void Release();
     // Takes the texts of other and hands it these.
@@ -29,13 +31,15 @@ public:
     size_t ReservedBytes() const { return reserved; }
 
 private:
+    // Room for units characters, or null.
+    wchar_t* Reserve(size_t units);
     struct Block {
         Block* previous;
         size_t size;
         size_t used;
-        char data[1];
+        wchar_t data[1];
     };
-    static constexpr size_t blockSize = 256 * 1024;
+    static constexpr size_t blockSize = 64 * 1024;
     Block* head = nullptr;
     size_t reserved = 0;
     bool outOfMemory = false;

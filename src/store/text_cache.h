@@ -33,8 +33,8 @@ public:
 private:
     struct Entry {
         uint64_t key;
-        const char* text; // null in a free slot
-        const char* tag;
+        const wchar_t* text; // null in a free slot
+        const wchar_t* tag;
         union {
             BSTR string;            // strings: the first cell's copy
             const VARIANT* decimal; // decimals: the first cell's value

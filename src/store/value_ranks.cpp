@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <cwchar>
 
 namespace {
 
@@ -69,34 +70,34 @@ bool OrderKey(const VARIANT& value, uint64_t& key) {
     }
 }
 
-// The bytes that lstrcmpA passes over in this locale, asked of it once a build: a text holding
-// one could compare equal to another text, which value ranks cannot tell.
-class IgnoredBytes {
+// The characters that lstrcmpW passes over in this locale, each asked of it once a build, when
+// first met: a text holding one could compare equal to another text, which value ranks cannot
+// tell.
+class IgnoredChars {
 public:
-    IgnoredBytes() {
-        ignored[0] = false;
-        for (int byte = 1; byte < 256; ++byte) {
-            const char text[] = {'a', static_cast<char>(byte), 'b', '\0'};
-            ignored[byte] = lstrcmpA(text, "ab") == 0;
-        }
-    }
-    // Its FNV-1a hash, as TextHash; false when a byte of it is passed over.
-    bool PlainHash(const char* text, uint32_t& hash) const {
+    IgnoredChars() { memset(known, unknown, sizeof known); }
+    // Its FNV-1a hash, as TextHash; false when a character of it is passed over.
+    bool PlainHash(const wchar_t* text, uint32_t& hash) const {
         hash = 2166136261u;
         for (; *text; ++text) {
-            const unsigned char byte = static_cast<unsigned char>(*text);
-            if (ignored[byte])
+            const uint16_t unit = static_cast<uint16_t>(*text);
+            if (known[unit] == unknown) {
+                const wchar_t probe[] = {L'a', *text, L'b', L'\0'};
+                known[unit] = lstrcmpW(probe, L"ab") == 0 ? ignored : plain;
+            }
+            if (known[unit] == ignored)
                 return false;
-            hash = (hash ^ byte) * 16777619u;
+            hash = (hash ^ unit) * 16777619u;
         }
         return true;
     }
 
 private:
-    bool ignored[256];
+    enum : uint8_t { unknown, plain, ignored };
+    mutable uint8_t known[65536];
 };
 
-const char* TextOf(const RecordStore& store, int32_t record, int32_t column, bool keyTexts) {
+const wchar_t* TextOf(const RecordStore& store, int32_t record, int32_t column, bool keyTexts) {
     const CellEntry& cell = store.Cell(record, column);
     return keyTexts ? (cell.tag ? cell.tag : cell.text) : cell.text;
 }
@@ -109,7 +110,7 @@ enum class Outcome { ranked, refused, tooManyTexts };
 class TextSpans {
 public:
     struct Span {
-        const char* text;
+        const wchar_t* text;
         uint64_t low, high;
         uint32_t hash; // of the text, once Hash has run
     };
@@ -122,7 +123,7 @@ public:
     TextSpans& operator=(const TextSpans&) = delete;
 
     // The number of the span of text, widened to key; -1 past the limit or without memory.
-    int32_t Add(const char* text, uint64_t key) {
+    int32_t Add(const wchar_t* text, uint64_t key) {
         if (2 * (count + 1) > slotCount && !Grow())
             return -1;
         size_t slot = Slot(text, slotCount);
@@ -143,8 +144,8 @@ public:
         return static_cast<int32_t>(count++);
     }
     // The hashes of the texts, read in the order they were met, which is about the order the
-    // load stored them in; false when a text holds a byte that lstrcmpA passes over.
-    bool Hash(const IgnoredBytes& ignored) {
+    // load stored them in; false when a text holds a character that lstrcmpW passes over.
+    bool Hash(const IgnoredChars& ignored) {
         for (size_t i = 0; i < count; ++i) {
             if (!ignored.PlainHash(spans[i].text, spans[i].hash))
                 return false;
@@ -156,10 +157,10 @@ public:
 
 private:
     struct Entry {
-        const char* text; // null in a free slot
+        const wchar_t* text; // null in a free slot
         int32_t number;
     };
-    static size_t Slot(const char* text, size_t slotCount) {
+    static size_t Slot(const wchar_t* text, size_t slotCount) {
         const uint64_t mixed = reinterpret_cast<uintptr_t>(text) * 0x9e3779b97f4a7c15ULL;
         return static_cast<size_t>(mixed >> 32) & (slotCount - 1);
     }
@@ -200,8 +201,8 @@ bool TextsDiffer(KeyedIndex* runs, size_t count, const TextOfRun& textOf) {
     for (size_t i = 1; i < count; ++i) {
         if (byHash[i].key != byHash[i - 1].key)
             continue;
-        const char *a = textOf(byHash[i - 1]), *b = textOf(byHash[i]);
-        if (a == b || strcmp(a, b) == 0)
+        const wchar_t *a = textOf(byHash[i - 1]), *b = textOf(byHash[i]);
+        if (a == b || wcscmp(a, b) == 0)
             return false;
     }
     return true;
@@ -212,12 +213,12 @@ bool TextsDiffer(KeyedIndex* runs, size_t count, const TextOfRun& textOf) {
 // another's, or that comes back after another, refuses the column. ranks holds the span of
 // each record meanwhile.
 Outcome RankBySpans(const RecordStore& store, int32_t column, bool keyTexts,
-                    const IgnoredBytes& ignored, int32_t* ranks, int32_t& count) {
+                    const IgnoredChars& ignored, int32_t* ranks, int32_t& count) {
     const int32_t records = store.recordCount;
     const VARTYPE kind = store.Cell(0, column).value.vt;
     TextSpans spans(static_cast<size_t>(records) / 4);
     for (int32_t record = 0; record < records; ++record) {
-        const char* text = TextOf(store, record, column, keyTexts);
+        const wchar_t* text = TextOf(store, record, column, keyTexts);
         uint64_t key;
         const VARIANT& value = store.Cell(record, column).value;
         if (!text || value.vt != kind || !OrderKey(value, key))
@@ -243,7 +244,7 @@ Outcome RankBySpans(const RecordStore& store, int32_t column, bool keyTexts,
     for (size_t i = 0; i < distinct; ++i) {
         const TextSpans::Span& span = spans[static_cast<size_t>(sorted[i].index)];
         if (run && (span.text == run->text ||
-                    (span.hash == run->hash && strcmp(span.text, run->text) == 0))) {
+                    (span.hash == run->hash && wcscmp(span.text, run->text) == 0))) {
             runHigh = span.high > runHigh ? span.high : runHigh;
         } else {
             if (run && span.low <= runHigh)
@@ -267,7 +268,7 @@ Outcome RankBySpans(const RecordStore& store, int32_t column, bool keyTexts,
 // read once in load order. A new rank where the text changes; equal values must show one
 // text, and no text may come back after another (equal hashes of two runs are compared).
 Outcome RankByValues(const RecordStore& store, int32_t column, bool keyTexts,
-                     const IgnoredBytes& ignored, int32_t* ranks, int32_t& count) {
+                     const IgnoredChars& ignored, int32_t* ranks, int32_t& count) {
     const size_t records = static_cast<size_t>(store.recordCount);
     const VARTYPE kind = store.Cell(0, column).value.vt;
     TempArray<KeyedIndex> items(records), scratch(records);
@@ -276,7 +277,7 @@ Outcome RankByValues(const RecordStore& store, int32_t column, bool keyTexts,
     for (size_t record = 0; record < records; ++record) {
         KeyedIndex& item = items.data[record];
         item.index = static_cast<int32_t>(record);
-        const char* text = TextOf(store, item.index, column, keyTexts);
+        const wchar_t* text = TextOf(store, item.index, column, keyTexts);
         const VARIANT& value = store.Cell(item.index, column).value;
         if (!text || value.vt != kind || !OrderKey(value, item.key) ||
             !ignored.PlainHash(text, item.spare))
@@ -285,9 +286,9 @@ Outcome RankByValues(const RecordStore& store, int32_t column, bool keyTexts,
     const KeyedIndex* sorted = RadixSort(items.data, scratch.data, records, 64);
     KeyedIndex* runs = sorted == items.data ? scratch.data : items.data;
     auto sameText = [&](const KeyedIndex& a, const KeyedIndex& b) {
-        const char* textA = TextOf(store, a.index, column, keyTexts);
-        const char* textB = TextOf(store, b.index, column, keyTexts);
-        return a.spare == b.spare && (textA == textB || strcmp(textA, textB) == 0);
+        const wchar_t* textA = TextOf(store, a.index, column, keyTexts);
+        const wchar_t* textB = TextOf(store, b.index, column, keyTexts);
+        return a.spare == b.spare && (textA == textB || wcscmp(textA, textB) == 0);
     };
     int32_t rank = -1;
     for (size_t i = 0; i < records; ++i) {
@@ -316,7 +317,7 @@ int32_t* SortKeyCache::BuildValueRanks(const RecordStore& store, int32_t column,
     TempArray<int32_t> ranks(static_cast<size_t>(store.recordCount));
     if (!ranks.data)
         return nullptr;
-    const IgnoredBytes ignored;
+    const IgnoredChars ignored;
     Outcome outcome = RankBySpans(store, column, keyTexts, ignored, ranks.data, count);
     if (outcome == Outcome::tooManyTexts)
         outcome = RankByValues(store, column, keyTexts, ignored, ranks.data, count);

@@ -18,10 +18,10 @@ protected:
         ASSERT_TRUE(engine.SetGroupLevelsKeepingRow(1));
     }
     // Display row of the record whose column 1 reads text, -1 when not shown.
-    int32_t RowOf(const char* text) {
+    int32_t RowOf(const wchar_t* text) {
         for (int32_t row = 0; row < engine.DisplayedRows(); ++row)
             if (engine.store.cursor.Seek(row) && engine.store.cursor.RowGroupLevel() == -1 &&
-                lstrcmpA(engine.store.cursor.CellText(1), text) == 0)
+                lstrcmpW(engine.store.cursor.CellText(1), text) == 0)
                 return row;
         return -1;
     }
@@ -48,23 +48,23 @@ TEST_F(CurrentRow, ExpandingAndCollapsingAboveKeepTheRecordCollapsingItsGroupSel
     EXPECT_EQ(engine.reported.back(), -1) << "a group header row";
     ASSERT_TRUE(engine.ExpandRow(2)); // group c
     engine.SelectRow(3);
-    ASSERT_EQ(RowOf("c1"), 3);
+    ASSERT_EQ(RowOf(L"c1"), 3);
     const size_t reports = engine.reported.size();
     ASSERT_TRUE(engine.ExpandRow(0)); // group a, two records
-    EXPECT_EQ(std::make_pair(engine.view.currentRow, RowOf("c1")), std::make_pair(5, 5));
+    EXPECT_EQ(std::make_pair(engine.view.currentRow, RowOf(L"c1")), std::make_pair(5, 5));
     EXPECT_EQ(engine.reported.size(), reports) << "the selection did not change";
     // Collapsing above moves the current row up with its content; record rows do not fold.
     ASSERT_TRUE(engine.CollapseRow(0));
-    EXPECT_EQ(engine.view.currentRow, RowOf("c1"));
+    EXPECT_EQ(engine.view.currentRow, RowOf(L"c1"));
     EXPECT_EQ(engine.reported.size(), reports);
     EXPECT_FALSE(engine.ExpandRow(engine.view.currentRow) ||
                  engine.CollapseRow(engine.view.currentRow) ||
                  engine.ToggleRow(engine.view.currentRow));
     EXPECT_TRUE(engine.ToggleRow(0));
-    EXPECT_EQ(engine.view.currentRow, RowOf("c1"));
+    EXPECT_EQ(engine.view.currentRow, RowOf(L"c1"));
 
     ExpandAll(engine);
-    engine.SelectRow(RowOf("b2"));
+    engine.SelectRow(RowOf(L"b2"));
     ASSERT_TRUE(engine.CollapseRow(3)); // group b
     EXPECT_EQ(
         std::make_tuple(engine.view.currentRow, engine.reported.back(), engine.DisplayedRows()),
@@ -77,7 +77,7 @@ TEST_F(CurrentRow, ReversingSortingAndChangingLevelsFollowTheSameRowContent) {
     engine.ReverseGroupOrder(0);
     ASSERT_EQ(engine.view.currentRow, 2) << "a is now the last group";
     engine.store.cursor.Seek(2);
-    EXPECT_STREQ(engine.store.cursor.GroupCaption(), "a");
+    EXPECT_STREQ(engine.store.cursor.GroupCaption(), L"a");
 
     ASSERT_TRUE(Load(TableOf({{L"1", L"z"}, {L"2", L"y"}, {L"3", L"x"}}))); // drops the grouping
     engine.SelectRow(0);

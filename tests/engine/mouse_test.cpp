@@ -40,10 +40,10 @@ protected:
         return IsWindowVisible(Tips()) ? text : "(hidden)";
     }
     // What the control answers when the tooltip asks for a level tool's text; "?" unanswered.
-    std::string LevelText(int id) {
-        NMTTDISPINFOA request = {};
-        request.hdr = {Tips(), static_cast<UINT_PTR>(id), TTN_NEEDTEXTA};
-        request.szText[0] = '?';
+    std::wstring LevelText(int id) {
+        NMTTDISPINFOW request = {};
+        request.hdr = {Tips(), static_cast<UINT_PTR>(id), TTN_NEEDTEXTW};
+        request.szText[0] = L'?';
         EXPECT_EQ(SendMessageA(engine.hwnd, WM_NOTIFY, id, reinterpret_cast<LPARAM>(&request)), 0);
         return request.lpszText ? request.lpszText : request.szText;
     }
@@ -335,7 +335,7 @@ TEST_F(Mouse, LevelToolsFollowTheGroupingAndANewWindow) {
     char shown[100] = "";
     GetWindowTextA(Tips(), shown, sizeof shown);
     EXPECT_EQ(shown, std::string(79, 'L'));
-    EXPECT_EQ(LevelText(1) + LevelText(-1), "??") << "no such level";
+    EXPECT_EQ(LevelText(1) + LevelText(-1), L"??") << "no such level";
 
     // The container makes the window anew: the tool of the level shown is there again.
     engine.DestroyEngineWindow();
@@ -343,7 +343,7 @@ TEST_F(Mouse, LevelToolsFollowTheGroupingAndANewWindow) {
     EXPECT_EQ(toolCount(), 2);
     EXPECT_EQ(ToolRect(0), LevelButtonShown(0));
     ASSERT_TRUE(Load(TextTable(4, 3)));
-    EXPECT_EQ(LevelText(0), "?") << "new data drop the grouping";
+    EXPECT_EQ(LevelText(0), L"?") << "new data drop the grouping";
 }
 
 TEST_F(Mouse, WheelScrollsRowsAndSidewaysAndHandsTheEndsToTheHost) {

@@ -105,6 +105,32 @@ TEST_F(Painting, SelectedRecordRowWithAndWithoutFocus) {
     EXPECT_EQ(p.Ink(topEdge, face), 0) << "no focus rectangle";
 }
 
+// A cell of other scripts shows what the wide text call draws of it in the list's font.
+TEST_F(Painting, CellTextsOfEveryScriptReachTheScreenWhole) {
+    Open(400, 120);
+    const wchar_t* shown = L"\u4e2d\u6587 \u0416\u0438\u0437\u043d\u044c \u05e2\u05d1 \U0001F600";
+    ASSERT_TRUE(Load(TableOf({{L"a"}, {shown}}))); // the second row is not selected
+    ASSERT_EQ(engine.PutColumnWidth(0, 300), S_OK);
+    const RECT cell{EdgeX(0) + engine.textMargin, RowTop(1), EdgeX(1) - engine.textMargin,
+                    RowTop(2)};
+    const int width = cell.right - cell.left, height = cell.bottom - cell.top;
+    const Pixels expected = Drawn(width, height, window, [&](HDC dc) {
+        SelectObject(dc, engine.listFont);
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+        RECT r{0, 0, width, height};
+        DrawTextW(dc, shown, -1, &r,
+                  DT_LEFT | DT_END_ELLIPSIS | DT_SINGLELINE | DT_NOPREFIX | DT_VCENTER);
+    });
+    ASSERT_GT(expected.Ink(RECT{0, 0, width, height}, window), 0);
+    const Pixels p = Pixels::OfWindow(engine.hwnd);
+    int differing = 0;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            differing += p.At(cell.left + x, cell.top + y) != expected.At(x, y);
+    EXPECT_EQ(differing, 0);
+}
+
 TEST_F(Painting, SelectedGroupRowShowsTheOpenFolderAndFramesItsCaption) {
     Open(400, 150);
     ASSERT_TRUE(Load(TableOf({{L"alpha", L"1"}, {L"beta", L"2"}, {L"beta", L"3"}})));

@@ -11,11 +11,11 @@ namespace {
 
 // Seven pixels a character; remembers what it was asked to measure.
 struct FakeMeasurer final : TextMeasurer {
-    int32_t LineWidth(const char* text) override {
-        asked = text ? text : "";
+    int32_t LineWidth(const wchar_t* text) override {
+        asked = text ? text : L"";
         return 7 * static_cast<int32_t>(asked.size());
     }
-    std::string asked;
+    std::wstring asked;
 };
 
 struct LayoutTest : testing::Test {
@@ -215,7 +215,7 @@ TEST_F(LayoutTest, RowHitsSplitGroupRowsIntoGlyphCaptionAndNothing) {
     EXPECT_EQ(Along(y1, -1, 301), "-1 none, 20 glyph 1, 40 caption 1, 70 none");
     EXPECT_EQ(Along(y2, -1, 301), "-1 none, 82 record 2, 300 none");
     EXPECT_EQ(At({{100, 17 + 4 * 16 + 5}}), "100 record 4");
-    EXPECT_EQ(measurer.asked, "x");
+    EXPECT_EQ(measurer.asked, L"x");
     // Scrolled sideways, content x decides; beyond the content nothing is hit.
     view.scrollX = 90;
     EXPECT_EQ(At({{0, y2}, {293, y2}, {0, y0}}), "0 record 2, 293 none, 0 none");

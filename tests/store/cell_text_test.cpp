@@ -15,8 +15,8 @@ std::string Loaded(const V& value, int32_t format, int32_t grouping, bool captio
     RecordStore store;
     if (!store.SetData(data.get(), format, grouping, false) || store.recordCount != 1)
         return "(not loaded)";
-    const char* text = caption ? store.Cell(0, 0).tag : store.Cell(0, 0).text;
-    return text ? text : absent;
+    const wchar_t* text = caption ? store.Cell(0, 0).tag : store.Cell(0, 0).text;
+    return text ? Utf8(text) : absent;
 }
 
 std::string TextOf(const V& value, int32_t format = flShortDate) {
@@ -30,7 +30,7 @@ std::string Tag(double date, int32_t format, int32_t grouping) {
 constexpr double nineThirty = 45365.0 + 9.5 / 24; // Thursday, 14 March 2024, 9:30
 
 TEST(CellTexts, MarkersStringsTheStandardConversionAndCurrency) {
-    // A string up to its NUL, "?" outside the code page, a date by reference as any value.
+    // A string up to its NUL, outside the code page too, a date by reference as any value.
     double byReference = 45365.0;
     std::string shown;
     for (const V& value :
@@ -39,8 +39,9 @@ TEST(CellTexts, MarkersStringsTheStandardConversionAndCurrency) {
           V::Of(VT_R4, 1.0f / 3), V::Error(DISP_E_PARAMNOTFOUND),
           V::Of(VT_BYREF | VT_DATE, &byReference)})
         shown += TextOf(value, flLongDate) + "|";
-    EXPECT_EQ(shown, "<EMPTY>|<NULL>|left|Gr\xfc\337e|?|-9223372036854775808|0.333333333333333|"
-                     "0.3333333|(absent)|3/14/2024|");
+    EXPECT_EQ(shown,
+              "<EMPTY>|<NULL>|left|Gr\u00fc\u00dfe|\u4e2d|-9223372036854775808|0.333333333333333|"
+              "0.3333333|(absent)|3/14/2024|");
     std::wstring wide(5000, L'x'); // long strings are not cut
     EXPECT_EQ(TextOf(V::Str((wide + L"y").c_str())), std::string(5000, 'x') + "y");
     // Currency exactly (grouping removed here), rounded and decorated by the locale.
@@ -117,13 +118,13 @@ TEST(DateCaptions, EveryGroupingUnit) {
 
 TEST(GermanTexts, NumbersDatesCurrencyAndCaptionsFollowTheUserLocale) {
     EXPECT_EQ(TextOf(V::R8(1.5)), "1,5");
-    EXPECT_EQ(TextOf(V::Cy(12345)), "1,23 \x80");
+    EXPECT_EQ(TextOf(V::Cy(12345)), "1,23 \u20ac");
     EXPECT_EQ(TextOf(V::Date(nineThirty), flShortDateShortTime), "14.3.2024 09:30");
     EXPECT_EQ(TextOf(V::Date(nineThirty), flLongDateLongTime),
-              "Donnerstag, 14. M\xe4rz 2024 09:30:00");
+              "Donnerstag, 14. M\u00e4rz 2024 09:30:00");
     EXPECT_EQ(Tag(V::DateOf(2024, 3, 14, 9, 30), flShortDate, flHour), "14.3.2024 09:00 - 09:59");
-    EXPECT_EQ(Tag(V::DateOf(2024, 3, 14), flShortDate, flMonth), "2024 M\xe4rz");
-    EXPECT_EQ(Tag(V::DateOf(2024, 3, 14), flLongDate, flDay), "Donnerstag, 14. M\xe4rz 2024");
+    EXPECT_EQ(Tag(V::DateOf(2024, 3, 14), flShortDate, flMonth), "2024 M\u00e4rz");
+    EXPECT_EQ(Tag(V::DateOf(2024, 3, 14), flLongDate, flDay), "Donnerstag, 14. M\u00e4rz 2024");
 }
 
 // Kind and every byte of the payload, a string's beyond a NUL too.
@@ -158,7 +159,7 @@ TEST(SharedTexts, ReadAsEachValueFormattedAlone) {
         for (int c = 0; c < 3; ++c) // repeats in every column, kinds mixed
             rows[r].push_back(values[(r * (c + 3) + c) % values.size()]);
     SafeArrayBuilder data = MakeVariantTable(rows);
-    auto shown = [](const char* text) { return std::string(text ? text : absent); };
+    auto shown = [](const wchar_t* text) { return text ? Utf8(text) : absent; };
     for (int32_t format = flShortDate; format <= flLongDateLongTime; ++format)
         for (int32_t grouping = flHour; grouping <= flYear; ++grouping) {
             RecordStore store;

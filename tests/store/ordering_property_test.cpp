@@ -20,8 +20,7 @@ std::vector<std::vector<V>> RandomTable(std::mt19937& random, int32_t records) {
 std::string GroupKey(const RecordStore& store, int32_t position, int32_t levels) {
     std::string key;
     for (int32_t k = 0; k < levels; ++k)
-        key += KeyText(store.Cell(store.recordOrder[position], store.columnOrder[k])) +
-               std::string("|");
+        key += Utf8(KeyText(store.Cell(store.recordOrder[position], store.columnOrder[k]))) + "|";
     return key;
 }
 
@@ -63,7 +62,7 @@ void CheckRows(RecordStore& store, std::mt19937& random) {
         const int32_t first = store.recordOrder[row.node->first];
         return cursor.RowGroupLevel() == row.level && cursor.node == row.node &&
                cursor.HasFollowingSibling(row.level + 1) != row.last &&
-               !strcmp(cursor.GroupCaption(),
+               !wcscmp(cursor.GroupCaption(),
                        KeyText(store.Cell(first, store.columnOrder[row.level])));
     };
     cursor.Reset();

@@ -17,6 +17,16 @@
 
 using V = TestVariant;
 
+// A stored text in UTF-8, for readable expectations; absent reads as empty.
+inline std::string Utf8(const wchar_t* text) {
+    if (!text)
+        return "";
+    std::string bytes(WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr), 0);
+    WideCharToMultiByte(CP_UTF8, 0, text, -1, &bytes[0], int(bytes.size()), nullptr, nullptr);
+    bytes.pop_back();
+    return bytes;
+}
+
 inline void Load(RecordStore& store, const SafeArrayBuilder& table) {
     ASSERT_TRUE(store.SetData(table.get(), 0, 2 /* group dates by month */, false));
 }
@@ -25,14 +35,14 @@ inline std::vector<int32_t> RecordOrder(const RecordStore& store) {
     return std::vector<int32_t>(store.recordOrder, store.recordOrder + store.recordCount);
 }
 
-// The order by definition: grouping levels, then lstrcmpA of the texts refined by value.
+// The order by definition: grouping levels, then lstrcmpW of the texts refined by value.
 inline int PlainCompare(const RecordStore& store, int32_t a, int32_t b) {
     for (int32_t level = 0;; ++level) {
         const bool sortLevel = level == store.groupLevelCount;
         const int32_t column = sortLevel ? store.sortPriority[0] : store.columnOrder[level];
         const CellEntry &cellA = store.Cell(a, column), &cellB = store.Cell(b, column);
-        const int text = sortLevel ? lstrcmpA(DisplayText(cellA), DisplayText(cellB))
-                                   : lstrcmpA(KeyText(cellA), KeyText(cellB));
+        const int text = sortLevel ? lstrcmpW(DisplayText(cellA), DisplayText(cellB))
+                                   : lstrcmpW(KeyText(cellA), KeyText(cellB));
         const int result = text == 0 ? 0 : CompareValues(cellA.value, cellB.value, text);
         if (sortLevel)
             return store.sortAscending[column] ? result : -result;

@@ -6,7 +6,7 @@
 namespace {
 
 std::string Text(const RecordStore& store, int32_t record, int32_t column) {
-    return DisplayText(store.Cell(record, column));
+    return Utf8(DisplayText(store.Cell(record, column)));
 }
 
 // Data(lower1 To ..., lower2 To ...) as a host builds it: element (i, j) holds 10 * i + j.
@@ -139,7 +139,7 @@ TEST(LoadFailure, RefusedOrUnholdableArraysChangeNothing) {
                     store.groupLevelCount == 1 && store.columnOrder[0] == 1;
         for (int32_t r = 0; r < 3; ++r)
             for (int32_t col = 0; col < 2; ++col)
-                same = same && std::atoi(DisplayText(store.Cell(r, col))) == 10 * col + r;
+                same = same && _wtoi(DisplayText(store.Cell(r, col))) == 10 * col + r;
         return same;
     };
     const ULONG references = object.references;

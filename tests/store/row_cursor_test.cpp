@@ -7,8 +7,8 @@ TEST(RowCursor, UngroupedRowsAreTheRecordsAndSeekingPastTheEndFails) {
     Load(store, TableOf({{L"c"}, {L"a"}, {L"b"}}));
     RowCursor& cursor = store.cursor;
     ASSERT_TRUE(cursor.Seek(2));
-    EXPECT_STREQ(cursor.CellText(0), "c");
-    EXPECT_STREQ(cursor.CellText(1), ""); // past the last column
+    EXPECT_STREQ(cursor.CellText(0), L"c");
+    EXPECT_STREQ(cursor.CellText(1), L""); // past the last column
     EXPECT_FALSE(cursor.Seek(3));
     EXPECT_EQ(cursor.row, 3); // still on the last row
     EXPECT_FALSE(cursor.StepForward());

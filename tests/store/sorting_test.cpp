@@ -12,7 +12,7 @@ struct Pair {
     int Sort() const { return Sign(store.CompareSortCells(0, 1, 0)); }
     int Group(bool byValue) const { return Sign(store.CompareCells(0, 1, 0, byValue)); }
     int TextOnly() const {
-        return Sign(lstrcmpA(DisplayText(store.Cell(0, 0)), DisplayText(store.Cell(1, 0))));
+        return Sign(lstrcmpW(DisplayText(store.Cell(0, 0)), DisplayText(store.Cell(1, 0))));
     }
     RecordStore store;
 };
@@ -86,26 +86,26 @@ std::vector<std::vector<V>> VariedTexts() {
     return rows;
 }
 
-// Every pair compares as lstrcmpA says, by display and by key texts.
+// Every pair compares as lstrcmpW says, by display and by key texts.
 void CheckAgainstPlatform() {
     RecordStore store;
     Load(store, MakeVariantTable(VariedTexts()));
     int equalPairs = 0;
     for (int32_t a = 0; a < store.recordCount; ++a)
         for (int32_t b = 0; b < store.recordCount; ++b) {
-            const char *textA = DisplayText(store.Cell(a, 0)),
-                       *textB = DisplayText(store.Cell(b, 0));
-            const int expected = Sign(lstrcmpA(textA, textB));
-            equalPairs += expected == 0 && strcmp(textA, textB) != 0;
+            const wchar_t *textA = DisplayText(store.Cell(a, 0)),
+                          *textB = DisplayText(store.Cell(b, 0));
+            const int expected = Sign(lstrcmpW(textA, textB));
+            equalPairs += expected == 0 && wcscmp(textA, textB) != 0;
             ASSERT_EQ(std::pair(Sign(store.CompareSortCells(a, b, 0)),
                                 Sign(store.CompareCells(a, b, 0, false))),
                       std::pair(expected, expected))
-                << textA << " / " << textB;
+                << Utf8(textA) << " / " << Utf8(textB);
         }
     EXPECT_GT(equalPairs, 0); // the set holds texts that differ in bytes yet compare equal
 }
 
-// Texts are in the system code page: a thread locale of another one must not reorder them.
+// The ranks follow the comparison under whatever locale the thread has.
 TEST(SortKeys, RanksOrderTextsAsThePlatformDoesInEveryThreadLocale) {
     const LCID original = GetThreadLocale();
     for (LCID locale : {original, MAKELCID(0x419, SORT_DEFAULT), MAKELCID(0x411, SORT_DEFAULT)}) {
@@ -120,17 +120,87 @@ TEST(GermanSortKeys, RanksFollowTheUserLocale) {
     CheckAgainstPlatform();
 }
 
+// The records of each group of the one level, in order.
+std::vector<std::vector<int32_t>> Groups(RecordStore& store) {
+    EXPECT_TRUE(store.SetGroupLevelCount(1));
+    std::vector<std::vector<int32_t>> groups;
+    for (const GroupNode* node = store.root.firstChild; node; node = node->next)
+        groups.emplace_back(store.recordOrder + node->first,
+                            store.recordOrder + node->first + node->count);
+    return groups;
+}
+
+// Random texts of the ANSI code page, given as wide texts, order, tie and group exactly as
+// their bytes did under the narrow comparison. Few characters, so that ties and equal texts
+// of other bytes (a soft hyphen, a ligature) come up.
+void CheckSameOrderAsTheNarrowComparison() {
+    std::mt19937 random(25);
+    const char common[] = "aAe\xe4\xc4\xe6-\xad'\xdf";
+    std::vector<std::string> narrow(600);
+    std::vector<std::vector<std::wstring>> rows;
+    for (std::string& bytes : narrow) {
+        for (int k = 1 + int(random() % 4); k > 0; --k)
+            bytes += random() % 2 ? common[random() % 10] : char(1 + random() % 255);
+        wchar_t wide[8] = {};
+        MultiByteToWideChar(CP_ACP, 0, bytes.c_str(), -1, wide, 8);
+        rows.push_back({wide});
+    }
+    auto before = [&](int32_t a, int32_t b) { return lstrcmpA(&narrow[a][0], &narrow[b][0]) < 0; };
+    std::vector<int32_t> order(narrow.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), before);
+    std::vector<std::vector<int32_t>> groups;
+    for (size_t i = 0; i < order.size(); ++i) {
+        if (i == 0 || before(order[i - 1], order[i]))
+            groups.emplace_back();
+        groups.back().push_back(order[i]);
+    }
+    EXPECT_LT(groups.size(), order.size()) << "some texts tie";
+    RecordStore store;
+    Load(store, TableOf(rows));
+    EXPECT_EQ(RecordOrder(store), order);
+    EXPECT_EQ(Groups(store), groups);
+}
+
+TEST(CodePageTexts, OrderTiesAndGroupsAsTheirBytesDid) {
+    CheckSameOrderAsTheNarrowComparison();
+}
+
+TEST(GermanCodePageTexts, OrderTiesAndGroupsAsTheirBytesDid) {
+    CheckSameOrderAsTheNarrowComparison();
+}
+
+// Texts of other scripts take the locale's order, and equal texts group together.
+TEST(OtherScripts, SortAndGroupByTheLocale) {
+    const std::wstring cities[] = {L"\u041c\u043e\u0441\u043a\u0432\u0430",
+                                   L"\u041a\u0438\u0435\u0432\u0430", L"\u6771\u4eac",
+                                   L"\u5927\u962a", L"\u0391\u03b8\u03ae\u03bd\u03b1"};
+    std::vector<std::vector<std::wstring>> rows;
+    for (int i = 0; i < 40; ++i)
+        rows.push_back({cities[(i * 7) % 5]});
+    RecordStore store;
+    Load(store, TableOf(rows));
+    auto text = [&](int32_t record) { return DisplayText(store.Cell(record, 0)); };
+    for (int32_t p = 1; p < store.recordCount; ++p)
+        EXPECT_LE(lstrcmpW(text(store.recordOrder[p - 1]), text(store.recordOrder[p])), 0);
+    const auto groups = Groups(store);
+    ASSERT_EQ(groups.size(), 5u);
+    for (const auto& group : groups)
+        for (int32_t record : group)
+            EXPECT_STREQ(text(record), text(group[0]));
+}
+
 } // namespace
 
 // Each case breaks once what ranking by value assumes; planted texts stand for a locale.
 TEST(Sorting, ValueColumnsWhoseTextsDoNotFollowTheirValues) {
-    const char* const absent = "";
-    const char ignoredByte[] = {'\xad', '1', '\0'}; // a soft hyphen, then the text of 1
+    const wchar_t* const absent = L"";
+    const wchar_t ignoredByte[] = L"\u00ad1"; // a soft hyphen, then the text of 1
     struct Case {
         const char* what;
         std::vector<V> values;
         size_t planted; // the value whose text is replaced
-        const char* text;
+        const wchar_t* text;
         bool everywhere = false, reversed = false; // plant in every record; start in reverse
     } cases[] = {
         {"values of both signs", {V::I4(-2), V::I4(3), V::I4(-1), V::I4(1)}, 0, nullptr},
@@ -139,11 +209,11 @@ TEST(Sorting, ValueColumnsWhoseTextsDoNotFollowTheirValues) {
          {V::Date(0.5), V::Date(40000), V::Date(-3), V::Date(3e6), V::Date(40001)},
          0,
          nullptr},
-        {"one value, two texts", {V::I4(7), V::I4(5), V::I4(9)}, 1, "x", false, true},
+        {"one value, two texts", {V::I4(7), V::I4(5), V::I4(9)}, 1, L"x", false, true},
         {"a value without a text", {V::I4(4), V::I4(2), V::I4(3), V::I4(1)}, 2, absent},
         {"texts the platform finds equal", {V::I4(2), V::I4(3), V::I4(1)}, 0, ignoredByte, true},
     };
-    ASSERT_EQ(lstrcmpA(ignoredByte, "1"), 0);
+    ASSERT_EQ(lstrcmpW(ignoredByte, L"1"), 0);
     for (const Case& c : cases) {
         for (const int32_t records : {8, 48}) {
             SCOPED_TRACE(std::string(c.what) + ", " + std::to_string(records) + " records");
