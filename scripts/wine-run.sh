@@ -35,7 +35,14 @@ fi
 if [ -z "${DISPLAY:-}" ]; then
   exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
 fi
-# The DPI is set once, by the first program in the prefix, which also builds the prefix.
+# The fonts for other scripts are set once, by the first program in the prefix, which also
+# builds the prefix; so is the DPI.
+fonts_mark="$WINEPREFIX/norv-fonts"
+if [ ! -e "$fonts_mark" ]; then
+  fonts_reg="Z:$(cd "$(dirname "$0")" && pwd)/wine-fonts.reg"
+  env LC_ALL="$locale" LANG="$locale" "$wine" regedit.exe /S "${fonts_reg//\//\\}" >/dev/null 2>&1 &&
+    touch "$fonts_mark"
+fi
 dpi_mark="$WINEPREFIX/norv-dpi-${NORV_DPI:-}"
 if [ -n "${NORV_DPI:-}" ] && [ ! -e "$dpi_mark" ]; then
   env LC_ALL="$locale" LANG="$locale" "$wine" reg.exe add 'HKCU\Control Panel\Desktop' \
