@@ -46,12 +46,36 @@ const Place nativePlaces[] = {
 };
 
 const wchar_t* const customers[] = {
-    L"Alder & Finch",      L"Bluewater Supply", L"Cobalt Works",       L"Dunmore Trading",
-    L"Elmstead Foods",     L"Fairlight Optics", L"Granite Peak Tools", L"Harbor Lane Books",
-    L"Ironwood Furniture", L"Juniper Labs",     L"Kestrel Outdoor",    L"Lumen Electric",
-    L"Marlow Textiles",    L"Northgate Coffee", L"Orchard Row Cider",  L"Pinecrest Paper",
-    L"Quarry Hill Stone",  L"Redfern Bicycles", L"Saltmarsh Seafood",  L"Tamarack Audio",
-    L"Umber Ceramics",     L"Vantage Print",    L"Willowby Toys",      L"Yarrow Herbal",
+    L"Alder & Finch",
+    L"Bluewater Supply",
+    L"Cobalt Works",
+    L"Dunmore Trading",
+    L"Elmstead Foods",
+    L"Fairlight Optics",
+    L"Granite Peak Tools",
+    L"Harbor Lane Books",
+    L"Ironwood Furniture",
+    L"Juniper Labs",
+    L"Kestrel Outdoor",
+    L"Lumen Electric",
+    L"Marlow Textiles",
+    L"Northgate Coffee",
+    L"Orchard Row Cider",
+    L"Pinecrest Paper",
+    L"Quarry Hill Stone",
+    L"Redfern Bicycles",
+    L"Saltmarsh Seafood",
+    L"Tamarack Audio",
+    L"Umber Ceramics",
+    L"Vantage Print",
+    L"Willowby Toys",
+    L"Yarrow Herbal",
+    // Customers of other scripts, who show on the first screen: Severny Veter, Sakura Shoji,
+    // Great Wall Trading, Nile Company.
+    L"\u0421\u0435\u0432\u0435\u0440\u043d\u044b\u0439 \u0412\u0435\u0442\u0435\u0440",
+    L"\u3055\u304f\u3089\u5546\u4e8b",
+    L"\u957f\u57ce\u8d38\u6613",
+    L"\u0634\u0631\u0643\u0629 \u0627\u0644\u0646\u064a\u0644",
 };
 
 // A fixed linear congruential sequence: the same records on every machine and run.
