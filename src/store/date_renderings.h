@@ -6,6 +6,18 @@
 
 #include <cstdint>
 
+// How the automation runtime writes a real number in the user's locale: the pieces around its
+// digits, learnt from the runtime once per load (cell_text.cpp).
+struct RealShape {
+    enum State : uint8_t { unknown, usable, unusable };
+    State state = unknown;
+    bool leadingZero = true; // "0" before the separator of a number below 1
+    int separatorLength = 0;
+    int minusLength = 0;
+    wchar_t separator[8];
+    wchar_t minus[8];
+};
+
 // The platform's date and time renderings of one load, each asked of it once: a column of
 // dates repeats its days, months and times of day far more often than its moments. A date
 // rendering depends on the day alone, a time rendering on the clock alone.
@@ -20,6 +32,8 @@ public:
     // until the next call; null when the platform call fails.
     const wchar_t* Date(const SYSTEMTIME& time, DWORD flags, const wchar_t* picture, int& length);
     const wchar_t* Time(const SYSTEMTIME& time, DWORD flags, int& length);
+    // The load's number shape rides along with its date renderings.
+    RealShape& Reals() { return reals; }
 
 private:
     struct Entry {
@@ -38,4 +52,5 @@ private:
     uint32_t used = 0;
     TextArena texts;
     wchar_t last[100]; // the rendering just asked for
+    RealShape reals;
 };
