@@ -295,6 +295,7 @@ void TextBuilder::Append(const wchar_t* piece) {
 }
 
 void TextBuilder::Append(const wchar_t* piece, int pieceLength) {
+    kept = nullptr;
     if (failed)
         return;
     if (pieceLength >= capacity - length) {
@@ -309,14 +310,25 @@ void TextBuilder::Append(const wchar_t* piece, int pieceLength) {
 const wchar_t* TextBuilder::Store(TextArena& arena) const {
     if (failed)
         return nullptr;
+    if (kept)
+        return kept;
     return arena.Add(buffer, static_cast<size_t>(length));
+}
+
+void TextBuilder::AppendRendering(const wchar_t* rendering, int renderingLength) {
+    if (!rendering)
+        return Fail();
+    const bool first = length == 0;
+    Append(rendering, renderingLength);
+    if (first && !failed && renderings->Kept(rendering))
+        kept = rendering;
 }
 
 void TextBuilder::AppendDate(const SYSTEMTIME& time, DWORD flags, const wchar_t* picture) {
     if (renderings) {
         int rendered = 0;
-        const wchar_t* text = renderings->Date(time, flags, picture, rendered);
-        return text ? Append(text, rendered) : Fail();
+        const wchar_t* rendering = renderings->Date(time, flags, picture, rendered);
+        return AppendRendering(rendering, rendered);
     }
     wchar_t local[100];
     const int written = GetDateFormatW(LOCALE_USER_DEFAULT, flags, &time, picture, local, 100);
@@ -338,8 +350,8 @@ void TextBuilder::AppendTime(const SYSTEMTIME& time, DWORD flags) {
     }
     if (renderings) {
         int rendered = 0;
-        const wchar_t* text = renderings->Time(clock, flags, rendered);
-        return text ? Append(text, rendered) : Fail();
+        const wchar_t* rendering = renderings->Time(clock, flags, rendered);
+        return AppendRendering(rendering, rendered);
     }
     wchar_t local[100];
     const int written = GetTimeFormatW(LOCALE_USER_DEFAULT, flags, &clock, nullptr, local, 100);

@@ -23,7 +23,9 @@ struct RealShape {
 // rendering depends on the day alone, a time rendering on the clock alone.
 class DateRenderings {
 public:
-    DateRenderings() = default;
+    // The renderings kept are written to keep, the load's own texts, where a caption that is
+    // one rendering alone can share them.
+    explicit DateRenderings(TextArena& keep) : texts(keep) {}
     ~DateRenderings();
     DateRenderings(const DateRenderings&) = delete;
     DateRenderings& operator=(const DateRenderings&) = delete;
@@ -34,6 +36,8 @@ public:
     const wchar_t* Time(const SYSTEMTIME& time, DWORD flags, int& length);
     // The load's number shape rides along with its date renderings.
     RealShape& Reals() { return reals; }
+    // Whether a rendering given lives as long as the texts it was written to.
+    bool Kept(const wchar_t* rendering) const { return rendering != last; }
 
 private:
     struct Entry {
@@ -50,7 +54,7 @@ private:
     Entry* entries = nullptr;
     uint32_t slots = 0; // a power of two, at least twice the count
     uint32_t used = 0;
-    TextArena texts;
+    TextArena& texts;
     wchar_t last[100]; // the rendering just asked for
     RealShape reals;
 };

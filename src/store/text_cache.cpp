@@ -45,7 +45,7 @@ TextCache::TextCache(int32_t columns, int32_t format, int32_t grouping, TextAren
     : tables(share ? static_cast<Table*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY,
                                                    sizeof(Table) * (columns > 0 ? columns : 1)))
                    : nullptr),
-      columns(columns), format(format), grouping(grouping), arena(arena) {}
+      columns(columns), format(format), grouping(grouping), arena(arena), renderings(arena) {}
 
 TextCache::~TextCache() {
     if (!tables)
