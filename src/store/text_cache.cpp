@@ -143,7 +143,7 @@ bool TextCache::Reuse(CellEntry& cell, const VARIANT& element, int32_t column) {
 }
 
 bool TextCache::Format(CellEntry& cell, const VARIANT& element) {
-    FormatCellText(cell, element, format, grouping, arena, tables ? &renderings : nullptr);
+    FormatCellText(cell, element, format, grouping, arena, &renderings);
     Table* table = pendingTable;
     pendingTable = nullptr;
     if (!table)
