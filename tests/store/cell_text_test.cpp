@@ -196,8 +196,9 @@ void ExpectRealsAsTheRuntimeWritesThem() {
     SCOPED_TRACE(testing::Message() << "NORV_SEED=" << seed);
     std::mt19937_64 random(seed);
     for (VARTYPE type : {VT_R8, VT_R4}) {
+        const std::vector<double> reals = RandomReals(random, type == VT_R4, 100000);
         std::vector<V> values;
-        for (double x : RandomReals(random, type == VT_R4, type == VT_R4 ? 30000 : 100000))
+        for (double x : reals)
             values.push_back(type == VT_R4 ? V::Of(VT_R4, float(x)) : V::R8(x));
         RecordStore store;
         ASSERT_TRUE(store.SetData(MakeColumn(values).get(), flShortDate, flDay, false));
@@ -206,12 +207,11 @@ void ExpectRealsAsTheRuntimeWritesThem() {
             V converted;
             ASSERT_HRESULT_SUCCEEDED(
                 VariantChangeType(&converted.Mutable(), &values[r].Mutable(), 0, VT_BSTR));
-            const std::string expected = Utf8((*converted).bstrVal);
             const std::string shown = Utf8(store.Cell(r, 0).text);
+            const std::string expected = Utf8((*converted).bstrVal);
             if (shown != expected && ++differing <= 5)
-                ADD_FAILURE() << std::setprecision(17) << (*values[r]).vt << " "
-                              << (type == VT_R4 ? (*values[r]).fltVal : (*values[r]).dblVal)
-                              << ": shown " << shown << ", the runtime writes " << expected;
+                ADD_FAILURE() << std::setprecision(17) << reals[r] << ": shown " << shown
+                              << ", the runtime writes " << expected;
         }
         EXPECT_EQ(differing, 0);
     }
