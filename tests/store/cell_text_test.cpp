@@ -3,7 +3,6 @@
 
 #include <climits>
 #include <cstdlib>
-#include <cstring>
 #include <iomanip>
 
 namespace {
@@ -159,9 +158,9 @@ std::vector<double> RandomReals(std::mt19937_64& random, bool single, int count)
     while (int(reals.size()) < count) {
         const double unit = std::ldexp(double(random() >> 11), -53); // [0, 1)
         double x = 0;
-        switch (uniform(0, 5)) {
-        case 0: // any magnitude
-            x = std::ldexp(1 + unit, uniform(-70, 70));
+        switch (uniform(0, 4)) {
+        case 0: // any magnitude, the infinite too
+            x = std::ldexp(1 + unit, uniform(-70, 70) * (uniform(0, 99) ? 1 : 20));
             break;
         case 1: // whole
             x = std::floor(unit * std::pow(10.0, uniform(0, 17)));
@@ -174,13 +173,9 @@ std::vector<double> RandomReals(std::mt19937_64& random, bool single, int count)
             x = nudged((std::floor(unit * std::pow(10.0, digits)) * 10 + 5) *
                        std::pow(10.0, uniform(-digits - 6, -1)));
             break;
-        case 4: // next to a power of ten, where the notation or the digit count changes
+        default: // next to a power of ten, where the notation or the digit count changes
             x = nudged(std::pow(10.0, uniform(-7, digits + 2)) *
                        (uniform(0, 1) ? 1 : 1 - 0.5 * std::pow(10.0, -digits)));
-            break;
-        default: // any bits at all
-            uint64_t bits = random();
-            std::memcpy(&x, &bits, sizeof x);
         }
         if (single)
             x = float(x);
