@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 #include <cwchar>
+#include <initializer_list>
 
 namespace {
 
@@ -68,6 +69,201 @@ const wchar_t* StoreConvertedText(const VARIANT& element, TextArena& arena) {
     return text;
 }
 
+// Reals as the runtime writes them: printf's %G with 15 significant digits (7 for singles),
+// in the locale's decimal separator and minus sign. The digits of a value written without an
+// exponent are made here, exactly; a value with an exponent, one exactly halfway between two
+// roundings, and every value of a locale whose shape the runtime does not confirm are asked of
+// the runtime, which is slow.
+constexpr int doubleDigits = 15;
+constexpr int singleDigits = 7;
+constexpr int lowestExponent = -4; // %G's own bound for writing without an exponent
+
+struct Wide {
+    uint64_t high, low;
+};
+
+Wide Multiply(uint64_t a, uint64_t b) {
+    const uint64_t aLow = a & 0xffffffffu, aHigh = a >> 32;
+    const uint64_t bLow = b & 0xffffffffu, bHigh = b >> 32;
+    const uint64_t lowLow = aLow * bLow, lowHigh = aLow * bHigh, highLow = aHigh * bLow;
+    const uint64_t middle = (lowLow >> 32) + (lowHigh & 0xffffffffu) + (highLow & 0xffffffffu);
+    return {aHigh * bHigh + (lowHigh >> 32) + (highLow >> 32) + (middle >> 32),
+            (middle << 32) | (lowLow & 0xffffffffu)};
+}
+
+uint64_t PowerOf(uint64_t base, int exponent) {
+    uint64_t power = 1;
+    while (exponent-- > 0)
+        power *= base;
+    return power;
+}
+
+// m * 2^binary * 10^k cut to a whole number, and how the part cut off compares with one half
+// (-1, 0, 1); false when the whole number passes 64 bits. Exact: 5^k * 2^k is 10^k.
+bool Scaled(uint64_t m, int binary, int k, uint64_t& whole, int& rest) {
+    const Wide product = Multiply(m, PowerOf(5, k));
+    const int shift = binary + k;
+    rest = -1;
+    if (shift >= 0) {
+        whole = product.low << shift;
+        return product.high == 0 && shift < 64 && (whole >> shift) == product.low;
+    }
+    const int cut = -shift;
+    if (cut >= 64 || (product.high >> cut) != 0)
+        return false;
+    whole = (product.low >> cut) | (product.high << (64 - cut));
+    const uint64_t part = product.low & ((uint64_t{1} << cut) - 1);
+    const uint64_t half = uint64_t{1} << (cut - 1);
+    rest = part > half ? 1 : part == half ? 0 : -1;
+    return true;
+}
+
+// The positive value's `digits` significant digits, correctly rounded, as a whole number, and
+// the decimal exponent of the first; false where %G writes an exponent or the value lies
+// exactly halfway.
+bool Significant(double value, int digits, uint64_t& mantissa, int& exponent) {
+    int binary = 0;
+    const double fraction = std::frexp(value, &binary);
+    const uint64_t m = static_cast<uint64_t>(std::ldexp(fraction, 53));
+    binary -= 53;
+    const uint64_t least = PowerOf(10, digits - 1), most = least * 10;
+    exponent = static_cast<int>(std::floor(std::log10(value)));
+    for (int tries = 0; tries < 3; ++tries) { // log10 may be one off either way
+        if (exponent < lowestExponent - 1 || exponent > digits - 1)
+            return false;
+        uint64_t whole = 0;
+        int rest = 0;
+        if (!Scaled(m, binary, digits - 1 - exponent, whole, rest) || whole >= most) {
+            ++exponent;
+            continue;
+        }
+        if (whole < least) {
+            --exponent;
+            continue;
+        }
+        if (rest == 0)
+            return false;
+        mantissa = whole + (rest > 0 ? 1 : 0);
+        if (mantissa == most) {
+            mantissa = least;
+            ++exponent;
+        }
+        return exponent >= lowestExponent && exponent <= digits - 1;
+    }
+    return false;
+}
+
+// The text of a finite real in the learnt shape; false where only the runtime knows it.
+bool RealText(double value, int digits, const RealShape& shape, TextBuilder& out) {
+    if (value == 0) {
+        out.Append(L"0", 1);
+        return true;
+    }
+    uint64_t mantissa = 0;
+    int exponent = 0;
+    if (!(std::fabs(value) < 1e300) || !Significant(std::fabs(value), digits, mantissa, exponent))
+        return false;
+    wchar_t written[doubleDigits];
+    int last = 0; // past the last digit that is not a trailing zero
+    for (int i = digits - 1; i >= 0; --i, mantissa /= 10) {
+        written[i] = static_cast<wchar_t>(L'0' + mantissa % 10);
+        if (!last && written[i] != L'0')
+            last = i + 1;
+    }
+    if (value < 0)
+        out.Append(shape.minus, shape.minusLength);
+    const int whole = exponent >= 0 ? exponent + 1 : 0;
+    if (whole)
+        out.Append(written, whole);
+    else if (shape.leadingZero)
+        out.Append(L"0", 1);
+    if (last > whole) {
+        out.Append(shape.separator, shape.separatorLength);
+        for (int zeros = -1 - exponent; zeros > 0; --zeros)
+            out.Append(L"0", 1);
+        out.Append(written + whole, last - whole);
+    }
+    return !out.Failed();
+}
+
+// The runtime's text of a real, into the buffer; false when it has none or it is too long.
+bool RuntimeText(VARTYPE type, double value, wchar_t* text, int capacity) {
+    VARIANT source, converted;
+    VariantInit(&source);
+    VariantInit(&converted);
+    source.vt = type;
+    if (type == VT_R4)
+        source.fltVal = static_cast<float>(value);
+    else
+        source.dblVal = value;
+    bool done = false;
+    if (SUCCEEDED(VariantChangeType(&converted, &source, 0, VT_BSTR)) && converted.vt == VT_BSTR &&
+        converted.bstrVal && SysStringLen(converted.bstrVal) < static_cast<UINT>(capacity)) {
+        wcscpy(text, converted.bstrVal);
+        done = true;
+    }
+    VariantClear(&converted);
+    return done;
+}
+
+// The pieces around the digits, read off the runtime's texts of 1.5, -1.5 and 0.5.
+bool ReadShape(RealShape& shape) {
+    wchar_t text[64];
+    if (!RuntimeText(VT_R8, 1.5, text, 64))
+        return false;
+    const int length = static_cast<int>(wcslen(text));
+    shape.separatorLength = length - 2;
+    if (text[0] != L'1' || text[length - 1] != L'5' || shape.separatorLength < 1 ||
+        shape.separatorLength >= 8)
+        return false;
+    wmemcpy(shape.separator, text + 1, static_cast<size_t>(shape.separatorLength));
+    if (!RuntimeText(VT_R8, -1.5, text, 64))
+        return false;
+    shape.minusLength = static_cast<int>(wcslen(text)) - length;
+    if (shape.minusLength < 1 || shape.minusLength >= 8 || text[shape.minusLength] != L'1')
+        return false;
+    wmemcpy(shape.minus, text, static_cast<size_t>(shape.minusLength));
+    if (!RuntimeText(VT_R8, 0.5, text, 64))
+        return false;
+    shape.leadingZero = text[0] == L'0';
+    return true;
+}
+
+// The shape, confirmed when the runtime writes a few telling values just as it does.
+void LearnShape(RealShape& shape) {
+    shape.state = RealShape::unusable;
+    if (!ReadShape(shape))
+        return;
+    auto confirmed = [&shape](VARTYPE type, double value) {
+        wchar_t expected[64];
+        TextBuilder made;
+        return RuntimeText(type, value, expected, 64) &&
+               RealText(value, type == VT_R4 ? singleDigits : doubleDigits, shape, made) &&
+               wcscmp(made.Data(), expected) == 0;
+    };
+    for (double value : {1.5, -1.5, 0.5, -0.5, 0.0, -0.0, 1234567.25, -0.000123, 1.0 / 3, -2.0 / 3,
+                         123456789012345.0, 100.0})
+        if (!confirmed(VT_R8, value))
+            return;
+    for (float value : {1.0f / 3, -1234.5f, 0.25f, 0.0f})
+        if (!confirmed(VT_R4, value))
+            return;
+    shape.state = RealShape::usable;
+}
+
+// A single or double's text as the runtime's conversion gives it, made here where possible.
+const wchar_t* StoreRealText(const VARIANT& element, RealShape& shape, TextArena& arena) {
+    if (shape.state == RealShape::unknown)
+        LearnShape(shape);
+    TextBuilder text;
+    const bool single = element.vt == VT_R4;
+    if (shape.state == RealShape::usable &&
+        RealText(single ? element.fltVal : element.dblVal, single ? singleDigits : doubleDigits,
+                 shape, text))
+        return text.Store(arena);
+    return StoreConvertedText(element, arena);
+}
+
 } // namespace
 
 CalendarDate DateToCalendar(double date) {
@@ -99,6 +295,7 @@ void TextBuilder::Append(const wchar_t* piece) {
 }
 
 void TextBuilder::Append(const wchar_t* piece, int pieceLength) {
+    kept = nullptr;
     if (failed)
         return;
     if (pieceLength >= capacity - length) {
@@ -113,14 +310,25 @@ void TextBuilder::Append(const wchar_t* piece, int pieceLength) {
 const wchar_t* TextBuilder::Store(TextArena& arena) const {
     if (failed)
         return nullptr;
+    if (kept)
+        return kept;
     return arena.Add(buffer, static_cast<size_t>(length));
+}
+
+void TextBuilder::AppendRendering(const wchar_t* rendering, int renderingLength) {
+    if (!rendering)
+        return Fail();
+    const bool first = length == 0;
+    Append(rendering, renderingLength);
+    if (first && !failed && renderings->Kept(rendering))
+        kept = rendering;
 }
 
 void TextBuilder::AppendDate(const SYSTEMTIME& time, DWORD flags, const wchar_t* picture) {
     if (renderings) {
         int rendered = 0;
-        const wchar_t* text = renderings->Date(time, flags, picture, rendered);
-        return text ? Append(text, rendered) : Fail();
+        const wchar_t* rendering = renderings->Date(time, flags, picture, rendered);
+        return AppendRendering(rendering, rendered);
     }
     wchar_t local[100];
     const int written = GetDateFormatW(LOCALE_USER_DEFAULT, flags, &time, picture, local, 100);
@@ -142,8 +350,8 @@ void TextBuilder::AppendTime(const SYSTEMTIME& time, DWORD flags) {
     }
     if (renderings) {
         int rendered = 0;
-        const wchar_t* text = renderings->Time(clock, flags, rendered);
-        return text ? Append(text, rendered) : Fail();
+        const wchar_t* rendering = renderings->Time(clock, flags, rendered);
+        return AppendRendering(rendering, rendered);
     }
     wchar_t local[100];
     const int written = GetTimeFormatW(LOCALE_USER_DEFAULT, flags, &clock, nullptr, local, 100);
@@ -275,6 +483,11 @@ void FormatCellText(CellEntry& cell, const VARIANT& element, int32_t format, int
         cell.text = cell.value.vt == VT_BSTR && cell.value.bstrVal
                         ? cell.value.bstrVal
                         : StoreStringText(element.bstrVal, arena);
+        break;
+    case VT_R8:
+    case VT_R4:
+        cell.text = renderings ? StoreRealText(element, renderings->Reals(), arena)
+                               : StoreConvertedText(element, arena);
         break;
     default:
         cell.text = StoreConvertedText(element, arena);

@@ -59,7 +59,8 @@ public:
     bool Failed() const { return failed; }
     int Length() const { return length; }
     const wchar_t* Data() const { return buffer; }
-    // The text copied into the arena, or null when it failed or no memory was left.
+    // The text copied into the arena, or null when it failed or no memory was left. A text that
+    // is one kept rendering alone is that rendering, not a copy.
     const wchar_t* Store(TextArena& arena) const;
 
     // Locale renderings appended to the text; a failing call fails the text.
@@ -67,7 +68,9 @@ public:
     void AppendTime(const SYSTEMTIME& time, DWORD flags);
 
 private:
+    void AppendRendering(const wchar_t* rendering, int renderingLength);
     DateRenderings* renderings;
+    const wchar_t* kept = nullptr; // the kept rendering that is the whole text so far
     wchar_t buffer[capacity];
     int length = 0;
     bool failed = false;

@@ -45,7 +45,7 @@ TextCache::TextCache(int32_t columns, int32_t format, int32_t grouping, TextAren
     : tables(share ? static_cast<Table*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY,
                                                    sizeof(Table) * (columns > 0 ? columns : 1)))
                    : nullptr),
-      columns(columns), format(format), grouping(grouping), arena(arena) {}
+      columns(columns), format(format), grouping(grouping), arena(arena), renderings(arena) {}
 
 TextCache::~TextCache() {
     if (!tables)
@@ -143,7 +143,7 @@ bool TextCache::Reuse(CellEntry& cell, const VARIANT& element, int32_t column) {
 }
 
 bool TextCache::Format(CellEntry& cell, const VARIANT& element) {
-    FormatCellText(cell, element, format, grouping, arena, tables ? &renderings : nullptr);
+    FormatCellText(cell, element, format, grouping, arena, &renderings);
     Table* table = pendingTable;
     pendingTable = nullptr;
     if (!table)

@@ -2,6 +2,8 @@
 #include "store/cell_text.h"
 
 #include <climits>
+#include <cstdlib>
+#include <iomanip>
 
 namespace {
 
@@ -137,6 +139,85 @@ bool SameValue(const VARIANT& a, const VARIANT& b) {
         return a.llVal == b.llVal;
     const UINT bytes = SysStringByteLen(a.bstrVal);
     return bytes == SysStringByteLen(b.bstrVal) && memcmp(a.bstrVal, b.bstrVal, bytes) == 0;
+}
+
+// Random reals of every magnitude and sign, whole ones, and ones beside a rounding or a
+// notation boundary; floats when single. Replay a failure with NORV_SEED.
+std::vector<double> RandomReals(std::mt19937_64& random, bool single, int count) {
+    const int digits = single ? 7 : 15;
+    auto uniform = [&random](int low, int high) {
+        return std::uniform_int_distribution<int>(low, high)(random);
+    };
+    auto nudged = [&](double x) { // a few steps either way, as a double or a float
+        for (int steps = uniform(-3, 3); steps; steps += steps > 0 ? -1 : 1)
+            x = single ? std::nextafter(float(x), steps > 0 ? 1e30f : -1e30f)
+                       : std::nextafter(x, steps > 0 ? 1e300 : -1e300);
+        return x;
+    };
+    std::vector<double> reals;
+    while (int(reals.size()) < count) {
+        const double unit = std::ldexp(double(random() >> 11), -53); // [0, 1)
+        double x = 0;
+        switch (uniform(0, 4)) {
+        case 0: // any magnitude, the infinite too
+            x = std::ldexp(1 + unit, uniform(-70, 70) * (uniform(0, 99) ? 1 : 20));
+            break;
+        case 1: // whole
+            x = std::floor(unit * std::pow(10.0, uniform(0, 17)));
+            break;
+        case 2: // a few decimals, as a text file has them
+            x = std::floor(unit * std::pow(10.0, uniform(1, digits))) /
+                std::pow(10.0, uniform(0, 8));
+            break;
+        case 3: // at or next to halfway between two roundings
+            x = nudged((std::floor(unit * std::pow(10.0, digits)) * 10 + 5) *
+                       std::pow(10.0, uniform(-digits - 6, -1)));
+            break;
+        default: // next to a power of ten, where the notation or the digit count changes
+            x = nudged(std::pow(10.0, uniform(-7, digits + 2)) *
+                       (uniform(0, 1) ? 1 : 1 - 0.5 * std::pow(10.0, -digits)));
+        }
+        if (single)
+            x = float(x);
+        reals.push_back(uniform(0, 1) ? -x : x);
+    }
+    return reals;
+}
+
+// Loaded reals read exactly as the runtime's own conversion writes them, in the user's locale.
+void ExpectRealsAsTheRuntimeWritesThem() {
+    const char* given = std::getenv("NORV_SEED");
+    const unsigned seed = given ? unsigned(std::strtoul(given, nullptr, 10)) : 26;
+    SCOPED_TRACE(testing::Message() << "NORV_SEED=" << seed);
+    std::mt19937_64 random(seed);
+    for (VARTYPE type : {VT_R8, VT_R4}) {
+        const std::vector<double> reals = RandomReals(random, type == VT_R4, 100000);
+        std::vector<V> values;
+        for (double x : reals)
+            values.push_back(type == VT_R4 ? V::Of(VT_R4, float(x)) : V::R8(x));
+        RecordStore store;
+        ASSERT_TRUE(store.SetData(MakeColumn(values).get(), flShortDate, flDay, false));
+        int differing = 0;
+        for (int32_t r = 0; r < store.recordCount; ++r) {
+            V converted;
+            ASSERT_HRESULT_SUCCEEDED(
+                VariantChangeType(&converted.Mutable(), &values[r].Mutable(), 0, VT_BSTR));
+            const std::string shown = Utf8(store.Cell(r, 0).text);
+            const std::string expected = Utf8((*converted).bstrVal);
+            if (shown != expected && ++differing <= 5)
+                ADD_FAILURE() << std::setprecision(17) << reals[r] << ": shown " << shown
+                              << ", the runtime writes " << expected;
+        }
+        EXPECT_EQ(differing, 0);
+    }
+}
+
+TEST(RealTexts, AsTheRuntimeWritesThem) {
+    ExpectRealsAsTheRuntimeWritesThem();
+}
+
+TEST(GermanRealTexts, AsTheRuntimeWritesThem) {
+    ExpectRealsAsTheRuntimeWritesThem();
 }
 
 // Shared texts and strings read as each value formatted alone, in every format and unit.
