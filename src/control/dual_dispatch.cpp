@@ -1,6 +1,6 @@
 #include "control/dual_dispatch.h"
 
-#include "control/com_ref.h"
+#include "base/com_ref.h"
 #include "control/refusal.h"
 #include "control/view_control.h"
 #include "store/variant_reference.h"

@@ -6,7 +6,7 @@
 #include "control/refusal.h"
 #include "control/type_library.h"
 #include "store/module_instance.h"
-#include "engine/module_lock.h"
+#include "base/module_lock.h"
 
 #include <new>
 

@@ -1,6 +1,8 @@
 #include "engine/accessible_view.h"
 #include "engine/view_engine.h"
 
+#include <utility>
+
 // The window's side of assistive technology: the accessible object handed out for the client
 // area, the WinEvents of the changes it reports, and the user's actions it may ask for.
 
@@ -11,23 +13,21 @@ LRESULT ViewEngine::OnGetObject(WPARAM wParam, LPARAM lParam, bool& handled) {
         return 0;
     }
     if (!accessibleObject)
-        accessibleObject = AccessibleView::Create(*this);
+        accessibleObject = ComRef<AccessibleView>(AccessibleView::Create(*this));
     if (!accessibleObject) {
         handled = false;
         return 0;
     }
     return LresultFromObject(__uuidof(IAccessible), wParam,
-                             static_cast<IAccessible*>(accessibleObject));
+                             static_cast<IAccessible*>(accessibleObject.Get()));
 }
 
 void ViewEngine::DisconnectAccessible() {
-    AccessibleView* object = accessibleObject;
+    ComRef<AccessibleView> object = std::move(accessibleObject);
     if (!object)
         return;
-    accessibleObject = nullptr;
     announcedRow = -1;
     object->Disconnect();
-    object->Release();
 }
 
 void ViewEngine::NotifyAccessible(DWORD event, LONG child) {

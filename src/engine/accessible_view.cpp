@@ -1,8 +1,8 @@
 #include "engine/accessible_view.h"
 
 #include "engine/view_engine.h"
-#include "engine/com_object.h"
-#include "engine/module_lock.h"
+#include "base/com_object.h"
+#include "base/module_lock.h"
 
 #include <new>
 
@@ -111,8 +111,6 @@ AccessibleView::AccessibleView(ViewEngine& engine) : engine(&engine) {
 }
 
 AccessibleView::~AccessibleView() {
-    if (typeInfo)
-        typeInfo->Release();
     UnlockModule();
 }
 
@@ -157,15 +155,13 @@ ULONG STDMETHODCALLTYPE AccessibleView::Release() {
 HRESULT AccessibleView::LoadTypeInfo() {
     if (typeInfo)
         return S_OK;
-    ITypeLib* library = nullptr;
-    HRESULT hr = LoadRegTypeLib(accessibilityLibrary, 1, 1, LOCALE_NEUTRAL, &library);
+    ComRef<ITypeLib> library;
+    HRESULT hr = LoadRegTypeLib(accessibilityLibrary, 1, 1, LOCALE_NEUTRAL, library.Receive());
     if (FAILED(hr))
-        hr = LoadTypeLib(L"oleacc.dll", &library);
+        hr = LoadTypeLib(L"oleacc.dll", library.Receive());
     if (FAILED(hr))
         return hr;
-    hr = library->GetTypeInfoOfGuid(__uuidof(IAccessible), &typeInfo);
-    library->Release();
-    return hr;
+    return library->GetTypeInfoOfGuid(__uuidof(IAccessible), typeInfo.Receive());
 }
 
 HRESULT STDMETHODCALLTYPE AccessibleView::GetTypeInfoCount(UINT* count) {
@@ -185,7 +181,7 @@ HRESULT STDMETHODCALLTYPE AccessibleView::GetTypeInfo(UINT index, LCID, ITypeInf
     if (FAILED(hr))
         return hr;
     typeInfo->AddRef();
-    *info = typeInfo;
+    *info = typeInfo.Get();
     return S_OK;
 }
 
@@ -194,7 +190,7 @@ HRESULT STDMETHODCALLTYPE AccessibleView::GetIDsOfNames(REFIID riid, LPOLESTR* n
     if (riid != IID_NULL)
         return DISP_E_UNKNOWNINTERFACE;
     const HRESULT hr = LoadTypeInfo();
-    return FAILED(hr) ? hr : DispGetIDsOfNames(typeInfo, names, count, ids);
+    return FAILED(hr) ? hr : DispGetIDsOfNames(typeInfo.Get(), names, count, ids);
 }
 
 HRESULT STDMETHODCALLTYPE AccessibleView::Invoke(DISPID id, REFIID riid, LCID, WORD flags,
@@ -205,7 +201,7 @@ HRESULT STDMETHODCALLTYPE AccessibleView::Invoke(DISPID id, REFIID riid, LCID, W
     const HRESULT hr = LoadTypeInfo();
     if (FAILED(hr))
         return hr;
-    return DispInvoke(static_cast<IAccessible*>(this), typeInfo, id, flags, params, result,
+    return DispInvoke(static_cast<IAccessible*>(this), typeInfo.Get(), id, flags, params, result,
                       exception, argumentError);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/com_ref.h"
 #include "engine/accessible_items.h"
 
 #include <windows.h>
@@ -85,5 +86,5 @@ private:
     ViewEngine* engine; // null once disconnected
     LONG references = 1;
     ULONG enumPosition = 0;
-    ITypeInfo* typeInfo = nullptr;
+    ComRef<ITypeInfo> typeInfo;
 };

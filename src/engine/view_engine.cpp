@@ -146,11 +146,11 @@ LRESULT ViewEngine::Dispatch(UINT message, WPARAM wParam, LPARAM lParam, bool& h
         return 0;
     case WM_HSCROLL:
         handled = false;
-        OnHScroll(wParam);
+        OnScroll(SB_HORZ, wParam);
         return 0;
     case WM_VSCROLL:
         handled = false;
-        OnVScroll(wParam);
+        OnScroll(SB_VERT, wParam);
         return 0;
     case WM_ERASEBKGND:
         OnEraseBackground(reinterpret_cast<HDC>(wParam));
@@ -278,66 +278,58 @@ void ViewEngine::OnSize() {
     ScrollTo(view.scrollX, view.topRow);
 }
 
-void ViewEngine::OnHScroll(WPARAM wParam) {
-    int32_t x;
-    switch (LOWORD(wParam)) {
-    case SB_LINELEFT:
-        x = view.scrollX - 10;
-        break;
-    case SB_LINERIGHT:
-        x = view.scrollX + 10;
-        break;
-    case SB_PAGELEFT:
-        x = view.scrollX - view.clientWidth;
-        break;
-    case SB_PAGERIGHT:
-        x = view.scrollX + view.clientWidth;
-        break;
-    case SB_THUMBPOSITION:
-    case SB_THUMBTRACK:
-        x = HIWORD(wParam);
-        break;
-    case SB_LEFT:
-        x = 0;
-        break;
-    case SB_RIGHT:
-        x = view.contentWidth;
-        break;
-    default:
-        return;
-    }
-    ScrollTo(x, view.topRow);
-}
+namespace {
+// Where a scroll bar's request takes one axis: positions in pixels across, in rows down.
+struct ScrollAxis {
+    int32_t position, line, page, end;
+};
 
-void ViewEngine::OnVScroll(WPARAM wParam) {
-    int32_t y;
+// False for a request that moves nothing (SB_ENDSCROLL). The codes of the two bars are the
+// same numbers: SB_LINELEFT is SB_LINEUP, SB_RIGHT is SB_BOTTOM.
+bool ScrollTarget(WPARAM wParam, const ScrollAxis& axis, int32_t& target) {
     switch (LOWORD(wParam)) {
     case SB_LINEUP:
-        y = view.topRow - 1;
-        break;
+        target = axis.position - axis.line;
+        return true;
     case SB_LINEDOWN:
-        y = view.topRow + 1;
-        break;
+        target = axis.position + axis.line;
+        return true;
     case SB_PAGEUP:
-        y = view.topRow - view.pageRows;
-        break;
+        target = axis.position - axis.page;
+        return true;
     case SB_PAGEDOWN:
-        y = view.topRow + view.pageRows;
-        break;
+        target = axis.position + axis.page;
+        return true;
     case SB_THUMBPOSITION:
     case SB_THUMBTRACK:
-        y = HIWORD(wParam);
-        break;
+        target = HIWORD(wParam);
+        return true;
     case SB_TOP:
-        y = 0;
-        break;
+        target = 0;
+        return true;
     case SB_BOTTOM:
-        y = DisplayedRows();
-        break;
+        target = axis.end;
+        return true;
     default:
-        return;
+        return false;
     }
-    ScrollTo(view.scrollX, y);
+}
+
+constexpr int32_t scrollLinePixels = 10; // a line of the horizontal bar
+} // namespace
+
+void ViewEngine::OnScroll(int bar, WPARAM wParam) {
+    const bool across = bar == SB_HORZ;
+    const ScrollAxis axis =
+        across ? ScrollAxis{view.scrollX, scrollLinePixels, view.clientWidth, view.contentWidth}
+               : ScrollAxis{view.topRow, 1, view.pageRows, DisplayedRows()};
+    int32_t target;
+    if (!ScrollTarget(wParam, axis, target))
+        return;
+    if (across)
+        ScrollTo(target, view.topRow);
+    else
+        ScrollTo(view.scrollX, target);
 }
 
 void ViewEngine::OnEraseBackground(HDC dc) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/com_ref.h"
+#include "engine/accessible_view.h"
 #include "engine/engine_sink.h"
 #include "engine/header_tips.h"
 #include "engine/wheel_steps.h"
@@ -167,8 +169,8 @@ private:
     void OnSettingChange(WPARAM action, LPARAM area);
     // Drawing resources and layout for the window's DPI and the system's settings now.
     void ApplyDisplaySettings();
-    void OnHScroll(WPARAM wParam);
-    void OnVScroll(WPARAM wParam);
+    // WM_HSCROLL (bar SB_HORZ) and WM_VSCROLL (SB_VERT).
+    void OnScroll(int bar, WPARAM wParam);
     void OnEraseBackground(HDC dc);
     void OnPaint();
     void PaintArea(HDC dc, const RECT& update);
@@ -204,8 +206,8 @@ private:
     void OnKillFocus();
     void OnKeyDown(WPARAM key, LPARAM lParam);
     LRESULT OnGetObject(WPARAM wParam, LPARAM lParam, bool& handled);
-    AccessibleView* accessibleObject = nullptr; // made at the first request, gone with the window
-    int32_t announcedRow = -1;                  // -2: to be announced whatever it is
+    ComRef<AccessibleView> accessibleObject; // made at the first request, gone with the window
+    int32_t announcedRow = -1;               // -2: to be announced whatever it is
     void InvalidateAll(bool erase);
     void InvalidateCurrentRow();
     void FinishOrderChange();

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "module_lock.h"
+#include "base/module_lock.h"
 
 #include <windows.h>
 #include <unknwn.h>
