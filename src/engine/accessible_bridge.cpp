@@ -6,19 +6,15 @@
 // The window's side of assistive technology: the accessible object handed out for the client
 // area, the WinEvents of the changes it reports, and the user's actions it may ask for.
 
-LRESULT ViewEngine::OnGetObject(WPARAM wParam, LPARAM lParam, bool& handled) {
+LRESULT ViewEngine::OnGetObject(const WindowMessage& m) {
     // Other objects (the window, its scroll bars, the caret) are the platform's.
-    if (static_cast<DWORD>(lParam) != static_cast<DWORD>(OBJID_CLIENT)) {
-        handled = false;
-        return 0;
-    }
+    if (static_cast<DWORD>(m.lParam) != static_cast<DWORD>(OBJID_CLIENT))
+        return m.Default();
     if (!accessibleObject)
         accessibleObject = ComRef<AccessibleView>(AccessibleView::Create(*this));
-    if (!accessibleObject) {
-        handled = false;
-        return 0;
-    }
-    return LresultFromObject(__uuidof(IAccessible), wParam,
+    if (!accessibleObject)
+        return m.Default();
+    return LresultFromObject(__uuidof(IAccessible), m.wParam,
                              static_cast<IAccessible*>(accessibleObject.Get()));
 }
 
