@@ -88,7 +88,7 @@ public:
             }
             if (known[unit] == ignored)
                 return false;
-            hash = TextHashStep(hash, *text);
+            hash = TextHashStep(hash, unit);
         }
         return true;
     }
