@@ -1,7 +1,7 @@
 #!/bin/bash
 # Fails when a source file includes a header of a folder above its own.
 # The layers, lowest first; each may include only from its own folder and those below.
-layers=(store render engine control)
+layers=(base store render engine control)
 root=${1:-$(dirname "$0")/../src}
 
 rank() {

@@ -1,5 +1,6 @@
 #include "control/cell_object.h"
 
+#include "base/interface_table.h"
 #include "control/dual_dispatch.h"
 #include "control/refusal.h"
 #include "control/view_control.h"
@@ -30,18 +31,12 @@ CellObject::~CellObject() {
 }
 
 HRESULT STDMETHODCALLTYPE CellObject::QueryInterface(REFIID riid, void** object) {
-    if (!object)
-        return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == IID_Cell)
-        *object = static_cast<::Cell*>(this);
-    else if (riid == IID_ISupportErrorInfo)
-        *object = static_cast<ISupportErrorInfo*>(this);
-    else {
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    AddRef();
-    return S_OK;
+    ::Cell* cell = this;
+    const InterfaceEntry table[] = {{IID_IUnknown, cell},
+                                    {IID_IDispatch, cell},
+                                    {IID_Cell, cell},
+                                    {IID_ISupportErrorInfo, static_cast<ISupportErrorInfo*>(this)}};
+    return AnswerInterface(table, riid, object);
 }
 
 ULONG STDMETHODCALLTYPE CellObject::AddRef() {

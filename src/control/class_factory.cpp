@@ -1,8 +1,8 @@
 #include "control/class_factory.h"
 
 #include "control/view_control.h"
-#include "engine/com_object.h"
-#include "engine/module_lock.h"
+#include "base/com_object.h"
+#include "base/module_lock.h"
 
 #include <new>
 

@@ -1,6 +1,5 @@
 #include "control/dual_dispatch.h"
 
-#include "control/com_ref.h"
 #include "control/refusal.h"
 #include "control/view_control.h"
 #include "store/variant_reference.h"
@@ -53,49 +52,39 @@ HRESULT CheckArguments(const DISPPARAMS* params, UINT* argumentError) {
     return S_OK;
 }
 
-} // namespace
-
-HRESULT DualDispatch::TypeInfoCount(UINT* count) {
-    if (!count)
-        return E_POINTER;
-    *count = 1;
-    return S_OK;
-}
-
-HRESULT DualDispatch::TypeInfo(UINT index, ITypeInfo** info) const {
-    if (!info)
-        return E_POINTER;
-    *info = nullptr;
-    if (index != 0)
-        return DISP_E_BADINDEX;
-    return library.GetTypeInfoOf(iid, info);
-}
-
-HRESULT DualDispatch::IDsOfNames(REFIID riid, LPOLESTR* names, UINT count, DISPID* ids) const {
-    if (riid != IID_NULL)
-        return DISP_E_UNKNOWNINTERFACE;
-    ComRef<ITypeInfo> info;
-    const HRESULT hr = library.GetTypeInfoOf(iid, info.Receive());
-    if (FAILED(hr))
-        return hr;
-    return DispGetIDsOfNames(info.Get(), names, count, ids);
-}
-
-HRESULT DualDispatch::Invoke(void* object, DISPID id, REFIID riid, WORD flags, DISPPARAMS* params,
-                             VARIANT* result, EXCEPINFO* exception, UINT* argumentError) const {
-    if (riid != IID_NULL)
-        return DISP_E_UNKNOWNINTERFACE;
-    ComRef<ITypeInfo> info;
-    HRESULT hr = library.GetTypeInfoOf(iid, info.Receive());
-    if (FAILED(hr))
-        return hr;
-    hr = CheckArguments(params, argumentError);
+// What a host's call must pass before the runtime sees it.
+HRESULT CheckCall(ITypeInfo* info, DISPID id, WORD flags, DISPPARAMS* params, UINT* argumentError) {
+    const HRESULT hr = CheckArguments(params, argumentError);
     if (FAILED(hr))
         return Refuse(hr);
     // Arguments beyond a member's parameters are taken by the runtime for the default member
     // of what it returns, which may be nothing at all.
-    const int most = MostArguments(info.Get(), id, flags);
+    const int most = MostArguments(info, id, flags);
     if (most >= 0 && params->cArgs > static_cast<UINT>(most))
         return Refuse(DISP_E_BADPARAMCOUNT);
-    return DispInvoke(object, info.Get(), id, flags, params, result, exception, argumentError);
+    return S_OK;
+}
+
+} // namespace
+
+HRESULT DualDispatch::TypeInfoOf::operator()(ITypeInfo** info) const {
+    return library.GetTypeInfoOf(iid, info);
+}
+
+HRESULT DualDispatch::TypeInfoCount(UINT* count) {
+    return Plumbing::Count(count);
+}
+
+HRESULT DualDispatch::TypeInfo(UINT index, ITypeInfo** info) const {
+    return plumbing.Info(index, info);
+}
+
+HRESULT DualDispatch::IDsOfNames(REFIID riid, LPOLESTR* names, UINT count, DISPID* ids) const {
+    return plumbing.IDsOfNames(riid, names, count, ids);
+}
+
+HRESULT DualDispatch::Invoke(void* object, DISPID id, REFIID riid, WORD flags, DISPPARAMS* params,
+                             VARIANT* result, EXCEPINFO* exception, UINT* argumentError) const {
+    return plumbing.Invoke(object, id, riid, flags, params, result, exception, argumentError,
+                           CheckCall);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/type_info_dispatch.h"
+
 #include <windows.h>
 #include <oaidl.h>
 
@@ -9,7 +11,7 @@ class ViewControl;
 // module's type library (which the control loads once and shares with its cells).
 class DualDispatch {
 public:
-    DualDispatch(ViewControl& library, REFIID iid) : library(library), iid(iid) {}
+    DualDispatch(ViewControl& library, REFIID iid) : plumbing(TypeInfoOf{library, iid}) {}
 
     static HRESULT TypeInfoCount(UINT* count);
     HRESULT TypeInfo(UINT index, ITypeInfo** info) const;
@@ -19,6 +21,11 @@ public:
                    VARIANT* result, EXCEPINFO* exception, UINT* argumentError) const;
 
 private:
-    ViewControl& library;
-    const IID& iid;
+    struct TypeInfoOf {
+        ViewControl& library;
+        const IID& iid;
+        HRESULT operator()(ITypeInfo** info) const;
+    };
+    using Plumbing = TypeInfoDispatch<TypeInfoOf>;
+    Plumbing plumbing;
 };

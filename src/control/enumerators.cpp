@@ -1,6 +1,6 @@
 #include "control/enumerators.h"
 
-#include "engine/com_object.h"
+#include "base/com_object.h"
 
 #include <new>
 

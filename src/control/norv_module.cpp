@@ -7,7 +7,7 @@
 #include "engine/view_engine.h"
 #include "norv_h.h"
 #include "store/module_instance.h"
-#include "engine/module_lock.h"
+#include "base/module_lock.h"
 
 #include <windows.h>
 

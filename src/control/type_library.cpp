@@ -1,6 +1,6 @@
 #include "control/type_library.h"
 
-#include "control/com_ref.h"
+#include "base/com_ref.h"
 #include "control/module_path.h"
 #include "control/user_type_library.h"
 

@@ -1,6 +1,6 @@
 #include "control/user_type_library.h"
 
-#include "control/com_ref.h"
+#include "base/com_ref.h"
 #include "control/registry_key.h"
 
 #include <cwchar>

@@ -1,12 +1,13 @@
 #include "control/view_control.h"
 
+#include "base/interface_table.h"
+#include "base/module_lock.h"
 #include "control/dual_dispatch.h"
 
 #include "control/cell_object.h"
 #include "control/refusal.h"
 #include "control/type_library.h"
 #include "store/module_instance.h"
-#include "engine/module_lock.h"
 
 #include <new>
 
@@ -44,46 +45,33 @@ ViewControl::~ViewControl() {
 }
 
 HRESULT STDMETHODCALLTYPE ViewControl::QueryInterface(REFIID riid, void** object) {
-    if (!object)
-        return E_POINTER;
     // The order of the control's interface table.
-    if (riid == IID_IUnknown || riid == IID__View || riid == IID_IDispatch)
-        *object = static_cast<_View*>(this);
-    else if (riid == IID_IViewObjectEx || riid == IID_IViewObject2 || riid == IID_IViewObject)
-        *object = static_cast<IViewObjectEx*>(this);
-    else if (riid == IID_IOleInPlaceObjectWindowless || riid == IID_IOleInPlaceObject ||
-             riid == IID_IOleWindow)
-        *object = static_cast<IOleInPlaceObjectWindowless*>(this);
-    else if (riid == IID_IOleInPlaceActiveObject)
-        *object = static_cast<IOleInPlaceActiveObject*>(this);
-    else if (riid == IID_IOleControl)
-        *object = static_cast<IOleControl*>(this);
-    else if (riid == IID_IOleObject)
-        *object = static_cast<IOleObject*>(this);
-    else if (riid == IID_IPersistStreamInit || riid == IID_IPersist)
-        *object = static_cast<IPersistStreamInit*>(this);
-    else if (riid == IID_ISupportErrorInfo)
-        *object = static_cast<ISupportErrorInfo*>(this);
-    else if (riid == IID_IConnectionPointContainer)
-        *object = static_cast<IConnectionPointContainer*>(this);
-    else if (riid == IID_ISpecifyPropertyPages)
-        *object = static_cast<ISpecifyPropertyPages*>(this);
-    else if (riid == IID_IQuickActivate)
-        *object = static_cast<IQuickActivate*>(this);
-    else if (riid == IID_IPersistStorage)
-        *object = static_cast<IPersistStorage*>(this);
-    else if (riid == IID_IDataObject)
-        *object = static_cast<IDataObject*>(this);
-    else if (riid == IID_IProvideClassInfo || riid == IID_IProvideClassInfo2)
-        *object = static_cast<IProvideClassInfo2*>(this);
-    else if (riid == IID_IObjectSafety)
-        *object = static_cast<IObjectSafety*>(this);
-    else {
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    AddRef();
-    return S_OK;
+    const InterfaceEntry table[] = {
+        {IID_IUnknown, static_cast<_View*>(this)},
+        {IID__View, static_cast<_View*>(this)},
+        {IID_IDispatch, static_cast<_View*>(this)},
+        {IID_IViewObjectEx, static_cast<IViewObjectEx*>(this)},
+        {IID_IViewObject2, static_cast<IViewObjectEx*>(this)},
+        {IID_IViewObject, static_cast<IViewObjectEx*>(this)},
+        {IID_IOleInPlaceObjectWindowless, static_cast<IOleInPlaceObjectWindowless*>(this)},
+        {IID_IOleInPlaceObject, static_cast<IOleInPlaceObjectWindowless*>(this)},
+        {IID_IOleWindow, static_cast<IOleInPlaceObjectWindowless*>(this)},
+        {IID_IOleInPlaceActiveObject, static_cast<IOleInPlaceActiveObject*>(this)},
+        {IID_IOleControl, static_cast<IOleControl*>(this)},
+        {IID_IOleObject, static_cast<IOleObject*>(this)},
+        {IID_IPersistStreamInit, static_cast<IPersistStreamInit*>(this)},
+        {IID_IPersist, static_cast<IPersistStreamInit*>(this)},
+        {IID_ISupportErrorInfo, static_cast<ISupportErrorInfo*>(this)},
+        {IID_IConnectionPointContainer, static_cast<IConnectionPointContainer*>(this)},
+        {IID_ISpecifyPropertyPages, static_cast<ISpecifyPropertyPages*>(this)},
+        {IID_IQuickActivate, static_cast<IQuickActivate*>(this)},
+        {IID_IPersistStorage, static_cast<IPersistStorage*>(this)},
+        {IID_IDataObject, static_cast<IDataObject*>(this)},
+        {IID_IProvideClassInfo, static_cast<IProvideClassInfo2*>(this)},
+        {IID_IProvideClassInfo2, static_cast<IProvideClassInfo2*>(this)},
+        {IID_IObjectSafety, static_cast<IObjectSafety*>(this)},
+    };
+    return AnswerInterface(table, riid, object);
 }
 
 ULONG STDMETHODCALLTYPE ViewControl::AddRef() {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "control/com_ref.h"
+#include "base/com_ref.h"
 #include "control/connection_point.h"
 #include "engine/view_engine.h"
 #include "norv_h.h"

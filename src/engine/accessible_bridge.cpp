@@ -1,33 +1,29 @@
 #include "engine/accessible_view.h"
 #include "engine/view_engine.h"
 
+#include <utility>
+
 // The window's side of assistive technology: the accessible object handed out for the client
 // area, the WinEvents of the changes it reports, and the user's actions it may ask for.
 
-LRESULT ViewEngine::OnGetObject(WPARAM wParam, LPARAM lParam, bool& handled) {
+LRESULT ViewEngine::OnGetObject(const WindowMessage& m) {
     // Other objects (the window, its scroll bars, the caret) are the platform's.
-    if (static_cast<DWORD>(lParam) != static_cast<DWORD>(OBJID_CLIENT)) {
-        handled = false;
-        return 0;
-    }
+    if (static_cast<DWORD>(m.lParam) != static_cast<DWORD>(OBJID_CLIENT))
+        return m.Default();
     if (!accessibleObject)
-        accessibleObject = AccessibleView::Create(*this);
-    if (!accessibleObject) {
-        handled = false;
-        return 0;
-    }
-    return LresultFromObject(__uuidof(IAccessible), wParam,
-                             static_cast<IAccessible*>(accessibleObject));
+        accessibleObject = ComRef<AccessibleView>(AccessibleView::Create(*this));
+    if (!accessibleObject)
+        return m.Default();
+    return LresultFromObject(__uuidof(IAccessible), m.wParam,
+                             static_cast<IAccessible*>(accessibleObject.Get()));
 }
 
 void ViewEngine::DisconnectAccessible() {
-    AccessibleView* object = accessibleObject;
+    ComRef<AccessibleView> object = std::move(accessibleObject);
     if (!object)
         return;
-    accessibleObject = nullptr;
     announcedRow = -1;
     object->Disconnect();
-    object->Release();
 }
 
 void ViewEngine::NotifyAccessible(DWORD event, LONG child) {

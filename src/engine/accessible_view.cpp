@@ -1,8 +1,9 @@
 #include "engine/accessible_view.h"
 
 #include "engine/view_engine.h"
-#include "engine/com_object.h"
-#include "engine/module_lock.h"
+#include "base/com_object.h"
+#include "base/interface_table.h"
+#include "base/module_lock.h"
 
 #include <new>
 
@@ -111,8 +112,6 @@ AccessibleView::AccessibleView(ViewEngine& engine) : engine(&engine) {
 }
 
 AccessibleView::~AccessibleView() {
-    if (typeInfo)
-        typeInfo->Release();
     UnlockModule();
 }
 
@@ -127,18 +126,12 @@ void AccessibleView::Disconnect() {
 // --- IUnknown ---
 
 HRESULT STDMETHODCALLTYPE AccessibleView::QueryInterface(REFIID riid, void** object) {
-    if (!object)
-        return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == __uuidof(IAccessible)) {
-        *object = static_cast<IAccessible*>(this);
-    } else if (riid == IID_IEnumVARIANT) {
-        *object = static_cast<IEnumVARIANT*>(this);
-    } else {
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    AddRef();
-    return S_OK;
+    IAccessible* accessible = this;
+    const InterfaceEntry table[] = {{IID_IUnknown, accessible},
+                                    {IID_IDispatch, accessible},
+                                    {__uuidof(IAccessible), accessible},
+                                    {IID_IEnumVARIANT, static_cast<IEnumVARIANT*>(this)}};
+    return AnswerInterface(table, riid, object);
 }
 
 ULONG STDMETHODCALLTYPE AccessibleView::AddRef() {
@@ -157,56 +150,44 @@ ULONG STDMETHODCALLTYPE AccessibleView::Release() {
 HRESULT AccessibleView::LoadTypeInfo() {
     if (typeInfo)
         return S_OK;
-    ITypeLib* library = nullptr;
-    HRESULT hr = LoadRegTypeLib(accessibilityLibrary, 1, 1, LOCALE_NEUTRAL, &library);
+    ComRef<ITypeLib> library;
+    HRESULT hr = LoadRegTypeLib(accessibilityLibrary, 1, 1, LOCALE_NEUTRAL, library.Receive());
     if (FAILED(hr))
-        hr = LoadTypeLib(L"oleacc.dll", &library);
+        hr = LoadTypeLib(L"oleacc.dll", library.Receive());
     if (FAILED(hr))
         return hr;
-    hr = library->GetTypeInfoOfGuid(__uuidof(IAccessible), &typeInfo);
-    library->Release();
-    return hr;
+    return library->GetTypeInfoOfGuid(__uuidof(IAccessible), typeInfo.Receive());
+}
+
+// A reference of the caller's to the type information of IAccessible.
+HRESULT AccessibleView::TypeInfoOf::operator()(ITypeInfo** info) const {
+    const HRESULT hr = view.LoadTypeInfo();
+    if (FAILED(hr))
+        return hr;
+    view.typeInfo->AddRef();
+    *info = view.typeInfo.Get();
+    return S_OK;
 }
 
 HRESULT STDMETHODCALLTYPE AccessibleView::GetTypeInfoCount(UINT* count) {
-    if (!count)
-        return E_POINTER;
-    *count = 1;
-    return S_OK;
+    return Plumbing::Count(count);
 }
 
 HRESULT STDMETHODCALLTYPE AccessibleView::GetTypeInfo(UINT index, LCID, ITypeInfo** info) {
-    if (!info)
-        return E_POINTER;
-    *info = nullptr;
-    if (index != 0)
-        return DISP_E_BADINDEX;
-    const HRESULT hr = LoadTypeInfo();
-    if (FAILED(hr))
-        return hr;
-    typeInfo->AddRef();
-    *info = typeInfo;
-    return S_OK;
+    return Plumbing(TypeInfoOf{*this}).Info(index, info);
 }
 
 HRESULT STDMETHODCALLTYPE AccessibleView::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count,
                                                         LCID, DISPID* ids) {
-    if (riid != IID_NULL)
-        return DISP_E_UNKNOWNINTERFACE;
-    const HRESULT hr = LoadTypeInfo();
-    return FAILED(hr) ? hr : DispGetIDsOfNames(typeInfo, names, count, ids);
+    return Plumbing(TypeInfoOf{*this}).IDsOfNames(riid, names, count, ids);
 }
 
 HRESULT STDMETHODCALLTYPE AccessibleView::Invoke(DISPID id, REFIID riid, LCID, WORD flags,
                                                  DISPPARAMS* params, VARIANT* result,
                                                  EXCEPINFO* exception, UINT* argumentError) {
-    if (riid != IID_NULL)
-        return DISP_E_UNKNOWNINTERFACE;
-    const HRESULT hr = LoadTypeInfo();
-    if (FAILED(hr))
-        return hr;
-    return DispInvoke(static_cast<IAccessible*>(this), typeInfo, id, flags, params, result,
-                      exception, argumentError);
+    return Plumbing(TypeInfoOf{*this})
+        .Invoke(static_cast<IAccessible*>(this), id, riid, flags, params, result, exception,
+                argumentError, AnyCall);
 }
 
 // --- IAccessible: what the list and its children are ---

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/com_ref.h"
+#include "base/type_info_dispatch.h"
 #include "engine/accessible_items.h"
 
 #include <windows.h>
@@ -80,10 +82,15 @@ private:
     // A number of a child (role, state), as VT_I4.
     HRESULT Number(const VARIANT& child, VARIANT* number, NumberOf read);
     HRESULT LoadTypeInfo();
+    struct TypeInfoOf {
+        AccessibleView& view;
+        HRESULT operator()(ITypeInfo** info) const;
+    };
+    using Plumbing = TypeInfoDispatch<TypeInfoOf>;
     HRESULT CurrentChild(VARIANT* child, bool focus);
 
     ViewEngine* engine; // null once disconnected
     LONG references = 1;
     ULONG enumPosition = 0;
-    ITypeInfo* typeInfo = nullptr;
+    ComRef<ITypeInfo> typeInfo;
 };

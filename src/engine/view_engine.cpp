@@ -90,12 +90,8 @@ LRESULT CALLBACK ViewEngine::WindowProc(HWND window, UINT message, WPARAM wParam
 }
 
 LRESULT ViewEngine::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    const HWND window = hwnd; // a handler may destroy it
-    bool handled = true;
-    LRESULT result = Dispatch(message, wParam, lParam, handled);
-    if (!handled)
-        result = DefWindowProcA(window, message, wParam, lParam);
-    return result;
+    // The window as it was before the handler: a handler may destroy it.
+    return Dispatch(WindowMessage{hwnd, message, wParam, lParam});
 }
 
 bool IsReflectedMessage(UINT message) {
@@ -124,113 +120,60 @@ bool IsReflectedMessage(UINT message) {
     }
 }
 
-LRESULT ViewEngine::Dispatch(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) {
-    switch (message) {
-    case WM_CREATE:
-        handled = false;
-        OnCreate();
-        return 0;
-    case WM_SIZE:
-        handled = false;
-        OnSize();
-        return 0;
-    case WM_SYSCOLORCHANGE:
-    case WM_THEMECHANGED:
-    case WM_DPICHANGED_AFTERPARENT:
-        handled = false;
-        ApplyDisplaySettings();
-        return 0;
-    case WM_SETTINGCHANGE:
-        handled = false;
-        OnSettingChange(wParam, lParam);
-        return 0;
-    case WM_HSCROLL:
-        handled = false;
-        OnHScroll(wParam);
-        return 0;
-    case WM_VSCROLL:
-        handled = false;
-        OnVScroll(wParam);
-        return 0;
-    case WM_ERASEBKGND:
-        OnEraseBackground(reinterpret_cast<HDC>(wParam));
-        return 1;
-    case WM_PAINT:
-        handled = false;
-        OnPaint();
-        return 0;
-    case WM_SETFOCUS:
-        handled = false;
-        OnSetFocus();
-        return 0;
-    case WM_KILLFOCUS:
-        handled = false;
-        OnKillFocus();
-        return 0;
-    case WM_KEYDOWN:
-        handled = false;
-        OnKeyDown(wParam, lParam);
-        return 0;
-    case WM_DESTROY:
-        handled = false;
-        OnDestroy();
-        return 0;
-    case WM_GETOBJECT:
-        return OnGetObject(wParam, lParam, handled);
-    case WM_GETDLGCODE:
-        // What list and tree controls want in a dialog: Tab and Enter stay with the dialog.
-        return DLGC_WANTARROWS | DLGC_WANTCHARS;
-    case WM_SETCURSOR:
-        if (OnSetCursor(lParam))
-            return TRUE;
-        break;
-    case WM_LBUTTONDOWN:
-        handled = false;
-        OnLeftButtonDown(lParam);
-        return 0;
-    case WM_LBUTTONDBLCLK:
-        handled = false;
-        OnLeftDoubleClick(lParam);
-        return 0;
-    case WM_MOUSEMOVE:
-        handled = false;
-        OnMouseMove(lParam);
-        return 0;
-    case WM_LBUTTONUP:
-        handled = false;
-        OnLeftButtonUp();
-        return 0;
-    case WM_RBUTTONDOWN:
-        handled = false;
-        OnRightButtonDown(lParam);
-        return 0;
-    case WM_CAPTURECHANGED:
-        handled = false;
-        OnCaptureChanged();
-        return 0;
-    case WM_NOTIFYFORMAT:
-        // The window class stays narrow; the tips ask for their texts in wide characters.
-        if (lParam == NF_QUERY && reinterpret_cast<HWND>(wParam) == headerTips.tipWindow &&
-            headerTips.tipWindow)
-            return NFR_UNICODE;
-        break;
-    case WM_NOTIFY:
-        if (lParam && reinterpret_cast<const NMHDR*>(lParam)->code == TTN_NEEDTEXTW) {
-            OnLevelTipText(static_cast<int32_t>(wParam), reinterpret_cast<NMTTDISPINFOW*>(lParam));
-            return 0;
-        }
-        break;
-    case WM_MOUSEWHEEL:
-    case WM_MOUSEHWHEEL:
-        if (OnMouseWheel(wParam, message == WM_MOUSEHWHEEL))
-            return 0;
-        break;
-    default:
-        break;
+LRESULT ViewEngine::Dispatch(const WindowMessage& m) {
+    // clang-format off
+    switch (m.message) {
+    case WM_CREATE: return ThenDefault(m, [&] { OnCreate(); });
+    case WM_SIZE: return ThenDefault(m, [&] { OnSize(); });
+    case WM_SYSCOLORCHANGE: return ThenDefault(m, [&] { ApplyDisplaySettings(); });
+    case WM_THEMECHANGED: return ThenDefault(m, [&] { ApplyDisplaySettings(); });
+    case WM_DPICHANGED_AFTERPARENT: return ThenDefault(m, [&] { ApplyDisplaySettings(); });
+    case WM_SETTINGCHANGE: return ThenDefault(m, [&] { OnSettingChange(m.wParam, m.lParam); });
+    case WM_HSCROLL: return ThenDefault(m, [&] { OnScroll(SB_HORZ, m.wParam); });
+    case WM_VSCROLL: return ThenDefault(m, [&] { OnScroll(SB_VERT, m.wParam); });
+    case WM_ERASEBKGND: return OnEraseBackground(reinterpret_cast<HDC>(m.wParam));
+    case WM_PAINT: return ThenDefault(m, [&] { OnPaint(); });
+    case WM_SETFOCUS: return ThenDefault(m, [&] { OnSetFocus(); });
+    case WM_KILLFOCUS: return ThenDefault(m, [&] { OnKillFocus(); });
+    case WM_KEYDOWN: return ThenDefault(m, [&] { OnKeyDown(m.wParam, m.lParam); });
+    case WM_DESTROY: return ThenDefault(m, [&] { OnDestroy(); });
+    case WM_GETOBJECT: return OnGetObject(m);
+    // What list and tree controls want in a dialog: Tab and Enter stay with the dialog.
+    case WM_GETDLGCODE: return DLGC_WANTARROWS | DLGC_WANTCHARS;
+    case WM_SETCURSOR: return OnSetCursor(m.lParam) ? TRUE : m.Default();
+    case WM_LBUTTONDOWN: return ThenDefault(m, [&] { OnLeftButtonDown(m.lParam); });
+    case WM_LBUTTONDBLCLK: return ThenDefault(m, [&] { OnLeftDoubleClick(m.lParam); });
+    case WM_MOUSEMOVE: return ThenDefault(m, [&] { OnMouseMove(m.lParam); });
+    case WM_LBUTTONUP: return ThenDefault(m, [&] { OnLeftButtonUp(); });
+    case WM_RBUTTONDOWN: return ThenDefault(m, [&] { OnRightButtonDown(m.lParam); });
+    case WM_CAPTURECHANGED: return ThenDefault(m, [&] { OnCaptureChanged(); });
+    case WM_NOTIFYFORMAT: return OnNotifyFormat(m);
+    case WM_NOTIFY: return OnNotify(m);
+    case WM_MOUSEWHEEL: return OnMouseWheel(m.wParam, false) ? 0 : m.Default();
+    case WM_MOUSEHWHEEL: return OnMouseWheel(m.wParam, true) ? 0 : m.Default();
+    default: return IsReflectedMessage(m.message) ? OnReflected(m) : m.Default();
     }
-    if (IsReflectedMessage(message))
-        return DefWindowProcA(hwnd, message - OCM__BASE, wParam, lParam);
-    handled = false;
+    // clang-format on
+}
+
+// A reflected notification is answered as the original message would be.
+LRESULT ViewEngine::OnReflected(const WindowMessage& m) {
+    return DefWindowProcA(m.window, m.message - OCM__BASE, m.wParam, m.lParam);
+}
+
+// The window class stays narrow; the tips ask for their texts in wide characters.
+LRESULT ViewEngine::OnNotifyFormat(const WindowMessage& m) {
+    const HWND tips = headerTips.tipWindow;
+    if (m.lParam == NF_QUERY && tips && reinterpret_cast<HWND>(m.wParam) == tips)
+        return NFR_UNICODE;
+    return m.Default();
+}
+
+LRESULT ViewEngine::OnNotify(const WindowMessage& m) {
+    const auto* header = reinterpret_cast<const NMHDR*>(m.lParam);
+    if (!header || header->code != TTN_NEEDTEXTW)
+        return m.Default();
+    OnLevelTipText(static_cast<int32_t>(m.wParam), reinterpret_cast<NMTTDISPINFOW*>(m.lParam));
     return 0;
 }
 
@@ -278,73 +221,66 @@ void ViewEngine::OnSize() {
     ScrollTo(view.scrollX, view.topRow);
 }
 
-void ViewEngine::OnHScroll(WPARAM wParam) {
-    int32_t x;
-    switch (LOWORD(wParam)) {
-    case SB_LINELEFT:
-        x = view.scrollX - 10;
-        break;
-    case SB_LINERIGHT:
-        x = view.scrollX + 10;
-        break;
-    case SB_PAGELEFT:
-        x = view.scrollX - view.clientWidth;
-        break;
-    case SB_PAGERIGHT:
-        x = view.scrollX + view.clientWidth;
-        break;
-    case SB_THUMBPOSITION:
-    case SB_THUMBTRACK:
-        x = HIWORD(wParam);
-        break;
-    case SB_LEFT:
-        x = 0;
-        break;
-    case SB_RIGHT:
-        x = view.contentWidth;
-        break;
-    default:
-        return;
-    }
-    ScrollTo(x, view.topRow);
-}
+namespace {
+// Where a scroll bar's request takes one axis: positions in pixels across, in rows down.
+struct ScrollAxis {
+    int32_t position, line, page, end;
+};
 
-void ViewEngine::OnVScroll(WPARAM wParam) {
-    int32_t y;
+// False for a request that moves nothing (SB_ENDSCROLL). The codes of the two bars are the
+// same numbers: SB_LINELEFT is SB_LINEUP, SB_RIGHT is SB_BOTTOM.
+bool ScrollTarget(WPARAM wParam, const ScrollAxis& axis, int32_t& target) {
     switch (LOWORD(wParam)) {
     case SB_LINEUP:
-        y = view.topRow - 1;
-        break;
+        target = axis.position - axis.line;
+        return true;
     case SB_LINEDOWN:
-        y = view.topRow + 1;
-        break;
+        target = axis.position + axis.line;
+        return true;
     case SB_PAGEUP:
-        y = view.topRow - view.pageRows;
-        break;
+        target = axis.position - axis.page;
+        return true;
     case SB_PAGEDOWN:
-        y = view.topRow + view.pageRows;
-        break;
+        target = axis.position + axis.page;
+        return true;
     case SB_THUMBPOSITION:
     case SB_THUMBTRACK:
-        y = HIWORD(wParam);
-        break;
+        target = HIWORD(wParam);
+        return true;
     case SB_TOP:
-        y = 0;
-        break;
+        target = 0;
+        return true;
     case SB_BOTTOM:
-        y = DisplayedRows();
-        break;
+        target = axis.end;
+        return true;
     default:
-        return;
+        return false;
     }
-    ScrollTo(view.scrollX, y);
 }
 
-void ViewEngine::OnEraseBackground(HDC dc) {
+constexpr int32_t scrollLinePixels = 10; // a line of the horizontal bar
+} // namespace
+
+void ViewEngine::OnScroll(int bar, WPARAM wParam) {
+    const bool across = bar == SB_HORZ;
+    const ScrollAxis axis =
+        across ? ScrollAxis{view.scrollX, scrollLinePixels, view.clientWidth, view.contentWidth}
+               : ScrollAxis{view.topRow, 1, view.pageRows, DisplayedRows()};
+    int32_t target;
+    if (!ScrollTarget(wParam, axis, target))
+        return;
+    if (across)
+        ScrollTo(target, view.topRow);
+    else
+        ScrollTo(view.scrollX, target);
+}
+
+LRESULT ViewEngine::OnEraseBackground(HDC dc) {
     // Every pixel comes from the paint buffers; erasing would only flicker.
     RECT box;
     if (GetClipBox(dc, &box) != ERROR)
         InvalidateRect(hwnd, &box, FALSE);
+    return 1; // erased
 }
 
 void ViewEngine::PaintArea(HDC dc, const RECT& update) {

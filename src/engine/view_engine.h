@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/com_ref.h"
+#include "engine/accessible_view.h"
 #include "engine/engine_sink.h"
 #include "engine/header_tips.h"
 #include "engine/wheel_steps.h"
@@ -136,9 +138,23 @@ public:
     void GroupingColumnsText(TipText& text);
 
 protected:
-    // The dispatch: handled starts true; a handler that lets the default procedure run too
-    // sets it to false.
-    LRESULT Dispatch(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+    // A message to the window, with the window as it was when the message came.
+    struct WindowMessage {
+        HWND window;
+        UINT message;
+        WPARAM wParam;
+        LPARAM lParam;
+        // What the default window procedure answers.
+        LRESULT Default() const { return DefWindowProcA(window, message, wParam, lParam); }
+    };
+    // One handler a message, each answering it.
+    LRESULT Dispatch(const WindowMessage& m);
+    // A handler after which the default procedure runs too and answers.
+    template <typename Handler>
+    static LRESULT ThenDefault(const WindowMessage& m, Handler handler) {
+        handler();
+        return m.Default();
+    }
     // The sound of refused input.
     virtual void Beep() { MessageBeep(0xFFFFFFFF); }
 
@@ -167,9 +183,9 @@ private:
     void OnSettingChange(WPARAM action, LPARAM area);
     // Drawing resources and layout for the window's DPI and the system's settings now.
     void ApplyDisplaySettings();
-    void OnHScroll(WPARAM wParam);
-    void OnVScroll(WPARAM wParam);
-    void OnEraseBackground(HDC dc);
+    // WM_HSCROLL (bar SB_HORZ) and WM_VSCROLL (SB_VERT).
+    void OnScroll(int bar, WPARAM wParam);
+    LRESULT OnEraseBackground(HDC dc);
     void OnPaint();
     void PaintArea(HDC dc, const RECT& update);
     int UpdateAreas(RECT* areas, int capacity) const;
@@ -203,9 +219,12 @@ private:
     void OnSetFocus();
     void OnKillFocus();
     void OnKeyDown(WPARAM key, LPARAM lParam);
-    LRESULT OnGetObject(WPARAM wParam, LPARAM lParam, bool& handled);
-    AccessibleView* accessibleObject = nullptr; // made at the first request, gone with the window
-    int32_t announcedRow = -1;                  // -2: to be announced whatever it is
+    LRESULT OnGetObject(const WindowMessage& m);
+    LRESULT OnReflected(const WindowMessage& m);
+    LRESULT OnNotifyFormat(const WindowMessage& m);
+    LRESULT OnNotify(const WindowMessage& m);
+    ComRef<AccessibleView> accessibleObject; // made at the first request, gone with the window
+    int32_t announcedRow = -1;               // -2: to be announced whatever it is
     void InvalidateAll(bool erase);
     void InvalidateCurrentRow();
     void FinishOrderChange();

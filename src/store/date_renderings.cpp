@@ -1,6 +1,6 @@
 #include "date_renderings.h"
 
-#include "open_table.h"
+#include "base/open_table.h"
 
 #include <cwchar>
 

@@ -1,6 +1,6 @@
 #include "distinct_texts.h"
 
-#include "open_table.h"
+#include "base/open_table.h"
 
 #include <windows.h>
 

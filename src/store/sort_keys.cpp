@@ -3,7 +3,7 @@
 #include "distinct_texts.h"
 #include "record_store.h"
 #include "temp_array.h"
-#include "text_hash.h"
+#include "base/text_hash.h"
 #include "text_arena.h"
 #include "value_compare.h"
 

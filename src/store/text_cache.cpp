@@ -1,7 +1,7 @@
 #include "text_cache.h"
 
 #include "cell_text.h"
-#include "open_table.h"
+#include "base/open_table.h"
 #include "value_size.h"
 
 #include <cstring>

@@ -1,6 +1,7 @@
 #include "sort_keys.h"
 
-#include "open_table.h"
+#include "base/open_table.h"
+#include "base/text_hash.h"
 #include "radix_sort.h"
 #include "record_store.h"
 #include "temp_array.h"
@@ -78,7 +79,7 @@ public:
     IgnoredChars() { memset(known, unknown, sizeof known); }
     // Its FNV-1a hash, as TextHash; false when a character of it is passed over.
     bool PlainHash(const wchar_t* text, uint32_t& hash) const {
-        hash = 2166136261u;
+        hash = textHashStart;
         for (; *text; ++text) {
             const uint16_t unit = static_cast<uint16_t>(*text);
             if (known[unit] == unknown) {
@@ -87,7 +88,7 @@ public:
             }
             if (known[unit] == ignored)
                 return false;
-            hash = (hash ^ unit) * 16777619u;
+            hash = TextHashStep(hash, unit);
         }
         return true;
     }
@@ -97,7 +98,9 @@ private:
     mutable uint8_t known[65536];
 };
 
-const wchar_t* TextOf(const RecordStore& store, int32_t record, int32_t column, bool keyTexts) {
+// The text a cell holds, null where it has none: ranks compare these pointers, so an absent
+// text stays apart from an empty one.
+const wchar_t* StoredText(const RecordStore& store, int32_t record, int32_t column, bool keyTexts) {
     const CellEntry& cell = store.Cell(record, column);
     return keyTexts ? (cell.tag ? cell.tag : cell.text) : cell.text;
 }
@@ -218,7 +221,7 @@ Outcome RankBySpans(const RecordStore& store, int32_t column, bool keyTexts,
     const VARTYPE kind = store.Cell(0, column).value.vt;
     TextSpans spans(static_cast<size_t>(records) / 4);
     for (int32_t record = 0; record < records; ++record) {
-        const wchar_t* text = TextOf(store, record, column, keyTexts);
+        const wchar_t* text = StoredText(store, record, column, keyTexts);
         uint64_t key;
         const VARIANT& value = store.Cell(record, column).value;
         if (!text || value.vt != kind || !OrderKey(value, key))
@@ -277,7 +280,7 @@ Outcome RankByValues(const RecordStore& store, int32_t column, bool keyTexts,
     for (size_t record = 0; record < records; ++record) {
         KeyedIndex& item = items.data[record];
         item.index = static_cast<int32_t>(record);
-        const wchar_t* text = TextOf(store, item.index, column, keyTexts);
+        const wchar_t* text = StoredText(store, item.index, column, keyTexts);
         const VARIANT& value = store.Cell(item.index, column).value;
         if (!text || value.vt != kind || !OrderKey(value, item.key) ||
             !ignored.PlainHash(text, item.spare))
@@ -286,8 +289,8 @@ Outcome RankByValues(const RecordStore& store, int32_t column, bool keyTexts,
     const KeyedIndex* sorted = RadixSort(items.data, scratch.data, records, 64);
     KeyedIndex* runs = sorted == items.data ? scratch.data : items.data;
     auto sameText = [&](const KeyedIndex& a, const KeyedIndex& b) {
-        const wchar_t* textA = TextOf(store, a.index, column, keyTexts);
-        const wchar_t* textB = TextOf(store, b.index, column, keyTexts);
+        const wchar_t* textA = StoredText(store, a.index, column, keyTexts);
+        const wchar_t* textB = StoredText(store, b.index, column, keyTexts);
         return a.spare == b.spare && (textA == textB || wcscmp(textA, textB) == 0);
     };
     int32_t rank = -1;
@@ -303,7 +306,9 @@ Outcome RankByValues(const RecordStore& store, int32_t column, bool keyTexts,
         ranks[item.index] = rank;
     }
     count = rank + 1;
-    auto textOf = [&](const KeyedIndex& run) { return TextOf(store, run.index, column, keyTexts); };
+    auto textOf = [&](const KeyedIndex& run) {
+        return StoredText(store, run.index, column, keyTexts);
+    };
     return TextsDiffer(runs, static_cast<size_t>(count), textOf) ? Outcome::ranked
                                                                  : Outcome::refused;
 }

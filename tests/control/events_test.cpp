@@ -2,7 +2,7 @@
 // so that its engine-side calls can be driven directly.
 
 #include "com_test_support.h"
-#include "control/com_ref.h"
+#include "base/com_ref.h"
 #include "control/view_control.h"
 
 #include <functional>

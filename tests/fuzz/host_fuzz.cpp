@@ -3,7 +3,7 @@
 // capture, focus, window, frame, bars, row, selection and caret agree with it. After a case
 // nothing is left, and over the pass GDI handles do not leak; with --soak, memory neither.
 
-#include "engine/module_lock.h"
+#include "base/module_lock.h"
 #include "control/view_control.h"
 #include "fuzz/fuzz_support.h"
 #include "host/host_test_support.h"

@@ -1,10 +1,10 @@
 // The control as assistive technology reads and works it, in our own container.
 
 #include "accessible_reading.h"
-#include "control/com_ref.h"
+#include "base/com_ref.h"
 #include "control/view_control.h"
 #include "host_test_support.h"
-#include "engine/module_lock.h"
+#include "base/module_lock.h"
 
 #include <process.h>
 

@@ -1,6 +1,6 @@
 // The control in our own container: activation, rectangles, Enabled, drawing, data transfer.
 
-#include "control/com_ref.h"
+#include "base/com_ref.h"
 #include "control/view_control.h"
 #include "host_test_support.h"
 

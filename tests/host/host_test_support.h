@@ -2,7 +2,7 @@
 
 // The control in our own container, data loaded through automation, the placeholder's pixels.
 
-#include "control/com_ref.h"
+#include "base/com_ref.h"
 #include "control/com_test_support.h"
 #include "control_host.h"
 #include "engine/engine_test_support.h"

@@ -1,6 +1,6 @@
 // Hosts that are not polite, under Wine's freed-memory fill: a use of a released object faults.
 
-#include "engine/module_lock.h"
+#include "base/module_lock.h"
 #include "control/view_control.h"
 #include "host_test_support.h"
 

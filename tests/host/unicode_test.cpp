@@ -2,7 +2,7 @@
 // the grouping tip and the fitting of a column.
 
 #include "accessible_reading.h"
-#include "control/com_ref.h"
+#include "base/com_ref.h"
 #include "control/view_control.h"
 #include "host_test_support.h"
 

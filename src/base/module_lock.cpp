@@ -1,4 +1,4 @@
-#include "module_lock.h"
+#include "base/module_lock.h"
 
 namespace {
 LONG volatile lockCount = 0;

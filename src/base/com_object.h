@@ -1,6 +1,7 @@
 #pragma once
 
-#include "module_lock.h"
+#include "base/interface_table.h"
+#include "base/module_lock.h"
 
 #include <windows.h>
 #include <unknwn.h>
@@ -13,15 +14,9 @@ public:
     ComObject& operator=(const ComObject&) = delete;
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
-        if (!object)
-            return E_POINTER;
-        if (riid == IID_IUnknown || riid == __uuidof(Interface)) {
-            *object = static_cast<Interface*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
+        Interface* const answer = this;
+        const InterfaceEntry table[] = {{IID_IUnknown, answer}, {__uuidof(Interface), answer}};
+        return AnswerInterface(table, riid, object);
     }
     ULONG STDMETHODCALLTYPE AddRef() override {
         return static_cast<ULONG>(InterlockedIncrement(&references));
