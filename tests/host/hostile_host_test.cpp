@@ -17,6 +17,16 @@ protected:
         host->SetWindow(container = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE, 0, 0,
                                                     350, 250, window, nullptr, nullptr, nullptr));
     }
+    // A new control of 5 x 2 records in place in a new container; the host holds the only
+    // references.
+    void EmbedNew() {
+        NewContainer();
+        _View* view = engine = ViewControl::Create();
+        LoadTable(view, 5, 2);
+        host->Embed(view, RECT{0, 0, 300, 200});
+        view->Release();
+        control = host->ControlWindow();
+    }
     void Send(UINT message, WPARAM wParam, LPARAM lParam) {
         SendMessageA(control, message, wParam, lParam);
     }
@@ -65,12 +75,7 @@ TEST_F(Hostile, LettingGoReenteringAndDestroyingWindowsFromEventsAndSiteCalls) {
     for (const auto& c : cases)
         for (const auto& answer : c.answer || !c.heard ? Answers{c.answer} : leaving) {
             SCOPED_TRACE(c.name);
-            NewContainer(); // 5 x 2 records in place; the host holds the only references
-            _View* view = engine = ViewControl::Create();
-            LoadTable(view, 5, 2);
-            host->Embed(view, RECT{0, 0, 300, 200});
-            view->Release();
-            control = host->ControlWindow();
+            EmbedNew();
             int heard = 0;
             LONG living = 0; // objects alive right after the answer
             auto hear = [&](int what) {
@@ -117,11 +122,7 @@ TEST_F(Hostile, NoActivationStartsInsideADeactivation) {
         for (const auto& [outerName, outer] : outers)
             for (const auto& [verbName, verb] : verbs) {
                 SCOPED_TRACE(std::string(hookName) + " " + outerName + " " + verbName);
-                NewContainer();
-                _View* view = engine = ViewControl::Create();
-                LoadTable(view, 5, 2);
-                host->Embed(view, RECT{0, 0, 300, 200});
-                view->Release();
+                EmbedNew();
                 ASSERT_EQ(S_OK, host->DoVerb(OLEIVERB_UIACTIVATE));
                 int heard = 0;
                 HRESULT answered = S_OK;
