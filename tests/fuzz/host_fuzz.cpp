@@ -247,22 +247,20 @@ struct HostCase {
                        "an object of a gone window still answers");
             held.Reset();
         }
-        if (ViewControl* c = Control()) {
-            const Look look(*c);
-            fuzz.Check(look.inPlace == (c->hwnd && IsWindow(c->hwnd)), "in place %d with window %p",
-                       look.inPlace, (void*)c->hwnd);
-            fuzz.Check(look.view.trackMode == TrackNone || (c->hwnd && capture == c->hwnd),
-                       "tracking %d without the capture", look.view.trackMode);
-            fuzz.Check((host->ActiveObject() != nullptr) == (look.uiActive && look.inPlace),
-                       "the frame %s the control while it is %sactive",
-                       host->ActiveObject() ? "holds" : "does not hold",
-                       look.uiActive ? "" : "not ");
-        }
-        if (!Window())
+        if (!Control())
             return;
         ViewControl& c = *Control();
         const Look look(c);
         const ViewState& view = look.view;
+        fuzz.Check(look.inPlace == (c.hwnd && IsWindow(c.hwnd)), "in place %d with window %p",
+                   look.inPlace, (void*)c.hwnd);
+        fuzz.Check(view.trackMode == TrackNone || (c.hwnd && capture == c.hwnd),
+                   "tracking %d without the capture", view.trackMode);
+        fuzz.Check((host->ActiveObject() != nullptr) == (look.uiActive && look.inPlace),
+                   "the frame %s the control while it is %sactive",
+                   host->ActiveObject() ? "holds" : "does not hold", look.uiActive ? "" : "not ");
+        if (!c.hwnd)
+            return;
         const int32_t rows = c.DisplayedRows();
         RECT client = {};
         GetClientRect(c.hwnd, &client);
