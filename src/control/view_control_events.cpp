@@ -30,7 +30,7 @@ void ViewControl::RaiseEvent(DISPID id, const int32_t* arguments, UINT count) {
             V_I4(&values[count - 1 - a]) = arguments[a];
         }
         DISPPARAMS params = {count ? values : nullptr, nullptr, count, 0};
-        auto* sink = static_cast<IDispatch*>(sinks.sinks[i]);
+        auto* sink = sinks.At<IDispatch>(i);
         // A failing sink does not keep the others from hearing of it.
         sink->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr, nullptr,
                      nullptr);
@@ -128,7 +128,7 @@ HRESULT ViewControl::RequestEdit(DISPID id) {
     if (!notifyPoint.Snapshot(sinks))
         return E_OUTOFMEMORY;
     for (int32_t i = 0; i < sinks.count; ++i) {
-        auto* sink = static_cast<IPropertyNotifySink*>(sinks.sinks[i]);
+        auto* sink = sinks.At<IPropertyNotifySink>(i);
         if (sink->OnRequestEdit(id) == S_FALSE)
             return S_FALSE;
     }
@@ -140,7 +140,7 @@ void ViewControl::NotifyChanged(DISPID id) {
     if (!notifyPoint.Snapshot(sinks))
         return;
     for (int32_t i = 0; i < sinks.count; ++i)
-        static_cast<IPropertyNotifySink*>(sinks.sinks[i])->OnChanged(id);
+        sinks.At<IPropertyNotifySink>(i)->OnChanged(id);
 }
 
 bool ViewControl::RunAboutDialog() {

@@ -49,9 +49,7 @@ HRESULT STDMETHODCALLTYPE ViewControl::SetClientSite(IOleClientSite* site) {
 HRESULT STDMETHODCALLTYPE ViewControl::GetClientSite(IOleClientSite** site) {
     if (!site)
         return E_POINTER;
-    *site = clientSite.Get();
-    if (*site)
-        (*site)->AddRef();
+    clientSite.CopyTo(site);
     return S_OK;
 }
 
@@ -229,13 +227,12 @@ HRESULT STDMETHODCALLTYPE ViewControl::GetInterfaceSafetyOptions(REFIID riid, DW
                                                                  DWORD* enabledOptions) {
     if (!supported || !enabledOptions)
         return E_POINTER;
-    IUnknown* answered = nullptr;
-    HRESULT hr = QueryInterface(riid, reinterpret_cast<void**>(&answered));
+    ComRef<IUnknown> answered;
+    HRESULT hr = QueryInterface(riid, answered.ReceiveVoid());
     if (FAILED(hr)) {
         *supported = *enabledOptions = 0;
         return hr;
     }
-    answered->Release();
     *supported = safeForUntrusted;
     *enabledOptions = safetyOptions;
     return S_OK;
@@ -243,11 +240,9 @@ HRESULT STDMETHODCALLTYPE ViewControl::GetInterfaceSafetyOptions(REFIID riid, DW
 
 HRESULT STDMETHODCALLTYPE ViewControl::SetInterfaceSafetyOptions(REFIID riid, DWORD mask,
                                                                  DWORD options) {
-    IUnknown* answered = nullptr;
-    HRESULT hr = QueryInterface(riid, reinterpret_cast<void**>(&answered));
-    if (FAILED(hr))
+    ComRef<IUnknown> answered;
+    if (FAILED(QueryInterface(riid, answered.ReceiveVoid())))
         return E_NOINTERFACE;
-    answered->Release();
     if (options > safeForUntrusted)
         return E_FAIL;
     // Only the bits of the mask change.

@@ -85,11 +85,8 @@ HRESULT STDMETHODCALLTYPE ViewControl::GetAdvise(DWORD* aspects, DWORD* flags, I
         *aspects = viewSinkAspects;
     if (flags)
         *flags = viewSinkFlags;
-    if (sink) {
-        *sink = viewSink.Get();
-        if (*sink)
-            (*sink)->AddRef();
-    }
+    if (sink)
+        viewSink.CopyTo(sink);
     return S_OK;
 }
 
