@@ -2,6 +2,8 @@
 
 #include "base/com_ref.h"
 #include "base/dispatch_object.h"
+#include "base/owned_variant.h"
+#include "control/advise_connections.h"
 #include "control/connection_point.h"
 #include "engine/view_engine.h"
 #include "norv_h.h"
@@ -262,7 +264,7 @@ private:
     void RaiseKeyEvent(const MSG& message);
     bool CameThroughAccelerators(UINT message, WPARAM wParam, LPARAM lParam);
     // The container's ambient property; false, with value empty, when it has none.
-    bool GetAmbient(DISPID id, VARIANT& value);
+    bool GetAmbient(DISPID id, OwnedVariant& value);
     bool GetAmbientBool(DISPID id, bool fallback);
     bool RunAboutDialog();
     HRESULT SaveProperties(IStream* stream);
@@ -275,8 +277,8 @@ private:
     SIZEL naturalExtent = defaultExtent;
     DWORD safetyOptions = 0;
     ComRef<IOleClientSite> clientSite;
-    ComRef<IOleAdviseHolder> adviseHolder;
-    ComRef<IDataAdviseHolder> dataAdviseHolder;
+    AdviseConnections<IOleAdviseHolder> adviseHolder{CreateOleAdviseHolder};
+    AdviseConnections<IDataAdviseHolder> dataAdviseHolder{CreateDataAdviseHolder};
     ComRef<IAdviseSink> viewSink;
     DWORD viewSinkAspects = 0;
     DWORD viewSinkFlags = 0;

@@ -67,8 +67,8 @@ HRESULT STDMETHODCALLTYPE ViewControl::Close(DWORD saveOption) {
             return hr;
     }
     InPlaceDeactivate();
-    if (adviseHolder)
-        adviseHolder->SendOnClose();
+    if (IOleAdviseHolder* holder = adviseHolder.Get())
+        holder->SendOnClose();
     return S_OK;
 }
 
@@ -152,30 +152,15 @@ HRESULT STDMETHODCALLTYPE ViewControl::GetExtent(DWORD aspect, SIZEL* size) {
 }
 
 HRESULT STDMETHODCALLTYPE ViewControl::Advise(IAdviseSink* sink, DWORD* connection) {
-    if (!connection)
-        return E_POINTER;
-    *connection = 0;
-    if (!adviseHolder) {
-        HRESULT hr = CreateOleAdviseHolder(adviseHolder.Receive());
-        if (FAILED(hr))
-            return hr;
-    }
-    return adviseHolder->Advise(sink, connection);
+    return adviseHolder.Advise(connection, sink);
 }
 
 HRESULT STDMETHODCALLTYPE ViewControl::Unadvise(DWORD connection) {
-    if (!adviseHolder)
-        return OLE_E_NOCONNECTION;
-    return adviseHolder->Unadvise(connection);
+    return adviseHolder.Unadvise(connection);
 }
 
 HRESULT STDMETHODCALLTYPE ViewControl::EnumAdvise(IEnumSTATDATA** advises) {
-    if (!advises)
-        return E_POINTER;
-    *advises = nullptr;
-    if (!adviseHolder)
-        return S_FALSE;
-    return adviseHolder->EnumAdvise(advises);
+    return adviseHolder.Enumerate(advises, S_FALSE);
 }
 
 HRESULT STDMETHODCALLTYPE ViewControl::GetMiscStatus(DWORD aspect, DWORD* status) {

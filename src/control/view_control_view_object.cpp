@@ -21,8 +21,8 @@ void ViewControl::LookChanged() {
             viewSink.Reset();
         sink->OnViewChange(DVASPECT_CONTENT, -1);
     }
-    if (dataAdviseHolder)
-        dataAdviseHolder->SendOnDataChange(static_cast<IDataObject*>(this), 0, 0);
+    if (IDataAdviseHolder* holder = dataAdviseHolder.Get())
+        holder->SendOnDataChange(static_cast<IDataObject*>(this), 0, 0);
 }
 
 SIZE ViewControl::ExtentInPixels() const {

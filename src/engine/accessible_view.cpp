@@ -2,6 +2,7 @@
 
 #include "engine/view_engine.h"
 #include "base/com_object.h"
+#include "base/owned_bstr.h"
 
 #include <new>
 
@@ -170,12 +171,10 @@ HRESULT AccessibleView::Text(const VARIANT& child, BSTR* text, TextOf read) {
     *text = nullptr;
     return AboutChild(
         child, [&](ViewEngine&, const AccessibleItems& items, const AccessibleItem& item) {
-            *text = read(items, item);
-            if (!engine) { // the container, asked for the list's name, let go of the window
-                SysFreeString(*text);
-                *text = nullptr;
+            OwnedBstr answer(read(items, item));
+            if (!engine) // the container, asked for the list's name, let go of the window
                 return RPC_E_DISCONNECTED;
-            }
+            *text = answer.Detach();
             return *text ? S_OK : S_FALSE;
         });
 }
