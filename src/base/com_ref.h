@@ -48,6 +48,20 @@ public:
         return shared;
     }
 
+    // A reference of its own for an out-parameter (null when it holds none).
+    void CopyTo(T** out) const {
+        if (pointer)
+            pointer->AddRef();
+        *out = pointer;
+    }
+
+    // Hands its reference over, to an out-parameter or another owner.
+    T* Detach() {
+        T* taken = pointer;
+        pointer = nullptr;
+        return taken;
+    }
+
     T* Get() const { return pointer; }
     T* operator->() const { return pointer; }
     explicit operator bool() const { return pointer != nullptr; }

@@ -1,7 +1,6 @@
 #include "control/cell_object.h"
 
-#include "base/interface_table.h"
-#include "control/dual_dispatch.h"
+#include "control/call_check.h"
 #include "control/refusal.h"
 #include "control/view_control.h"
 
@@ -21,54 +20,20 @@ CellObject* CellObject::Create(ViewControl* control, int32_t record, int32_t col
     return new (std::nothrow) CellObject(control, record, column);
 }
 
-CellObject::CellObject(ViewControl* control, int32_t record, int32_t column)
-    : control(control), record(record), column(column) {
-    static_cast<_View*>(control)->AddRef();
+CellObject::CellObject(ViewControl* owner, int32_t record, int32_t column)
+    : record(record), column(column) {
+    control.Assign(owner);
 }
 
-CellObject::~CellObject() {
-    static_cast<_View*>(control)->Release();
+CellObject::~CellObject() = default;
+
+HRESULT CellObject::DualTypeInfo(ITypeInfo** info) {
+    return control->GetTypeInfoOf(IID_Cell, info);
 }
 
-HRESULT STDMETHODCALLTYPE CellObject::QueryInterface(REFIID riid, void** object) {
-    ::Cell* cell = this;
-    const InterfaceEntry table[] = {{IID_IUnknown, cell},
-                                    {IID_IDispatch, cell},
-                                    {IID_Cell, cell},
-                                    {IID_ISupportErrorInfo, static_cast<ISupportErrorInfo*>(this)}};
-    return AnswerInterface(table, riid, object);
-}
-
-ULONG STDMETHODCALLTYPE CellObject::AddRef() {
-    return static_cast<ULONG>(InterlockedIncrement(&references));
-}
-
-ULONG STDMETHODCALLTYPE CellObject::Release() {
-    LONG left = InterlockedDecrement(&references);
-    if (left == 0)
-        delete this;
-    return static_cast<ULONG>(left);
-}
-
-HRESULT STDMETHODCALLTYPE CellObject::GetTypeInfoCount(UINT* count) {
-    return DualDispatch::TypeInfoCount(count);
-}
-
-HRESULT STDMETHODCALLTYPE CellObject::GetTypeInfo(UINT index, LCID, ITypeInfo** info) {
-    return DualDispatch(*control, IID_Cell).TypeInfo(index, info);
-}
-
-HRESULT STDMETHODCALLTYPE CellObject::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID,
-                                                    DISPID* ids) {
-    return DualDispatch(*control, IID_Cell).IDsOfNames(riid, names, count, ids);
-}
-
-HRESULT STDMETHODCALLTYPE CellObject::Invoke(DISPID id, REFIID riid, LCID, WORD flags,
-                                             DISPPARAMS* params, VARIANT* result,
-                                             EXCEPINFO* exception, UINT* argumentError) {
-    return DualDispatch(*control, IID_Cell)
-        .Invoke(static_cast<::Cell*>(this), id, riid, flags, params, result, exception,
-                argumentError);
+HRESULT CellObject::CheckCall(ITypeInfo* info, DISPID id, WORD flags, DISPPARAMS* params,
+                              UINT* argumentError) {
+    return CheckAutomationCall(info, id, flags, params, argumentError);
 }
 
 bool CellObject::InsideData() const {

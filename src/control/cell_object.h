@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/com_ref.h"
+#include "base/dispatch_object.h"
 #include "norv_h.h"
 #include "store/cell_entry.h"
 
@@ -12,24 +14,10 @@ class ViewControl;
 
 // One cell of the loaded data as the host sees it: a counted reference to its control and two
 // indices, never a copy of the data, so every read sees the control's current load.
-class CellObject final : public ::Cell, public ISupportErrorInfo {
+class CellObject final : public DispatchObject<::Cell, ISupportErrorInfo> {
 public:
     // A new object with one reference that keeps control alive, or null when memory is short.
     static CellObject* Create(ViewControl* control, int32_t record, int32_t column);
-
-    // IUnknown
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
-
-    // IDispatch
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID locale, ITypeInfo** info) override;
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID locale,
-                                            DISPID* ids) override;
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID riid, LCID locale, WORD flags,
-                                     DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception,
-                                     UINT* argumentError) override;
 
     // Cell
     HRESULT STDMETHODCALLTYPE get_Value(VARIANT* value) override;
@@ -40,13 +28,15 @@ public:
     HRESULT STDMETHODCALLTYPE InterfaceSupportsErrorInfo(REFIID riid) override;
 
 private:
-    CellObject(ViewControl* control, int32_t record, int32_t column);
-    ~CellObject();
+    CellObject(ViewControl* owner, int32_t record, int32_t column);
+    ~CellObject() override; // where the control is known
+    HRESULT DualTypeInfo(ITypeInfo** info) override;
+    HRESULT CheckCall(ITypeInfo* info, DISPID id, WORD flags, DISPPARAMS* params,
+                      UINT* argumentError) override;
     bool InsideData() const;
     HRESULT ReadText(const wchar_t* (*textOf)(const CellEntry&), BSTR* result) const;
 
-    LONG references = 1;
-    ViewControl* control;
+    ComRef<ViewControl> control;
     int32_t record;
     int32_t column;
 };

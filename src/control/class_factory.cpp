@@ -2,6 +2,7 @@
 
 #include "control/view_control.h"
 #include "base/com_object.h"
+#include "base/com_ref.h"
 #include "base/module_lock.h"
 
 #include <new>
@@ -16,12 +17,10 @@ public:
         *object = nullptr;
         if (outer)
             return CLASS_E_NOAGGREGATION;
-        ViewControl* control = ViewControl::Create();
+        const ComRef<_View> control(ViewControl::Create());
         if (!control)
             return E_OUTOFMEMORY;
-        HRESULT hr = static_cast<_View*>(control)->QueryInterface(riid, object);
-        static_cast<_View*>(control)->Release();
-        return hr;
+        return control->QueryInterface(riid, object);
     }
     HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override {
         if (lock)
@@ -38,10 +37,8 @@ HRESULT CreateViewClassFactory(REFIID riid, void** factory) {
     if (!factory)
         return E_POINTER;
     *factory = nullptr;
-    auto* created = new (std::nothrow) ViewClassFactory();
+    const ComRef<IClassFactory> created(new (std::nothrow) ViewClassFactory());
     if (!created)
         return E_OUTOFMEMORY;
-    HRESULT hr = created->QueryInterface(riid, factory);
-    created->Release();
-    return hr;
+    return created->QueryInterface(riid, factory);
 }

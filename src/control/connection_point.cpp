@@ -1,12 +1,12 @@
 #include "control/connection_point.h"
 
+#include "base/interface_table.h"
 #include "control/enumerators.h"
 
 #include <new>
+#include <utility>
 
 SinkSnapshot::~SinkSnapshot() {
-    for (int32_t i = 0; i < count; ++i)
-        sinks[i]->Release();
     delete[] sinks;
 }
 
@@ -18,25 +18,17 @@ ConnectionPoint::~ConnectionPoint() {
 }
 
 void ConnectionPoint::DisconnectAll() {
-    CONNECTDATA* old = connections;
-    int32_t oldCount = count;
+    // The sinks go after the point has forgotten them: one may call back as it goes.
+    Connection* old = connections;
     connections = nullptr;
     count = capacity = 0;
-    for (int32_t i = 0; i < oldCount; ++i)
-        old[i].pUnk->Release();
     delete[] old;
 }
 
 HRESULT STDMETHODCALLTYPE ConnectionPoint::QueryInterface(REFIID riid, void** object) {
-    if (!object)
-        return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IConnectionPoint) {
-        *object = static_cast<IConnectionPoint*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
+    IConnectionPoint* point = this;
+    const InterfaceEntry table[] = {{IID_IUnknown, point}, {IID_IConnectionPoint, point}};
+    return AnswerInterface(table, riid, object);
 }
 
 ULONG STDMETHODCALLTYPE ConnectionPoint::AddRef() {
@@ -63,33 +55,34 @@ ConnectionPoint::GetConnectionPointContainer(IConnectionPointContainer** contain
     return S_OK;
 }
 
+bool ConnectionPoint::Grow() {
+    const int32_t grown = capacity ? capacity * 2 : 4;
+    auto* larger = new (std::nothrow) Connection[static_cast<size_t>(grown)];
+    if (!larger)
+        return false;
+    for (int32_t i = 0; i < count; ++i)
+        larger[i] = std::move(connections[i]);
+    delete[] connections;
+    connections = larger;
+    capacity = grown;
+    return true;
+}
+
 HRESULT STDMETHODCALLTYPE ConnectionPoint::Advise(IUnknown* sink, DWORD* cookie) {
     if (!cookie)
         return E_POINTER;
     *cookie = 0;
     if (!sink)
         return E_POINTER;
-    IUnknown* connected = nullptr;
-    if (FAILED(sink->QueryInterface(iid, reinterpret_cast<void**>(&connected))) &&
-        (!fallback ||
-         FAILED(sink->QueryInterface(*fallback, reinterpret_cast<void**>(&connected)))))
+    ComRef<IUnknown> connected;
+    if (FAILED(sink->QueryInterface(iid, connected.ReceiveVoid())) &&
+        (!fallback || FAILED(sink->QueryInterface(*fallback, connected.ReceiveVoid()))))
         return CONNECT_E_CANNOTCONNECT;
-    if (count == capacity) {
-        int32_t grown = capacity ? capacity * 2 : 4;
-        auto* larger = new (std::nothrow) CONNECTDATA[static_cast<size_t>(grown)];
-        if (!larger) {
-            connected->Release();
-            return E_OUTOFMEMORY;
-        }
-        for (int32_t i = 0; i < count; ++i)
-            larger[i] = connections[i];
-        delete[] connections;
-        connections = larger;
-        capacity = grown;
-    }
+    if (count == capacity && !Grow())
+        return E_OUTOFMEMORY;
     // Cookies are never 0 and never reused while the object lives.
-    connections[count].pUnk = connected;
-    connections[count].dwCookie = ++lastCookie;
+    connections[count].sink = std::move(connected);
+    connections[count].cookie = ++lastCookie;
     ++count;
     *cookie = lastCookie;
     return S_OK;
@@ -97,33 +90,42 @@ HRESULT STDMETHODCALLTYPE ConnectionPoint::Advise(IUnknown* sink, DWORD* cookie)
 
 HRESULT STDMETHODCALLTYPE ConnectionPoint::Unadvise(DWORD cookie) {
     for (int32_t i = 0; i < count; ++i) {
-        if (connections[i].dwCookie != cookie)
+        if (connections[i].cookie != cookie)
             continue;
-        IUnknown* sink = connections[i].pUnk;
+        // Let go of after the list is whole again: the sink may call back as it goes.
+        const ComRef<IUnknown> sink = std::move(connections[i].sink);
         // Later connections move up so the connection order stays.
         for (int32_t j = i + 1; j < count; ++j)
-            connections[j - 1] = connections[j];
+            connections[j - 1] = std::move(connections[j]);
         --count;
-        sink->Release();
         return S_OK;
     }
     return CONNECT_E_NOCONNECTION;
 }
 
 HRESULT STDMETHODCALLTYPE ConnectionPoint::EnumConnections(IEnumConnections** result) {
-    return CreateConnectionEnumerator(connections, count, result);
+    if (!result)
+        return E_POINTER;
+    *result = nullptr;
+    // The enumerator takes references of its own to the sinks listed here.
+    CONNECTDATA* listed = nullptr;
+    if (count > 0 && !(listed = new (std::nothrow) CONNECTDATA[static_cast<size_t>(count)]))
+        return E_OUTOFMEMORY;
+    for (int32_t i = 0; i < count; ++i)
+        listed[i] = CONNECTDATA{connections[i].sink.Get(), connections[i].cookie};
+    const HRESULT hr = CreateConnectionEnumerator(listed, count, result);
+    delete[] listed;
+    return hr;
 }
 
 bool ConnectionPoint::Snapshot(SinkSnapshot& snapshot) const {
     if (count == 0)
         return true;
-    snapshot.sinks = new (std::nothrow) IUnknown*[static_cast<size_t>(count)];
+    snapshot.sinks = new (std::nothrow) ComRef<IUnknown>[static_cast<size_t>(count)];
     if (!snapshot.sinks)
         return false;
-    for (int32_t i = 0; i < count; ++i) {
-        snapshot.sinks[i] = connections[i].pUnk;
-        snapshot.sinks[i]->AddRef();
-    }
+    for (int32_t i = 0; i < count; ++i)
+        snapshot.sinks[i].Assign(connections[i].sink.Get());
     snapshot.count = count;
     return true;
 }

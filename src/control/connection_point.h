@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/com_ref.h"
+
 #include <windows.h>
 #include <ocidl.h>
 #include <olectl.h>
@@ -15,7 +17,12 @@ public:
     SinkSnapshot(const SinkSnapshot&) = delete;
     SinkSnapshot& operator=(const SinkSnapshot&) = delete;
 
-    IUnknown** sinks = nullptr;
+    // The sink at index, as the interface it was connected by.
+    template <typename Interface> Interface* At(int32_t index) const {
+        return static_cast<Interface*>(sinks[index].Get());
+    }
+
+    ComRef<IUnknown>* sinks = nullptr;
     int32_t count = 0;
 };
 
@@ -48,10 +55,16 @@ public:
     void DisconnectAll();
 
 private:
+    struct Connection {
+        ComRef<IUnknown> sink;
+        DWORD cookie = 0;
+    };
+    bool Grow();
+
     IConnectionPointContainer* owner;
     IID iid;
     const IID* fallback;
-    CONNECTDATA* connections = nullptr;
+    Connection* connections = nullptr;
     int32_t count = 0;
     int32_t capacity = 0;
     DWORD lastCookie = 0;

@@ -1,50 +1,30 @@
 #include "control/enumerators.h"
 
 #include "base/com_object.h"
+#include "base/com_ref.h"
 
 #include <new>
 
 namespace {
 
-void HoldItem(CONNECTDATA& item) {
-    item.pUnk->AddRef();
+// The object an item refers to, which the enumerator and every caller it hands the item to
+// hold a reference of their own to; null for items without one.
+IUnknown* ObjectOf(const CONNECTDATA& item) {
+    return item.pUnk;
 }
-void DropItem(CONNECTDATA& item) {
-    item.pUnk->Release();
+IUnknown* ObjectOf(IConnectionPoint* item) {
+    return item;
 }
-void HoldItem(IConnectionPoint* item) {
-    item->AddRef();
+IUnknown* ObjectOf(const FORMATETC&) {
+    return nullptr;
 }
-void DropItem(IConnectionPoint* item) {
-    item->Release();
-}
-void HoldItem(FORMATETC&) {}
-void DropItem(FORMATETC&) {}
 
 template <typename Interface, typename Item>
 class ArrayEnumerator final : public ComObject<Interface> {
 public:
     static HRESULT Create(const Item* source, int32_t count, Interface** result) {
-        if (!result)
-            return E_POINTER;
-        *result = nullptr;
-        auto* enumerator = new (std::nothrow) ArrayEnumerator();
-        if (!enumerator)
-            return E_OUTOFMEMORY;
-        if (count > 0) {
-            enumerator->items = new (std::nothrow) Item[static_cast<size_t>(count)];
-            if (!enumerator->items) {
-                delete enumerator;
-                return E_OUTOFMEMORY;
-            }
-            for (int32_t i = 0; i < count; ++i) {
-                enumerator->items[i] = source[i];
-                HoldItem(enumerator->items[i]);
-            }
-            enumerator->count = count;
-        }
-        *result = enumerator;
-        return S_OK;
+        return Make(
+            count, [source](int32_t i) { return source[i]; }, result);
     }
 
     HRESULT STDMETHODCALLTYPE Next(ULONG wanted, Item* out, ULONG* fetched) override {
@@ -52,8 +32,9 @@ public:
             return E_POINTER;
         ULONG given = 0;
         while (given < wanted && position < count) {
-            out[given] = items[position++];
-            HoldItem(out[given]);
+            out[given] = entries[position++].item;
+            if (IUnknown* object = ObjectOf(out[given]))
+                object->AddRef(); // the caller's
             ++given;
         }
         if (fetched)
@@ -74,21 +55,45 @@ public:
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE Clone(Interface** copy) override {
-        HRESULT hr = Create(items, count, copy);
+        HRESULT hr = Make(
+            count, [this](int32_t i) { return entries[i].item; }, copy);
         if (SUCCEEDED(hr))
             static_cast<ArrayEnumerator*>(*copy)->position = position;
         return hr;
     }
 
 private:
+    struct Entry {
+        Item item;
+        ComRef<IUnknown> held;
+    };
     ArrayEnumerator() = default;
-    ~ArrayEnumerator() override {
-        for (int32_t i = 0; i < count; ++i)
-            DropItem(items[i]);
-        delete[] items;
+    ~ArrayEnumerator() override { delete[] entries; }
+
+    // An enumerator over count items, itemAt(i) the i-th; each entry holds its own reference.
+    template <typename ItemAt>
+    static HRESULT Make(int32_t count, const ItemAt& itemAt, Interface** result) {
+        if (!result)
+            return E_POINTER;
+        *result = nullptr;
+        ComRef<ArrayEnumerator> made(new (std::nothrow) ArrayEnumerator());
+        if (!made)
+            return E_OUTOFMEMORY;
+        if (count > 0) {
+            made->entries = new (std::nothrow) Entry[static_cast<size_t>(count)];
+            if (!made->entries)
+                return E_OUTOFMEMORY;
+            for (int32_t i = 0; i < count; ++i) {
+                made->entries[i].item = itemAt(i);
+                made->entries[i].held.Assign(ObjectOf(made->entries[i].item));
+            }
+            made->count = count;
+        }
+        *result = made.Detach();
+        return S_OK;
     }
 
-    Item* items = nullptr;
+    Entry* entries = nullptr;
     int32_t count = 0;
     int32_t position = 0;
 };

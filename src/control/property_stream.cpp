@@ -72,14 +72,14 @@ HRESULT ReadString(IStream* stream, VARIANT& value) {
 HRESULT WriteProperties(IStream* stream, const PersistedProperties& properties) {
     if (!stream)
         return E_POINTER;
-    if (V_VT(&properties.enabled) != VT_BOOL)
+    if (V_VT(&properties.enabled.Get()) != VT_BOOL)
         return DISP_E_TYPEMISMATCH;
     BYTE bytes[propertyStreamSize];
     PutU32(bytes, propertyStreamVersion);
     PutU32(bytes + 4, properties.width);
     PutU32(bytes + 8, properties.height);
     PutU16(bytes + 12, VT_BOOL);
-    PutU16(bytes + 14, static_cast<uint16_t>(V_BOOL(&properties.enabled)));
+    PutU16(bytes + 14, static_cast<uint16_t>(V_BOOL(&properties.enabled.Get())));
     ULONG written = 0;
     HRESULT hr = stream->Write(bytes, propertyStreamSize, &written);
     if (FAILED(hr))
@@ -102,10 +102,10 @@ HRESULT ReadProperties(IStream* stream, PersistedProperties& properties) {
         return hr;
     const VARTYPE type = GetU16(bytes + 12);
     const int size = ValueBytes(type);
-    VARIANT value;
-    VariantInit(&value);
     if (size == -2)
         return E_FAIL;
+    OwnedVariant read;
+    VARIANT& value = read.Get();
     if (size == -1) {
         hr = ReadString(stream, value);
     } else {
@@ -113,13 +113,10 @@ HRESULT ReadProperties(IStream* stream, PersistedProperties& properties) {
         value.llVal = 0;
         hr = size > 0 ? ReadExactly(stream, &value.llVal, static_cast<ULONG>(size)) : S_OK;
     }
-    if (FAILED(hr)) {
-        VariantClear(&value);
+    if (FAILED(hr))
         return hr;
-    }
     properties.width = GetU32(bytes + 4);
     properties.height = GetU32(bytes + 8);
-    VariantClear(&properties.enabled);
-    properties.enabled = value;
+    properties.enabled.Take(read);
     return S_OK;
 }

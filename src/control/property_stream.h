@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/owned_variant.h"
+
 #include <windows.h>
 #include <objidl.h>
 
@@ -13,14 +15,9 @@ constexpr uint32_t propertyStreamVersion = 0x300;
 constexpr ULONG propertyStreamSize = 16;
 
 struct PersistedProperties {
-    PersistedProperties() { VariantInit(&enabled); }
-    ~PersistedProperties() { VariantClear(&enabled); }
-    PersistedProperties(const PersistedProperties&) = delete;
-    PersistedProperties& operator=(const PersistedProperties&) = delete;
-
     uint32_t width = 0;  // _cx
     uint32_t height = 0; // _cy
-    VARIANT enabled;
+    OwnedVariant enabled;
 };
 
 // Writes all 16 bytes or returns the stream's failure; Enabled must be a Boolean.

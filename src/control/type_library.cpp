@@ -1,6 +1,7 @@
 #include "control/type_library.h"
 
 #include "base/com_ref.h"
+#include "base/owned_bstr.h"
 #include "control/module_path.h"
 #include "control/user_type_library.h"
 
@@ -50,11 +51,10 @@ HRESULT UnregisterModuleTypeLib(HINSTANCE module, HKEY classes) {
     if (FAILED(hr))
         return hr;
     // A library that is not registered is already what we want.
-    BSTR registeredPath = nullptr;
+    OwnedBstr registeredPath;
     if (SUCCEEDED(QueryPathOfRegTypeLib(attributes->guid, attributes->wMajorVerNum,
                                         attributes->wMinorVerNum, attributes->lcid,
-                                        &registeredPath))) {
-        SysFreeString(registeredPath);
+                                        registeredPath.Receive()))) {
         hr = unregister(attributes->guid, attributes->wMajorVerNum, attributes->wMinorVerNum,
                         attributes->lcid, attributes->syskind);
     }

@@ -1,6 +1,7 @@
 #include "control/user_type_library.h"
 
 #include "base/com_ref.h"
+#include "base/owned_bstr.h"
 #include "control/registry_key.h"
 
 #include <cwchar>
@@ -63,11 +64,12 @@ template <typename Visit> HRESULT ForEachMarshalledInterface(ITypeLib* library, 
         info->ReleaseTypeAttr(attributes);
         if (!marshalled)
             continue;
-        BSTR name = nullptr;
-        hr = library->GetDocumentation(static_cast<INT>(index), &name, nullptr, nullptr, nullptr);
+        OwnedBstr name;
+        hr = library->GetDocumentation(static_cast<INT>(index), name.Receive(), nullptr, nullptr,
+                                       nullptr);
         if (SUCCEEDED(hr))
-            hr = visit(key, name ? name : L"", automation ? automationProxy : dispatchProxy);
-        SysFreeString(name);
+            hr = visit(key, name.Get() ? name.Get() : L"",
+                       automation ? automationProxy : dispatchProxy);
         if (FAILED(hr))
             return hr;
     }
@@ -133,13 +135,12 @@ HRESULT RegisterTypeLibUnder(HKEY classes, ITypeLib* library, const wchar_t* pat
     folder[MAX_PATH - 1] = 0;
     if (wchar_t* slash = wcsrchr(folder, L'\\'))
         *slash = 0;
-    BSTR text = nullptr;
-    library->GetDocumentation(-1, nullptr, &text, nullptr, nullptr);
+    OwnedBstr text;
+    library->GetDocumentation(-1, nullptr, text.Receive(), nullptr, nullptr);
     RegistryKey version;
     hr = version.Create(classes, keys.version, KEY_ALL_ACCESS);
     if (SUCCEEDED(hr))
-        hr = SetRegistryText(version.Get(), nullptr, text ? text : L"");
-    SysFreeString(text);
+        hr = SetRegistryText(version.Get(), nullptr, text.Get() ? text.Get() : L"");
     if (SUCCEEDED(hr))
         hr = WriteKey(version.Get(), L"FLAGS", keys.flags);
     if (SUCCEEDED(hr))

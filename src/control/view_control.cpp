@@ -1,9 +1,7 @@
 #include "control/view_control.h"
 
 #include "base/interface_table.h"
-#include "base/module_lock.h"
-#include "control/dual_dispatch.h"
-
+#include "control/call_check.h"
 #include "control/cell_object.h"
 #include "control/refusal.h"
 #include "control/type_library.h"
@@ -24,9 +22,7 @@ ViewControl* ViewControl::Create() {
 
 ViewControl::ViewControl()
     : eventPoint(this, DIID___View, &IID_IDispatch),
-      notifyPoint(this, IID_IPropertyNotifySink, nullptr) {
-    LockModule();
-}
+      notifyPoint(this, IID_IPropertyNotifySink, nullptr) {}
 
 ViewControl::~ViewControl() {
     // Dying, the object tells its container nothing more: the window's last messages (the
@@ -41,7 +37,6 @@ ViewControl::~ViewControl() {
     notifyPoint.DisconnectAll();
     // The window's procedure points at this object; it goes before the engine.
     DestroyEngineWindow();
-    UnlockModule();
 }
 
 HRESULT STDMETHODCALLTYPE ViewControl::QueryInterface(REFIID riid, void** object) {
@@ -74,28 +69,12 @@ HRESULT STDMETHODCALLTYPE ViewControl::QueryInterface(REFIID riid, void** object
     return AnswerInterface(table, riid, object);
 }
 
-ULONG STDMETHODCALLTYPE ViewControl::AddRef() {
-    return static_cast<ULONG>(InterlockedIncrement(&references));
-}
-
-ULONG STDMETHODCALLTYPE ViewControl::Release() {
-    LONG left = InterlockedDecrement(&references);
-    if (left == 0) {
-        // Whatever holds and lets go of the object while it is destroyed (the messages of its
-        // window) never brings the count to zero again.
-        references = LONG_MAX / 2;
-        delete this;
-    }
-    return static_cast<ULONG>(left);
-}
-
 HRESULT ViewControl::GetTypeInfoOf(REFGUID guid, ITypeInfo** info) {
     if (!info)
         return E_POINTER;
     *info = nullptr;
     if (guid == IID__View && viewInfo) {
-        viewInfo->AddRef();
-        *info = viewInfo.Get();
+        viewInfo.CopyTo(info);
         return S_OK;
     }
     if (!typeLibrary) {
@@ -111,25 +90,13 @@ HRESULT ViewControl::GetTypeInfoOf(REFGUID guid, ITypeInfo** info) {
 
 // --- IDispatch, through the type information of _View ---
 
-HRESULT STDMETHODCALLTYPE ViewControl::GetTypeInfoCount(UINT* count) {
-    return DualDispatch::TypeInfoCount(count);
+HRESULT ViewControl::DualTypeInfo(ITypeInfo** info) {
+    return GetTypeInfoOf(IID__View, info);
 }
 
-HRESULT STDMETHODCALLTYPE ViewControl::GetTypeInfo(UINT index, LCID, ITypeInfo** info) {
-    return DualDispatch(*this, IID__View).TypeInfo(index, info);
-}
-
-HRESULT STDMETHODCALLTYPE ViewControl::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID,
-                                                     DISPID* ids) {
-    return DualDispatch(*this, IID__View).IDsOfNames(riid, names, count, ids);
-}
-
-HRESULT STDMETHODCALLTYPE ViewControl::Invoke(DISPID id, REFIID riid, LCID, WORD flags,
-                                              DISPPARAMS* params, VARIANT* result,
-                                              EXCEPINFO* exception, UINT* argumentError) {
-    return DualDispatch(*this, IID__View)
-        .Invoke(static_cast<_View*>(this), id, riid, flags, params, result, exception,
-                argumentError);
+HRESULT ViewControl::CheckCall(ITypeInfo* info, DISPID id, WORD flags, DISPPARAMS* params,
+                               UINT* argumentError) {
+    return CheckAutomationCall(info, id, flags, params, argumentError);
 }
 
 // --- _View ---

@@ -1,6 +1,9 @@
 #pragma once
 
 #include "base/com_ref.h"
+#include "base/dispatch_object.h"
+#include "base/owned_variant.h"
+#include "control/advise_connections.h"
 #include "control/connection_point.h"
 #include "engine/view_engine.h"
 #include "norv_h.h"
@@ -12,41 +15,25 @@
 
 #include <cstdint>
 
+// The platform header declares IID_IObjectSafety but gives the interface no __uuidof.
+__CRT_UUID_DECL(IObjectSafety, 0xcb5bdc81, 0x93c1, 0x11cf, 0x8f, 0x20, 0x00, 0x80, 0x5f, 0x2c, 0xd0,
+                0x64)
+
 // The component object of coclass View: the automation surface over the engine, its events,
 // persistence, in-place activation in a container, drawing for the container and data transfer.
-class ViewControl final : public ViewEngine,
-                          public _View,
-                          public IViewObjectEx,
-                          public IOleInPlaceObjectWindowless,
-                          public IOleInPlaceActiveObject,
-                          public IOleControl,
-                          public IOleObject,
-                          public IPersistStreamInit,
-                          public ISupportErrorInfo,
-                          public IConnectionPointContainer,
-                          public ISpecifyPropertyPages,
-                          public IQuickActivate,
-                          public IPersistStorage,
-                          public IDataObject,
-                          public IProvideClassInfo2,
-                          public IObjectSafety {
+class ViewControl final
+    : public ViewEngine,
+      public DispatchObject<_View, IViewObjectEx, IOleInPlaceObjectWindowless,
+                            IOleInPlaceActiveObject, IOleControl, IOleObject, IPersistStreamInit,
+                            ISupportErrorInfo, IConnectionPointContainer, ISpecifyPropertyPages,
+                            IQuickActivate, IPersistStorage, IDataObject, IProvideClassInfo2,
+                            IObjectSafety> {
 public:
     // A new object with one reference, or null when memory is short.
     static ViewControl* Create();
 
-    // IUnknown
+    // IUnknown: the interfaces of the control, with those they derive from
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
-
-    // IDispatch
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID locale, ITypeInfo** info) override;
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID locale,
-                                            DISPID* ids) override;
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID riid, LCID locale, WORD flags,
-                                     DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception,
-                                     UINT* argumentError) override;
 
     // _View
     HRESULT STDMETHODCALLTYPE get_Cell(LONG record, LONG column, ::Cell** cell) override;
@@ -248,6 +235,9 @@ private:
     HRESULT AnswerCount(HRESULT (ViewEngine::*get)(int32_t*), LONG* result);
     ViewControl();
     ~ViewControl() override;
+    HRESULT DualTypeInfo(ITypeInfo** info) override;
+    HRESULT CheckCall(ITypeInfo* info, DISPID id, WORD flags, DISPPARAMS* params,
+                      UINT* argumentError) override;
 
     void RaiseEvent(DISPID id, const int32_t* arguments, UINT count);
     // S_FALSE when a property-notification sink refuses the change.
@@ -274,7 +264,7 @@ private:
     void RaiseKeyEvent(const MSG& message);
     bool CameThroughAccelerators(UINT message, WPARAM wParam, LPARAM lParam);
     // The container's ambient property; false, with value empty, when it has none.
-    bool GetAmbient(DISPID id, VARIANT& value);
+    bool GetAmbient(DISPID id, OwnedVariant& value);
     bool GetAmbientBool(DISPID id, bool fallback);
     bool RunAboutDialog();
     HRESULT SaveProperties(IStream* stream);
@@ -283,13 +273,12 @@ private:
     // Two inches square, in the HIMETRIC units of OLE extents, until the host sizes it.
     static constexpr SIZEL defaultExtent = {5080, 5080};
 
-    LONG references = 1;
     SIZEL extent = defaultExtent;
     SIZEL naturalExtent = defaultExtent;
     DWORD safetyOptions = 0;
     ComRef<IOleClientSite> clientSite;
-    ComRef<IOleAdviseHolder> adviseHolder;
-    ComRef<IDataAdviseHolder> dataAdviseHolder;
+    AdviseConnections<IOleAdviseHolder> adviseHolder{CreateOleAdviseHolder};
+    AdviseConnections<IDataAdviseHolder> dataAdviseHolder{CreateDataAdviseHolder};
     ComRef<IAdviseSink> viewSink;
     DWORD viewSinkAspects = 0;
     DWORD viewSinkFlags = 0;

@@ -118,29 +118,16 @@ HRESULT STDMETHODCALLTYPE ViewControl::EnumFormatEtc(DWORD direction, IEnumFORMA
 
 HRESULT STDMETHODCALLTYPE ViewControl::DAdvise(FORMATETC* format, DWORD flags, IAdviseSink* sink,
                                                DWORD* connection) {
-    if (!format || !sink || !connection)
+    if (!format || !sink)
         return E_POINTER;
-    *connection = 0;
-    if (!dataAdviseHolder) {
-        HRESULT hr = CreateDataAdviseHolder(dataAdviseHolder.Receive());
-        if (FAILED(hr))
-            return hr;
-    }
-    return dataAdviseHolder->Advise(static_cast<IDataObject*>(this), format, flags, sink,
-                                    connection);
+    return dataAdviseHolder.Advise(connection, static_cast<IDataObject*>(this), format, flags,
+                                   sink);
 }
 
 HRESULT STDMETHODCALLTYPE ViewControl::DUnadvise(DWORD connection) {
-    if (!dataAdviseHolder)
-        return OLE_E_NOCONNECTION;
-    return dataAdviseHolder->Unadvise(connection);
+    return dataAdviseHolder.Unadvise(connection);
 }
 
 HRESULT STDMETHODCALLTYPE ViewControl::EnumDAdvise(IEnumSTATDATA** advises) {
-    if (!advises)
-        return E_POINTER;
-    *advises = nullptr;
-    if (!dataAdviseHolder)
-        return S_OK; // no connections: no enumerator
-    return dataAdviseHolder->EnumAdvise(advises);
+    return dataAdviseHolder.Enumerate(advises, S_OK);
 }

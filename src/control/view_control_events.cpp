@@ -30,7 +30,7 @@ void ViewControl::RaiseEvent(DISPID id, const int32_t* arguments, UINT count) {
             V_I4(&values[count - 1 - a]) = arguments[a];
         }
         DISPPARAMS params = {count ? values : nullptr, nullptr, count, 0};
-        auto* sink = static_cast<IDispatch*>(sinks.sinks[i]);
+        auto* sink = sinks.At<IDispatch>(i);
         // A failing sink does not keep the others from hearing of it.
         sink->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr, nullptr,
                      nullptr);
@@ -71,37 +71,35 @@ int32_t ViewControl::EventsFrozen() {
     return freezeCount;
 }
 
-bool ViewControl::GetAmbient(DISPID id, VARIANT& value) {
-    VariantInit(&value);
+bool ViewControl::GetAmbient(DISPID id, OwnedVariant& value) {
+    value.Clear();
     ComRef<IDispatch> ambient;
     if (!clientSite || FAILED(clientSite->QueryInterface(IID_IDispatch, ambient.ReceiveVoid())))
         return false;
     DISPPARAMS none = {nullptr, nullptr, 0, 0};
     if (SUCCEEDED(ambient->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none,
-                                  &value, nullptr, nullptr)))
+                                  &value.Get(), nullptr, nullptr)))
         return true;
-    VariantClear(&value);
+    value.Clear();
     return false;
 }
 
 bool ViewControl::GetAmbientBool(DISPID id, bool fallback) {
-    VARIANT value;
-    bool result = fallback;
-    if (GetAmbient(id, value) && SUCCEEDED(VariantChangeType(&value, &value, 0, VT_BOOL)))
-        result = V_BOOL(&value) != VARIANT_FALSE;
-    VariantClear(&value);
-    return result;
+    OwnedVariant ambient;
+    VARIANT& value = ambient.Get();
+    if (GetAmbient(id, ambient) && SUCCEEDED(VariantChangeType(&value, &value, 0, VT_BOOL)))
+        return V_BOOL(&value) != VARIANT_FALSE;
+    return fallback;
 }
 
 BSTR ViewControl::DisplayName() {
-    VARIANT value;
-    if (!GetAmbient(DISPID_AMBIENT_DISPLAYNAME, value) ||
-        FAILED(VariantChangeType(&value, &value, 0, VT_BSTR)) ||
-        SysStringLen(V_BSTR(&value)) == 0) {
-        VariantClear(&value);
+    OwnedVariant ambient;
+    VARIANT& value = ambient.Get();
+    if (!GetAmbient(DISPID_AMBIENT_DISPLAYNAME, ambient) ||
+        FAILED(VariantChangeType(&value, &value, 0, VT_BSTR)) || SysStringLen(V_BSTR(&value)) == 0)
         return nullptr;
-    }
-    return V_BSTR(&value); // the caller's now
+    const VARIANT name = ambient.Detach(); // the caller's now
+    return V_BSTR(&name);
 }
 
 bool ViewControl::DesignMode() {
@@ -128,7 +126,7 @@ HRESULT ViewControl::RequestEdit(DISPID id) {
     if (!notifyPoint.Snapshot(sinks))
         return E_OUTOFMEMORY;
     for (int32_t i = 0; i < sinks.count; ++i) {
-        auto* sink = static_cast<IPropertyNotifySink*>(sinks.sinks[i]);
+        auto* sink = sinks.At<IPropertyNotifySink>(i);
         if (sink->OnRequestEdit(id) == S_FALSE)
             return S_FALSE;
     }
@@ -140,7 +138,7 @@ void ViewControl::NotifyChanged(DISPID id) {
     if (!notifyPoint.Snapshot(sinks))
         return;
     for (int32_t i = 0; i < sinks.count; ++i)
-        static_cast<IPropertyNotifySink*>(sinks.sinks[i])->OnChanged(id);
+        sinks.At<IPropertyNotifySink>(i)->OnChanged(id);
 }
 
 bool ViewControl::RunAboutDialog() {

@@ -49,9 +49,7 @@ HRESULT STDMETHODCALLTYPE ViewControl::SetClientSite(IOleClientSite* site) {
 HRESULT STDMETHODCALLTYPE ViewControl::GetClientSite(IOleClientSite** site) {
     if (!site)
         return E_POINTER;
-    *site = clientSite.Get();
-    if (*site)
-        (*site)->AddRef();
+    clientSite.CopyTo(site);
     return S_OK;
 }
 
@@ -69,8 +67,8 @@ HRESULT STDMETHODCALLTYPE ViewControl::Close(DWORD saveOption) {
             return hr;
     }
     InPlaceDeactivate();
-    if (adviseHolder)
-        adviseHolder->SendOnClose();
+    if (IOleAdviseHolder* holder = adviseHolder.Get())
+        holder->SendOnClose();
     return S_OK;
 }
 
@@ -154,30 +152,15 @@ HRESULT STDMETHODCALLTYPE ViewControl::GetExtent(DWORD aspect, SIZEL* size) {
 }
 
 HRESULT STDMETHODCALLTYPE ViewControl::Advise(IAdviseSink* sink, DWORD* connection) {
-    if (!connection)
-        return E_POINTER;
-    *connection = 0;
-    if (!adviseHolder) {
-        HRESULT hr = CreateOleAdviseHolder(adviseHolder.Receive());
-        if (FAILED(hr))
-            return hr;
-    }
-    return adviseHolder->Advise(sink, connection);
+    return adviseHolder.Advise(connection, sink);
 }
 
 HRESULT STDMETHODCALLTYPE ViewControl::Unadvise(DWORD connection) {
-    if (!adviseHolder)
-        return OLE_E_NOCONNECTION;
-    return adviseHolder->Unadvise(connection);
+    return adviseHolder.Unadvise(connection);
 }
 
 HRESULT STDMETHODCALLTYPE ViewControl::EnumAdvise(IEnumSTATDATA** advises) {
-    if (!advises)
-        return E_POINTER;
-    *advises = nullptr;
-    if (!adviseHolder)
-        return S_FALSE;
-    return adviseHolder->EnumAdvise(advises);
+    return adviseHolder.Enumerate(advises, S_FALSE);
 }
 
 HRESULT STDMETHODCALLTYPE ViewControl::GetMiscStatus(DWORD aspect, DWORD* status) {
@@ -229,13 +212,12 @@ HRESULT STDMETHODCALLTYPE ViewControl::GetInterfaceSafetyOptions(REFIID riid, DW
                                                                  DWORD* enabledOptions) {
     if (!supported || !enabledOptions)
         return E_POINTER;
-    IUnknown* answered = nullptr;
-    HRESULT hr = QueryInterface(riid, reinterpret_cast<void**>(&answered));
+    ComRef<IUnknown> answered;
+    HRESULT hr = QueryInterface(riid, answered.ReceiveVoid());
     if (FAILED(hr)) {
         *supported = *enabledOptions = 0;
         return hr;
     }
-    answered->Release();
     *supported = safeForUntrusted;
     *enabledOptions = safetyOptions;
     return S_OK;
@@ -243,11 +225,9 @@ HRESULT STDMETHODCALLTYPE ViewControl::GetInterfaceSafetyOptions(REFIID riid, DW
 
 HRESULT STDMETHODCALLTYPE ViewControl::SetInterfaceSafetyOptions(REFIID riid, DWORD mask,
                                                                  DWORD options) {
-    IUnknown* answered = nullptr;
-    HRESULT hr = QueryInterface(riid, reinterpret_cast<void**>(&answered));
-    if (FAILED(hr))
+    ComRef<IUnknown> answered;
+    if (FAILED(QueryInterface(riid, answered.ReceiveVoid())))
         return E_NOINTERFACE;
-    answered->Release();
     if (options > safeForUntrusted)
         return E_FAIL;
     // Only the bits of the mask change.

@@ -32,7 +32,7 @@ HRESULT ViewControl::SaveProperties(IStream* stream) {
     // Enabled is read the way a host reads it, through the dispatch interface.
     DISPPARAMS none = {nullptr, nullptr, 0, 0};
     HRESULT hr = Invoke(DISPID_ENABLED, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none,
-                        &properties.enabled, nullptr, nullptr);
+                        &properties.enabled.Get(), nullptr, nullptr);
     if (FAILED(hr))
         return hr;
     return WriteProperties(stream, properties);
@@ -55,7 +55,7 @@ HRESULT STDMETHODCALLTYPE ViewControl::Load(IStream* stream) {
     HRESULT hr = ReadProperties(stream, properties);
     if (FAILED(hr))
         return hr;
-    hr = ApplyLoadedEnabled(properties.enabled);
+    hr = ApplyLoadedEnabled(properties.enabled.Get());
     if (FAILED(hr))
         return hr;
     extent.cx = static_cast<LONG>(properties.width);

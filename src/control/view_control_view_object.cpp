@@ -21,8 +21,8 @@ void ViewControl::LookChanged() {
             viewSink.Reset();
         sink->OnViewChange(DVASPECT_CONTENT, -1);
     }
-    if (dataAdviseHolder)
-        dataAdviseHolder->SendOnDataChange(static_cast<IDataObject*>(this), 0, 0);
+    if (IDataAdviseHolder* holder = dataAdviseHolder.Get())
+        holder->SendOnDataChange(static_cast<IDataObject*>(this), 0, 0);
 }
 
 SIZE ViewControl::ExtentInPixels() const {
@@ -85,11 +85,8 @@ HRESULT STDMETHODCALLTYPE ViewControl::GetAdvise(DWORD* aspects, DWORD* flags, I
         *aspects = viewSinkAspects;
     if (flags)
         *flags = viewSinkFlags;
-    if (sink) {
-        *sink = viewSink.Get();
-        if (*sink)
-            (*sink)->AddRef();
-    }
+    if (sink)
+        viewSink.CopyTo(sink);
     return S_OK;
 }
 

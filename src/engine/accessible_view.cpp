@@ -2,8 +2,7 @@
 
 #include "engine/view_engine.h"
 #include "base/com_object.h"
-#include "base/interface_table.h"
-#include "base/module_lock.h"
+#include "base/owned_bstr.h"
 
 #include <new>
 
@@ -42,26 +41,25 @@ void SetChild(VARIANT* result, LONG child) {
 // A clone of the children's enumeration: a position of its own over the same children.
 class ChildEnumeration final : public ComObject<IEnumVARIANT> {
 public:
-    ChildEnumeration(AccessibleView& root, ULONG position) : root(root), position(position) {
-        root.AddRef();
+    ChildEnumeration(AccessibleView& view, ULONG position) : position(position) {
+        root.Assign(&view);
     }
     HRESULT STDMETHODCALLTYPE Next(ULONG count, VARIANT* children, ULONG* fetched) override {
-        return root.NextChildren(position, count, children, fetched);
+        return root->NextChildren(position, count, children, fetched);
     }
     HRESULT STDMETHODCALLTYPE Skip(ULONG count) override {
-        return root.SkipChildren(position, count);
+        return root->SkipChildren(position, count);
     }
     HRESULT STDMETHODCALLTYPE Reset() override {
         position = 0;
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE Clone(IEnumVARIANT** copy) override {
-        return root.CloneAt(position, copy);
+        return root->CloneAt(position, copy);
     }
 
 private:
-    ~ChildEnumeration() override { root.Release(); }
-    AccessibleView& root;
+    ComRef<AccessibleView> root;
     ULONG position;
 };
 
@@ -72,22 +70,21 @@ private:
 // also when that happened during the call.
 class AccessibleView::Call {
 public:
-    explicit Call(AccessibleView& view) : view(view), owner(view.engine) {
-        view.AddRef();
+    explicit Call(AccessibleView& view) : owner(view.engine) {
+        self.Assign(&view);
         if (owner)
             owner->HoldOwner();
     }
     ~Call() {
         if (owner)
             owner->ReleaseOwner(); // may end the control, which disconnects the view
-        view.Release();
     }
     Call(const Call&) = delete;
     Call& operator=(const Call&) = delete;
-    ViewEngine* Engine() const { return view.engine; }
+    ViewEngine* Engine() const { return self->engine; }
 
 private:
-    AccessibleView& view;
+    ComRef<AccessibleView> self;
     ViewEngine* owner;
 };
 
@@ -107,13 +104,7 @@ AccessibleView* AccessibleView::Create(ViewEngine& engine) {
     return new (std::nothrow) AccessibleView(engine);
 }
 
-AccessibleView::AccessibleView(ViewEngine& engine) : engine(&engine) {
-    LockModule();
-}
-
-AccessibleView::~AccessibleView() {
-    UnlockModule();
-}
+AccessibleView::AccessibleView(ViewEngine& engine) : engine(&engine) {}
 
 void AccessibleView::Disconnect() {
     if (!engine)
@@ -123,71 +114,21 @@ void AccessibleView::Disconnect() {
     CoDisconnectObject(static_cast<IAccessible*>(this), 0);
 }
 
-// --- IUnknown ---
-
-HRESULT STDMETHODCALLTYPE AccessibleView::QueryInterface(REFIID riid, void** object) {
-    IAccessible* accessible = this;
-    const InterfaceEntry table[] = {{IID_IUnknown, accessible},
-                                    {IID_IDispatch, accessible},
-                                    {__uuidof(IAccessible), accessible},
-                                    {IID_IEnumVARIANT, static_cast<IEnumVARIANT*>(this)}};
-    return AnswerInterface(table, riid, object);
-}
-
-ULONG STDMETHODCALLTYPE AccessibleView::AddRef() {
-    return static_cast<ULONG>(InterlockedIncrement(&references));
-}
-
-ULONG STDMETHODCALLTYPE AccessibleView::Release() {
-    const LONG left = InterlockedDecrement(&references);
-    if (left == 0)
-        delete this;
-    return static_cast<ULONG>(left);
-}
-
 // --- IDispatch ---
 
-HRESULT AccessibleView::LoadTypeInfo() {
-    if (typeInfo)
-        return S_OK;
-    ComRef<ITypeLib> library;
-    HRESULT hr = LoadRegTypeLib(accessibilityLibrary, 1, 1, LOCALE_NEUTRAL, library.Receive());
-    if (FAILED(hr))
-        hr = LoadTypeLib(L"oleacc.dll", library.Receive());
-    if (FAILED(hr))
-        return hr;
-    return library->GetTypeInfoOfGuid(__uuidof(IAccessible), typeInfo.Receive());
-}
-
-// A reference of the caller's to the type information of IAccessible.
-HRESULT AccessibleView::TypeInfoOf::operator()(ITypeInfo** info) const {
-    const HRESULT hr = view.LoadTypeInfo();
-    if (FAILED(hr))
-        return hr;
-    view.typeInfo->AddRef();
-    *info = view.typeInfo.Get();
+HRESULT AccessibleView::DualTypeInfo(ITypeInfo** info) {
+    if (!typeInfo) {
+        ComRef<ITypeLib> library;
+        HRESULT hr = LoadRegTypeLib(accessibilityLibrary, 1, 1, LOCALE_NEUTRAL, library.Receive());
+        if (FAILED(hr))
+            hr = LoadTypeLib(L"oleacc.dll", library.Receive());
+        if (SUCCEEDED(hr))
+            hr = library->GetTypeInfoOfGuid(__uuidof(IAccessible), typeInfo.Receive());
+        if (FAILED(hr))
+            return hr;
+    }
+    typeInfo.CopyTo(info);
     return S_OK;
-}
-
-HRESULT STDMETHODCALLTYPE AccessibleView::GetTypeInfoCount(UINT* count) {
-    return Plumbing::Count(count);
-}
-
-HRESULT STDMETHODCALLTYPE AccessibleView::GetTypeInfo(UINT index, LCID, ITypeInfo** info) {
-    return Plumbing(TypeInfoOf{*this}).Info(index, info);
-}
-
-HRESULT STDMETHODCALLTYPE AccessibleView::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count,
-                                                        LCID, DISPID* ids) {
-    return Plumbing(TypeInfoOf{*this}).IDsOfNames(riid, names, count, ids);
-}
-
-HRESULT STDMETHODCALLTYPE AccessibleView::Invoke(DISPID id, REFIID riid, LCID, WORD flags,
-                                                 DISPPARAMS* params, VARIANT* result,
-                                                 EXCEPINFO* exception, UINT* argumentError) {
-    return Plumbing(TypeInfoOf{*this})
-        .Invoke(static_cast<IAccessible*>(this), id, riid, flags, params, result, exception,
-                argumentError, AnyCall);
 }
 
 // --- IAccessible: what the list and its children are ---
@@ -230,12 +171,10 @@ HRESULT AccessibleView::Text(const VARIANT& child, BSTR* text, TextOf read) {
     *text = nullptr;
     return AboutChild(
         child, [&](ViewEngine&, const AccessibleItems& items, const AccessibleItem& item) {
-            *text = read(items, item);
-            if (!engine) { // the container, asked for the list's name, let go of the window
-                SysFreeString(*text);
-                *text = nullptr;
+            OwnedBstr answer(read(items, item));
+            if (!engine) // the container, asked for the list's name, let go of the window
                 return RPC_E_DISCONNECTED;
-            }
+            *text = answer.Detach();
             return *text ? S_OK : S_FALSE;
         });
 }

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "base/com_ref.h"
-#include "base/type_info_dispatch.h"
+#include "base/dispatch_object.h"
 #include "engine/accessible_items.h"
 
 #include <windows.h>
@@ -15,25 +15,11 @@ class ViewEngine;
 // items and rows as simple children (see AccessibleItems). It does not own the engine: the
 // engine holds it while the window lives and disconnects it when the window or the engine
 // goes; from then on every call answers RPC_E_DISCONNECTED, however long a client holds it.
-class AccessibleView final : public IAccessible, public IEnumVARIANT {
+class AccessibleView final : public DispatchObject<IAccessible, IEnumVARIANT> {
 public:
     // One reference, the caller's; null when memory is short.
     static AccessibleView* Create(ViewEngine& engine);
     void Disconnect();
-
-    // IUnknown
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
-
-    // IDispatch, through the platform's type information of IAccessible
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID locale, ITypeInfo** info) override;
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID locale,
-                                            DISPID* ids) override;
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID riid, LCID locale, WORD flags,
-                                     DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception,
-                                     UINT* argumentError) override;
 
     // IAccessible
     HRESULT STDMETHODCALLTYPE get_accParent(IDispatch** parent) override;
@@ -72,7 +58,8 @@ public:
 
 private:
     explicit AccessibleView(ViewEngine& engine);
-    ~AccessibleView();
+    // IDispatch, through the platform's type information of IAccessible.
+    HRESULT DualTypeInfo(ITypeInfo** info) override;
     class Call;
     template <class Answer> HRESULT AboutChild(const VARIANT& child, Answer answer);
     using TextOf = BSTR (*)(const AccessibleItems& items, const AccessibleItem& item);
@@ -81,16 +68,9 @@ private:
     using NumberOf = LONG (AccessibleItems::*)(const AccessibleItem& item) const;
     // A number of a child (role, state), as VT_I4.
     HRESULT Number(const VARIANT& child, VARIANT* number, NumberOf read);
-    HRESULT LoadTypeInfo();
-    struct TypeInfoOf {
-        AccessibleView& view;
-        HRESULT operator()(ITypeInfo** info) const;
-    };
-    using Plumbing = TypeInfoDispatch<TypeInfoOf>;
     HRESULT CurrentChild(VARIANT* child, bool focus);
 
     ViewEngine* engine; // null once disconnected
-    LONG references = 1;
     ULONG enumPosition = 0;
     ComRef<ITypeInfo> typeInfo;
 };

@@ -1,5 +1,7 @@
 #include "cell_text.h"
 
+#include "base/owned_variant.h"
+
 #include <cmath>
 #include <cstring>
 #include <cwchar>
@@ -55,8 +57,8 @@ const wchar_t* StoreStringText(BSTR text, TextArena& arena) {
 // The runtime's standard coercion to a string. Converting into a variant of its own leaves
 // the element as it was and spares the runtime a copy of it.
 const wchar_t* StoreConvertedText(const VARIANT& element, TextArena& arena) {
-    VARIANT converted;
-    VariantInit(&converted);
+    OwnedVariant owned;
+    VARIANT& converted = owned.Get();
     const wchar_t* text = nullptr;
     // The runtime only reads its source, whatever its declaration says.
     VARIANT* source = const_cast<VARIANT*>(&element);
@@ -65,7 +67,6 @@ const wchar_t* StoreConvertedText(const VARIANT& element, TextArena& arena) {
         text = StoreStringText(converted.bstrVal, arena);
     else if (changed == E_OUTOFMEMORY)
         arena.NoteOutOfMemory();
-    VariantClear(&converted);
     return text;
 }
 
@@ -188,22 +189,20 @@ bool RealText(double value, int digits, const RealShape& shape, TextBuilder& out
 
 // The runtime's text of a real, into the buffer; false when it has none or it is too long.
 bool RuntimeText(VARTYPE type, double value, wchar_t* text, int capacity) {
-    VARIANT source, converted;
+    VARIANT source;
     VariantInit(&source);
-    VariantInit(&converted);
     source.vt = type;
     if (type == VT_R4)
         source.fltVal = static_cast<float>(value);
     else
         source.dblVal = value;
-    bool done = false;
-    if (SUCCEEDED(VariantChangeType(&converted, &source, 0, VT_BSTR)) && converted.vt == VT_BSTR &&
-        converted.bstrVal && SysStringLen(converted.bstrVal) < static_cast<UINT>(capacity)) {
-        wcscpy(text, converted.bstrVal);
-        done = true;
-    }
-    VariantClear(&converted);
-    return done;
+    OwnedVariant owned;
+    VARIANT& converted = owned.Get();
+    if (FAILED(VariantChangeType(&converted, &source, 0, VT_BSTR)) || converted.vt != VT_BSTR ||
+        !converted.bstrVal || SysStringLen(converted.bstrVal) >= static_cast<UINT>(capacity))
+        return false;
+    wcscpy(text, converted.bstrVal);
+    return true;
 }
 
 // The pieces around the digits, read off the runtime's texts of 1.5, -1.5 and 0.5.

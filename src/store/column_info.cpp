@@ -3,6 +3,8 @@
 #include "module_instance.h"
 #include "resource.h"
 
+#include "base/owned_bstr.h"
+
 #include <cstring>
 
 ColumnInfoTable::~ColumnInfoTable() {
@@ -87,16 +89,14 @@ bool ColumnInfoTable::SetWidth(int32_t column, int32_t width) {
 }
 
 bool ColumnInfoTable::SetLabel(int32_t column, const wchar_t* text) {
-    BSTR copy = nullptr;
-    if (text && !(copy = SysAllocString(text)))
+    OwnedBstr copy(text ? SysAllocString(text) : nullptr);
+    if (text && !copy.Get())
         return false;
     ColumnInfo* info = Entry(column);
-    if (!info) {
-        SysFreeString(copy);
+    if (!info)
         return false;
-    }
-    SysFreeString(info->label);
-    info->label = copy;
+    const OwnedBstr old(info->label);
+    info->label = copy.Detach();
     info->ownLabel = true;
     return true;
 }

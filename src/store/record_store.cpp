@@ -4,6 +4,8 @@
 #include "value_size.h"
 #include "variant_reference.h"
 
+#include "base/owned_variant.h"
+
 #include <cstring>
 #include <iterator>
 
@@ -64,14 +66,15 @@ bool SourceElementType(SAFEARRAY* source, VARTYPE& type) {
 
 // Reads one element into an empty variant; a failed fetch, or an element that refers to
 // nothing, leaves it empty. Returns the fetch's result.
-HRESULT FetchElement(SAFEARRAY* source, VARTYPE type, LONG* indices, VARIANT& element) {
+HRESULT FetchElement(SAFEARRAY* source, VARTYPE type, LONG* indices, OwnedVariant& fetch) {
+    VARIANT& element = fetch.Get();
     HRESULT fetched = S_OK;
     if (type == VT_VARIANT) {
         fetched = SafeArrayGetElement(source, indices, &element);
         if (FAILED(fetched))
             VariantInit(&element);
         else if (RefersToNothing(element))
-            VariantClear(&element);
+            fetch.Clear();
     } else if (type == VT_DECIMAL) {
         // A decimal fills the whole variant, type field included.
         DECIMAL value;
@@ -276,15 +279,16 @@ bool RecordStore::FillCells(SAFEARRAY* source, VARTYPE type, bool revert, LONG r
         indices[recordSlot] = recordLower + r;
         for (int32_t c = 0; c < block.columnCount && complete; ++c) {
             indices[columnSlot] = columnLower + c;
-            VARIANT element;
-            VariantInit(&element);
-            if (inPlace && ViewElement(grid.Element(r, c), type, element)) {
-                complete = StoreCell(*cell++, element, c, cache);
+            // An element read in place is a view of the array's plain value: nothing to free.
+            VARIANT view;
+            VariantInit(&view);
+            if (inPlace && ViewElement(grid.Element(r, c), type, view)) {
+                complete = StoreCell(*cell++, view, c, cache);
                 continue;
             }
+            OwnedVariant element;
             complete = FetchElement(source, type, indices, element) != E_OUTOFMEMORY &&
-                       StoreCell(*cell++, element, c, cache);
-            VariantClear(&element);
+                       StoreCell(*cell++, element.Get(), c, cache);
         }
     }
     if (locked)

@@ -1,7 +1,6 @@
-#include "control/dual_dispatch.h"
+#include "control/call_check.h"
 
 #include "control/refusal.h"
-#include "control/view_control.h"
 #include "store/variant_reference.h"
 
 namespace {
@@ -52,8 +51,10 @@ HRESULT CheckArguments(const DISPPARAMS* params, UINT* argumentError) {
     return S_OK;
 }
 
-// What a host's call must pass before the runtime sees it.
-HRESULT CheckCall(ITypeInfo* info, DISPID id, WORD flags, DISPPARAMS* params, UINT* argumentError) {
+} // namespace
+
+HRESULT CheckAutomationCall(ITypeInfo* info, DISPID id, WORD flags, DISPPARAMS* params,
+                            UINT* argumentError) {
     const HRESULT hr = CheckArguments(params, argumentError);
     if (FAILED(hr))
         return Refuse(hr);
@@ -63,28 +64,4 @@ HRESULT CheckCall(ITypeInfo* info, DISPID id, WORD flags, DISPPARAMS* params, UI
     if (most >= 0 && params->cArgs > static_cast<UINT>(most))
         return Refuse(DISP_E_BADPARAMCOUNT);
     return S_OK;
-}
-
-} // namespace
-
-HRESULT DualDispatch::TypeInfoOf::operator()(ITypeInfo** info) const {
-    return library.GetTypeInfoOf(iid, info);
-}
-
-HRESULT DualDispatch::TypeInfoCount(UINT* count) {
-    return Plumbing::Count(count);
-}
-
-HRESULT DualDispatch::TypeInfo(UINT index, ITypeInfo** info) const {
-    return plumbing.Info(index, info);
-}
-
-HRESULT DualDispatch::IDsOfNames(REFIID riid, LPOLESTR* names, UINT count, DISPID* ids) const {
-    return plumbing.IDsOfNames(riid, names, count, ids);
-}
-
-HRESULT DualDispatch::Invoke(void* object, DISPID id, REFIID riid, WORD flags, DISPPARAMS* params,
-                             VARIANT* result, EXCEPINFO* exception, UINT* argumentError) const {
-    return plumbing.Invoke(object, id, riid, flags, params, result, exception, argumentError,
-                           CheckCall);
 }
