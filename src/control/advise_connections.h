@@ -25,7 +25,9 @@ public:
         return holder->Advise(arguments..., connection);
     }
     HRESULT Unadvise(DWORD connection) {
-        return holder ? holder->Unadvise(connection) : OLE_E_NOCONNECTION;
+        // Held for the call: the sink let go of may take the control, and this holder, with it.
+        const ComRef<Holder> held = holder.Share();
+        return held ? held->Unadvise(connection) : OLE_E_NOCONNECTION;
     }
     // none: the answer while no sink was ever connected (no enumerator then).
     HRESULT Enumerate(IEnumSTATDATA** advises, HRESULT none) {

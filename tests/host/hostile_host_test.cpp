@@ -1,5 +1,6 @@
 // Hosts that are not polite, under Wine's freed-memory fill: a use of a released object faults.
 
+#include "base/com_object.h"
 #include "base/module_lock.h"
 #include "control/view_control.h"
 #include "host_test_support.h"
@@ -36,6 +37,22 @@ protected:
     }
     ViewControl* engine = nullptr;
     HWND container = nullptr, control = nullptr;
+};
+
+// A sink whose last release lets go of the control it was handed: a container tearing down as
+// the control disconnects it.
+class LettingGoSink final : public ComObject<IAdviseSink> {
+public:
+    explicit LettingGoSink(IUnknown* control) : control(control) {}
+    ~LettingGoSink() override { control->Release(); }
+    void STDMETHODCALLTYPE OnDataChange(FORMATETC*, STGMEDIUM*) override {}
+    void STDMETHODCALLTYPE OnViewChange(DWORD, LONG) override {}
+    void STDMETHODCALLTYPE OnRename(IMoniker*) override {}
+    void STDMETHODCALLTYPE OnSave() override {}
+    void STDMETHODCALLTYPE OnClose() override {}
+
+private:
+    IUnknown* control;
 };
 
 } // namespace
@@ -142,4 +159,24 @@ TEST_F(Hostile, NoActivationStartsInsideADeactivation) {
                 EXPECT_EQ(0, ModuleLockCount()) << "nothing of the control is left";
                 DestroyWindow(container);
             }
+}
+
+// The sink of an Unadvise or DUnadvise holds the control's last reference: the control and its
+// advise holder outlive the call, and the heap is whole after it.
+TEST_F(Hostile, TheLastReferenceGoesWithTheDisconnectedSink) {
+    for (const bool data : {false, true}) {
+        SCOPED_TRACE(data ? "DUnadvise" : "Unadvise");
+        _View* view = ViewControl::Create(); // its one reference goes to the sink
+        IOleObject* object = Query<IOleObject>(view, IID_IOleObject);
+        IDataObject* dataObject = Query<IDataObject>(view, IID_IDataObject);
+        object->Release(), dataObject->Release(); // borrowed from here on
+        auto* sink = new LettingGoSink(view);
+        FORMATETC format{CF_ENHMETAFILE, nullptr, DVASPECT_CONTENT, -1, TYMED_ENHMF};
+        DWORD connection = 0;
+        ASSERT_EQ(S_OK, data ? dataObject->DAdvise(&format, ADVF_NODATA, sink, &connection)
+                             : object->Advise(sink, &connection));
+        sink->Release();
+        EXPECT_EQ(S_OK, data ? dataObject->DUnadvise(connection) : object->Unadvise(connection));
+        EXPECT_TRUE(HeapValidate(GetProcessHeap(), 0, nullptr));
+    }
 }
