@@ -50,10 +50,8 @@ public:
     bool Reserve() { return 2 * (static_cast<size_t>(count) + 1) <= slotCount || Grow(); }
     // Empties the table and gives back its memory.
     void Clear() {
-        if (slots)
-            HeapFree(GetProcessHeap(), 0, slots);
-        if (entries)
-            HeapFree(GetProcessHeap(), 0, entries);
+        Free(slots);
+        Free(entries);
         slots = nullptr;
         entries = nullptr;
         slotCount = count = 0;
@@ -71,6 +69,10 @@ private:
         uint32_t hash;
     };
 
+    static void Free(void* block) {
+        if (block)
+            HeapFree(GetProcessHeap(), 0, block);
+    }
     // The slot of the entry that matches, or else the free slot where the probe ended.
     template <typename Matches> uint32_t Probe(uint32_t hash, const Matches& matches) const {
         const uint32_t mask = slotCount - 1;
@@ -104,10 +106,8 @@ private:
         auto* freshEntries =
             static_cast<Entry*>(HeapAlloc(GetProcessHeap(), 0, size_t{grown / 2} * sizeof(Entry)));
         if (!freshSlots || !freshEntries) {
-            if (freshSlots)
-                HeapFree(GetProcessHeap(), 0, freshSlots);
-            if (freshEntries)
-                HeapFree(GetProcessHeap(), 0, freshEntries);
+            Free(freshSlots);
+            Free(freshEntries);
             return false;
         }
         memset(freshSlots, 0xff, size_t{grown} * sizeof(Slot)); // every number freeSlot
