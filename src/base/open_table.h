@@ -7,11 +7,11 @@
 #include <cstring>
 #include <type_traits>
 
-// A hash table of open addressing and linear probing. Its entries stay in the order they came,
-// numbered from 0; its slots hold an entry's number and hash, so growing reads no entry and a
-// probe reads only the entries of an equal hash. It grows to twice its slots before more than
-// half would be in use, from firstSlots up to maxSlots (powers of two). Without memory, or at
-// maxSlots, nothing is added and the table stays as it was.
+// A hash table of open addressing and linear probing. A slot holds its entry with the entry's
+// hash, so a probe reads one place; entries are numbered from 0 in the order they came. It grows
+// to twice its slots before more than half would be in use, from firstSlots up to maxSlots
+// (powers of two). Without memory, or at maxSlots, nothing is added and the table stays as it
+// was.
 template <typename Entry, uint32_t firstSlots, uint32_t maxSlots = (1u << 31)> class OpenTable {
     static_assert(std::is_trivially_copyable<Entry>::value, "entries are moved as bytes");
     static_assert(firstSlots >= 2 && (firstSlots & (firstSlots - 1)) == 0, "a power of two");
@@ -27,8 +27,8 @@ public:
     template <typename Matches> Entry* Find(uint32_t hash, const Matches& matches) {
         if (!slotCount)
             return nullptr;
-        const Slot& slot = slots[Probe(hash, matches)];
-        return slot.number == freeSlot ? nullptr : &entries[slot.number];
+        Slot& slot = slots[Probe(hash, matches)];
+        return slot.number == freeSlot ? nullptr : &slot.entry;
     }
     // The entry that matches; else entry, added under hash as the next number (added set).
     // Null when there is no room for it.
@@ -51,23 +51,27 @@ public:
     // Empties the table and gives back its memory.
     void Clear() {
         Free(slots);
-        Free(entries);
+        Free(order);
         slots = nullptr;
-        entries = nullptr;
+        order = nullptr;
         slotCount = count = 0;
     }
 
-    Entry& operator[](uint32_t number) { return entries[number]; }
-    const Entry& operator[](uint32_t number) const { return entries[number]; }
+    Entry& operator[](uint32_t number) { return slots[order[number]].entry; }
+    const Entry& operator[](uint32_t number) const { return slots[order[number]].entry; }
     uint32_t Count() const { return count; }
-    uint32_t Number(const Entry& entry) const { return static_cast<uint32_t>(&entry - entries); }
+    uint32_t Number(const Entry& entry) const {
+        return reinterpret_cast<const Slot*>(&entry)->number;
+    }
 
 private:
     static constexpr uint32_t freeSlot = UINT32_MAX;
     struct Slot {
+        Entry entry;     // first: an entry's address is its slot's
         uint32_t number; // freeSlot when free
         uint32_t hash;
     };
+    static_assert(std::is_standard_layout<Slot>::value, "an entry's address is its slot's");
 
     static void Free(void* block) {
         if (block)
@@ -78,7 +82,7 @@ private:
         const uint32_t mask = slotCount - 1;
         uint32_t at = hash & mask;
         for (; slots[at].number != freeSlot; at = (at + 1) & mask) {
-            if (slots[at].hash == hash && matches(entries[slots[at].number]))
+            if (slots[at].hash == hash && matches(slots[at].entry))
                 break;
         }
         return at;
@@ -91,43 +95,44 @@ private:
         return at;
     }
     Entry* Place(uint32_t hash, const Entry& entry) {
-        const uint32_t number = count++;
-        entries[number] = entry;
-        slots[FreeSlot(slots, slotCount, hash)] = {number, hash};
-        return &entries[number];
+        const uint32_t at = FreeSlot(slots, slotCount, hash);
+        slots[at] = {entry, count, hash};
+        order[count++] = at;
+        return &slots[at].entry;
     }
     bool Grow() {
         const uint32_t grown = slotCount ? 2 * slotCount : firstSlots;
-        if (grown > maxSlots || grown < slotCount || grown > SIZE_MAX / sizeof(Slot) ||
-            grown / 2 > SIZE_MAX / sizeof(Entry))
+        if (grown > maxSlots || grown < slotCount || grown > SIZE_MAX / sizeof(Slot))
             return false;
         auto* freshSlots =
             static_cast<Slot*>(HeapAlloc(GetProcessHeap(), 0, size_t{grown} * sizeof(Slot)));
-        auto* freshEntries =
-            static_cast<Entry*>(HeapAlloc(GetProcessHeap(), 0, size_t{grown / 2} * sizeof(Entry)));
-        if (!freshSlots || !freshEntries) {
+        auto* freshOrder = static_cast<uint32_t*>(
+            HeapAlloc(GetProcessHeap(), 0, size_t{grown / 2} * sizeof(uint32_t)));
+        if (!freshSlots || !freshOrder) {
             Free(freshSlots);
-            Free(freshEntries);
+            Free(freshOrder);
             return false;
         }
-        memset(freshSlots, 0xff, size_t{grown} * sizeof(Slot)); // every number freeSlot
-        if (count)
-            memcpy(freshEntries, entries, size_t{count} * sizeof(Entry));
+        for (uint32_t i = 0; i < grown; ++i)
+            freshSlots[i].number = freeSlot;
         for (uint32_t i = 0; i < slotCount; ++i) {
-            if (slots[i].number != freeSlot)
-                freshSlots[FreeSlot(freshSlots, grown, slots[i].hash)] = slots[i];
+            if (slots[i].number == freeSlot)
+                continue;
+            const uint32_t at = FreeSlot(freshSlots, grown, slots[i].hash);
+            freshSlots[at] = slots[i];
+            freshOrder[slots[i].number] = at;
         }
         const uint32_t kept = count;
         Clear();
         slots = freshSlots;
-        entries = freshEntries;
+        order = freshOrder;
         slotCount = grown;
         count = kept;
         return true;
     }
 
     Slot* slots = nullptr;
-    Entry* entries = nullptr; // room for half the slots
+    uint32_t* order = nullptr; // the slot of each number: room for half the slots
     uint32_t slotCount = 0;
     uint32_t count = 0;
 };
