@@ -11,11 +11,11 @@
 namespace {
 
 // Extent width, height and Enabled (0 or -1).
-std::vector<LONG> State(const Persisted& control) {
+std::vector<LONG> State(const Persisted& held) {
     SIZEL size = {};
     VARIANT_BOOL enabled = 1;
-    EXPECT_EQ(S_OK, control.object->GetExtent(DVASPECT_CONTENT, &size));
-    EXPECT_EQ(S_OK, control.view->get_Enabled(&enabled));
+    EXPECT_EQ(S_OK, held.object->GetExtent(DVASPECT_CONTENT, &size));
+    EXPECT_EQ(S_OK, held.view->get_Enabled(&enabled));
     return {size.cx, size.cy, enabled};
 }
 
@@ -36,24 +36,24 @@ std::vector<BYTE> Stream(uint32_t version, uint32_t cx, uint32_t cy, VARTYPE typ
 } // namespace
 
 TEST_F(PersistenceTest, StreamAndStorageRoundTripsCarryExtentAndEnabled) {
-    Persisted saved, loaded, fromStorage;
-    ASSERT_TRUE(saved.object && loaded.object && fromStorage.storage);
-    ASSERT_EQ(S_OK, saved.stream->InitNew());
-    EXPECT_EQ(S_FALSE, saved.stream->IsDirty());
-    EXPECT_EQ(Stream(768, 5080, 5080, VT_BOOL, {0xFF, 0xFF}), saved.Saved());
+    Persisted source, loaded, fromStorage;
+    ASSERT_TRUE(source.object && loaded.object && fromStorage.storage);
+    ASSERT_EQ(S_OK, source.stream->InitNew());
+    EXPECT_EQ(S_FALSE, source.stream->IsDirty());
+    EXPECT_EQ(Stream(768, 5080, 5080, VT_BOOL, {0xFF, 0xFF}), source.Saved());
 
     SIZEL extent = {1234, 5678};
-    ASSERT_EQ(S_OK, saved.object->SetExtent(DVASPECT_CONTENT, &extent));
-    ASSERT_EQ(S_OK, saved.view->put_Enabled(VARIANT_FALSE));
-    saved.Saved(FALSE); // a copy: the object stays dirty
-    EXPECT_EQ(S_OK, saved.stream->IsDirty());
+    ASSERT_EQ(S_OK, source.object->SetExtent(DVASPECT_CONTENT, &extent));
+    ASSERT_EQ(S_OK, source.view->put_Enabled(VARIANT_FALSE));
+    source.Saved(FALSE); // a copy: the object stays dirty
+    EXPECT_EQ(S_OK, source.stream->IsDirty());
     // Byte for byte on every build, so that x86 and x64 load each other's streams.
     const std::vector<BYTE> image = {0x00, 0x03, 0, 0, 0xD2, 0x04, 0, 0,
                                      0x2E, 0x16, 0, 0, 0x0B, 0,    0, 0};
-    EXPECT_EQ(image, saved.Saved());
-    EXPECT_EQ(S_FALSE, saved.stream->IsDirty());
+    EXPECT_EQ(image, source.Saved());
+    EXPECT_EQ(S_FALSE, source.stream->IsDirty());
     ULARGE_INTEGER most = {};
-    ASSERT_EQ(S_OK, saved.stream->GetSizeMax(&most));
+    ASSERT_EQ(S_OK, source.stream->GetSizeMax(&most));
     EXPECT_GE(most.QuadPart, image.size()); // a container may size its stream by it
     ASSERT_EQ(S_OK, loaded.Load(image));
     EXPECT_EQ((std::vector<LONG>{1234, 5678, 0}), State(loaded));
@@ -62,8 +62,8 @@ TEST_F(PersistenceTest, StreamAndStorageRoundTripsCarryExtentAndEnabled) {
     // A storage holds the same stream as "Contents".
     IStorage* storage = TemporaryStorage();
     ASSERT_NE(nullptr, storage);
-    ASSERT_EQ(S_OK, saved.storage->Save(storage, TRUE));
-    ASSERT_EQ(S_OK, saved.storage->SaveCompleted(nullptr));
+    ASSERT_EQ(S_OK, source.storage->Save(storage, TRUE));
+    ASSERT_EQ(S_OK, source.storage->SaveCompleted(nullptr));
     IStream* contents = nullptr;
     ASSERT_EQ(S_OK, storage->OpenStream(L"Contents", nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, 0,
                                         &contents));
@@ -106,78 +106,77 @@ TEST_F(PersistenceTest, LoadConvertsEnabledOrRefusesAndChangesNothing) {
         {streamWith(VT_BOOL, {0, 0}, 769), E_FAIL, VARIANT_TRUE},
         {streamWith(VT_I4, {0, 0}), E_FAIL, VARIANT_TRUE}}; // cut short
     for (const auto& c : cases) {
-        Persisted control;
-        const HRESULT hr = control.Load(c.bytes);
+        Persisted held;
+        const HRESULT hr = held.Load(c.bytes);
         const LONG cx = hr == S_OK ? 11 : 5080, cy = hr == S_OK ? 22 : 5080;
         EXPECT_EQ(c.expected, hr) << &c - cases;
-        EXPECT_EQ((std::vector<LONG>{cx, cy, c.enabled}), State(control)) << &c - cases;
+        EXPECT_EQ((std::vector<LONG>{cx, cy, c.enabled}), State(held)) << &c - cases;
     }
 }
 
 // Random calls of everything a host can call: the object turns dirty exactly when a call
-// changes what Save writes, and clean only when saved with clearing, loaded or initialised.
+// changes what Save writes, and clean only when source with clearing, loaded or initialised.
 // A failing seed replays alone (NORV_SEED).
 TEST_F(PersistenceTest, DirtyExactlyWhenWhatSaveWritesChanges) {
     const char* only = getenv("NORV_SEED");
     for (unsigned seed = only ? atoi(only) : 1; seed <= (only ? atoi(only) : 30u); ++seed) {
         std::mt19937 random(seed);
         auto any = [&](int below) { return int(random() % unsigned(below)); };
-        Persisted control;
-        ASSERT_EQ(S_OK, control.stream->InitNew());
-        IOleControl* ole = Query<IOleControl>(control.view, IID_IOleControl);
-        IObjectSafety* safety = Query<IObjectSafety>(control.view, IID_IObjectSafety);
-        std::vector<std::vector<BYTE>> images{control.Saved(FALSE)};
+        Persisted held;
+        ASSERT_EQ(S_OK, held.stream->InitNew());
+        IOleControl* ole = Query<IOleControl>(held.view, IID_IOleControl);
+        IObjectSafety* safety = Query<IObjectSafety>(held.view, IID_IObjectSafety);
+        std::vector<std::vector<BYTE>> images{held.Saved(FALSE)};
         bool dirty = false, cleans = false;
         const std::pair<const char*, std::function<HRESULT()>> calls[] = {
-            {"Enabled", [&] { return control.view->put_Enabled(any(2) ? VARIANT_TRUE : 0); }},
+            {"Enabled", [&] { return held.view->put_Enabled(any(2) ? VARIANT_TRUE : 0); }},
             {"Enabled by name",
              [&] {
                  VARIANT value = I4(any(3) - 1);
                  DISPID named = DISPID_PROPERTYPUT;
                  DISPPARAMS params = {&value, &named, 1, 1};
-                 return control.view->Invoke(DISPID_ENABLED, IID_NULL, 0, DISPATCH_PROPERTYPUT,
-                                             &params, nullptr, nullptr, nullptr);
+                 return held.view->Invoke(DISPID_ENABLED, IID_NULL, 0, DISPATCH_PROPERTYPUT,
+                                          &params, nullptr, nullptr, nullptr);
              }},
             {"SetExtent",
              [&] {
                  SIZEL size = {any(2) ? 5080 : 1234, any(2) ? 5080 : 99};
-                 return control.object->SetExtent(DVASPECT_CONTENT, &size);
+                 return held.object->SetExtent(DVASPECT_CONTENT, &size);
              }},
             {"SetData",
              [&] {
-                 return control.view->SetData(ArrayOf(TextTable(any(4), 1 + any(3)).get()),
-                                              flShortDate, flMonth, VARIANT_FALSE);
+                 return held.view->SetData(ArrayOf(TextTable(any(4), 1 + any(3)).get()),
+                                           flShortDate, flMonth, VARIANT_FALSE);
              }},
             {"ColumnLabel",
              [&] {
                  BSTR label = SysAllocString(any(2) ? L"x" : L"");
-                 const HRESULT hr = control.view->put_ColumnLabel(0, label);
+                 const HRESULT hr = held.view->put_ColumnLabel(0, label);
                  SysFreeString(label);
                  return hr;
              }},
-            {"ColumnWidth", [&] { return control.view->put_ColumnWidth(any(2), 10 + any(50)); }},
-            {"ColumnAlign",
-             [&] { return control.view->put_ColumnAlign(0, ::ColumnAlign(any(3))); }},
+            {"ColumnWidth", [&] { return held.view->put_ColumnWidth(any(2), 10 + any(50)); }},
+            {"ColumnAlign", [&] { return held.view->put_ColumnAlign(0, ::ColumnAlign(any(3))); }},
             {"FreezeEvents", [&] { return ole->FreezeEvents(any(2)); }},
             {"OnAmbientPropertyChange",
              [&] { return ole->OnAmbientPropertyChange(DISPID_UNKNOWN); }},
             {"SetInterfaceSafetyOptions",
              [&] { return safety->SetInterfaceSafetyOptions(IID_IDispatch, 3, DWORD(any(4))); }},
-            {"Close", [&] { return control.object->Close(DWORD(any(3))); }},
-            {"SetClientSite", [&] { return control.object->SetClientSite(nullptr); }},
-            {"Save, kept dirty", [&] { return control.Saved(FALSE).empty() ? E_FAIL : S_OK; }},
-            {"Save", [&] { return cleans = true, control.Saved(TRUE).empty() ? E_FAIL : S_OK; }},
-            {"Load", [&] { return cleans = true, control.Load(images[any(int(images.size()))]); }},
-            {"InitNew", [&] { return cleans = true, control.stream->InitNew(); }},
+            {"Close", [&] { return held.object->Close(DWORD(any(3))); }},
+            {"SetClientSite", [&] { return held.object->SetClientSite(nullptr); }},
+            {"Save, kept dirty", [&] { return held.Saved(FALSE).empty() ? E_FAIL : S_OK; }},
+            {"Save", [&] { return cleans = true, held.Saved(TRUE).empty() ? E_FAIL : S_OK; }},
+            {"Load", [&] { return cleans = true, held.Load(images[any(int(images.size()))]); }},
+            {"InitNew", [&] { return cleans = true, held.stream->InitNew(); }},
         };
         for (int step = 0; step < 40; ++step) {
             const auto& [name, call] = calls[any(int(std::size(calls)))];
             SCOPED_TRACE(testing::Message() << "seed " << seed << " step " << step << " " << name);
             cleans = false;
             ASSERT_TRUE(SUCCEEDED(call()) || !cleans);
-            images.push_back(control.Saved(FALSE));
+            images.push_back(held.Saved(FALSE));
             dirty = !cleans && (dirty || images.back() != images[images.size() - 2]);
-            ASSERT_EQ(dirty ? S_OK : S_FALSE, control.stream->IsDirty());
+            ASSERT_EQ(dirty ? S_OK : S_FALSE, held.stream->IsDirty());
         }
         ole->Release();
         safety->Release();

@@ -78,12 +78,10 @@ inline RECT ControlBounds(int clientWidth, int clientHeight) {
     return RECT{0, 0, clientWidth + 2 * edge, clientHeight + 2 * edge};
 }
 
+// Opens every group, outer ones first: a group opened adds its subgroups after it.
 inline void ExpandAll(ViewEngine& engine) {
-    for (int32_t row = 0; row < engine.DisplayedRows(); ++row) {
-        engine.store.cursor.Seek(row);
-        if (engine.store.cursor.RowGroupLevel() != -1 && !engine.store.cursor.node->expanded)
-            engine.ExpandRow(row);
-    }
+    for (int32_t row = 0; row < engine.DisplayedRows(); ++row)
+        engine.ExpandRow(row);
 }
 
 // Pixels of a rectangle of a device context, as 0x00RRGGBB values, top row first.
@@ -201,18 +199,46 @@ protected:
         const bool known = SendMessageA(Tips(), message, 200, reinterpret_cast<LPARAM>(&tool));
         return known || text ? Sides(tool.rect) : std::vector<LONG>{};
     }
-    std::vector<LONG> LevelButtonShown(int level) {
-        RECT r = engine.layout.LevelButtonRect(level);
-        OffsetRect(&r, -engine.view.scrollX, 0);
-        return Sides(r);
+    // The one read of the view's state these tests make: what the user sees of it.
+    struct Seen {
+        int32_t current, top, x, page; // current row, first row shown, scroll x, whole rows shown
+        int32_t track, levels;         // the drag under way, the grouping levels
+        std::vector<int32_t> order;    // the column at each position
+        std::string sort;              // "<position> up|down"
+    };
+    Seen See() const {
+        const ViewState& v = engine.view;
+        const RecordStore& s = engine.store;
+        const int32_t p = s.sortPosition, column = p < s.columnCount ? s.columnOrder[p] : -1;
+        return {v.currentRow,
+                v.topRow,
+                v.scrollX,
+                v.pageRows,
+                v.trackMode,
+                s.groupLevelCount,
+                {s.columnOrder, s.columnOrder + s.columnCount},
+                std::to_string(p) + (column < 0                ? ""
+                                     : s.sortAscending[column] ? " up"
+                                                               : " down")};
     }
-    int RowTop(int visible) const { return engine.headerHeight + visible * engine.rowHeight; }
-    // Window x of the left edge of a display position.
-    int EdgeX(int position) {
-        int x = engine.layout.ColumnsLeft(true) - engine.view.scrollX;
+    // Window x of the left edge of a display position, and a level button as shown.
+    int EdgeX(int position) const {
+        int x = engine.layout.ColumnsLeft(true) - See().x;
         for (int p = 0; p < position; ++p)
             x += engine.layout.ColumnExtent(p, true);
         return x;
+    }
+    RECT LevelButton(int level) const {
+        RECT r = engine.layout.LevelButtonRect(level);
+        OffsetRect(&r, -See().x, 0);
+        return r;
+    }
+    std::vector<LONG> LevelButtonShown(int level) const { return Sides(LevelButton(level)); }
+    int RowTop(int visible) const { return engine.headerHeight + visible * engine.rowHeight; }
+    int32_t Width(int32_t column) {
+        int32_t width = -1;
+        engine.GetColumnWidth(column, &width);
+        return width;
     }
 
     RecordingEngine engine;

@@ -17,14 +17,6 @@ protected:
                                   {L"b", L"b3"}})));
         ASSERT_TRUE(engine.SetGroupLevelsKeepingRow(1));
     }
-    // Display row of the record whose column 1 reads text, -1 when not shown.
-    int32_t RowOf(const wchar_t* text) {
-        for (int32_t row = 0; row < engine.DisplayedRows(); ++row)
-            if (engine.store.cursor.Seek(row) && engine.store.cursor.RowGroupLevel() == -1 &&
-                lstrcmpW(engine.store.cursor.CellText(1), text) == 0)
-                return row;
-        return -1;
-    }
     // A client area showing `rows` whole rows under the header and above the horizontal bar.
     void Show(int rows) {
         const RECT r = ControlBounds(300, engine.headerHeight + rows * engine.rowHeight +
@@ -42,68 +34,64 @@ protected:
 
 } // namespace
 
+// Records by column 0: a1 a2 | b1 b2 b3 | c1, the record numbers 1 4 | 0 3 5 | 2.
 TEST_F(CurrentRow, ExpandingAndCollapsingAboveKeepTheRecordCollapsingItsGroupSelectsTheHeader) {
     LoadGrouped();
     engine.SelectRow(1);
     EXPECT_EQ(engine.reported.back(), -1) << "a group header row";
     ASSERT_TRUE(engine.ExpandRow(2)); // group c
     engine.SelectRow(3);
-    ASSERT_EQ(RowOf(L"c1"), 3);
+    ASSERT_EQ(engine.reported.back(), 2) << "c1";
     const size_t reports = engine.reported.size();
     ASSERT_TRUE(engine.ExpandRow(0)); // group a, two records
-    EXPECT_EQ(std::make_pair(engine.view.currentRow, RowOf(L"c1")), std::make_pair(5, 5));
-    EXPECT_EQ(engine.reported.size(), reports) << "the selection did not change";
+    EXPECT_EQ(See().current, 5);
     // Collapsing above moves the current row up with its content; record rows do not fold.
     ASSERT_TRUE(engine.CollapseRow(0));
-    EXPECT_EQ(engine.view.currentRow, RowOf(L"c1"));
-    EXPECT_EQ(engine.reported.size(), reports);
-    EXPECT_FALSE(engine.ExpandRow(engine.view.currentRow) ||
-                 engine.CollapseRow(engine.view.currentRow) ||
-                 engine.ToggleRow(engine.view.currentRow));
+    EXPECT_EQ(See().current, 3);
+    EXPECT_FALSE(engine.ExpandRow(3) || engine.CollapseRow(3) || engine.ToggleRow(3));
     EXPECT_TRUE(engine.ToggleRow(0));
-    EXPECT_EQ(engine.view.currentRow, RowOf(L"c1"));
+    EXPECT_EQ(std::make_pair(See().current, engine.reported.size()), std::make_pair(5, reports))
+        << "the selection never changed";
 
     ExpandAll(engine);
-    engine.SelectRow(RowOf(L"b2"));
+    engine.SelectRow(5);
+    ASSERT_EQ(engine.reported.back(), 3) << "b2";
     ASSERT_TRUE(engine.CollapseRow(3)); // group b
-    EXPECT_EQ(
-        std::make_tuple(engine.view.currentRow, engine.reported.back(), engine.DisplayedRows()),
-        std::make_tuple(3, -1, 6));
+    EXPECT_EQ(std::make_tuple(See().current, engine.reported.back(), engine.DisplayedRows()),
+              std::make_tuple(3, -1, 6));
 }
 
 TEST_F(CurrentRow, ReversingSortingAndChangingLevelsFollowTheSameRowContent) {
     LoadGrouped();
     engine.SelectRow(0); // group a
     engine.ReverseGroupOrder(0);
-    ASSERT_EQ(engine.view.currentRow, 2) << "a is now the last group";
-    engine.store.cursor.Seek(2);
-    EXPECT_STREQ(engine.store.cursor.GroupCaption(), L"a");
+    ASSERT_EQ(See().current, 2) << "a is now the last group";
 
     ASSERT_TRUE(Load(TableOf({{L"1", L"z"}, {L"2", L"y"}, {L"3", L"x"}}))); // drops the grouping
     engine.SelectRow(0);
     engine.SortRowsByColumn(1);
-    EXPECT_EQ(engine.view.currentRow, 2);
+    EXPECT_EQ(See().current, 2);
     ASSERT_TRUE(Load(TableOf({{L"b", L"b1"}, {L"a", L"a1"}, {L"b", L"b2"}})));
     engine.SelectRow(2); // b2 (rows: a1, b1, b2)
     ASSERT_TRUE(engine.SetGroupLevelsKeepingRow(1));
-    EXPECT_EQ(engine.view.currentRow, 1) << "the header of group b";
+    EXPECT_EQ(See().current, 1) << "the header of group b";
     ASSERT_TRUE(engine.SetGroupLevelsKeepingRow(0));
-    EXPECT_EQ(engine.view.currentRow, 1) << "the row of b's first record, b1";
+    EXPECT_EQ(See().current, 1) << "the row of b's first record, b1";
 }
 
 TEST_F(CurrentRow, LoadSelectsTheFirstRowSelectRowClampsAndKeysMoveWithRepeatsAndCtrl) {
     Open(300, 200);
     ASSERT_TRUE(Load(TableOf({{L"c"}, {L"a"}, {L"b"}})));
-    EXPECT_EQ(engine.view.currentRow, 0);
+    EXPECT_EQ(See().current, 0);
     EXPECT_EQ(engine.reported, std::vector<int32_t>{1}) << "record 1 sorts first";
     ASSERT_TRUE(Load(TableOf({{L"z"}, {L"a"}})));
     EXPECT_EQ(engine.reported.size(), 1u) << "the same first record: nothing new to report";
     ASSERT_TRUE(Load(TextTable(50, 2)));
     for (auto [row, clamped] : {std::pair{-5, 0}, {1000, 49}}) {
         engine.SelectRow(row);
-        EXPECT_EQ(engine.view.currentRow, clamped);
+        EXPECT_EQ(See().current, clamped);
     }
-    EXPECT_EQ(engine.reported.back(), engine.store.recordOrder[49]);
+    EXPECT_EQ(engine.reported.back(), 9) << "r9c0 sorts last";
     engine.PutColumnWidth(0, 300);
     engine.PutColumnWidth(1, 300);
     const struct {
@@ -144,12 +132,11 @@ TEST_F(CurrentRow, LoadSelectsTheFirstRowSelectRowClampsAndKeysMoveWithRepeatsAn
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "case " << &c - cases);
         Show(c.page);
-        ASSERT_EQ(engine.view.pageRows, c.page);
         engine.SelectRow(c.current);
         engine.ScrollTo(c.x, c.top);
-        ASSERT_EQ(engine.view.topRow, c.top);
+        ASSERT_EQ(std::make_pair(See().page, See().top), std::make_pair(c.page, c.top));
         Press(c.key, c.repeat, c.ctrl);
-        EXPECT_EQ(std::make_tuple(engine.view.currentRow, engine.view.topRow, engine.view.scrollX),
+        EXPECT_EQ(std::make_tuple(See().current, See().top, See().x),
                   std::make_tuple(c.wantCurrent, c.wantTop, c.wantScrollX));
     }
 }
@@ -164,7 +151,7 @@ TEST_F(CurrentRow, ArrowsAndKeypadOpenCloseAndClimbGroups) {
                               {L"b", L"x", L"5"},
                               {L"b", L"y", L"6"}})));
     Press(VK_LEFT), Press(VK_RIGHT);
-    EXPECT_EQ(engine.view.currentRow, 0) << "without grouping every row is a record row";
+    EXPECT_EQ(See().current, 0) << "without grouping every row is a record row";
     ASSERT_TRUE(engine.SetGroupLevelsKeepingRow(2));
     engine.SelectRow(0); // rows: a, b (closed)
     const struct {
@@ -186,7 +173,7 @@ TEST_F(CurrentRow, ArrowsAndKeypadOpenCloseAndClimbGroups) {
     };
     for (const auto& s : steps) {
         Press(s.key);
-        EXPECT_EQ(std::make_pair(engine.view.currentRow, engine.DisplayedRows()),
+        EXPECT_EQ(std::make_pair(See().current, engine.DisplayedRows()),
                   std::make_pair(s.wantCurrent, s.wantRows))
             << "key " << s.key;
     }

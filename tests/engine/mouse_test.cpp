@@ -14,9 +14,7 @@ class Mouse : public EngineWindowTest {
 protected:
     void DoubleClick(int x, int y = 8) { Click(x, y), Send(WM_LBUTTONDBLCLK, x, y), Up(x, y); }
     void Drag(int fromX, int toX) { Down(fromX), Move(toX), Up(toX); }
-    std::vector<int32_t> Order() const {
-        return {engine.store.columnOrder, engine.store.columnOrder + engine.store.columnCount};
-    }
+    int Splitter() const { return EdgeX(0) - engine.splitterWidth + 2; }
     std::string Events() { return std::exchange(engine.events, ""); }
     // The control's own pointer shape at a window point; none when it leaves it to the default.
     HCURSOR Shape(int x, int y, WORD code = HTCLIENT) {
@@ -56,8 +54,7 @@ TEST_F(Mouse, RowsSelectToggleAndReportDoubleClicksAndContextMenus) {
     ASSERT_TRUE(Load(TableOf({{L"b", L"3"}, {L"a", L"1"}, {L"a", L"2"}})));
     ASSERT_TRUE(engine.SetGroupLevelsKeepingRow(1));
     ASSERT_TRUE(engine.ExpandRow(0)); // a, record 1, record 2, b: rows are not records
-    const int glyph = 4, caption = 2 * engine.indentWidth + 2,
-              cell = engine.layout.ColumnsLeft(false) + 9;
+    const int glyph = 4, caption = 2 * engine.indentWidth + 2, cell = EdgeX(0) + 9;
     engine.reported.clear();
     const struct {
         char action; // Left, Double, Right, or a Key (Down arrow)
@@ -92,7 +89,7 @@ TEST_F(Mouse, RowsSelectToggleAndReportDoubleClicksAndContextMenus) {
             expected.replace(at, 3, std::to_string(y));
         SCOPED_TRACE(testing::Message() << s.action << " at " << s.x << ", row " << s.row);
         EXPECT_EQ(Events(), expected);
-        EXPECT_EQ(std::make_pair(engine.view.currentRow, engine.DisplayedRows()),
+        EXPECT_EQ(std::make_pair(See().current, engine.DisplayedRows()),
                   std::make_pair(s.current, s.rows));
         EXPECT_EQ(GetCapture(), nullptr) << "rows never capture";
     }
@@ -103,35 +100,29 @@ TEST_F(Mouse, HeaderClicksSortLevelButtonsReverseAndThePointerShowsWhatLiesUnder
     Open(400, 120);
     ASSERT_TRUE(Load(TableOf({{L"b", L"2", L"x"}, {L"a", L"3", L"z"}, {L"c", L"1", L"y"}})));
     engine.SelectRow(1);
-    const int32_t selected = engine.view.selectedRecord;
-    auto sorted = [&] {
-        const int32_t p = engine.store.sortPosition;
-        return std::to_string(p) +
-               (engine.store.sortAscending[engine.store.columnOrder[p]] ? " up" : " down");
-    };
-    Click(EdgeX(1) + 50);
-    EXPECT_EQ(sorted(), "1 up");
-    Click(EdgeX(1) + 50);
-    EXPECT_EQ(sorted(), "1 down");
-    DoubleClick(EdgeX(2) + 50);
-    EXPECT_EQ(sorted(), "2 down") << "two sorts";
-    EXPECT_EQ(engine.view.selectedRecord, selected) << "the same record stays current";
+    const int32_t selected = engine.reported.back();
+    const std::pair<int, std::string> clicks[] = {{1, "1 up"}, {1, "1 down"}, {-2, "2 down"}};
+    for (const auto& [position, sorted] : clicks) {
+        position < 0 ? DoubleClick(EdgeX(-position) + 50) : Click(EdgeX(position) + 50);
+        EXPECT_EQ(See().sort, sorted) << "a double click sorts twice";
+    }
+    EXPECT_EQ(engine.reported.back(), selected) << "the same record stays current";
     Down(EdgeX(0) + 50), Up(EdgeX(0) + 50, 100);
-    EXPECT_EQ(sorted(), "0 up") << "released away, but not dragged: still a click";
+    EXPECT_EQ(See().sort, "0 up") << "released away, but not dragged: still a click";
 
-    // A level button pops up while the pointer is away and never drags.
+    // A level button pops up while the pointer is away and never drags; back on it, it reverses.
     ASSERT_TRUE(engine.SetGroupLevelsKeepingRow(1));
-    const auto before = engine.store.groupAscending[engine.store.columnOrder[0]];
-    const RECT button = engine.layout.LevelButtonRect(0);
+    engine.SelectRow(0); // group a of a, b, c
+    const RECT button = LevelButton(0);
     const int bx = button.left + 5, by = button.top + 5;
     for (int on : {0, 1}) {
         Down(bx, by), Move(bx + 100, by);
-        EXPECT_EQ(std::make_pair(engine.view.trackMode, engine.view.pressedLook),
-                  std::make_pair(int32_t(TrackPress), 0));
+        EXPECT_EQ(std::make_pair(See().track, engine.ButtonShownPressed(engine.LevelButton, 0)),
+                  std::make_pair(int32_t(TrackPress), false));
         Move(bx, by);
-        EXPECT_EQ(engine.view.pressedLook, 1);
+        EXPECT_TRUE(engine.ButtonShownPressed(engine.LevelButton, 0));
         Move(bx, on ? by : by + 100), Up(bx, on ? by : by + 100);
-        EXPECT_EQ(engine.store.groupAscending[engine.store.columnOrder[0]] != before, on == 1);
+        EXPECT_EQ(See().current, 2 * on) << "reversed, the current group a comes last";
     }
     // Grouping area 0..55 with its button at 18..37, splitter zone 50..61, columns at 62, 162.
     const int row = RowTop(0) + 5;
@@ -145,9 +136,9 @@ TEST_F(Mouse, HeaderClicksSortLevelButtonsReverseAndThePointerShowsWhatLiesUnder
     // A single column cannot be dragged: its button behaves as a level button does.
     ASSERT_TRUE(Load(TextTable(3, 1)));
     Down(EdgeX(0) + 50), Move(EdgeX(0) + 50, 200);
-    EXPECT_EQ(engine.view.trackMode, TrackPress);
+    EXPECT_EQ(See().track, TrackPress);
     Up(EdgeX(0) + 50, 200);
-    EXPECT_EQ(sorted(), "0 up");
+    EXPECT_EQ(See().sort, "0 up");
     ASSERT_TRUE(Load(TextTable(3, 0)));
     EXPECT_EQ(Shape(50, 8), nullptr) << "nothing without columns";
 }
@@ -162,44 +153,40 @@ TEST_F(Mouse, ColumnDragMovesOnlyToAnotherEdgeAndFirstPlaceGroups) {
                               {L"South", L"Rome", L"Via"}})));
     for (int edge : {2, 3}) { // the dragged column's own edges: nothing moves
         Down(EdgeX(2) + 40), Move(EdgeX(2) + 50), Move(EdgeX(edge) + 3);
-        EXPECT_EQ(std::make_pair(engine.view.trackMode, engine.view.dropIndex),
-                  std::make_pair(int32_t(TrackColumnDrag), edge));
+        EXPECT_EQ(See().track, TrackColumnDrag);
         Up(EdgeX(edge) + 3);
-        EXPECT_EQ(Order(), (std::vector<int32_t>{0, 1, 2})) << "its own edge " << edge;
-        EXPECT_EQ(engine.view.dragImage, nullptr);
+        EXPECT_EQ(See().order, (std::vector<int32_t>{0, 1, 2})) << "its own edge " << edge;
+        EXPECT_EQ(ImageList_GetDragImage(nullptr, nullptr), nullptr) << "the image is gone";
     }
 
     // A drop on edge 0 groups by Customer, its header current; the drag pictured for people.
     ASSERT_TRUE(engine.SetGroupLevelsKeepingRow(1));
     ExpandAll(engine);
     engine.SelectRow(1);
-    ASSERT_NE(engine.view.selectedRecord, -1);
+    ASSERT_NE(engine.reported.back(), -1);
     Down(EdgeX(2) + 40), Move(EdgeX(2) - 20), Move(EdgeX(1) + 20);
-    ASSERT_EQ(engine.view.dropIndex, 1);
     EXPECT_TRUE(SavePng(Pixels::OfWindow(engine.hwnd), "column_drag.png"));
     Move(EdgeX(0) - 20), Up(EdgeX(0) - 20);
-    EXPECT_EQ(Order(), (std::vector<int32_t>{2, 0, 1}));
-    EXPECT_EQ(std::make_pair(engine.store.groupLevelCount, engine.view.selectedRecord),
-              std::make_pair(1, -1));
-    EXPECT_EQ(engine.reported.back(), -1) << "the host hears of it";
+    EXPECT_EQ(std::make_pair(See().order, See().levels), std::make_pair(std::vector{2, 0, 1}, 1));
+    EXPECT_EQ(engine.reported.back(), -1) << "a group's header current, and the host hears of it";
 
     // A window destroyed mid-drag ends the drag and frees its image; the new one drags below.
     Down(EdgeX(2) + 40), Move(EdgeX(2) + 10);
-    ASSERT_NE(engine.view.dragImage, nullptr);
+    ASSERT_NE(ImageList_GetDragImage(nullptr, nullptr), nullptr);
     engine.DestroyEngineWindow();
-    EXPECT_EQ(std::make_pair(engine.view.trackMode, engine.view.dragImage),
+    EXPECT_EQ(std::make_pair(See().track, ImageList_GetDragImage(nullptr, nullptr)),
               std::make_pair(int32_t(TrackNone), HIMAGELIST(nullptr)));
     ASSERT_NE(engine.CreateEngineWindow(host, ControlBounds(420, 120)), nullptr);
 
     // Pressed two screens into a column wider than the screen: the image is the slice there.
     const int screen = GetSystemMetrics(SM_CXVIRTUALSCREEN);
-    ASSERT_EQ(engine.PutColumnWidth(engine.store.columnOrder[2], 100000000), S_OK);
+    ASSERT_EQ(engine.PutColumnWidth(See().order[2], 100000000), S_OK);
     engine.ScrollTo(EdgeX(2) + 2 * screen, 0);
     Down(EdgeX(2) + 2 * screen + 40), Move(EdgeX(2) + 2 * screen + 10);
     int imageWidth = 0, imageHeight = 0;
     POINT hotSpot{-1, -1};
-    ASSERT_TRUE(ImageList_GetIconSize(engine.view.dragImage, &imageWidth, &imageHeight));
-    ImageList_GetDragImage(nullptr, &hotSpot);
+    ASSERT_TRUE(ImageList_GetIconSize(ImageList_GetDragImage(nullptr, &hotSpot), &imageWidth,
+                                      &imageHeight));
     EXPECT_LE(imageWidth, screen);
     EXPECT_TRUE(hotSpot.x >= 0 && hotSpot.x < imageWidth) << hotSpot.x;
     Up(0);
@@ -211,25 +198,21 @@ TEST_F(Mouse, ResizeStopsAtZeroTheHiddenEdgeIsFoundAgainAndADoubleClickFits) {
     ASSERT_TRUE(Load(TableOf({{L"&&&&", L"x"}, {L"&&&&&&&&", L"y"}})));
     const int edge = EdgeX(1) - 2; // the right resize zone of position 0
     Down(edge), Move(edge + 40);
-    EXPECT_EQ(engine.layout.ColumnExtent(0, true), 140);
-    Move(-50); // past the left edge, left of the window
-    EXPECT_EQ(engine.view.liveSize, 0);
-    Up(-50);
-    EXPECT_EQ(engine.store.WidthAt(0), 0);
+    EXPECT_EQ(EdgeX(1), edge + 42) << "the edge follows the pointer";
+    Move(-50), Up(-50); // past the left edge, left of the window
+    EXPECT_EQ(Width(0), 0);
     EXPECT_EQ(Shape(EdgeX(1) + 1, 8), engine.splitCursor) << "the hidden edge, from the right";
     Drag(EdgeX(1) + 1, EdgeX(1) + 1001);
-    EXPECT_EQ(engine.store.WidthAt(0), 1000) << "no upper limit";
+    EXPECT_EQ(Width(0), 1000) << "no upper limit";
     // Fitted to the widest text, drawn as it is: an ampersand is no hidden mnemonic prefix.
     DoubleClick(EdgeX(1) - 2);
-    EXPECT_EQ(engine.store.WidthAt(0),
-              TextWidth(engine.listFont, "&&&&&&&&") + 2 * engine.textMargin);
+    EXPECT_EQ(Width(0), TextWidth(engine.listFont, "&&&&&&&&") + 2 * engine.textMargin);
     // Scrolled on while the drag widens the column: the release keeps the view where it is.
     Down(EdgeX(2) - 2), Move(EdgeX(2) + 598);
     SendMessageA(engine.hwnd, WM_HSCROLL, SB_RIGHT, 0);
-    const int32_t scrolled = engine.view.scrollX;
+    const int32_t scrolled = See().x;
     Up(0);
-    EXPECT_EQ(std::make_pair(engine.store.WidthAt(1), engine.view.scrollX),
-              std::make_pair(700, scrolled));
+    EXPECT_EQ(std::make_pair(Width(1), See().x), std::make_pair(700, scrolled));
 }
 
 TEST_F(Mouse, SplitterDragSetsLevelsAndTheDoubleClickToggles) {
@@ -239,9 +222,9 @@ TEST_F(Mouse, SplitterDragSetsLevelsAndTheDoubleClickToggles) {
         ASSERT_EQ(engine.PutColumnLabel(column++, label), S_OK);
     ASSERT_TRUE(Load(TableOf({{L"p", L"x", L"1"}, {L"p", L"y", L"2"}, {L"q", L"x", L"3"}})));
     DoubleClick(2);
-    EXPECT_EQ(engine.store.groupLevelCount, 1) << "never dragged: one level";
-    DoubleClick(engine.layout.SplitterRect().left + 2);
-    EXPECT_EQ(engine.store.groupLevelCount, 0);
+    EXPECT_EQ(See().levels, 1) << "never dragged: one level";
+    DoubleClick(Splitter());
+    EXPECT_EQ(See().levels, 0);
 
     const int w = engine.levelButtonWidth, start = 2 + 2 * engine.groupingMargin;
     Down(2);
@@ -256,26 +239,23 @@ TEST_F(Mouse, SplitterDragSetsLevelsAndTheDoubleClickToggles) {
         Move(m.x);
         EXPECT_EQ(TipText(), m.tip) << m.x;
     }
-    EXPECT_EQ(engine.store.groupLevelCount, 0) << "nothing regroups before the release";
+    EXPECT_EQ(See().levels, 0) << "nothing regroups before the release";
     Up(moves[3].x);
     const Pixels released = Pixels::OfWindow(engine.hwnd, true);
     RedrawWindow(engine.hwnd, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
     EXPECT_TRUE(Pixels::OfWindow(engine.hwnd, true).data == released.data)
         << "the bar is drawn as it is";
-    EXPECT_EQ(std::make_pair(engine.store.groupLevelCount, engine.view.rememberedLevels),
-              std::make_pair(2, 2));
-    EXPECT_EQ(TipText(), "(hidden)");
+    EXPECT_EQ(std::make_pair(See().levels, TipText()), std::make_pair(2, std::string("(hidden)")));
 
     // Released with the same count: the groups stay as they are, open ones open.
     ASSERT_TRUE(engine.ExpandRow(0));
-    const int32_t rows = engine.DisplayedRows(), at = engine.layout.SplitterRect().left + 2;
+    const int32_t rows = engine.DisplayedRows(), at = Splitter();
     Drag(at, at + 5);
     EXPECT_EQ(engine.DisplayedRows(), rows);
     Drag(at, -300);
-    EXPECT_EQ(std::make_pair(engine.store.groupLevelCount, engine.view.rememberedLevels),
-              std::make_pair(0, 2));
+    EXPECT_EQ(See().levels, 0);
     DoubleClick(2);
-    EXPECT_EQ(engine.store.groupLevelCount, 2) << "the remembered grouping comes back";
+    EXPECT_EQ(See().levels, 2) << "the remembered grouping comes back";
 }
 
 TEST_F(Mouse, RightClickOrAForeignCaptureAbandonsEveryDrag) {
@@ -284,7 +264,7 @@ TEST_F(Mouse, RightClickOrAForeignCaptureAbandonsEveryDrag) {
     ASSERT_TRUE(engine.SetGroupLevelsKeepingRow(1));
     ExpandAll(engine);
     const Pixels before = Pixels::OfWindow(engine.hwnd, true);
-    const int splitter = engine.layout.SplitterRect().left + 2, header = EdgeX(1) + 40;
+    const int splitter = Splitter(), header = EdgeX(1) + 40;
     const struct {
         int from, to;
         TrackMode mode;
@@ -299,16 +279,16 @@ TEST_F(Mouse, RightClickOrAForeignCaptureAbandonsEveryDrag) {
             SCOPED_TRACE(testing::Message() << d.mode << (foreign ? " foreign" : " right"));
             Down(d.from), Move(d.to);
             Send(WM_MOUSEWHEEL, 50, 50, MAKEWPARAM(0, -120)); // the drag owns the layout
-            ASSERT_EQ(engine.view.trackMode, d.mode);
+            ASSERT_EQ(See().track, d.mode);
             if (foreign)
                 SetCapture(other), ReleaseCapture();
             else
                 RightClick(d.to);
-            EXPECT_EQ(engine.view.trackMode, TrackNone);
-            EXPECT_EQ(Events(), "") << "no event, no beep";
+            EXPECT_EQ(std::make_tuple(See().track, Events(), TipText()),
+                      std::make_tuple(int32_t(TrackNone), "", "(hidden)"))
+                << "no event, no beep, no tip";
             Up(d.to);
-            EXPECT_EQ(engine.view.dragImage, nullptr);
-            EXPECT_EQ(TipText(), "(hidden)");
+            EXPECT_EQ(ImageList_GetDragImage(nullptr, nullptr), nullptr);
             EXPECT_TRUE(Pixels::OfWindow(engine.hwnd, true).data == before.data)
                 << "the old order, grouping, widths and scroll bar, whose thumb shows the rows";
         }
@@ -357,7 +337,7 @@ TEST_F(Mouse, WheelScrollsRowsAndSidewaysAndHandsTheEndsToTheHost) {
     ASSERT_TRUE(lines > 0 && lines < 20 && chars == 3);
     const LONG_PTR original =
         SetWindowLongPtrA(host, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CountingHost));
-    const int maxTop = 100 - engine.view.pageRows, down = int(lines);
+    const int page = See().page, maxTop = 100 - page, down = int(lines);
     const struct {
         UINT message;
         int delta, top, x, toHost;
@@ -375,15 +355,15 @@ TEST_F(Mouse, WheelScrollsRowsAndSidewaysAndHandsTheEndsToTheHost) {
     for (const auto& s : steps) {
         hostWheels = 0;
         Send(s.message, 50, 50, MAKEWPARAM(0, s.delta));
-        EXPECT_EQ(std::make_tuple(engine.view.topRow, engine.view.scrollX, hostWheels),
+        EXPECT_EQ(std::make_tuple(See().top, See().x, hostWheels),
                   std::make_tuple(s.top, s.x, s.toHost < 0 ? hostWheels : s.toHost))
             << s.delta;
     }
-    EXPECT_EQ(engine.view.currentRow, 2) << "the wheel never selects";
+    EXPECT_EQ(See().current, 2) << "the wheel never selects";
     // A setting of pages scrolls a page a notch.
     ASSERT_TRUE(SystemParametersInfoA(SPI_SETWHEELSCROLLLINES, WHEEL_PAGESCROLL, nullptr, 0));
     Send(WM_MOUSEWHEEL, 0, 0, MAKEWPARAM(0, 120));
     SystemParametersInfoA(SPI_SETWHEELSCROLLLINES, lines, nullptr, 0);
-    EXPECT_EQ(engine.view.topRow, maxTop - engine.view.pageRows);
+    EXPECT_EQ(See().top, maxTop - page);
     SetWindowLongPtrA(host, GWLP_WNDPROC, original);
 }

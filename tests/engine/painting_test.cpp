@@ -57,9 +57,8 @@ TEST_F(Painting, PlaceholderWithoutColumnsAndTheHeaderWithAndWithoutGrouping) {
     // One level: its button with a mark, the chevron, the splitter after the grouping area.
     ASSERT_TRUE(engine.SetGroupLevelsKeepingRow(1));
     p = Pixels::OfWindow(engine.hwnd);
-    const RECT b = engine.layout.LevelButtonRect(0);
-    const int g = engine.layout.GroupingAreaWidth(true), by = (b.top + b.bottom) / 2,
-              bx = (b.left + b.right) / 2;
+    const RECT b = LevelButton(0);
+    const int g = EdgeX(0) - s, by = (b.top + b.bottom) / 2, bx = (b.left + b.right) / 2;
     ExpectAt(p, highlight, {{b.left, by}, {bx, b.top}, {g, mid}, {g + s, mid}});
     ExpectAt(p, dark, {{b.right - 1, by}, {bx, b.bottom - 1}, {g + s - 1, mid}});
     EXPECT_GT(p.Ink(RECT{b.left + ex, b.top + ey, b.right - ex, b.bottom - ey}, face), 6)
@@ -72,15 +71,14 @@ TEST_F(Painting, PlaceholderWithoutColumnsAndTheHeaderWithAndWithoutGrouping) {
     EXPECT_GT(p.Ink(chevron(g), face), 8) << "the chevron";
     // Every column grouped: the area reaches its maximum and the chevron goes.
     ASSERT_TRUE(engine.SetGroupLevelsKeepingRow(3));
-    EXPECT_EQ(
-        Pixels::OfWindow(engine.hwnd).Ink(chevron(engine.layout.GroupingAreaWidth(true)), face), 0);
+    EXPECT_EQ(Pixels::OfWindow(engine.hwnd).Ink(chevron(EdgeX(0) - s), face), 0);
 }
 
 TEST_F(Painting, SelectedRecordRowWithAndWithoutFocus) {
     Open(400, 150);
     ASSERT_TRUE(Load(TextTable(5, 3)));
     engine.SelectRow(1);
-    const int x0 = engine.layout.ColumnsLeft(false), right = engine.view.contentWidth;
+    const int x0 = EdgeX(0), right = EdgeX(3);
     const int cells = (right - x0) * engine.rowHeight;
     const RECT row = RowSpan(1, x0, right), topEdge{x0, RowTop(1), right, RowTop(1) + 1};
 
@@ -199,18 +197,13 @@ TEST_F(Painting, ScaledGlyphsInTheGroupedScrolledView) {
               std::make_tuple(base.lineWidth * dpi / 96, engine.lineWidth, engine.lineWidth));
     EXPECT_TRUE(engine.glyphY >= engine.boxHalf &&
                 engine.glyphY - engine.boxHalf + box <= engine.rowHeight);
-    // A group's line runs on through its records when a sibling group follows it.
-    int withSibling[2] = {}; // records shown whose group has no sibling after it, and has one
-    for (int v = 0; v < engine.view.pageRows; ++v) {
-        engine.store.cursor.Seek(engine.view.topRow + v);
-        if (engine.store.cursor.RowGroupLevel() != -1)
-            continue;
-        const int lineX = engine.indentWidth + engine.glyphX, top = RowTop(v);
-        const bool sibling = engine.store.cursor.HasFollowingSibling(2);
-        EXPECT_EQ(p.Count(RECT{lineX, top, lineX + 1, top + 4}, grey) > 0, sibling) << v;
-        ++withSibling[sibling];
-    }
-    EXPECT_TRUE(withSibling[0] && withSibling[1]) << "both kinds of record row shown";
+    // A group's line runs on through its records when a sibling group follows it: Rome follows
+    // Naples, nothing Oslo. Shown: Oslo, Berg, Fjord, South, Naples, Vesuvio, ...
+    ASSERT_GE(See().page, 6);
+    const int lineX = engine.indentWidth + engine.glyphX;
+    for (const auto& [v, sibling] : {std::pair{1, false}, {2, false}, {5, true}})
+        EXPECT_EQ(p.Count(RECT{lineX, RowTop(v), lineX + 1, RowTop(v) + 4}, grey) > 0, sibling)
+            << v;
 }
 
 TEST_F(Painting, PressedButtonShiftsItsLabelAndDragMarksTheDropEdge) {

@@ -14,6 +14,18 @@ std::vector<LONG> Pending(HWND window) {
     return GetUpdateRect(window, &r, FALSE) ? Sides(r) : std::vector<LONG>{};
 }
 
+SCROLLINFO Bar(HWND window, int which) {
+    SCROLLINFO info = {sizeof info, SIF_ALL, 0, 0, 0, 0, 0};
+    GetScrollInfo(window, which, &info);
+    return info;
+}
+
+int ClientWidth(HWND window) {
+    RECT client;
+    GetClientRect(window, &client);
+    return client.right;
+}
+
 using Scrolling = EngineWindowTest;
 
 } // namespace
@@ -24,14 +36,10 @@ TEST_F(Scrolling, RequestsShrinkingContentAndKeepingRowsInView) {
     Open(200, 200); // one column making the content 1000 wide, 100 records
     ASSERT_EQ(engine.PutColumnWidth(0, 1000 - engine.splitterWidth), S_OK);
     ASSERT_TRUE(Load(TextTable(100, 1)));
-    const int width = engine.view.clientWidth, page = engine.view.pageRows;
-    EXPECT_EQ(std::make_pair(width, page),
-              std::make_pair(200 - bar, (200 - bar - engine.headerHeight) / engine.rowHeight));
-    for (auto [which, size] : {std::pair{SB_HORZ, width}, {SB_VERT, page}}) {
-        SCROLLINFO info = {sizeof info, SIF_PAGE, 0, 0, 0, 0, 0};
-        GetScrollInfo(engine.hwnd, which, &info);
-        EXPECT_EQ(info.nPage, UINT(size)) << which;
-    }
+    const int width = 200 - bar, page = (200 - bar - engine.headerHeight) / engine.rowHeight;
+    EXPECT_EQ(std::make_tuple(ClientWidth(engine.hwnd), Bar(engine.hwnd, SB_HORZ).nPage,
+                              Bar(engine.hwnd, SB_VERT).nPage),
+              std::make_tuple(width, UINT(width), UINT(page)));
     const WPARAM track = MAKEWPARAM(SB_THUMBTRACK, 42), end = MAKEWPARAM(SB_ENDSCROLL, 7),
                  thumb = MAKEWPARAM(SB_THUMBPOSITION, 700);
     const WPARAM vertical[] = {SB_PAGEDOWN, SB_LINEDOWN, SB_LINEUP, SB_PAGEUP,
@@ -41,30 +49,28 @@ TEST_F(Scrolling, RequestsShrinkingContentAndKeepingRowsInView) {
     const int xs[] = {10, 10 + width, width, 700, 0, 1000 - width};
     for (int i = 0; i < 8; ++i) {
         SendMessageA(engine.hwnd, WM_VSCROLL, vertical[i], 0);
-        EXPECT_EQ(engine.view.topRow, tops[i]) << "vertical step " << i;
+        EXPECT_EQ(See().top, tops[i]) << "vertical step " << i;
     }
     for (int i = 0; i < 6; ++i) {
         SendMessageA(engine.hwnd, WM_HSCROLL, horizontal[i], 0);
-        EXPECT_EQ(engine.view.scrollX, xs[i]) << "horizontal step " << i;
+        EXPECT_EQ(See().x, xs[i]) << "horizontal step " << i;
     }
-    EXPECT_EQ(engine.view.currentRow, 0) << "scrolling alone never moves the current row";
+    EXPECT_EQ(See().current, 0) << "scrolling alone never moves the current row";
 
     engine.ScrollTo(600, 80);
     ASSERT_EQ(engine.PutColumnWidth(0, 300), S_OK);
-    EXPECT_EQ(engine.view.scrollX, engine.view.contentWidth - engine.view.clientWidth);
+    EXPECT_EQ(EdgeX(1), width) << "the column's end at the window's right edge";
     ASSERT_TRUE(Load(TextTable(20, 1)));
-    EXPECT_EQ(engine.view.topRow, 20 - engine.view.pageRows);
+    EXPECT_EQ(See().top, 20 - See().page);
     engine.EnsureRowVisible(2, true); // scrolls as little as possible
-    EXPECT_EQ(engine.view.topRow, 2);
+    EXPECT_EQ(See().top, 2);
 
     // With room for no bar, a load without records hides the vertical one inside its scroll.
     SetWindowPos(engine.hwnd, nullptr, 0, 0, 0, 60, SWP_NOZORDER | SWP_NOACTIVATE);
     ASSERT_TRUE(Load(TextTable(0, 1))); // the splitter alone is wider than no room
     SendMessageA(engine.hwnd, WM_HSCROLL, SB_LINERIGHT, 0);
-    SCROLLINFO info = {sizeof info, SIF_POS, 0, 0, 0, 0, 0};
-    GetScrollInfo(engine.hwnd, SB_HORZ, &info);
-    const int last = engine.view.contentWidth - 1;
-    EXPECT_EQ(std::make_pair(engine.view.scrollX, info.nPos), std::make_pair(last, last));
+    const int last = EdgeX(1) + See().x - 1; // the content's last pixel
+    EXPECT_EQ(std::make_pair(See().x, Bar(engine.hwnd, SB_HORZ).nPos), std::make_pair(last, last));
 }
 
 TEST_F(Scrolling, ScrolledAndLiveResizedPixelsMatchAFreshPaint) {
@@ -102,10 +108,10 @@ TEST_F(Scrolling, DisplayChangesKeepTheRowsTheColumnsLookAndTheSidewaysPlace) {
     SendMessageA(engine.hwnd, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 30), 0);
     SendMessageA(engine.hwnd, WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 120), 0);
     // A resize under way, whose pixels the new DPI would make wrong.
-    const int edge = engine.layout.ColumnsLeft(true) + engine.store.WidthAt(0) - 120 - 1;
-    Down(edge, 2);
-    ASSERT_EQ(engine.view.trackMode, TrackResize);
-    const int dpi = engine.dpi, content = engine.view.contentWidth, other = 2 * dpi;
+    Down(EdgeX(1) - 1, 2);
+    ASSERT_EQ(See().track, TrackResize);
+    auto content = [&] { return EdgeX(3) + See().x; };
+    const int dpi = engine.dpi, before = content(), other = 2 * dpi;
     const std::tuple<UINT, WPARAM, const char*, int, int> steps[] = {
         // message, its action and area, the window's DPI then, the DPI laid out for
         {WM_SETTINGCHANGE, SPI_SETWHEELSCROLLLINES, nullptr, other, dpi},
@@ -118,15 +124,13 @@ TEST_F(Scrolling, DisplayChangesKeepTheRowsTheColumnsLookAndTheSidewaysPlace) {
     for (const auto& [message, action, area, shownAt, at] : steps) {
         engine.shownAtDpi = shownAt;
         SendMessageA(engine.hwnd, message, action, reinterpret_cast<LPARAM>(area));
-        EXPECT_EQ(std::make_tuple(engine.dpi, engine.store.WidthAt(0), engine.store.WidthAt(1),
-                                  engine.view.currentRow, engine.view.topRow),
+        EXPECT_EQ(std::make_tuple(engine.dpi, Width(0), Width(1), See().current, See().top),
                   std::make_tuple(at, MulDiv(300, at, dpi), MulDiv(100, at, dpi), 40, 30))
             << std::hex << message << " " << action;
-        EXPECT_LE(std::abs(engine.view.scrollX * content - 120 * engine.view.contentWidth),
-                  content);
+        EXPECT_LE(std::abs(See().x * before - 120 * content()), before);
         EXPECT_EQ(ToolRect(0), LevelButtonShown(0)) << "the level tool on its button";
     }
-    EXPECT_EQ(std::make_pair(engine.view.trackMode, GetCapture()),
+    EXPECT_EQ(std::make_pair(See().track, GetCapture()),
               std::make_pair(int32_t(TrackNone), HWND(nullptr)))
         << "the resize ended at the new DPI";
 }
@@ -151,13 +155,12 @@ TEST_F(Scrolling, RepaintingEraseReflectedMessagesAndFocusRepaintingOnlyTheCurre
     ReleaseDC(engine.hwnd, dc);
 
     UpdateWindow(engine.hwnd);
-    const int h = engine.headerHeight, rh = engine.rowHeight, width = engine.view.clientWidth;
+    const int h = engine.headerHeight, rh = engine.rowHeight, width = ClientWidth(engine.hwnd);
     SetFocus(engine.hwnd);
     EXPECT_EQ(Pending(engine.hwnd), (std::vector<LONG>{0, h + 3 * rh, width, h + 4 * rh}));
 
     SendMessageA(engine.hwnd, WM_VSCROLL, SB_LINEDOWN, 0);
     UpdateWindow(engine.hwnd);
     SetFocus(host);
-    EXPECT_EQ(engine.view.hasFocus, 0);
     EXPECT_EQ(Pending(engine.hwnd), (std::vector<LONG>{0, h + 2 * rh, width, h + 3 * rh}));
 }

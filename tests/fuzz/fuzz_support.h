@@ -171,21 +171,19 @@ int RunFuzz(int argc, char** argv, const char* name, uint64_t shortCases, uint64
     SetUnhandledExceptionFilter(ReportCrash);
     OleInitialize(nullptr);
     const FuzzPass pass(argc, argv, shortCases, longCases, steps);
-    const bool replay = pass.replay;
-    const uint64_t cases = pass.cases;
-    if (!replay)
+    if (!pass.replay)
         printf("%s: pass seed %llu (again: --long --seed %llu), %llu cases of %d steps\n", name,
-               pass.seed, pass.seed, cases, steps);
+               pass.seed, pass.seed, pass.cases, steps);
     fflush(stdout);
-    fuzz.verbose = replay;
-    for (uint64_t i = 0; i < cases; ++i) {
+    fuzz.verbose = pass.replay;
+    for (uint64_t i = 0; i < pass.cases; ++i) {
         random = FuzzRandom(fuzz.seed = pass.CaseSeed(i));
         Case().Run(steps);
     }
     printf("%s: %llu cases, %llu steps, 0 crashes, %llu invariant failures; biggest commit of "
            "one step %zu KiB (%s)\n",
-           name, cases, fuzz.steps, fuzz.failures, static_cast<size_t>(fuzz.biggestCommit / 1024),
-           fuzz.biggestStep);
+           name, pass.cases, fuzz.steps, fuzz.failures,
+           static_cast<size_t>(fuzz.biggestCommit / 1024), fuzz.biggestStep);
     if (fuzz.tallied)
         printf("%s: %s: %llu\n", name, fuzz.tallied, fuzz.tally);
     OleUninitialize();

@@ -72,6 +72,28 @@ int Soak(int cycles) {
     return failures + (last > first + platform + 512 * 1024 && printf("FAILED: memory grew\n"));
 }
 
+// What the aim and the checks read of the control's state beyond what a host sees: one
+// read-only look, taken afresh each time.
+struct Look {
+    explicit Look(ViewControl& c)
+        : c(c), view(c.view), layout(c.layout), inPlace(c.inPlaceActive), uiActive(c.uiActive) {}
+    int32_t X(int32_t content) const { return content - view.scrollX; } // in the window
+    LONG Columns() const {
+        LONG columns = 0;
+        static_cast<_View*>(&c)->get_ColumnCount(&columns);
+        return columns;
+    }
+    // The record of a row, -1 on a group header, -2 past the rows; it moves the cursor alone.
+    int32_t RecordOfRow(int32_t row) const {
+        RowCursor& cursor = c.store.cursor;
+        return cursor.Seek(row) ? cursor.RecordAtCursor() : -2;
+    }
+    ViewControl& c;
+    const ViewState& view;
+    const Layout& layout;
+    const bool inPlace, uiActive;
+};
+
 struct HostCase {
     void Run(int steps) {
         frame = TestHost(260, 200);
@@ -143,20 +165,21 @@ struct HostCase {
     }
     // Near a column edge, the splitter, a level button, a glyph; in the header, on a row; anywhere.
     POINT Target() {
-        const ViewControl& c = *Control();
-        const int32_t left = -c.view.scrollX;
-        int32_t edge = left + c.layout.ColumnsLeft(true);
-        for (int32_t p = random.Between(0, c.store.columnCount); p > 0; --p)
-            edge += c.layout.ColumnExtent(p - 1, true);
+        const Look look(*Control());
+        int32_t edge = look.X(look.layout.ColumnsLeft(true));
+        for (int32_t p = random.Between(0, look.Columns()); p > 0; --p)
+            edge += look.layout.ColumnExtent(p - 1, true);
+        const ViewState& view = look.view;
         const int32_t xs[] = {edge,
-                              left + c.layout.SplitterRect().left,
+                              look.X(look.layout.SplitterRect().left),
                               random.Index(),
-                              left + c.layout.LevelButtonRect(random.Below(3)).left,
-                              random.Between(0, 3 * c.indentWidth),
-                              random.Between(-20, c.view.clientWidth + 20)};
-        const int32_t ys[] = {random.Between(0, c.headerHeight - 1),
-                              c.headerHeight + c.rowHeight * random.Between(0, c.view.pageRows) + 3,
-                              random.Between(-10, c.view.clientHeight + 10), random.Index()};
+                              look.X(look.layout.LevelButtonRect(random.Below(3)).left),
+                              random.Between(0, 3 * look.c.indentWidth),
+                              random.Between(-20, view.clientWidth + 20)};
+        const int32_t row = look.c.rowHeight, header = look.c.headerHeight;
+        const int32_t ys[] = {random.Between(0, header - 1),
+                              header + row * random.Between(0, view.pageRows) + 3,
+                              random.Between(-10, view.clientHeight + 10), random.Index()};
         return POINT{random.Pick(xs) + random.Between(-4, 40), random.Pick(ys)};
     }
     void Verb() {
@@ -224,19 +247,20 @@ struct HostCase {
                        "an object of a gone window still answers");
             held.Reset();
         }
-        if (const ViewControl* c = Control()) {
-            fuzz.Check(c->inPlaceActive == (c->hwnd && IsWindow(c->hwnd)),
-                       "in place %d with window %p", c->inPlaceActive, (void*)c->hwnd);
-            fuzz.Check(c->view.trackMode == TrackNone || (c->hwnd && capture == c->hwnd),
-                       "tracking %d without the capture", c->view.trackMode);
-            fuzz.Check((host->ActiveObject() != nullptr) == (c->uiActive && c->inPlaceActive),
-                       "the frame %s the control while it is %sactive",
-                       host->ActiveObject() ? "holds" : "does not hold", c->uiActive ? "" : "not ");
-        }
-        if (!Window())
+        if (!Control())
             return;
         ViewControl& c = *Control();
-        const ViewState& view = c.view;
+        const Look look(c);
+        const ViewState& view = look.view;
+        fuzz.Check(look.inPlace == (c.hwnd && IsWindow(c.hwnd)), "in place %d with window %p",
+                   look.inPlace, (void*)c.hwnd);
+        fuzz.Check(view.trackMode == TrackNone || (c.hwnd && capture == c.hwnd),
+                   "tracking %d without the capture", view.trackMode);
+        fuzz.Check((host->ActiveObject() != nullptr) == (look.uiActive && look.inPlace),
+                   "the frame %s the control while it is %sactive",
+                   host->ActiveObject() ? "holds" : "does not hold", look.uiActive ? "" : "not ");
+        if (!c.hwnd)
+            return;
         const int32_t rows = c.DisplayedRows();
         RECT client = {};
         GetClientRect(c.hwnd, &client);
@@ -255,18 +279,20 @@ struct HostCase {
                        "bar %d at %d of 0..%d, view at %d of %d, %d fit", bar, info.nPos, info.nMax,
                        at, size, page);
         }
+        // The host's selected record is that of the current row.
+        LONG selected = -2;
+        static_cast<_View*>(&c)->get_SelectedRecord(&selected);
         fuzz.Check(view.currentRow >= -1 && view.currentRow < rows, "current row %d of %d",
                    view.currentRow, rows);
-        if (c.store.columnCount > 0 && c.store.cursor.Seek(view.currentRow))
-            fuzz.Check(c.store.cursor.RecordAtCursor() == view.selectedRecord,
-                       "selected record %d is not that of row %d", view.selectedRecord,
-                       view.currentRow);
+        const int32_t record = look.Columns() > 0 ? look.RecordOfRow(view.currentRow) : -2;
+        fuzz.Check(record == -2 || record == selected, "selected record %ld is not that of row %d",
+                   selected, view.currentRow);
         // The caret: a row tall where its text starts, in the window.
         GUITHREADINFO thread = {sizeof thread, 0, 0, 0, 0, 0, 0, 0, {}};
         if (!view.hasFocus || !GetGUIThreadInfo(0, &thread) || thread.hwndCaret != c.hwnd)
             return;
         const RECT caret = thread.rcCaret;
-        const int32_t x = c.RowTextLeft(view.currentRow) - view.scrollX;
+        const int32_t x = look.X(c.RowTextLeft(view.currentRow));
         const int32_t visible = std::clamp(view.currentRow - view.topRow, 0, view.pageRows);
         fuzz.Check(caret.left == std::clamp(x, 0, view.clientWidth) &&
                        caret.top == c.headerHeight + c.rowHeight * visible &&
@@ -311,11 +337,12 @@ const HostCase::Move HostCase::moves[] = {
      [](HostCase& c) {
          const bool group = random.OneIn(2);
          fuzz.Step(group ? "group: double click on the splitter" : "sort: click on a header");
-         const ViewControl* v = c.Window() ? c.Control() : nullptr;
-         const int32_t x =
-             !v      ? 0
-             : group ? v->layout.SplitterRect().left - v->view.scrollX + 1
-                     : v->layout.ColumnsLeft(true) - v->view.scrollX + random.Between(10, 40);
+         int32_t x = 0;
+         if (c.Window()) {
+             const Look look(*c.Control());
+             x = look.X(group ? look.layout.SplitterRect().left + 1
+                              : look.layout.ColumnsLeft(true) + random.Between(10, 40));
+         }
          for (UINT message : {group ? WM_LBUTTONDBLCLK : WM_LBUTTONDOWN, WM_LBUTTONUP})
              c.Mouse(message, x, 2);
      }},
@@ -443,7 +470,7 @@ const HostCase::Move HostCase::moves[] = {
          what == 0   ? v.SetGroupLevelsKeepingRow(from)
          : what == 1 ? v.MoveColumnKeepingRow(from, to)
                      : v.SelectRow(from);
-         v.EnsureRowVisible(v.view.currentRow, false);
+         v.EnsureRowVisible(Look(v).view.currentRow, false);
          v.SyncSelection();
          if (what == 0 && to > 2)
              ExpandAll(v);

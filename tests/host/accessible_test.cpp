@@ -202,7 +202,7 @@ TEST_F(Accessible, TreeReadsAsTheRowsOnScreenAndEventsTellEachChange) {
     for (LONG child = 1; child <= count; ++child) {
         SCOPED_TRACE(child);
         const RECT place = Place(child);
-        const LONG row = child - 5, top = control->view.topRow;
+        const LONG row = child - 5, top = GetScrollPos(list, SB_VERT);
         EXPECT_EQ(place.top, client.top + (row < 0 ? 0 : h + (row - top) * rh));
         EXPECT_EQ(place.bottom - place.top, row < 0 ? h : rh);
         VARIANT hit, next;

@@ -53,39 +53,27 @@ protected:
 
 } // namespace
 
-// A container that answers no ambient property: the control runs in user mode, keys and mouse
-// clicks are reported on either road.
-TEST_F(HostKeyboard, AContainerWithoutAmbientPropertiesHearsKeysAndClicks) {
-    host->Record().ambients = false;
-    host->SetAmbient(false, true); // what it would answer, were it asked
-    for (Road road : {Accelerators, Plain}) {
-        events.clear();
-        Stroke(road, VK_DOWN);
-        Stroke(road, 'A', 'a');
-        SendMessageA(control, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(60, 60));
-        EXPECT_EQ(Reports(), "Select() KeyUp(40,0) KeyDown(65,0) KeyPress(97) KeyUp(65,0) Select() "
-                             "(60,60,11) "); // the last: OnContextMenu
-    }
-}
-
-// Design mode or a dead UI report no keys but move; frozen, nothing moves or is reported.
+// Design mode or a dead UI report no keys but move; frozen, nothing moves or is reported. A
+// container that answers no ambient property runs the control in user mode.
 TEST_F(HostKeyboard, KeysOnEitherRoadRunningInDesignModeDeadAndFrozen) {
+    const char* running = "Select() KeyUp(40,0) KeyDown(65,0) KeyPress(97) KeyUp(65,0) ";
     const struct {
         const char* name;
-        bool userMode, uiDead, frozen;
+        bool ambients, userMode, uiDead, frozen; // the last three as it would answer them
         const char* reports;
     } states[] = {
-        {"running", true, false, false,
-         "Select() KeyUp(40,0) KeyDown(65,0) KeyPress(97) KeyUp(65,0) "},
-        {"design mode", false, false, false, "Select() "},
-        {"UI dead", true, true, false, "Select() "},
-        {"frozen", true, false, true, ""},
+        {"running", true, true, false, false, running},
+        {"no ambient properties", false, false, true, false, running},
+        {"design mode", true, false, false, false, "Select() "},
+        {"UI dead", true, true, true, false, "Select() "},
+        {"frozen", true, true, false, true, ""},
     };
     ComRef<IOleControl> ole(Query<IOleControl>(host->Control(), IID_IOleControl));
     for (Road road : {Accelerators, Plain})
         for (const auto& s : states) {
             SCOPED_TRACE(std::string(s.name) +
                          (road == Accelerators ? ", accelerator road" : ", plain road"));
+            host->Record().ambients = s.ambients;
             host->SetAmbient(s.userMode, s.uiDead);
             if (s.frozen)
                 ole->FreezeEvents(TRUE);

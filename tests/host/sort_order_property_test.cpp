@@ -11,6 +11,7 @@
 #include <cfloat>
 #include <cmath>
 #include <cstdlib>
+#include <numeric>
 #include <random>
 
 namespace {
@@ -104,8 +105,7 @@ TEST_F(HostTest, SortedOrderIsTheCellComparisonsForRandomColumnsOfEveryKind) {
         ASSERT_EQ(S_OK, view->get_ColumnLabel(1, &label));
         const std::wstring second = Take(label) + L": ";
         std::vector<int> order(records);
-        for (int r = 0; r < records; ++r)
-            order[r] = r;
+        std::iota(order.begin(), order.end(), 0);
         // Loaded, the records are in ascending order; a click on the header reverses it.
         for (const bool ascending : {true, false}) {
             std::stable_sort(order.begin(), order.end(), [&](int a, int b) {

@@ -39,15 +39,9 @@ protected:
         Mouse(WM_LBUTTONDOWN, 1);
         Mouse(WM_MOUSEMOVE, 1 + control->levelButtonWidth + 2 * control->groupingMargin);
         wchar_t text[200] = L"(hidden)";
-        TTTOOLINFOW tool = {TTTOOLINFOW_V2_SIZE,
-                            0,
-                            list,
-                            HeaderTips::groupingToolId,
-                            {},
-                            nullptr,
-                            text,
-                            0,
-                            nullptr};
+        TTTOOLINFOW tool = {};
+        tool.cbSize = TTTOOLINFOW_V2_SIZE, tool.hwnd = list, tool.uId = HeaderTips::groupingToolId;
+        tool.lpszText = text;
         if (IsWindowVisible(control->headerTips.tipWindow))
             SendMessageW(control->headerTips.tipWindow, TTM_GETTEXTW, 200, LPARAM(&tool));
         Mouse(WM_MOUSEMOVE, 1), Mouse(WM_LBUTTONUP, 1);
@@ -55,10 +49,10 @@ protected:
     }
     // The width a double click on column 0's edge gives it, less the wide call's measure.
     LONG FitBeyondMeasure(const std::wstring& text) {
-        const int edge = control->layout.ColumnsLeft(true) + control->layout.ColumnExtent(0, true);
-        for (UINT message : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP})
-            Mouse(message, edge - 1);
         LONG width = -1;
+        view->get_ColumnWidth(0, &width);
+        for (UINT message : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP})
+            Mouse(message, control->splitterWidth + width - 1); // column 0's edge, no grouping
         view->get_ColumnWidth(0, &width);
         HDC dc = GetDC(list);
         HGDIOBJ old = SelectObject(dc, control->listFont);

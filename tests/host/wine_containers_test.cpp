@@ -1,12 +1,10 @@
-// The registered control in containers nobody here wrote: atl.dll's AtlAxWin, a rich edit's
-// embedded objects, ole32's OleCreate road and oledlg's Insert Object dialog.
+// The registered control in containers nobody here wrote: atl.dll's AtlAxWin, ole32's OleCreate
+// road and oledlg's Insert Object dialog.
 
 #include "accessible_reading.h"
 #include "host_test_support.h"
 
 #include <commctrl.h>
-#include <richedit.h>
-#include <richole.h>
 #include <oledlg.h>
 
 namespace {
@@ -115,34 +113,6 @@ TEST_F(WineContainers, DialogTabsInAndOutAndLeavesTheArrowsToTheControl) {
     EXPECT_EQ(tree[4], L"list item|r10c0||COLUMN 1: r10c1|Double Click| selected");
     control->Release();
     DestroyWindow(dialog);
-}
-
-TEST_F(WineContainers, RichEditDrawsThePlaceholder) {
-    ASSERT_NE(LoadLibraryA("riched20.dll"), nullptr);
-    HWND edit = CreateWindowExW(0, RICHEDIT_CLASSW, L"", WS_CHILD | WS_VISIBLE | ES_MULTILINE, 0, 0,
-                                300, 200, window, nullptr, nullptr, nullptr);
-    IRichEditOle* rich = nullptr;
-    ASSERT_TRUE(SendMessageW(edit, EM_GETOLEINTERFACE, 0, reinterpret_cast<LPARAM>(&rich)));
-    // At its place in the text, 96 x 48 pixels at 96 dots an inch.
-    REOBJECT embedded = {
-        sizeof embedded, LONG(REO_CP_SELECTION), CLSID_View,       nullptr, storage,
-        nullptr,         SIZEL{2540, 1270},      DVASPECT_CONTENT, 0,       0};
-    ASSERT_EQ(S_OK, rich->GetClientSite(&embedded.polesite));
-    ASSERT_EQ(S_OK, OleCreate(CLSID_View, IID_IOleObject, OLERENDER_DRAW, nullptr,
-                              embedded.polesite, storage, reinterpret_cast<void**>(&object)));
-    object->SetExtent(DVASPECT_CONTENT, &embedded.sizel);
-    embedded.poleobj = object;
-    ASSERT_EQ(S_OK, rich->InsertObject(&embedded));
-    SendMessageW(edit, EM_SETSEL, 0, 0); // nothing selected: the object as it is
-    InvalidateRect(edit, nullptr, TRUE);
-    // Drawn at its extent where the edit places the object's character.
-    POINTL at{};
-    SendMessageW(edit, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&at), 0);
-    ExpectFramedPlaceholder(Pixels::OfWindow(edit), RECT{at.x, at.y, at.x + 96, at.y + 48},
-                            GetSysColor(COLOR_WINDOW));
-    embedded.polesite->Release();
-    rich->Release();
-    DestroyWindow(edit);
 }
 
 // The road of a compound-document container: ole32 creates and runs the object.

@@ -1,5 +1,7 @@
 #include "ordering_support.h"
 
+#include <array>
+
 namespace {
 
 // Mixed kinds in columns 1 and 4; texts equal for the locale only when their bytes are.
@@ -166,6 +168,47 @@ TEST(OrderingProperties, RandomOperationSequencesKeepEveryInvariant) {
             ASSERT_NO_FATAL_FAILURE(CheckRows(store, random));
         }
     }
+}
+
+// Row counts through expand and collapse; the groups' spans are the ordering property's.
+TEST(GroupTree, WorkedExampleCountsRowsThroughExpandAndCollapse) {
+    RecordStore store;
+    Load(store, TableOf({{L"B", L"x"}, {L"A", L"y"}, {L"A", L"x"}, {L"A", L"x"}}));
+    ASSERT_TRUE(store.SetGroupLevelCount(2));
+    EXPECT_EQ(store.rowCount, 3); // the groups start closed
+    // Closing A takes x's rows along; reopening it shows x closed.
+    GroupNode *a = store.root.firstChild, *ax = a->firstChild;
+    EXPECT_EQ((std::array{a->Expand(), a->Expand(), ax->Expand(), a->Collapse(), a->Collapse(),
+                          a->Expand(), ax->expanded, ax->count}),
+              (std::array{2, 0, 2, 4, 0, 2, 0, 2}));
+    // Moving the level-0 column elsewhere regroups from level 0: every new group starts closed.
+    ASSERT_TRUE(store.MoveColumn(0, 2));
+    for (const GroupNode* group = store.root.firstChild; group; group = group->next)
+        EXPECT_FALSE(group->expanded);
+    EXPECT_EQ(store.rowCount, 3);
+    ASSERT_TRUE(store.SetData(nullptr, 0, 0, false)); // only the root row, whatever the levels
+    EXPECT_EQ(store.rowCount + (store.root.firstChild != nullptr), 1);
+}
+
+TEST(RowCursor, UngroupedRowsAreTheRecordsAndSeekingPastTheEndFails) {
+    RecordStore store;
+    Load(store, TableOf({{L"c"}, {L"a"}, {L"b"}}));
+    RowCursor& cursor = store.cursor;
+    ASSERT_TRUE(cursor.Seek(2));
+    EXPECT_STREQ(cursor.CellText(0), L"c");
+    EXPECT_STREQ(cursor.CellText(1), L""); // past the last column
+    EXPECT_FALSE(cursor.Seek(3));
+    EXPECT_EQ(cursor.row, 3); // still on the last row
+    EXPECT_FALSE(cursor.StepForward());
+    EXPECT_FALSE(cursor.Seek(-2)); // steps back until a step fails: on the root row
+    EXPECT_EQ(std::pair(cursor.row, cursor.index), std::pair(0, -1));
+    ASSERT_TRUE(cursor.Seek(1));
+    EXPECT_FALSE(cursor.Seek(INT32_MIN));
+    EXPECT_EQ(cursor.row, 0);
+    ASSERT_TRUE(cursor.Seek(-1)); // the hidden root row
+    EXPECT_EQ(cursor.row, 0);
+    EXPECT_EQ(cursor.RecordAtCursor(), -1);
+    EXPECT_FALSE(cursor.StepBack());
 }
 
 } // namespace
