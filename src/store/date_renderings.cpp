@@ -1,6 +1,6 @@
 #include "date_renderings.h"
 
-#include "base/open_table.h"
+#include "base/text_hash.h"
 
 #include <cwchar>
 
@@ -17,16 +17,7 @@ int PictureNumber(const wchar_t* picture) {
     return -1;
 }
 
-uint32_t Slot(uint64_t key, uint32_t slots) {
-    return static_cast<uint32_t>((key * 0x9e3779b97f4a7c15ULL) >> 32) & (slots - 1);
-}
-
 } // namespace
-
-DateRenderings::~DateRenderings() {
-    if (entries)
-        HeapFree(GetProcessHeap(), 0, entries);
-}
 
 const wchar_t* DateRenderings::Date(const SYSTEMTIME& time, DWORD flags, const wchar_t* picture,
                                     int& length) {
@@ -50,7 +41,10 @@ const wchar_t* DateRenderings::Time(const SYSTEMTIME& time, DWORD flags, int& le
 template <typename Render>
 const wchar_t* DateRenderings::Rendered(bool kept, uint64_t key, int& length,
                                         const Render& render) {
-    if (const Entry* entry = kept ? Find(key) : nullptr) {
+    const Entry* entry =
+        kept ? entries.Find(KeyHash(key), [key](const Entry& held) { return held.key == key; })
+             : nullptr;
+    if (entry) {
         length = entry->length;
         return entry->text;
     }
@@ -63,37 +57,10 @@ const wchar_t* DateRenderings::Rendered(bool kept, uint64_t key, int& length,
     return last;
 }
 
-const DateRenderings::Entry* DateRenderings::Find(uint64_t key) const {
-    if (!entries)
-        return nullptr;
-    for (uint32_t slot = Slot(key, slots); entries[slot].text; slot = (slot + 1) & (slots - 1)) {
-        if (entries[slot].key == key)
-            return &entries[slot];
-    }
-    return nullptr;
-}
-
 // Without memory for a copy, the rendering is asked for again next time.
 void DateRenderings::Keep(uint64_t key, const wchar_t* rendered, int length) {
-    if (2 * (used + 1) > slots && !Grow())
+    if (!entries.Reserve())
         return;
-    const wchar_t* text = texts.Add(rendered, static_cast<size_t>(length));
-    if (!text)
-        return;
-    uint32_t slot = Slot(key, slots);
-    while (entries[slot].text)
-        slot = (slot + 1) & (slots - 1);
-    entries[slot] = {key, text, length};
-    ++used;
-}
-
-bool DateRenderings::Grow() {
-    size_t count = slots;
-    auto home = [](const Entry& entry, size_t grown) {
-        return static_cast<size_t>(Slot(entry.key, static_cast<uint32_t>(grown)));
-    };
-    if (count >= (1u << 24) || !GrowTable(entries, count, 256, home))
-        return false;
-    slots = static_cast<uint32_t>(count);
-    return true;
+    if (const wchar_t* text = texts.Add(rendered, static_cast<size_t>(length)))
+        entries.Add(KeyHash(key), {key, text, length});
 }

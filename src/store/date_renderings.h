@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/open_table.h"
 #include "text_arena.h"
 
 #include <windows.h>
@@ -26,9 +27,6 @@ public:
     // The renderings kept are written to keep, the load's own texts, where a caption that is
     // one rendering alone can share them.
     explicit DateRenderings(TextArena& keep) : texts(keep) {}
-    ~DateRenderings();
-    DateRenderings(const DateRenderings&) = delete;
-    DateRenderings& operator=(const DateRenderings&) = delete;
 
     // GetDateFormatW and GetTimeFormatW for the user's locale, as a text and its length, valid
     // until the next call; null when the platform call fails.
@@ -42,18 +40,14 @@ public:
 private:
     struct Entry {
         uint64_t key;
-        const wchar_t* text; // null in a free slot
+        const wchar_t* text;
         int length;
     };
     // The rendering of key, kept or else made by render into last (kept when kept is set).
     template <typename Render>
     const wchar_t* Rendered(bool kept, uint64_t key, int& length, const Render& render);
-    const Entry* Find(uint64_t key) const;
     void Keep(uint64_t key, const wchar_t* rendered, int length);
-    bool Grow();
-    Entry* entries = nullptr;
-    uint32_t slots = 0; // a power of two, at least twice the count
-    uint32_t used = 0;
+    OpenTable<Entry, 256, (1u << 24)> entries;
     TextArena& texts;
     wchar_t last[100]; // the rendering just asked for
     RealShape reals;

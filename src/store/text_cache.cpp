@@ -1,37 +1,25 @@
 #include "text_cache.h"
 
 #include "cell_text.h"
-#include "base/open_table.h"
+#include "base/text_hash.h"
 #include "value_size.h"
 
 #include <cstring>
 #include <cwchar>
+#include <new>
 
 namespace {
 
-constexpr uint32_t firstSlots = 1024;
-// A column of more distinct values keeps the ones it has and formats the others each time.
-constexpr uint32_t maxSlots = 1u << 18;
 // Every this many look-ups, a column that found fewer than one in sixteen of them stops looking
 // up: its values hardly repeat, and the look-ups would only add to the formatting.
 constexpr uint32_t sampleLookups = 16384;
 
-uint64_t Mix(uint64_t key) {
-    key ^= key >> 33;
-    key *= 0xff51afd7ed558ccdULL;
-    key ^= key >> 33;
-    key *= 0xc4ceb9fe1a85ec53ULL;
-    return key ^ (key >> 33);
-}
-
 // Every byte of a string, beyond a NUL too: cells that share a string share all of it.
-uint64_t StringHash(BSTR text) {
+uint32_t StringHash(BSTR text) {
     const UINT bytes = SysStringByteLen(text);
-    const auto* data = reinterpret_cast<const unsigned char*>(text);
-    uint64_t hash = 14695981039346656037ULL ^ bytes;
-    for (UINT i = 0; i < bytes; ++i)
-        hash = (hash ^ data[i]) * 1099511628211ULL;
-    return hash;
+    const uint32_t hash = TextHash(text, bytes / 2);
+    return bytes % 2 ? TextHashStep(hash, reinterpret_cast<const unsigned char*>(text)[bytes - 1])
+                     : hash;
 }
 
 bool SameDecimal(const DECIMAL& a, const DECIMAL& b) {
@@ -42,23 +30,24 @@ bool SameDecimal(const DECIMAL& a, const DECIMAL& b) {
 
 TextCache::TextCache(int32_t columns, int32_t format, int32_t grouping, TextArena& arena,
                      bool share)
-    : tables(share ? static_cast<Table*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY,
+    : tables(share ? static_cast<Table*>(HeapAlloc(GetProcessHeap(), 0,
                                                    sizeof(Table) * (columns > 0 ? columns : 1)))
                    : nullptr),
-      columns(columns), format(format), grouping(grouping), arena(arena), renderings(arena) {}
+      columns(columns), format(format), grouping(grouping), arena(arena), renderings(arena) {
+    for (int32_t c = 0; tables && c < columns; ++c)
+        new (&tables[c]) Table();
+}
 
 TextCache::~TextCache() {
     if (!tables)
         return;
     for (int32_t c = 0; c < columns; ++c)
-        Close(tables[c]);
+        tables[c].~Table();
     HeapFree(GetProcessHeap(), 0, tables);
 }
 
 void TextCache::Close(Table& table) {
-    if (table.entries)
-        HeapFree(GetProcessHeap(), 0, table.entries);
-    table = Table{};
+    table.entries.Clear();
     table.closed = true;
 }
 
@@ -98,35 +87,20 @@ bool TextCache::Matches(const Entry& entry, const VARIANT& element, uint64_t key
     return element.vt != VT_DECIMAL || SameDecimal(entry.decimal->decVal, element.decVal);
 }
 
-bool TextCache::Grow(Table& table) {
-    size_t slots = table.slots;
-    auto home = [](const Entry& entry, size_t) { return static_cast<size_t>(Mix(entry.key)); };
-    if (!GrowTable(table.entries, slots, firstSlots, home))
-        return false;
-    table.slots = static_cast<uint32_t>(slots);
-    return true;
-}
-
-TextCache::Entry* TextCache::Find(const VARIANT& element, int32_t column, uint64_t& key,
-                                  Table*& table) {
+const TextCache::Entry* TextCache::Find(const VARIANT& element, int32_t column, Table*& table) {
     table = tables && column < columns ? &tables[column] : nullptr;
-    if (!table || table->closed || !Key(element, key) || (!table->entries && !Grow(*table))) {
+    if (!table || table->closed || !Key(element, pendingKey)) {
         table = nullptr;
         return nullptr;
     }
-    const uint32_t mask = table->slots - 1;
-    for (uint32_t slot = static_cast<uint32_t>(Mix(key)) & mask; table->entries[slot].text;
-         slot = (slot + 1) & mask) {
-        Entry& entry = table->entries[slot];
-        if (Matches(entry, element, key))
-            return &entry;
-    }
-    return nullptr;
+    const uint64_t key = pendingKey;
+    auto matches = [&element, key](const Entry& entry) { return Matches(entry, element, key); };
+    return table->entries.Find(KeyHash(key), matches);
 }
 
 bool TextCache::Reuse(CellEntry& cell, const VARIANT& element, int32_t column) {
     Table* table = nullptr;
-    const Entry* entry = Find(element, column, pendingKey, table);
+    const Entry* entry = Find(element, column, table);
     pendingTable = table;
     if (!entry)
         return false;
@@ -150,20 +124,15 @@ bool TextCache::Format(CellEntry& cell, const VARIANT& element) {
         return !arena.OutOfMemory();
     // Later values are matched against the cell's own copy, which must be the element's twin.
     const bool kept = cell.text && cell.value.vt == element.vt;
-    if (kept &&
-        (2 * (table->used + 1) <= table->slots || (table->slots < maxSlots && Grow(*table)))) {
-        uint32_t slot = static_cast<uint32_t>(Mix(pendingKey)) & (table->slots - 1);
-        while (table->entries[slot].text)
-            slot = (slot + 1) & (table->slots - 1);
-        Entry& entry = table->entries[slot];
-        entry = Entry{pendingKey, cell.text, cell.tag, {nullptr}, element.vt, 0};
+    if (kept && table->entries.Reserve()) {
+        Entry entry{pendingKey, cell.text, cell.tag, {nullptr}, element.vt, 0};
         if (element.vt == VT_BSTR) {
             entry.string = cell.value.bstrVal;
             entry.bytes = SysStringByteLen(cell.value.bstrVal);
         } else if (element.vt == VT_DECIMAL) {
             entry.decimal = &cell.value;
         }
-        ++table->used;
+        table->entries.Add(KeyHash(pendingKey), entry);
     }
     Count(*table, false);
     return !arena.OutOfMemory();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/open_table.h"
 #include "cell_entry.h"
 #include "date_renderings.h"
 #include "text_arena.h"
@@ -33,7 +34,7 @@ public:
 private:
     struct Entry {
         uint64_t key;
-        const wchar_t* text; // null in a free slot
+        const wchar_t* text;
         const wchar_t* tag;
         union {
             BSTR string;            // strings: the first cell's copy
@@ -43,18 +44,17 @@ private:
         UINT bytes; // of the string
     };
     struct Table {
-        Entry* entries;
-        uint32_t slots; // a power of two; 0 when the column is not looked up
-        uint32_t used;
-        uint32_t lookups;
-        uint32_t hits;
-        bool closed;
+        // A column of more distinct values keeps the ones it has and formats the others each
+        // time.
+        OpenTable<Entry, 1024, (1u << 18)> entries;
+        uint32_t lookups = 0;
+        uint32_t hits = 0;
+        bool closed = false;
     };
     static void Count(Table& table, bool hit);
-    Entry* Find(const VARIANT& element, int32_t column, uint64_t& key, Table*& table);
+    const Entry* Find(const VARIANT& element, int32_t column, Table*& table);
     bool Key(const VARIANT& element, uint64_t& key) const;
     static bool Matches(const Entry& entry, const VARIANT& element, uint64_t key);
-    static bool Grow(Table& table);
     static void Close(Table& table);
 
     Table* tables;

@@ -1,54 +1,13 @@
 #include "value_compare.h"
 
+#include "ordered_value.h"
+
 #include <cstdint>
 
 namespace {
 
-// A member of the numeric family, read without loss: integers as 64-bit, floats as extended.
-struct Number {
-    bool isReal;
-    int64_t integer;
-    long double real;
-};
-
-bool ReadNumber(const VARIANT& value, Number& number) {
-    number = Number{false, 0, 0};
-    switch (value.vt) {
-    case VT_I1:
-        number.integer = value.cVal;
-        return true;
-    case VT_UI1:
-        number.integer = value.bVal;
-        return true;
-    case VT_I2:
-        number.integer = value.iVal;
-        return true;
-    case VT_UI2:
-        number.integer = value.uiVal;
-        return true;
-    case VT_I4:
-        number.integer = value.lVal;
-        return true;
-    case VT_UI4:
-        number.integer = value.ulVal;
-        return true;
-    case VT_INT:
-        number.integer = value.intVal;
-        return true;
-    case VT_UINT:
-        number.integer = value.uintVal;
-        return true;
-    case VT_R4:
-        number.isReal = true;
-        number.real = value.fltVal;
-        return true;
-    case VT_R8:
-        number.isReal = true;
-        number.real = value.dblVal;
-        return true;
-    default:
-        return false;
-    }
+bool IsNumber(const OrderedValue& value) {
+    return value.kind == OrderedKind::integer || value.kind == OrderedKind::real;
 }
 
 template <typename T> int Order(T a, T b, int unordered) {
@@ -61,25 +20,29 @@ template <typename T> int Order(T a, T b, int unordered) {
     return unordered; // a NaN is neither: its text decides
 }
 
-int CompareNumbers(const Number& a, const Number& b, int textResult) {
-    if (!a.isReal && !b.isReal)
+long double Extended(const OrderedValue& number) {
+    return number.kind == OrderedKind::real ? static_cast<long double>(number.real)
+                                            : static_cast<long double>(number.integer);
+}
+
+// Integers compare as 64-bit, and with reals as extended: both without loss.
+int CompareNumbers(const OrderedValue& a, const OrderedValue& b, int textResult) {
+    if (a.kind == OrderedKind::integer && b.kind == OrderedKind::integer)
         return Order(a.integer, b.integer, textResult);
-    const long double realA = a.isReal ? a.real : static_cast<long double>(a.integer);
-    const long double realB = b.isReal ? b.real : static_cast<long double>(b.integer);
-    return Order(realA, realB, textResult);
+    return Order(Extended(a), Extended(b), textResult);
 }
 
 } // namespace
 
 int CompareValues(const VARIANT& valueA, const VARIANT& valueB, int textResult) {
-    Number numberA;
-    Number numberB;
-    if (ReadNumber(valueA, numberA) && ReadNumber(valueB, numberB))
-        return CompareNumbers(numberA, numberB, textResult);
-    if (valueA.vt == VT_CY && valueB.vt == VT_CY)
-        return Order(valueA.cyVal.int64, valueB.cyVal.int64, textResult);
-    if (valueA.vt == VT_DATE && valueB.vt == VT_DATE)
-        return Order(valueA.date, valueB.date, textResult);
+    const OrderedValue orderedA = ReadOrdered(valueA);
+    const OrderedValue orderedB = ReadOrdered(valueB);
+    if (IsNumber(orderedA) && IsNumber(orderedB))
+        return CompareNumbers(orderedA, orderedB, textResult);
+    if (orderedA.kind == OrderedKind::currency && orderedB.kind == OrderedKind::currency)
+        return Order(orderedA.integer, orderedB.integer, textResult);
+    if (orderedA.kind == OrderedKind::date && orderedB.kind == OrderedKind::date)
+        return Order(orderedA.real, orderedB.real, textResult);
     if (valueA.vt != valueB.vt)
         return static_cast<int>(valueA.vt) - static_cast<int>(valueB.vt);
     return textResult;
@@ -89,6 +52,5 @@ bool OrderedByValue(VARTYPE type) {
     VARIANT value;
     value.vt = type;
     value.llVal = 0;
-    Number number;
-    return type == VT_CY || type == VT_DATE || ReadNumber(value, number);
+    return ReadOrdered(value).kind != OrderedKind::none;
 }

@@ -4,6 +4,7 @@
 #include "base/text_hash.h"
 #include "radix_sort.h"
 #include "record_store.h"
+#include "ordered_value.h"
 #include "temp_array.h"
 
 #include <cmath>
@@ -32,40 +33,15 @@ bool RealKey(double value, uint64_t& key) {
 
 // Unsigned key in the value order of a number, currency amount or date.
 bool OrderKey(const VARIANT& value, uint64_t& key) {
-    switch (value.vt) {
-    case VT_I1:
-        key = SignedKey(value.cVal);
+    const OrderedValue ordered = ReadOrdered(value);
+    switch (ordered.kind) {
+    case OrderedKind::integer:
+    case OrderedKind::currency:
+        key = SignedKey(ordered.integer);
         return true;
-    case VT_UI1:
-        key = SignedKey(value.bVal);
-        return true;
-    case VT_I2:
-        key = SignedKey(value.iVal);
-        return true;
-    case VT_UI2:
-        key = SignedKey(value.uiVal);
-        return true;
-    case VT_I4:
-        key = SignedKey(value.lVal);
-        return true;
-    case VT_UI4:
-        key = SignedKey(value.ulVal);
-        return true;
-    case VT_INT:
-        key = SignedKey(value.intVal);
-        return true;
-    case VT_UINT:
-        key = SignedKey(value.uintVal);
-        return true;
-    case VT_CY:
-        key = SignedKey(value.cyVal.int64);
-        return true;
-    case VT_R4:
-        return RealKey(value.fltVal, key);
-    case VT_R8:
-        return RealKey(value.dblVal, key);
-    case VT_DATE:
-        return RealKey(value.date, key);
+    case OrderedKind::real:
+    case OrderedKind::date:
+        return RealKey(ordered.real, key);
     default:
         return false;
     }
@@ -118,79 +94,37 @@ public:
         uint32_t hash; // of the text, once Hash has run
     };
     explicit TextSpans(size_t limit) : limit(limit) {}
-    ~TextSpans() {
-        Free(slots);
-        Free(spans);
-    }
-    TextSpans(const TextSpans&) = delete;
-    TextSpans& operator=(const TextSpans&) = delete;
 
     // The number of the span of text, widened to key; -1 past the limit or without memory.
     int32_t Add(const wchar_t* text, uint64_t key) {
-        if (2 * (count + 1) > slotCount && !Grow())
+        const uint32_t hash = KeyHash(reinterpret_cast<uintptr_t>(text));
+        auto same = [text](const Span& span) { return span.text == text; };
+        bool added = false;
+        Span* span = spans.Count() < limit ? spans.FindOrAdd(hash, {text, key, key, 0}, same, added)
+                                           : spans.Find(hash, same);
+        if (!span)
             return -1;
-        size_t slot = Slot(text, slotCount);
-        for (; slots[slot].text; slot = (slot + 1) & (slotCount - 1)) {
-            if (slots[slot].text != text)
-                continue;
-            Span& span = spans[slots[slot].number];
-            if (key < span.low) // most texts show one value: the span stays clean
-                span.low = key;
-            if (key > span.high)
-                span.high = key;
-            return slots[slot].number;
-        }
-        if (count >= limit)
-            return -1;
-        slots[slot] = {text, static_cast<int32_t>(count)};
-        spans[count] = {text, key, key, 0};
-        return static_cast<int32_t>(count++);
+        if (key < span->low) // most texts show one value: the span stays clean
+            span->low = key;
+        if (key > span->high)
+            span->high = key;
+        return static_cast<int32_t>(spans.Number(*span));
     }
     // The hashes of the texts, read in the order they were met, which is about the order the
     // load stored them in; false when a text holds a character that lstrcmpW passes over.
     bool Hash(const IgnoredChars& ignored) {
-        for (size_t i = 0; i < count; ++i) {
+        for (uint32_t i = 0; i < spans.Count(); ++i) {
             if (!ignored.PlainHash(spans[i].text, spans[i].hash))
                 return false;
         }
         return true;
     }
-    const Span& operator[](size_t number) const { return spans[number]; }
-    size_t Count() const { return count; }
+    const Span& operator[](size_t number) const { return spans[static_cast<uint32_t>(number)]; }
+    size_t Count() const { return spans.Count(); }
 
 private:
-    struct Entry {
-        const wchar_t* text; // null in a free slot
-        int32_t number;
-    };
-    static size_t Slot(const wchar_t* text, size_t slotCount) {
-        const uint64_t mixed = reinterpret_cast<uintptr_t>(text) * 0x9e3779b97f4a7c15ULL;
-        return static_cast<size_t>(mixed >> 32) & (slotCount - 1);
-    }
-    template <typename T> static void Free(T* block) {
-        if (block)
-            HeapFree(GetProcessHeap(), 0, block);
-    }
-    bool Grow() {
-        const size_t spanCount = slotCount ? slotCount : 512; // half the slots, grown alike
-        auto* grownSpans =
-            static_cast<Span*>(HeapAlloc(GetProcessHeap(), 0, spanCount * sizeof(Span)));
-        auto home = [](const Entry& entry, size_t grown) { return Slot(entry.text, grown); };
-        if (!grownSpans || !GrowTable(slots, slotCount, 1024, home)) {
-            Free(grownSpans);
-            return false;
-        }
-        if (count)
-            memcpy(grownSpans, spans, count * sizeof(Span));
-        Free(spans);
-        spans = grownSpans;
-        return true;
-    }
     size_t limit;
-    Entry* slots = nullptr;
-    Span* spans = nullptr;
-    size_t slotCount = 0;
-    size_t count = 0;
+    OpenTable<Span, 1024> spans;
 };
 
 // Whether the texts of runs (keyed by their hashes) all differ: runs of equal hashes side by
