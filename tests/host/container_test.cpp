@@ -112,6 +112,27 @@ TEST_F(Container, DeactivationKeepsStateAndEnabledFalseDisablesTheWindow) {
     view->Release();
 }
 
+// What the control hands out carries a reference of the caller's own: the site (which is also
+// the view's sink here) counts two more while the caller holds both, and as before once it lets go.
+TEST_F(Container, HandedOutSiteAndSinkCarryReferencesOfTheCallersOwn) {
+    ASSERT_EQ(S_OK, Create(RECT{0, 0, 200, 100}, true));
+    ComRef<IOleObject> object(Query<IOleObject>(host->Control(), IID_IOleObject));
+    ComRef<IViewObjectEx> view(Query<IViewObjectEx>(host->Control(), IID_IViewObjectEx));
+    ASSERT_TRUE(object && view);
+    IOleClientSite* const site = host->Site();
+    const auto references = [site] { return site->AddRef(), site->Release(); };
+    const ULONG held = references();
+    IOleClientSite* handedSite = nullptr;
+    IAdviseSink* handedSink = nullptr;
+    ASSERT_EQ(S_OK, object->GetClientSite(&handedSite));
+    ASSERT_EQ(S_OK, view->GetAdvise(nullptr, nullptr, &handedSink));
+    ASSERT_TRUE(handedSite == site && handedSink);
+    EXPECT_EQ(references(), held + 2);
+    handedSite->Release();
+    handedSink->Release();
+    EXPECT_EQ(references(), held);
+}
+
 // The site hears of every change of the look; each way of drawing gives the same picture.
 TEST_F(Container, QuickActivationAdvisesChangesAndDrawingGivesTheFramedPlaceholder) {
     ASSERT_EQ(S_OK, Create(RECT{0, 0, 200, 100}, true));
