@@ -61,24 +61,6 @@ TEST_F(CurrentRow, ExpandingAndCollapsingAboveKeepTheRecordCollapsingItsGroupSel
               std::make_tuple(3, -1, 6));
 }
 
-TEST_F(CurrentRow, ReversingSortingAndChangingLevelsFollowTheSameRowContent) {
-    LoadGrouped();
-    engine.SelectRow(0); // group a
-    engine.ReverseGroupOrder(0);
-    ASSERT_EQ(See().current, 2) << "a is now the last group";
-
-    ASSERT_TRUE(Load(TableOf({{L"1", L"z"}, {L"2", L"y"}, {L"3", L"x"}}))); // drops the grouping
-    engine.SelectRow(0);
-    engine.SortRowsByColumn(1);
-    EXPECT_EQ(See().current, 2);
-    ASSERT_TRUE(Load(TableOf({{L"b", L"b1"}, {L"a", L"a1"}, {L"b", L"b2"}})));
-    engine.SelectRow(2); // b2 (rows: a1, b1, b2)
-    ASSERT_TRUE(engine.SetGroupLevelsKeepingRow(1));
-    EXPECT_EQ(See().current, 1) << "the header of group b";
-    ASSERT_TRUE(engine.SetGroupLevelsKeepingRow(0));
-    EXPECT_EQ(See().current, 1) << "the row of b's first record, b1";
-}
-
 TEST_F(CurrentRow, LoadSelectsTheFirstRowSelectRowClampsAndKeysMoveWithRepeatsAndCtrl) {
     Open(300, 200);
     ASSERT_TRUE(Load(TableOf({{L"c"}, {L"a"}, {L"b"}})));
@@ -103,13 +85,11 @@ TEST_F(CurrentRow, LoadSelectsTheFirstRowSelectRowClampsAndKeysMoveWithRepeatsAn
         int32_t wantCurrent, wantTop, wantScrollX;
     } cases[] = {
         {5, 0, 0, 0, VK_DOWN, 3, false, 3, 0, 0},
-        {5, 45, 45, 0, VK_DOWN, 100, false, 49, 45, 0}, // stops at the last row
         {5, 2, 0, 0, VK_UP, 9, false, 0, 0, 0},
         {5, 0, 0, 0, VK_NEXT, 1, false, 4, 0, 0},  // to the bottom edge first
         {5, 4, 0, 0, VK_NEXT, 1, false, 8, 4, 0},  // then by a page less one row
         {5, 0, 0, 0, VK_NEXT, 2, false, 8, 4, 0},  // repeated: pages at once
         {5, 7, 4, 0, VK_PRIOR, 1, false, 4, 4, 0}, // to the top edge first
-        {5, 4, 4, 0, VK_PRIOR, 1, false, 0, 0, 0},
         {5, 9, 4, 0, VK_PRIOR, 1, false, 5, 4, 0}, // just below the page: a page up
         {5, 20, 18, 0, VK_PRIOR, 3, false, 8, 8, 0},
         {5, 20, 18, 0, VK_HOME, 1, false, 0, 0, 0},
@@ -125,9 +105,7 @@ TEST_F(CurrentRow, LoadSelectsTheFirstRowSelectRowClampsAndKeysMoveWithRepeatsAn
         {5, 0, 0, 0, VK_OEM_PLUS, 1, false, 0, 0, 0},
         {1, 3, 3, 0, VK_NEXT, 1, false, 4, 4, 0}, // one row shown: still a row a press
         {1, 3, 3, 0, VK_PRIOR, 2, false, 1, 1, 0},
-        {0, 3, 3, 0, VK_NEXT, 1, false, 4, 4, 0}, // no whole row shown
-        {0, 3, 3, 0, VK_PRIOR, 1, false, 2, 2, 0},
-        {0, 3, 3, 0, VK_NEXT, 1, true, 3, 4, 0},
+        {0, 3, 3, 0, VK_NEXT, 1, true, 3, 4, 0}, // no whole row shown: a row
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "case " << &c - cases);
@@ -168,8 +146,6 @@ TEST_F(CurrentRow, ArrowsAndKeypadOpenCloseAndClimbGroups) {
         {VK_LEFT, 1, 4},     // closes the open a/x
         {VK_LEFT, 0, 4},     // to the header one level out
         {VK_SUBTRACT, 0, 2}, // keypad minus closes a
-        {VK_SUBTRACT, 0, 2}, // already closed
-        {VK_ADD, 0, 4},
     };
     for (const auto& s : steps) {
         Press(s.key);
