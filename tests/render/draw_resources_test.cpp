@@ -1,6 +1,5 @@
 #include "engine/engine_test_support.h"
 
-#include "../../res/resource.h"
 #include "render/stroke_contrast.h"
 
 #include <cstring>
@@ -82,48 +81,10 @@ TEST_F(Resources, GlyphCellsMatchTheirPicturesPixelByPixel) {
     }
 }
 
-TEST_F(Resources, FoldersAreTheIconsCentredInTheirCells) {
-    const int w = r.indentWidth, h = r.rowHeight, x = r.smallIconX, y = r.smallIconY;
-    for (int open = 0; open < 2; ++open) {
-        HICON icon = static_cast<HICON>(LoadImageA(
-            GetModuleHandleA(nullptr), MAKEINTRESOURCEA(open ? IDI_FOLDER_OPEN : IDI_FOLDER_CLOSED),
-            IMAGE_ICON, x, y, 0));
-        ASSERT_NE(icon, nullptr);
-        const Pixels reference = Drawn(w, h, GetSysColor(COLOR_WINDOW), [&](HDC dc) {
-            DrawIconEx(dc, 0, (h - y) / 2, icon, x, y, 0, nullptr, DI_NORMAL);
-        });
-        DestroyIcon(icon);
-        EXPECT_EQ(Drawn(w, h, ground, [&](HDC dc) { r.DrawFolderGlyph(dc, 0, 0, open); }).data,
-                  reference.data)
-            << "open " << open;
-    }
-}
-
-TEST_F(Resources, SortMarkIsATriangleInASquareHalfAnIndentLeftOfTheRightEnd) {
-    const int height = r.headerHeight;
-    const RECT square = SortMarkSquare(r, RECT{0, 0, 100, height});
-    const int side = square.right - square.left;
-    ASSERT_GE(side, 4);
-    for (bool ascending : {true, false}) {
-        const Pixels p = Drawn(100, height, ground, [&](HDC dc) {
-            r.DrawSortMark(dc, RECT{0, 0, 100, height}, ascending, false);
-        });
-        EXPECT_EQ(p.Ink(RECT{0, 0, 100, height}, ground), p.Ink(square, ground))
-            << "the mark stays in its square";
-        // A wide base and a narrow tip: pointing down when ascending.
-        const int base = ascending ? square.top : square.bottom - 1;
-        const int tip = ascending ? square.bottom - 1 : square.top;
-        EXPECT_LE(p.Count(RECT{square.left, base, square.right, base + 1}, ground), 1);
-        EXPECT_GE(p.Count(RECT{square.left, tip, square.right, tip + 1}, ground), side - 2);
-    }
-    auto narrow = [&](HDC dc) { r.DrawSortMark(dc, RECT{10, 0, 16, height}, true, false); };
-    EXPECT_EQ(Drawn(40, height, ground, narrow).Ink(RECT{0, 0, 40, height}, ground), 0)
-        << "no room";
-}
-
-// The lit strokes take another colour where the highlight is as light as the face, so that the
-// whole mark shows: against classic colours, a near-white face, a dark one, and the platform's.
-TEST_F(Resources, SortMarkStandsOutFromTheHeaderFace) {
+// A triangle in its square, pointing down when ascending, whose every stroke shows on the
+// header face: the lit strokes take another colour where the highlight is as light as the face
+// (classic colours, a near-white face, a dark one, and the platform's).
+TEST_F(Resources, SortMarkIsATriangleInItsSquareStandingOutFromTheFace) {
     const struct {
         COLORREF face, highlight, darkShadow, text;
         bool keepsHighlight;
@@ -137,17 +98,27 @@ TEST_F(Resources, SortMarkStandsOutFromTheHeaderFace) {
         EXPECT_GE(ContrastRatio(stroke, s.face), visibleStrokeContrast) << std::hex << s.face;
         EXPECT_EQ(stroke == s.highlight, s.keepsHighlight) << std::hex << s.face;
     }
+    const int height = r.headerHeight;
+    const RECT all{0, 0, 100, height}, square = SortMarkSquare(r, all);
+    const int side = square.right - square.left;
+    ASSERT_GE(side, 4);
     const COLORREF face = GetSysColor(COLOR_BTNFACE);
-    const RECT all{0, 0, 100, r.headerHeight};
     for (bool ascending : {true, false}) {
         auto mark = [&](HDC dc) { r.DrawSortMark(dc, all, ascending, false); };
-        const Pixels onFace = Drawn(100, r.headerHeight, face, mark);
-        EXPECT_EQ(onFace.Ink(all, face), Drawn(100, r.headerHeight, ground, mark).Ink(all, ground))
-            << "every stroke shows on the face";
-        for (uint32_t p : onFace.data) {
-            const COLORREF colour = RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
+        const Pixels p = Drawn(100, height, ground, mark), onFace = Drawn(100, height, face, mark);
+        EXPECT_EQ(p.Ink(all, ground), p.Ink(square, ground)) << "the mark stays in its square";
+        EXPECT_EQ(onFace.Ink(all, face), p.Ink(all, ground)) << "every stroke shows on the face";
+        const int base = ascending ? square.top : square.bottom - 1; // wide, and the tip narrow
+        const int tip = ascending ? square.bottom - 1 : square.top;
+        EXPECT_LE(p.Count(RECT{square.left, base, square.right, base + 1}, ground), 1);
+        EXPECT_GE(p.Count(RECT{square.left, tip, square.right, tip + 1}, ground), side - 2);
+        for (uint32_t v : onFace.data) {
+            const COLORREF colour = RGB((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF);
             EXPECT_TRUE(colour == face || ContrastRatio(colour, face) >= visibleStrokeContrast)
-                << std::hex << p;
+                << std::hex << v;
         }
     }
+    auto narrow = [&](HDC dc) { r.DrawSortMark(dc, RECT{10, 0, 16, height}, true, false); };
+    EXPECT_EQ(Drawn(40, height, ground, narrow).Ink(RECT{0, 0, 40, height}, ground), 0)
+        << "no room";
 }
