@@ -19,9 +19,7 @@ public:
     void ShowAbout() override {}
     void SelectionChanged() override { reported.push_back(view.selectedRecord); }
     void ContextMenu(int32_t x, int32_t y, int32_t record) override { Note("menu", x, y, record); }
-    void ItemDblClick(int32_t x, int32_t y, int32_t record) override {
-        Note("double", x, y, record);
-    }
+    void ItemDblClick(int32_t x, int32_t y, int32_t r) override { Note("double", x, y, r); }
     int32_t EventsFrozen() override { return frozen; }
     bool DesignModeOrUIDead() override { return false; }
     void Beep() override { Note("beep"); }
@@ -34,11 +32,12 @@ public:
     int32_t shownAtDpi = 0; // the window's DPI as the test sets it; 0: the platform's
 
 private:
-    void Note(const char* what, int32_t x, int32_t y, int32_t record) {
-        Note(what + (" " + std::to_string(x)) + "," + std::to_string(y) + " " +
-             std::to_string(record));
+    void Note(std::string what, int32_t x = 0, int32_t y = 0, int32_t record = INT32_MIN) {
+        if (record != INT32_MIN)
+            what +=
+                " " + std::to_string(x) + "," + std::to_string(y) + " " + std::to_string(record);
+        events += (events.empty() ? "" : "; ") + what;
     }
-    void Note(const std::string& what) { events += (events.empty() ? "" : "; ") + what; }
 };
 
 // One topmost host a program (destroying shown windows is slow), placed apart per process.

@@ -111,17 +111,9 @@ TEST_F(LayoutTest, HeaderStripFollowsLevelsWidthsAndLiveOperations) {
     EXPECT_EQ(view.contentWidth, INT32_MAX);
 }
 
-TEST_F(LayoutTest, RowsAndPageFollowTheClientAndTheList) {
-    Load(TextTable(3, 1));
-    view.clientWidth = 150;
-    RECT rect{};              // a row's rectangle is the repainting test's
-    for (int32_t v : {-1, 3}) // before the first and past the last row
-        EXPECT_FALSE(layout.RowRect(v, &rect)) << v;
-    ASSERT_TRUE(layout.RowRect(2, &rect));
-    view.topRow = 1;
-    EXPECT_FALSE(layout.RowRect(2, &rect));
-
-    for (auto [height, rows] : {std::pair{0, 0}, {10, 0}, {17 + 15, 0}, {17 + 16, 1}, {200, 11}}) {
+// The rows' rectangles are the row hits' and the repainting test's.
+TEST_F(LayoutTest, PageRowsAreTheWholeRowsUnderTheHeader) {
+    for (auto [height, rows] : {std::pair{10, 0}, {17 + 15, 0}, {17 + 16, 1}, {200, 11}}) {
         view.clientHeight = height;
         EXPECT_EQ(layout.PageRows(), rows) << height;
     }
