@@ -37,8 +37,6 @@ protected:
 // Records by column 0: a1 a2 | b1 b2 b3 | c1, the record numbers 1 4 | 0 3 5 | 2.
 TEST_F(CurrentRow, ExpandingAndCollapsingAboveKeepTheRecordCollapsingItsGroupSelectsTheHeader) {
     LoadGrouped();
-    engine.SelectRow(1);
-    EXPECT_EQ(engine.reported.back(), -1) << "a group header row";
     ASSERT_TRUE(engine.ExpandRow(2)); // group c
     engine.SelectRow(3);
     ASSERT_EQ(engine.reported.back(), 2) << "c1";
@@ -73,7 +71,6 @@ TEST_F(CurrentRow, LoadSelectsTheFirstRowSelectRowClampsAndKeysMoveWithRepeatsAn
         engine.SelectRow(row);
         EXPECT_EQ(See().current, clamped);
     }
-    EXPECT_EQ(engine.reported.back(), 9) << "r9c0 sorts last";
     engine.PutColumnWidth(0, 300);
     engine.PutColumnWidth(1, 300);
     const struct {

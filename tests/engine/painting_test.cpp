@@ -1,10 +1,18 @@
-#include "engine/picture_file.h"
+#include "engine/engine_test_support.h"
+#include "window_capture.h"
 
 #include "../../res/resource.h"
 
 // What the window shows: placeholder, header, selected rows, and the glyphs at the window's DPI.
 
 namespace {
+
+// Writes pixels as a PNG file, with the demo's writer, so that a person can look at them.
+bool SavePng(const Pixels& pixels, const std::string& path) {
+    CoInitialize(nullptr);
+    return SUCCEEDED(SavePixelsPng(reinterpret_cast<const BYTE*>(pixels.data.data()), pixels.width,
+                                   pixels.height, std::wstring(path.begin(), path.end())));
+}
 
 const COLORREF face = GetSysColor(COLOR_BTNFACE), window = GetSysColor(COLOR_WINDOW),
                highlight = GetSysColor(COLOR_BTNHIGHLIGHT), dark = GetSysColor(COLOR_3DDKSHADOW),
@@ -198,7 +206,6 @@ TEST_F(Painting, ScaledGlyphsInTheGroupedScrolledView) {
     base.Build(96);
     auto scaled = [dpi](LONG size, LONG at96) { return std::abs(size * 96 - at96 * dpi) < dpi; };
     const int box = 2 * engine.boxHalf + engine.dotSize;
-    SCOPED_TRACE(testing::Message() << "dpi " << dpi << ": box " << box);
     EXPECT_TRUE(scaled(box, 2 * base.boxHalf + base.dotSize));
     EXPECT_TRUE(scaled(2 * engine.strokeHalf + engine.dotSize, 2 * base.strokeHalf + base.dotSize));
     EXPECT_EQ(std::make_tuple(engine.lineWidth, engine.lineHeight, engine.dotSize),
