@@ -68,8 +68,7 @@ struct Fuzz {
     uint64_t steps = 0, failures = 0;
     uint64_t tally = 0; // of what the fuzzer counts beside failures, printed as `tallied`
     const char* tallied = nullptr;
-    SIZE_T biggestCommit = 0;
-    char step[200] = "", biggestStep[200] = "";
+    char step[200] = "";
     const char* program = "";
 
     void Step(const char* format, ...) {
@@ -91,18 +90,7 @@ struct Fuzz {
         vprintf(format, args);
         va_end(args);
         printf("\n  after: %s\n  replay: %s %llu\n", step, program, seed);
-        fflush(stdout);
         return false;
-    }
-    // Runs one step and keeps the biggest commit of any step, as private bytes after - before.
-    template <typename Action> void Measured(Action action) {
-        const SIZE_T before = PrivateBytes();
-        action();
-        const SIZE_T after = PrivateBytes();
-        if (after > before && after - before > biggestCommit) {
-            biggestCommit = after - before;
-            snprintf(biggestStep, sizeof biggestStep, "%s", step);
-        }
     }
 };
 
@@ -121,69 +109,52 @@ inline LONG WINAPI ReportCrash(EXCEPTION_POINTERS* exception) {
            exception->ExceptionRecord->ExceptionCode, name,
            (unsigned long long)(static_cast<char*>(address) - reinterpret_cast<char*>(module)),
            fuzz.step, fuzz.program, fuzz.seed);
-    fflush(stdout);
     ExitProcess(3);
 }
 
-// How a pass is run: no argument runs the short pass, which replays the same cases each time;
-// --long runs the long one from a seed of the clock, or of --seed N, for as many cases as
-// --steps N steps take; a case seed alone replays that case step by step.
-struct FuzzPass {
-    bool replay = false, isLong = false;
-    uint64_t seed = 20261206, cases = 0;
+// Two passes a moment apart start far apart.
+inline uint64_t ClockSeed() {
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    return FuzzRandom((uint64_t(now.dwHighDateTime) << 32) | now.dwLowDateTime).Next() %
+           1000000000000ull;
+}
 
-    FuzzPass(int argc, char** argv, uint64_t shortCases, uint64_t longCases, int steps) {
-        cases = shortCases;
-        for (int i = 1; i < argc; ++i) {
-            const bool valued = i + 1 < argc;
-            if (strcmp(argv[i], "--long") == 0) {
-                isLong = true;
-                cases = longCases;
-                seed = ClockSeed();
-            } else if (valued && strcmp(argv[i], "--seed") == 0) {
-                seed = strtoull(argv[++i], nullptr, 10);
-            } else if (valued && strcmp(argv[i], "--steps") == 0) {
-                cases = (strtoull(argv[++i], nullptr, 10) + steps - 1) / steps;
-            } else {
-                replay = true;
-                cases = 1;
-                seed = strtoull(argv[i], nullptr, 10);
-            }
-        }
-    }
-    uint64_t CaseSeed(uint64_t i) const { return replay ? seed : seed * 1000003 + i; }
-
-private:
-    // Two passes a moment apart start far apart.
-    static uint64_t ClockSeed() {
-        FILETIME now;
-        GetSystemTimeAsFileTime(&now);
-        return FuzzRandom((uint64_t(now.dwHighDateTime) << 32) | now.dwLowDateTime).Next() %
-               1000000000000ull;
-    }
-};
-
-// Exits with the failures (capped), 3 on a crash.
+// No argument runs the short pass, which replays the same cases each time; --long runs the long
+// one from a seed of the clock, or of --seed N, for as many cases as --steps N steps take; a case
+// seed alone replays that case step by step. Exits with the failures (capped), 3 on a crash.
 template <typename Case>
-int RunFuzz(int argc, char** argv, const char* name, uint64_t shortCases, uint64_t longCases,
+int RunFuzz(int argc, char** argv, const char* name, uint64_t cases, uint64_t longCases,
             int steps) {
     fuzz.program = argv[0];
     SetUnhandledExceptionFilter(ReportCrash);
+    setvbuf(stdout, nullptr, _IONBF, 0); // what a crash or a hang cuts short is out already
     OleInitialize(nullptr);
-    const FuzzPass pass(argc, argv, shortCases, longCases, steps);
-    if (!pass.replay)
+    uint64_t seed = 20261206;
+    for (int i = 1; i < argc; ++i) {
+        const bool valued = i + 1 < argc;
+        if (strcmp(argv[i], "--long") == 0) {
+            cases = longCases;
+            seed = ClockSeed();
+        } else if (valued && strcmp(argv[i], "--seed") == 0) {
+            seed = strtoull(argv[++i], nullptr, 10);
+        } else if (valued && strcmp(argv[i], "--steps") == 0) {
+            cases = (strtoull(argv[++i], nullptr, 10) + steps - 1) / steps;
+        } else {
+            fuzz.verbose = true;
+            cases = 1;
+            seed = strtoull(argv[i], nullptr, 10);
+        }
+    }
+    if (!fuzz.verbose)
         printf("%s: pass seed %llu (again: --long --seed %llu), %llu cases of %d steps\n", name,
-               pass.seed, pass.seed, pass.cases, steps);
-    fflush(stdout);
-    fuzz.verbose = pass.replay;
-    for (uint64_t i = 0; i < pass.cases; ++i) {
-        random = FuzzRandom(fuzz.seed = pass.CaseSeed(i));
+               seed, seed, cases, steps);
+    for (uint64_t i = 0; i < cases; ++i) {
+        random = FuzzRandom(fuzz.seed = fuzz.verbose ? seed : seed * 1000003 + i);
         Case().Run(steps);
     }
-    printf("%s: %llu cases, %llu steps, 0 crashes, %llu invariant failures; biggest commit of "
-           "one step %zu KiB (%s)\n",
-           name, pass.cases, fuzz.steps, fuzz.failures,
-           static_cast<size_t>(fuzz.biggestCommit / 1024), fuzz.biggestStep);
+    printf("%s: %llu cases, %llu steps, 0 crashes, %llu invariant failures\n", name, cases,
+           fuzz.steps, fuzz.failures);
     if (fuzz.tallied)
         printf("%s: %s: %llu\n", name, fuzz.tallied, fuzz.tally);
     OleUninitialize();
