@@ -151,8 +151,9 @@ TEST_F(Container, QuickActivationAdvisesChangesAndDrawingGivesTheFramedPlacehold
                           return void(PlayEnhMetaFile(dc, got.hEnhMetaFile, &area));
                       const auto* played =
                           static_cast<METAFILEPICT*>(GlobalLock(got.hMetaFilePict));
+                      EXPECT_EQ(played->mm, MM_ANISOTROPIC);
                       const int saved = SaveDC(dc);
-                      SetMapMode(dc, played->mm);
+                      SetMapMode(dc, MM_ANISOTROPIC);
                       SetViewportOrgEx(dc, area.left, area.top, nullptr);
                       SetViewportExtEx(dc, area.right - area.left, area.bottom - area.top, nullptr);
                       PlayMetaFile(dc, played->hMF);
