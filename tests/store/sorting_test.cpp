@@ -79,7 +79,7 @@ std::vector<std::vector<V>> VariedTexts() {
           L"\u6771\u4eac", L"\u5927\u962a", L"\u0391\u03b8\u03ae\u03bd\u03b1"})
         rows.push_back({V::Str(text)});
     std::mt19937 random(7);
-    while (rows.size() < 260) {
+    while (rows.size() < 800) { // more distinct texts than the tables first hold
         std::wstring text;
         for (int i = 1 + static_cast<int>(random() % 5); i > 0; --i)
             text += pieces[random() % std::size(pieces)];
