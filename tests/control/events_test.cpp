@@ -149,23 +149,6 @@ TEST_F(EventsTest, MouseEventsCarryTheirArgumentsInOrder) {
     EXPECT_EQ((Log{"1:2 5 -7 3", "1:3 40 50 -1"}), log);
 }
 
-// Without any site, keys and clicks in the control's window still reach the sinks.
-TEST_F(EventsTest, KeysAndClicksReachTheSinksOfAControlWithoutASite) {
-    Load(5);
-    log.clear();
-    const HWND window = control->hwnd;
-    SendMessageA(window, WM_KEYDOWN, 'A', 1);
-    SendMessageA(window, WM_CHAR, 'a', 1);
-    SendMessageA(window, WM_KEYUP, 'A', LPARAM(0xC0000001));
-    SendMessageA(window, WM_KEYDOWN, VK_DOWN, 1);
-    const int y = control->headerHeight + control->rowHeight / 2;
-    SendMessageA(window, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(30, y));
-    // The Down arrow selects the second record, the right button the first again.
-    EXPECT_EQ(
-        (Log{"1:4 65 0", "1:6 97", "1:5 65 0", "1:1", "1:1", "1:2 30 " + std::to_string(y) + " 0"}),
-        log);
-}
-
 TEST_F(EventsTest, FreezingEndsHeaderTrackingAndHoldsBackOneOnSelectUntilThawed) {
     Load(3); // a press on the first column's header, which a drag would follow
     SendMessageA(control->hwnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(40, 2));

@@ -35,9 +35,7 @@ TEST_F(RegistrationTest, WritesAndRemovesTheClassKeys) {
         const wchar_t* name;
         std::wstring value; // empty: the key, whatever it holds
     } values[] = {
-        {L"Norv.View.1", nullptr, L"Norvik Control 1.0"},
         {L"Norv.View.1\\CLSID", nullptr, clsid},
-        {L"Norv.View", nullptr, L"Norvik Control 1.0"},
         {L"Norv.View\\CurVer", nullptr, L"Norv.View.1"},
         {classKey, nullptr, L"Norvik Control 1.0"},
         {classKey + L"\\ProgID", nullptr, L"Norv.View.1"},
@@ -50,7 +48,6 @@ TEST_F(RegistrationTest, WritesAndRemovesTheClassKeys) {
         {classKey + L"\\Version", nullptr, L"1.0"},
         {classKey + L"\\Programmable", nullptr, L""},
         {classKey + L"\\Control", nullptr, L""},
-        {classKey + L"\\Insertable", nullptr, L""},
     };
     for (const auto& [path, name, expected] : values) {
         const std::wstring value = ValueOf(path, name);

