@@ -2,6 +2,8 @@
 
 #include "com_test_support.h"
 
+#include <objsafe.h>
+
 #include <cstdlib>
 #include <functional>
 #include <random>
@@ -104,8 +106,8 @@ TEST_F(PersistenceTest, LoadConvertsEnabledOrRefusesAndChangesNothing) {
     }
 }
 
-// Random calls that set the state, close, save or load: the object turns dirty exactly when a call
-// changes what Save writes, and clean only when saved with clearing, loaded or initialised.
+// Random calls of what a host calls: the object turns dirty exactly when a call changes what Save
+// writes, and clean only when saved with clearing, loaded or initialised.
 // A failing seed replays alone (NORV_SEED).
 TEST_F(PersistenceTest, DirtyExactlyWhenWhatSaveWritesChanges) {
     const char* only = getenv("NORV_SEED");
@@ -114,6 +116,8 @@ TEST_F(PersistenceTest, DirtyExactlyWhenWhatSaveWritesChanges) {
         auto any = [&](int below) { return int(random() % unsigned(below)); };
         Persisted held;
         ASSERT_EQ(S_OK, held.stream->InitNew());
+        IOleControl* ole = Query<IOleControl>(held.view, IID_IOleControl);
+        IObjectSafety* safety = Query<IObjectSafety>(held.view, IID_IObjectSafety);
         std::vector<std::vector<BYTE>> images{held.Saved(FALSE)};
         bool dirty = false, cleans = false;
         const std::pair<const char*, std::function<HRESULT()>> calls[] = {
@@ -145,6 +149,11 @@ TEST_F(PersistenceTest, DirtyExactlyWhenWhatSaveWritesChanges) {
              }},
             {"ColumnWidth", [&] { return held.view->put_ColumnWidth(any(2), 10 + any(50)); }},
             {"ColumnAlign", [&] { return held.view->put_ColumnAlign(0, ::ColumnAlign(any(3))); }},
+            {"FreezeEvents", [&] { return ole->FreezeEvents(any(2)); }},
+            {"OnAmbientPropertyChange",
+             [&] { return ole->OnAmbientPropertyChange(DISPID_UNKNOWN); }},
+            {"SetInterfaceSafetyOptions",
+             [&] { return safety->SetInterfaceSafetyOptions(IID_IDispatch, 3, DWORD(any(4))); }},
             {"Close", [&] { return held.object->Close(DWORD(any(3))); }},
             {"SetClientSite", [&] { return held.object->SetClientSite(nullptr); }},
             {"Save, kept dirty", [&] { return held.Saved(FALSE).empty() ? E_FAIL : S_OK; }},
@@ -161,5 +170,7 @@ TEST_F(PersistenceTest, DirtyExactlyWhenWhatSaveWritesChanges) {
             dirty = !cleans && (dirty || images.back() != images[images.size() - 2]);
             ASSERT_EQ(dirty ? S_OK : S_FALSE, held.stream->IsDirty());
         }
+        ole->Release();
+        safety->Release();
     }
 }
