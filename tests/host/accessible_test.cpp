@@ -3,6 +3,7 @@
 #include "accessible_reading.h"
 #include "control/view_control.h"
 #include "host_test_support.h"
+#include "base/module_lock.h"
 
 #include <process.h>
 
@@ -235,6 +236,22 @@ TEST_F(Accessible, TreeReadsAsTheRowsOnScreenAndEventsTellEachChange) {
     ASSERT_FALSE(events.empty());
     EXPECT_EQ(events.back().id, 3) << "OnItemDblClick";
     EXPECT_EQ(events.back().arguments.back(), 1) << "of a2";
+}
+
+// Held past the control the host let go of in an action's event: calls answer disconnected.
+TEST_F(Accessible, HeldObjectAnswersDisconnectedOnceTheControlIsGone) {
+    const LONG locks = ModuleLockCount();
+    host->onEvent = [this](const HostEvent&) { host->Close(); }; // at the double click's OnSelect
+    view.Reset();
+    EXPECT_EQ(RPC_E_DISCONNECTED, object->accDoDefaultAction(I4(7)));
+    LONG count;
+    VARIANT v;
+    ComRef<IEnumVARIANT> children(Query<IEnumVARIANT>(object.Get(), IID_IEnumVARIANT));
+    EXPECT_EQ(RPC_E_DISCONNECTED, object->get_accChildCount(&count));
+    EXPECT_EQ(RPC_E_DISCONNECTED, children->Next(1, &v, nullptr)) << "its enumerator too";
+    children.Reset();
+    object.Reset();
+    EXPECT_EQ(ModuleLockCount(), locks - 2) << "the control and its object are gone";
 }
 
 // Every child in every combination of sorting, grouping, opening, focus and availability reads
